@@ -1,0 +1,167 @@
+// The window's side of data files, exports and the printed report.
+#include "core/chartbox.h"
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "files/datafile.h"
+#include "files/textexport.h"
+#include "print/printsurface.h"
+#include "print/report.h"
+
+#include <QDate>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScrollBar>
+
+namespace {
+const QString kSaveFailed = QStringLiteral("文件没有保存：%1\n%2");
+const QString kOpenFailed = QStringLiteral("文件无法打开：%1\n%2");
+} // namespace
+
+void Form1::Command1_Click()
+{
+    if (ws.havedata == 0) {
+        m_dialogs->message(zq::kNoData, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
+        return;
+    }
+    QString path = m_dialogs->saveFile(QString(), commonDialogFileName, {zq::kDataFilter}, nullptr);
+    if (path.isEmpty())
+        return;
+    path = zq::withDefaultExtension(path, QStringLiteral(".ZQ"));
+    commonDialogFileName = path;
+    SAVEfile(path);
+}
+
+void Form1::SAVEfile(const QString &path)
+{
+    const QByteArray bytes = zq::dataFileBytes(ws);
+    if (bytes.isEmpty())
+        return;
+    QString error;
+    if (!zq::writeFileWhole(path, bytes, &error))
+        tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+}
+
+void Form1::Command2_Click()
+{
+    if (ws.havedata != 0) {
+        const auto answer = m_dialogs->message(zq::kDiscardQuestion, QStringLiteral("提示信息"),
+                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical,
+                                               QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+        discardData();
+    }
+    const QString path = m_dialogs->openFile(QString(), commonDialogFileName, {zq::kDataFilter});
+    if (path.isEmpty())
+        return;
+    commonDialogFileName = path;
+    OPENfile(path);
+    loadwd(0);
+}
+
+void Form1::OPENfile(const QString &path)
+{
+    QByteArray bytes;
+    QString error;
+    if (!zq::readFileHead(path, zq::kTimeFileBytes, &bytes, &error)) {
+        // Nothing half-read stays behind: the workspace is left empty.
+        ws.clearCounts();
+        ws.datatype = zq::NoData;
+        ws.havedata = 0;
+        tellFailure(kOpenFailed.arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    zq::loadDataFileBytes(ws, bytes);
+    Label2->setText(ws.datatype == zq::SequenceData ? QStringLiteral("STYLE 0") : QStringLiteral("STYLE ZQ"));
+}
+
+void Form1::Command4_Click()
+{
+    if (ws.havedata == 0) {
+        m_dialogs->message(zq::kNoData, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
+        return;
+    }
+    commonDialogFileName = zq::defaultExportName(QDate::currentDate(), QLocale());
+    QString filter = zq::kTextFilter;
+    QString path =
+        m_dialogs->saveFile(QString(), commonDialogFileName, {zq::kTextFilter, zq::kCsvFilter}, &filter);
+    if (path.isEmpty())
+        return;
+    const bool csv = filter == zq::kCsvFilter;
+    path = zq::withDefaultExtension(path, csv ? QStringLiteral(".csv") : QStringLiteral(".Txt"));
+    commonDialogFileName = path;
+    SAVEexcel(path, csv);
+}
+
+void Form1::SAVEexcel(const QString &path, bool csv)
+{
+    if (ws.datatype != zq::SequenceData && ws.datatype != zq::TimeData)
+        return;
+    const QByteArray bytes = csv ? zq::exportCsv(ws) : zq::exportText(ws);
+    QString error;
+    if (!zq::writeFileWhole(path, bytes, &error))
+        tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+}
+
+void Form1::打印_Click()
+{
+    if (ws.datatype == zq::NoData) {
+        m_dialogs->message(QStringLiteral("没有温度数据供打印"), zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon,
+                           QMessageBox::Ok);
+        return;
+    }
+    printfeetm();
+}
+
+void Form1::printfeetm()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        printToPdf();
+        return;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    if (!printReport(printer))
+        tellFailure(QStringLiteral("打印失败：打印机 %1 无法完成打印。").arg(info.printerName()));
+}
+
+void Form1::printToPdf()
+{
+    const auto answer = m_dialogs->message(QStringLiteral("没有可用的打印机。\n是否将报表保存为 PDF 文件？"),
+                                           zq::kBoxTitle, QMessageBox::Yes | QMessageBox::No,
+                                           QMessageBox::Question, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return;
+    QString path = m_dialogs->saveFile(QString(), QStringLiteral("温度数据.pdf"), {QStringLiteral("PDF (*.pdf)")}, nullptr);
+    if (path.isEmpty())
+        return;
+    path = zq::withDefaultExtension(path, QStringLiteral(".pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    if (!printReport(printer))
+        tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), QStringLiteral("无法写入 PDF 文件")));
+}
+
+bool Form1::printReport(QPrinter &printer)
+{
+    QPainter p;
+    if (!p.begin(&printer))
+        return false;
+    const double dpi = printer.resolution();
+    p.scale(dpi / 1440.0, dpi / 1440.0);
+    const double pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height() * 1440.0 / dpi;
+    zq::PrintSurface surface(&p, pageHeight, QStringLiteral("黑体"));
+    surface.newPage = [&printer] { return printer.newPage(); };
+    zq::ReportParams params;
+    params.group = selectedGroup();
+    params.groupColour = groupColour(params.group);
+    params.date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    layoutReport(surface, ws, params);
+    const bool ok = p.end();
+    return ok && printer.printerState() != QPrinter::Error;
+}

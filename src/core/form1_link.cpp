@@ -1,0 +1,97 @@
+// The window's side of the instrument link: download, port toggle, live reading.
+#include "core/chartbox.h"
+#include "core/dialogs.h"
+#include "core/form1.h"
+#include "link/commport.h"
+#include "link/onlinepoll.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+void Form1::setPortDevices(const QString &com1, const QString &com2) { MyComm->setDevices(com1, com2); }
+
+void Form1::discardData()
+{
+    ws.clearCounts();
+    ws.datatype = zq::NoData;
+    ws.havedata = 0;
+    LP1->clear();
+    List1->clear();
+    ProgressBar1->setValue(0);
+}
+
+void Form1::Command5_Click()
+{
+    // A transfer or a poll holds the port: a second press must not touch its data.
+    if (MyComm->portOpen())
+        return;
+    if (ws.havedata != 0) {
+        const auto answer = m_dialogs->message(zq::kDiscardQuestion, QStringLiteral("提示信息"),
+                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical,
+                                               QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return;
+        discardData();
+    }
+    QString error;
+    switch (m_download->start(&error)) {
+    case ReadComMachine::Started:
+        return;
+    case ReadComMachine::PortBusy:
+        return;
+    case ReadComMachine::OpenFailed:
+        Label6->setText(QStringLiteral("COM ERR"));
+        tellFailure(QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
+        downloadFinished(ReadComMachine::NoReply);
+        return;
+    }
+}
+
+void Form1::downloadFinished(ReadComMachine::Outcome)
+{
+    loadwd(0);
+    DRAWFEET();
+    HScroll1->show();
+}
+
+void Form1::Command6_Click()
+{
+    // The port number cannot change under an open port; the click waits for the next one.
+    if (MyComm->portOpen())
+        return;
+    if (MyComm->commPort() == 2) {
+        MyComm->setCommPort(1);
+        Command6->setText(QStringLiteral("COM 1"));
+    } else {
+        MyComm->setCommPort(2);
+        Command6->setText(QStringLiteral("COM 2"));
+    }
+}
+
+void Form1::MyComm_OnComm(int commEvent)
+{
+    if (commEvent != CommPort::kReceive)
+        return;
+    // Bytes are decoded by what the port was opened for, never by the data held.
+    if (m_download->active())
+        m_download->receive();
+    else if (m_poll->active())
+        m_poll->receive();
+}
+
+void Form1::Timer1_Timer()
+{
+    if (MyComm->portOpen())
+        return;
+    QString error;
+    if (m_poll->start(&error) == OnlinePollMachine::OpenFailed) {
+        Label6->setText(QStringLiteral("COM ERR"));
+        // One message, not one a second: the live reading switches itself off.
+        onlineSwitch->setChecked(false);
+        tellFailure(QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/workspace.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace zq {
+constexpr int kRecordBytes = 7;
+constexpr qint64 kTimeFileBytes = qint64(kFileRecords) * kRecordBytes; // 28224
+constexpr qint64 kSeqFileBytes = qint64(kSeqReadings) * 2;             // 7680
+
+// The file image of the data held, in the layout of its type (empty for no data).
+QByteArray dataFileBytes(const Workspace &ws);
+
+// Reads a file image into the workspace: exactly 7680 bytes is sequence data,
+// anything else the time-stamped layout. Only as much as the layout holds is
+// looked at; a short file reads as empty slots past its end.
+void loadDataFileBytes(Workspace &ws, const QByteArray &bytes);
+
+// Writes bytes so that the old file is replaced whole or not at all.
+bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error);
+
+// Reads at most maxBytes of a file: a huge file costs no more than a small one.
+bool readFileHead(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error);
+} // namespace zq

@@ -1,0 +1,156 @@
+#include "link/download.h"
+
+#include "link/commport.h"
+#include "link/decode.h"
+
+#include <QTime>
+
+double secondsSinceMidnight() { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
+
+ReadComMachine::ReadComMachine(Workspace &ws, CommPort &port, QObject *parent)
+    : QObject(parent), m_ws(ws), m_port(port)
+{
+    timeOfDay = secondsSinceMidnight;
+    m_tick.setInterval(10);
+    connect(&m_tick, &QTimer::timeout, this, [this] {
+        if (m_state == AwaitingReply)
+            replyPasses(false);
+        else if (m_state == Transferring)
+            transferCheck();
+    });
+}
+
+ReadComMachine::StartResult ReadComMachine::start(QString *error)
+{
+    if (m_port.portOpen())
+        return PortBusy;
+    if (!m_port.open(error))
+        return OpenFailed;
+    // Readings of an earlier download must never pass for this one's.
+    m_ws.clearTable();
+    m_ws.wdseq.fill(0);
+    m_port.setInputLen(1);
+    m_port.discardInput();
+    m_port.setRThreshold(1);
+    m_ws.wdnum = 0;
+    m_ws.recnum = 0;
+    m_ws.clearCounts();
+    Q_EMIT status(QStringLiteral("COM Test Begin"));
+    m_port.output(QByteArray(1, '\0'));
+    m_ws.workidx = 0;
+    m_ws.datatype = zq::NoData;
+    m_state = AwaitingReply;
+    m_lastCount.clear();
+    m_sinceRequest.start();
+    m_tick.setInterval(10);
+    m_tick.start();
+    return Started;
+}
+
+void ReadComMachine::receive()
+{
+    if (m_state == AwaitingReply) {
+        replyPasses(true);
+        return;
+    }
+    if (m_state != Transferring)
+        return;
+    const QByteArray packet = m_port.input();
+    if (m_ws.datatype == zq::SequenceData) {
+        zq::storeSequencePacket(m_ws, packet);
+        Q_EMIT status(QString::number(m_ws.wdnum));
+        Q_EMIT progress(qMin(m_ws.wdnum, zq::kProgressMax));
+    } else if (m_ws.datatype == zq::TimeData) {
+        zq::storeTimePacket(m_ws, packet);
+        Q_EMIT status(QString::number(m_ws.grpcount[0]));
+        Q_EMIT progress(qMin(m_ws.grpcount[0], zq::kProgressMax));
+    }
+    transferCheck();
+}
+
+void ReadComMachine::replyPasses(bool atLeastOne)
+{
+    // Passes are counted against the time since the request, so the count of
+    // 10000 keeps a fixed span without spinning through them.
+    const qint64 due = qMin<qint64>(kReplyPasses, m_sinceRequest.nsecsElapsed() / 1000 / passMicros + 1);
+    bool first = atLeastOne;
+    while (m_state == AwaitingReply && m_ws.datatype == zq::NoData && m_ws.workidx < kReplyPasses
+           && (m_ws.workidx < due || first)) {
+        first = false;
+        m_ws.workidx += 1;
+        const int waiting = m_port.inBufferCount();
+        const QString count = QString::number(waiting);
+        if (count != m_lastCount) {
+            m_lastCount = count;
+            Q_EMIT status(count);
+        }
+        if (waiting < 1)
+            continue;
+        const QByteArray reply = m_port.input();
+        if (reply.isEmpty())
+            continue;
+        if (reply.at(0) == 0x00) {
+            m_ws.datatype = zq::SequenceData;
+            m_port.setInputLen(zq::kSeqPacket);
+            m_port.setRThreshold(zq::kSeqPacket);
+            Q_EMIT style(QStringLiteral("STYLE 0"));
+        } else if (reply.at(0) == 0x01) {
+            m_ws.datatype = zq::TimeData;
+            m_port.setInputLen(zq::kTimePacket);
+            m_port.setRThreshold(zq::kTimePacket);
+            Q_EMIT style(QStringLiteral("STYLE 1"));
+        }
+    }
+    if (m_ws.datatype != zq::NoData) {
+        m_state = Transferring;
+        m_transferStart = timeOfDay();
+        m_tick.setInterval(100);
+        return;
+    }
+    if (m_ws.workidx >= kReplyPasses) {
+        Q_EMIT status(QStringLiteral("COM ERR"));
+        end(NoReply);
+    }
+}
+
+void ReadComMachine::transferCheck()
+{
+    if (m_state != Transferring)
+        return;
+    if ((m_ws.datatype == zq::SequenceData && m_ws.wdnum > kSeqComplete)
+        || (m_ws.datatype == zq::TimeData && m_ws.recnum > kTimeComplete)) {
+        end(Complete);
+        return;
+    }
+    const double now = timeOfDay();
+    if (now < m_transferStart)
+        m_transferStart = now; // the clock passed midnight
+    if (now > m_transferStart + timeLimit)
+        end(TimedOut);
+}
+
+void ReadComMachine::lineLost()
+{
+    if (m_state == AwaitingReply) {
+        Q_EMIT status(QStringLiteral("COM ERR"));
+        end(NoReply);
+    } else if (m_state == Transferring) {
+        end(LineLost);
+    }
+}
+
+void ReadComMachine::abort()
+{
+    if (m_state != Idle)
+        end(Aborted);
+}
+
+void ReadComMachine::end(Outcome outcome)
+{
+    m_tick.stop();
+    m_port.close();
+    m_state = Idle;
+    if (outcome != NoReply)
+        m_ws.havedata = uint8_t(m_ws.datatype);
+    Q_EMIT finished(outcome);
+}

@@ -1,0 +1,72 @@
+#include "link/onlinepoll.h"
+
+#include "core/format.h"
+#include "link/commport.h"
+#include "link/decode.h"
+
+OnlinePollMachine::OnlinePollMachine(Workspace &ws, CommPort &port, QObject *parent)
+    : QObject(parent), m_ws(ws), m_port(port)
+{
+    m_tick.setInterval(20);
+    connect(&m_tick, &QTimer::timeout, this, &OnlinePollMachine::pass);
+}
+
+OnlinePollMachine::StartResult OnlinePollMachine::start(QString *error)
+{
+    if (m_port.portOpen())
+        return PortBusy;
+    if (!m_port.open(error))
+        return OpenFailed;
+    m_port.setInputLen(0);
+    m_port.discardInput();
+    m_port.setRThreshold(zq::kOnlineReply);
+    Q_EMIT status(QStringLiteral("在线测温开启"));
+    m_port.output(QByteArray(1, char(0xC0)));
+    m_ws.workidx = 0;
+    m_ws.livewd = -1;
+    m_active = true;
+    m_sinceRequest.start();
+    m_tick.start();
+    return Started;
+}
+
+void OnlinePollMachine::receive()
+{
+    if (!m_active)
+        return;
+    m_ws.livewd = zq::decodeOnlineReply(m_port.input());
+    pass();
+}
+
+void OnlinePollMachine::pass()
+{
+    if (!m_active)
+        return;
+    const qint64 due = m_sinceRequest.nsecsElapsed() / 1000 / passMicros + 1;
+    m_ws.workidx = int(qMin<qint64>(due, kWaitPasses + 1));
+    if (m_ws.livewd > -1 || m_ws.workidx > kWaitPasses)
+        end();
+}
+
+void OnlinePollMachine::abort()
+{
+    if (!m_active)
+        return;
+    m_tick.stop();
+    m_active = false;
+    m_port.close();
+}
+
+void OnlinePollMachine::end()
+{
+    QString text;
+    if (m_ws.workidx > kLatePasses)
+        text = QStringLiteral("No DATAS");
+    else if (m_ws.livewd == zq::kFailedReading)
+        text = QStringLiteral("Err DATAS");
+    else
+        text = zq::formatPadded(m_ws.livewd, 4);
+    Q_EMIT status(text);
+    abort();
+    Q_EMIT finished();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/workspace.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class CommPort;
+
+// One poll of the live reading: request, wait for the reply, show, close.
+class OnlinePollMachine : public QObject
+{
+    Q_OBJECT
+public:
+    enum StartResult { Started, PortBusy, OpenFailed };
+    static constexpr int kWaitPasses = 25000;
+    static constexpr int kLatePasses = 12999;
+
+    OnlinePollMachine(Workspace &ws, CommPort &port, QObject *parent = nullptr);
+
+    StartResult start(QString *error);
+    bool active() const { return m_active; }
+    void receive();
+    void abort();
+
+    // 25000 passes span five seconds; a reply after 2.6 s counts as none.
+    int passMicros = 200;
+
+Q_SIGNALS:
+    void status(const QString &text);
+    void finished();
+
+private:
+    void pass();
+    void end();
+
+    Workspace &m_ws;
+    CommPort &m_port;
+    bool m_active = false;
+    QTimer m_tick;
+    QElapsedTimer m_sinceRequest;
+};

@@ -1,0 +1,40 @@
+// Renders the main window to a PNG, empty or holding a simulated record, so
+// the layout can be looked at without a display:
+//   QT_QPA_PLATFORM=offscreen zq-snapshot out.png [empty|sequence|time]
+#include "core/fonts.h"
+#include "core/form1.h"
+#include "link/decode.h"
+#include "simrecord.h"
+
+#include <QApplication>
+#include <QByteArray>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    zq::installFontSubstitutes();
+    if (argc < 2) {
+        qWarning("usage: zq-snapshot out.png [empty|sequence|time]");
+        return 2;
+    }
+    const QString kind = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("empty");
+    Form1 w;
+    Workspace &ws = w.workspace();
+    if (kind != QLatin1String("empty")) {
+        const bool timed = kind == QLatin1String("time");
+        const SimRecord rec = generatedRecord(timed, timed ? 720 : 3840, 7);
+        ws.datatype = timed ? zq::TimeData : zq::SequenceData;
+        for (const auto &p : rec.packets) {
+            const QByteArray packet(reinterpret_cast<const char *>(p.data()), int(p.size()));
+            if (timed)
+                zq::storeTimePacket(ws, packet);
+            else
+                zq::storeSequencePacket(ws, packet);
+        }
+        ws.havedata = uint8_t(ws.datatype);
+        w.loadwd(0);
+    }
+    w.show();
+    QApplication::processEvents();
+    return w.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+}
