@@ -30,6 +30,14 @@ void drawChartFrame(QPainter &p, int datatype)
     p.restore();
 }
 
+QStringList scaleCaptions(int ybase)
+{
+    QStringList captions;
+    for (int k = 0; k <= 4; ++k)
+        captions.append(formatPadded(ybase - 100 * k, 4));
+    return captions;
+}
+
 void drawScale(QPainter &p, QPoint lp1, int ybase, const QFont &font)
 {
     p.save();
@@ -42,8 +50,9 @@ void drawScale(QPainter &p, QPoint lp1, int ybase, const QFont &font)
     }
     p.setFont(font);
     p.setPen(QColor(0, 55, 0));
+    const QStringList captions = scaleCaptions(ybase);
     for (int k = 0; k <= 4; ++k)
-        p.drawText(QRect(L - 59, T + 96 * k, 100, 40), Qt::AlignLeft | Qt::AlignTop, formatPadded(ybase - 100 * k, 4));
+        p.drawText(QRect(L - 59, T + 96 * k, 100, 40), Qt::AlignLeft | Qt::AlignTop, captions.at(k));
     p.restore();
 }
 

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 class QPainter;
 
@@ -18,6 +19,9 @@ const QColor kCurveColour(255, 22, 22);
 // LP1's grid and divisions: it clears the area first, so nothing of an
 // earlier picture survives.
 void drawChartFrame(QPainter &p, int datatype);
+
+// "0800" down to "0400" for a base of 800.
+QStringList scaleCaptions(int ybase);
 
 // The red scale bar and the temperature captions left of LP1 at `lp1`.
 void drawScale(QPainter &p, QPoint lp1, int ybase, const QFont &font);
