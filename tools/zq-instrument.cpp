@@ -219,6 +219,11 @@ int main(int argc, char **argv)
         }
         for (size_t i = len; i > done; --i)
             out.bytes.emplace_front(due, chunk[i - 1]);
+        if (len > 0 && done == len && out.bytes.empty()) {
+            // Benchmarks compare this with the program's own finish.
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch());
+            std::fprintf(stderr, "last byte at %lld\n", static_cast<long long>(ns.count()));
+        }
         if (done < len)
             usleep(2000);
     }

@@ -96,7 +96,10 @@ void CommPort::handleError(QSerialPort::SerialPortError error)
     case QSerialPort::NoError:
         return;
     case QSerialPort::ResourceError:
-    case QSerialPort::DeviceNotFoundError: {
+    case QSerialPort::DeviceNotFoundError:
+    // A vanished far end shows as read errors that repeat for as long as the
+    // port stays open.
+    case QSerialPort::ReadError: {
         if (!m_port.isOpen())
             return;
         const QString reason = m_port.errorString();

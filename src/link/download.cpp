@@ -12,12 +12,15 @@ ReadComMachine::ReadComMachine(Workspace &ws, CommPort &port, QObject *parent)
 {
     timeOfDay = secondsSinceMidnight;
     m_tick.setInterval(10);
-    connect(&m_tick, &QTimer::timeout, this, [this] {
-        if (m_state == AwaitingReply)
-            replyPasses(false);
-        else if (m_state == Transferring)
-            transferCheck();
-    });
+    connect(&m_tick, &QTimer::timeout, this, &ReadComMachine::step);
+}
+
+void ReadComMachine::step()
+{
+    if (m_state == AwaitingReply)
+        replyPasses(false);
+    else if (m_state == Transferring)
+        transferCheck();
 }
 
 ReadComMachine::StartResult ReadComMachine::start(QString *error)

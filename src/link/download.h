@@ -31,6 +31,8 @@ public:
     State state() const { return m_state; }
     bool active() const { return m_state != Idle; }
 
+    // One step of the machine as the timer makes it.
+    void step();
     // A receive notification for this transfer.
     void receive();
     // The line went away: end now, keep what came.

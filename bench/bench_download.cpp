@@ -1,0 +1,70 @@
+// A complete sequence download over a pseudo-terminal paced as a real
+// 4800-baud line: how long after the last byte the program is done, and how
+// much CPU it used meanwhile.
+#include "core/fonts.h"
+#include "core/form1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <sys/resource.h>
+#include <time.h>
+
+namespace {
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+long long monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000000000LL + ts.tv_nsec;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    zq::installFontSubstitutes();
+    QProcess sim;
+    sim.start(QString::fromLocal8Bit(qgetenv("ZQ_INSTRUMENT")), {});
+    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000))
+        return 1;
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+    Form1 w;
+    w.setPortDevices(device, device);
+    w.show();
+    double cpu0 = 0;
+    QElapsedTimer wall;
+    long long finishedNs = 0;
+    QObject::connect(&w.download(), &ReadComMachine::finished, &app, [&] {
+        finishedNs = monotonicNs();
+        const double cpu = cpuSeconds() - cpu0;
+        const double secs = wall.nsecsElapsed() / 1e9;
+        // Let the simulator's report of its last byte arrive.
+        QTimer::singleShot(300, &app, [&, cpu, secs] {
+            const QString err = QString::fromLocal8Bit(sim.readAllStandardError());
+            const long long lastNs = err.section(QStringLiteral("last byte at "), -1).trimmed().toLongLong();
+            std::printf("download_wall_s\t%.2f\n", secs);
+            std::printf("download_after_last_byte_ms\t%.1f\n", (finishedNs - lastNs) / 1e6);
+            std::printf("download_cpu_share_pct\t%.2f\n", 100.0 * cpu / secs);
+            std::printf("download_readings\t%d\n", w.workspace().wdnum);
+            app.quit();
+        });
+    });
+    QTimer::singleShot(200, &app, [&] {
+        cpu0 = cpuSeconds();
+        wall.start();
+        w.Command5->click();
+    });
+    const int rc = QApplication::exec();
+    sim.terminate();
+    sim.waitForFinished();
+    return rc;
+}
