@@ -53,9 +53,8 @@ QString exportTextUnicode(const Workspace &ws)
 
 QByteArray toGbk(const QString &text)
 {
-    QStringEncoder encoder("GB18030");
-    QByteArray bytes = encoder.encode(text);
-    return bytes;
+    QStringEncoder encoder("GBK");
+    return encoder.encode(text);
 }
 
 QByteArray exportText(const Workspace &ws) { return toGbk(exportTextUnicode(ws)); }
