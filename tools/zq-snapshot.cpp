@@ -1,6 +1,7 @@
 // Renders the main window to a PNG, empty or holding a simulated record, so
 // the layout can be looked at without a display:
 //   QT_QPA_PLATFORM=offscreen zq-snapshot out.png [empty|sequence|time]
+// An output name ending in .pdf prints the report there instead.
 #include "core/fonts.h"
 #include "core/form1.h"
 #include "link/decode.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QPrinter>
 
 int main(int argc, char *argv[])
 {
@@ -34,7 +36,14 @@ int main(int argc, char *argv[])
         ws.havedata = uint8_t(ws.datatype);
         w.loadwd(0);
     }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    if (out.endsWith(QLatin1String(".pdf"))) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out);
+        return w.printReport(printer) ? 0 : 1;
+    }
     w.show();
     QApplication::processEvents();
-    return w.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    return w.grab().save(out) ? 0 : 1;
 }

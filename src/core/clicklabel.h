@@ -21,8 +21,12 @@ protected:
     }
     void mouseMoveEvent(QMouseEvent *event) override
     {
-        if (hovered)
-            hovered();
-        QLabel::mouseMoveEvent(event);
+        if (!hovered) {
+            QLabel::mouseMoveEvent(event);
+            return;
+        }
+        // Taken here, so the window below does not see it as a move over itself.
+        hovered();
+        event->accept();
     }
 };

@@ -74,6 +74,8 @@ public:
     void OPENfile(const QString &path);
     void SAVEexcel(const QString &path, bool csv = false);
     void printfeetm();
+    // The report through any printer, a PDF writer included.
+    bool printReport(class QPrinter &printer);
 
     // Controls, named as the window was designed.
     QPushButton *Command5 = nullptr;
@@ -123,7 +125,6 @@ private:
     void downloadFinished(ReadComMachine::Outcome outcome);
     void tellFailure(const QString &text);
     void printToPdf();
-    bool printReport(class QPrinter &printer);
 
     Workspace ws;
     QImage m_layer;
