@@ -27,15 +27,14 @@ public:
         QMessageBox::StandardButton defaultButton;
     };
     QList<QMessageBox::StandardButton> answers; // taken in turn; empty: the default button
-    QStringList paths;                          // taken in turn; empty: cancel
+    QStringList paths; // taken in turn; empty: cancel
     QString pickFilter;
     QList<Shown> shown;
     QStringList offeredNames;
     QList<QStringList> offeredFilters;
 
-    QMessageBox::StandardButton message(const QString &text, const QString &title,
-                                        QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
-                                        QMessageBox::StandardButton def) override
+    QMessageBox::StandardButton message(const QString &text, const QString &title, QMessageBox::StandardButtons buttons,
+        QMessageBox::Icon icon, QMessageBox::StandardButton def) override
     {
         shown.append({text, title, buttons, icon, def});
         return answers.isEmpty() ? def : answers.takeFirst();

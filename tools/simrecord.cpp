@@ -6,7 +6,10 @@
 #include <random>
 
 namespace {
-uint8_t bcd(int v) { return uint8_t(((v / 10) % 10) << 4 | (v % 10)); }
+uint8_t bcd(int v)
+{
+    return uint8_t(((v / 10) % 10) << 4 | (v % 10));
+}
 
 int profile(double f)
 {
@@ -36,11 +39,20 @@ SimRecord generatedRecord(bool timeStamped, int count, unsigned seed)
         } else {
             const int high = failed ? 0x0F : value / 256;
             rec.packets.push_back({0x00, bcd(second), bcd(minute), bcd(hour), bcd(day), bcd(month),
-                                   uint8_t(value & 0xFF), uint8_t(high)});
+                uint8_t(value & 0xFF), uint8_t(high)});
             second += 5;
-            if (second >= 60) { second -= 60; ++minute; }
-            if (minute >= 60) { minute = 0; ++hour; }
-            if (hour >= 24) { hour = 0; ++day; }
+            if (second >= 60) {
+                second -= 60;
+                ++minute;
+            }
+            if (minute >= 60) {
+                minute = 0;
+                ++hour;
+            }
+            if (hour >= 24) {
+                hour = 0;
+                ++day;
+            }
         }
     }
     if (!timeStamped) {
@@ -76,21 +88,25 @@ bool recordFromFile(const std::string &path, SimRecord *rec, std::string *error)
     rec->timeStamped = true;
     for (size_t i = 0; i + 6 < bytes.size() && rec->packets.size() < 4032; i += 7) {
         const int wd = int16_t(bytes[i] | bytes[i + 1] << 8);
-        if (wd == 0 && bytes[i + 2] == 0 && bytes[i + 3] == 0 && bytes[i + 4] == 0 && bytes[i + 5] == 0 && bytes[i + 6] == 0)
+        if (wd == 0 && bytes[i + 2] == 0 && bytes[i + 3] == 0 && bytes[i + 4] == 0 && bytes[i + 5] == 0
+            && bytes[i + 6] == 0)
             continue;
         const uint8_t high = wd == 8888 ? 0x0F : uint8_t((wd >> 8) & 0x07);
         rec->packets.push_back({0x00, bcd(bytes[i + 6]), bcd(bytes[i + 5]), bcd(bytes[i + 4]), bcd(bytes[i + 3]),
-                                bcd(bytes[i + 2]), uint8_t(wd & 0xFF), high});
+            bcd(bytes[i + 2]), uint8_t(wd & 0xFF), high});
     }
     return true;
 }
 
-int liveValue(double seconds) { return int(std::lround(300 + 40 * std::sin(seconds / 6.0) + 3 * std::sin(seconds * 1.7))); }
+int liveValue(double seconds)
+{
+    return int(std::lround(300 + 40 * std::sin(seconds / 6.0) + 3 * std::sin(seconds * 1.7)));
+}
 
 std::vector<uint8_t> onlineReply(int value)
 {
     if (value == 8888)
         return {0xC0, 0x00, 0x10, 0x30, 0x20};
     return {0xC0, uint8_t(value & 0x0F), uint8_t(((value >> 4) & 0x0F) ^ 0x10), uint8_t(((value >> 8) & 0x03) ^ 0x20),
-            uint8_t(((value >> 10) & 0x0F) ^ 0x30)};
+        uint8_t(((value >> 10) & 0x0F) ^ 0x30)};
 }

@@ -8,8 +8,8 @@
 struct SimRecord
 {
     bool timeStamped = false;
-    std::vector<int> readings;                    // sequence data
-    std::vector<std::vector<uint8_t>> packets;    // the wire form, in order
+    std::vector<int> readings; // sequence data
+    std::vector<std::vector<uint8_t>> packets; // the wire form, in order
 };
 
 // A heating and cooling run with noise and a few failed readings.

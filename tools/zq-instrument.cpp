@@ -19,7 +19,10 @@
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) { g_stop = 1; }
+void onSignal(int)
+{
+    g_stop = 1;
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -41,10 +44,10 @@ struct Options
 void usage()
 {
     std::fprintf(stderr,
-                 "usage: zq-instrument [--style 0|1] [--count N] [--file DATA.ZQ] [--fast]\n"
-                 "                     [--reply-delay MS] [--no-reply] [--junk N] [--cut-after PACKETS]\n"
-                 "                     [--garble OFFSET] [--device PATH] [--link PATH]\n"
-                 "Prints the device to use on its first line, then serves until SIGINT or SIGTERM.\n");
+        "usage: zq-instrument [--style 0|1] [--count N] [--file DATA.ZQ] [--fast]\n"
+        "                     [--reply-delay MS] [--no-reply] [--junk N] [--cut-after PACKETS]\n"
+        "                     [--garble OFFSET] [--device PATH] [--link PATH]\n"
+        "Prints the device to use on its first line, then serves until SIGINT or SIGTERM.\n");
 }
 
 bool parse(int argc, char **argv, Options *o)
@@ -59,19 +62,53 @@ bool parse(int argc, char **argv, Options *o)
             return argv[++i];
         };
         const char *v = nullptr;
-        if (a == "--fast") o->fast = true;
-        else if (a == "--no-reply") o->noReply = true;
-        else if (a == "--help") { usage(); std::exit(0); }
-        else if (a == "--style") { if (!(v = value("--style"))) return false; o->timeStamped = std::atoi(v) == 1; }
-        else if (a == "--count") { if (!(v = value("--count"))) return false; o->count = std::atoi(v); }
-        else if (a == "--file") { if (!(v = value("--file"))) return false; o->file = v; }
-        else if (a == "--reply-delay") { if (!(v = value("--reply-delay"))) return false; o->replyDelayMs = std::atoi(v); }
-        else if (a == "--junk") { if (!(v = value("--junk"))) return false; o->junk = std::atoi(v); }
-        else if (a == "--cut-after") { if (!(v = value("--cut-after"))) return false; o->cutAfter = std::atoi(v); }
-        else if (a == "--garble") { if (!(v = value("--garble"))) return false; o->garbleOffset = std::atol(v); }
-        else if (a == "--device") { if (!(v = value("--device"))) return false; o->device = v; }
-        else if (a == "--link") { if (!(v = value("--link"))) return false; o->link = v; }
-        else { usage(); return false; }
+        if (a == "--fast")
+            o->fast = true;
+        else if (a == "--no-reply")
+            o->noReply = true;
+        else if (a == "--help") {
+            usage();
+            std::exit(0);
+        } else if (a == "--style") {
+            if (!(v = value("--style")))
+                return false;
+            o->timeStamped = std::atoi(v) == 1;
+        } else if (a == "--count") {
+            if (!(v = value("--count")))
+                return false;
+            o->count = std::atoi(v);
+        } else if (a == "--file") {
+            if (!(v = value("--file")))
+                return false;
+            o->file = v;
+        } else if (a == "--reply-delay") {
+            if (!(v = value("--reply-delay")))
+                return false;
+            o->replyDelayMs = std::atoi(v);
+        } else if (a == "--junk") {
+            if (!(v = value("--junk")))
+                return false;
+            o->junk = std::atoi(v);
+        } else if (a == "--cut-after") {
+            if (!(v = value("--cut-after")))
+                return false;
+            o->cutAfter = std::atoi(v);
+        } else if (a == "--garble") {
+            if (!(v = value("--garble")))
+                return false;
+            o->garbleOffset = std::atol(v);
+        } else if (a == "--device") {
+            if (!(v = value("--device")))
+                return false;
+            o->device = v;
+        } else if (a == "--link") {
+            if (!(v = value("--link")))
+                return false;
+            o->link = v;
+        } else {
+            usage();
+            return false;
+        }
     }
     return true;
 }
@@ -144,7 +181,9 @@ int main(int argc, char **argv)
     std::printf("%s\n", path.c_str());
     std::fflush(stdout);
 
-    struct sigaction sa{};
+    struct sigaction sa
+    {
+    };
     sa.sa_handler = onSignal;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);

@@ -20,7 +20,7 @@
 
 const QString frmAbout::kWebAddress = QStringLiteral("http://www.lorvant.example.com");
 const QStringList frmAbout::kSysInfoTools{QStringLiteral("hardinfo"), QStringLiteral("gnome-system-monitor"),
-                                          QStringLiteral("kinfocenter"), QStringLiteral("lshw-gtk")};
+    QStringLiteral("kinfocenter"), QStringLiteral("lshw-gtk")};
 
 namespace {
 QRect twips(int l, int t, int w, int h)
@@ -41,7 +41,9 @@ QLabel *whiteLabel(QWidget *parent, const QString &text, QRect geometry, const Q
 }
 } // namespace
 
-frmAbout::frmAbout(UserDialogs &dialogs, QWidget *parent) : QWidget(parent, Qt::Window), m_dialogs(dialogs)
+frmAbout::frmAbout(UserDialogs &dialogs, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_dialogs(dialogs)
 {
     setWindowTitle(QStringLiteral("关于 ") + zq::kAppTitle);
     setFixedSize(twips(0, 0, 10815, 6855).size());
@@ -60,14 +62,14 @@ frmAbout::frmAbout(UserDialogs &dialogs, QWidget *parent) : QWidget(parent, Qt::
     shape1->setStyleSheet(QStringLiteral("QFrame { border: 1px solid rgb(128, 128, 128); }"));
 
     Label6 = whiteLabel(this, QStringLiteral("TQRM-ZQ1 数据处理软件"), twips(3780, 2070, 6435, 780),
-                        zq::designFont(QStringLiteral("Arial"), 26.25));
+        zq::designFont(QStringLiteral("Arial"), 26.25));
     Label12 = whiteLabel(this, QStringLiteral("Temperature Datas system"), twips(3780, 2625, 3765, 360),
-                         zq::designFont(QStringLiteral("Arial Narrow"), 14.25));
+        zq::designFont(QStringLiteral("Arial Narrow"), 14.25));
     Label3 = whiteLabel(this, QStringLiteral("洛凡特测温仪器有限公司"), twips(3810, 4095, 4125, 315),
-                        zq::designFont(QStringLiteral("幼圆"), 12, true));
+        zq::designFont(QStringLiteral("幼圆"), 12, true));
     Label5 = whiteLabel(this,
-                        QStringLiteral("示例市科技园区示例路 1 号\n服务热线 000-0000-0000  Email service@lorvant.example.com"),
-                        twips(3765, 4740, 5925, 555), zq::designFont(QStringLiteral("Arial"), 10.5));
+        QStringLiteral("示例市科技园区示例路 1 号\n服务热线 000-0000-0000  Email service@lorvant.example.com"),
+        twips(3765, 4740, 5925, 555), zq::designFont(QStringLiteral("Arial"), 10.5));
     Label2 = new ClickLabel(kWebAddress.mid(7), this);
     Label2->setGeometry(twips(3765, 5220, 3660, 285));
     QFont linkFont = zq::designFont(QStringLiteral("Arial"), 10.5, true);
@@ -110,7 +112,7 @@ void frmAbout::Label2_Click()
 {
     if (!QDesktopServices::openUrl(QUrl(kWebAddress)))
         m_dialogs.message(QStringLiteral("无法打开网址 %1").arg(kWebAddress), zq::kBoxTitle, QMessageBox::Ok,
-                          QMessageBox::Warning, QMessageBox::Ok);
+            QMessageBox::Warning, QMessageBox::Ok);
 }
 
 #ifdef Q_OS_WIN
@@ -125,8 +127,8 @@ bool GetKeyValue(void *rootKey, const QString &keyPath, const QString &valueName
     wchar_t buffer[1024];
     DWORD size = sizeof(buffer);
     DWORD type = 0;
-    const LONG rc = RegQueryValueExW(key, reinterpret_cast<LPCWSTR>(valueName.utf16()), nullptr, &type,
-                                     reinterpret_cast<BYTE *>(buffer), &size);
+    const LONG rc = RegQueryValueExW(
+        key, reinterpret_cast<LPCWSTR>(valueName.utf16()), nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS) {
         value.clear();
@@ -153,9 +155,9 @@ void frmAbout::StartSysInfo()
 #ifdef Q_OS_WIN
     QString folder;
     if (!GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                     QStringLiteral("PATH"), path)) {
+            QStringLiteral("PATH"), path)) {
         if (GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                        QStringLiteral("MSINFO"), folder)
+                QStringLiteral("MSINFO"), folder)
             && QFileInfo::exists(folder + QStringLiteral("\\MSINFO32.EXE")))
             path = folder + QStringLiteral("\\MSINFO32.EXE");
         else
@@ -169,6 +171,6 @@ void frmAbout::StartSysInfo()
     }
 #endif
     if (path.isEmpty() || !QProcess::startDetached(path, {}))
-        m_dialogs.message(QStringLiteral("此时系统信息不可用"), zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon,
-                          QMessageBox::Ok);
+        m_dialogs.message(
+            QStringLiteral("此时系统信息不可用"), zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
 }

@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
     SingleInstance single(SingleInstance::defaultLockPath());
     if (single.anotherCopyRuns()) {
         window.dialogs().message(QStringLiteral("这个程序正在运行！"), zq::kBoxTitle, QMessageBox::Ok,
-                                 QMessageBox::Warning, QMessageBox::Ok);
+            QMessageBox::Warning, QMessageBox::Ok);
         return 0;
     }
     window.show();

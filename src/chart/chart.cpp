@@ -6,7 +6,10 @@
 
 namespace zq {
 namespace {
-bool plotted(const Workspace &ws, int v) { return ws.wdlow < v && v < ws.wdhigh; }
+bool plotted(const Workspace &ws, int v)
+{
+    return ws.wdlow < v && v < ws.wdhigh;
+}
 } // namespace
 
 void drawChartFrame(QPainter &p, int datatype)

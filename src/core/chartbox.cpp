@@ -5,7 +5,8 @@
 #include <QPainter>
 
 ChartBox::ChartBox(QWidget *parent)
-    : QWidget(parent), m_image(zq::kChartWidth, zq::kChartHeight, QImage::Format_RGB32)
+    : QWidget(parent)
+    , m_image(zq::kChartWidth, zq::kChartHeight, QImage::Format_RGB32)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     clear();

@@ -5,8 +5,7 @@
 #include <QTimer>
 
 QMessageBox::StandardButton QtUserDialogs::message(const QString &text, const QString &title,
-                                                   QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
-                                                   QMessageBox::StandardButton defaultButton)
+    QMessageBox::StandardButtons buttons, QMessageBox::Icon icon, QMessageBox::StandardButton defaultButton)
 {
     QMessageBox box(icon, title, text, buttons, m_parent);
     if (defaultButton != QMessageBox::NoButton)
@@ -17,8 +16,8 @@ QMessageBox::StandardButton QtUserDialogs::message(const QString &text, const QS
     if (autoMs > 0) {
         QTimer::singleShot(autoMs, &box, [&box] {
             qWarning("%s", qPrintable(box.text()));
-            QAbstractButton *b = box.defaultButton() ? static_cast<QAbstractButton *>(box.defaultButton())
-                                                     : box.buttons().value(0);
+            QAbstractButton *b
+                = box.defaultButton() ? static_cast<QAbstractButton *>(box.defaultButton()) : box.buttons().value(0);
             if (b)
                 b->click();
         });
@@ -33,9 +32,8 @@ QString QtUserDialogs::openFile(const QString &title, const QString &fileName, c
     return QFileDialog::getOpenFileName(m_parent, title, fileName, filters.join(QStringLiteral(";;")));
 }
 
-QString QtUserDialogs::saveFile(const QString &title, const QString &fileName, const QStringList &filters,
-                                QString *selectedFilter)
+QString QtUserDialogs::saveFile(
+    const QString &title, const QString &fileName, const QStringList &filters, QString *selectedFilter)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, fileName, filters.join(QStringLiteral(";;")),
-                                        selectedFilter);
+    return QFileDialog::getSaveFileName(m_parent, title, fileName, filters.join(QStringLiteral(";;")), selectedFilter);
 }

@@ -11,25 +11,27 @@ class UserDialogs
 public:
     virtual ~UserDialogs() = default;
     virtual QMessageBox::StandardButton message(const QString &text, const QString &title,
-                                                QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
-                                                QMessageBox::StandardButton defaultButton) = 0;
+        QMessageBox::StandardButtons buttons, QMessageBox::Icon icon, QMessageBox::StandardButton defaultButton)
+        = 0;
     // Filters in the dialog's own syntax; returns the chosen path (empty on
     // cancel) and which filter was picked.
     virtual QString openFile(const QString &title, const QString &fileName, const QStringList &filters) = 0;
-    virtual QString saveFile(const QString &title, const QString &fileName, const QStringList &filters,
-                             QString *selectedFilter) = 0;
+    virtual QString saveFile(
+        const QString &title, const QString &fileName, const QStringList &filters, QString *selectedFilter)
+        = 0;
 };
 
 class QtUserDialogs : public UserDialogs
 {
 public:
-    explicit QtUserDialogs(QWidget *parent) : m_parent(parent) {}
-    QMessageBox::StandardButton message(const QString &text, const QString &title,
-                                        QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
-                                        QMessageBox::StandardButton defaultButton) override;
+    explicit QtUserDialogs(QWidget *parent)
+        : m_parent(parent)
+    { }
+    QMessageBox::StandardButton message(const QString &text, const QString &title, QMessageBox::StandardButtons buttons,
+        QMessageBox::Icon icon, QMessageBox::StandardButton defaultButton) override;
     QString openFile(const QString &title, const QString &fileName, const QStringList &filters) override;
-    QString saveFile(const QString &title, const QString &fileName, const QStringList &filters,
-                     QString *selectedFilter) override;
+    QString saveFile(
+        const QString &title, const QString &fileName, const QStringList &filters, QString *selectedFilter) override;
 
 private:
     QWidget *m_parent;

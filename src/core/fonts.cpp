@@ -6,10 +6,9 @@
 namespace zq {
 namespace {
 const QStringList kCjkFaces{QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                            QStringLiteral("Noto Sans SC"), QStringLiteral("Microsoft YaHei"),
-                            QStringLiteral("SimHei"), QStringLiteral("Droid Sans Fallback")};
-const QStringList kSansFaces{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                             QStringLiteral("DejaVu Sans")};
+    QStringLiteral("Noto Sans SC"), QStringLiteral("Microsoft YaHei"), QStringLiteral("SimHei"),
+    QStringLiteral("Droid Sans Fallback")};
+const QStringList kSansFaces{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")};
 } // namespace
 
 void installFontSubstitutes()
@@ -32,11 +31,11 @@ void installFontSubstitutes()
     // Some CJK fonts carry an empty glyph for symbols such as the degree sign
     // (WenQuanYi's ℃), which would print as nothing; a Latin face goes first
     // and the Chinese falls through to the CJK face.
-    for (const QString &cjk : {QStringLiteral("华文细黑"), QStringLiteral("宋体"), QStringLiteral("黑体"),
-                               QStringLiteral("幼圆")})
+    for (const QString &cjk :
+        {QStringLiteral("华文细黑"), QStringLiteral("宋体"), QStringLiteral("黑体"), QStringLiteral("幼圆")})
         substitute(cjk, QStringList{QStringLiteral("DejaVu Sans")} + kCjkFaces);
-    for (const QString &latin : {QStringLiteral("Arial"), QStringLiteral("Arial Black"),
-                                 QStringLiteral("Arial Narrow"), QStringLiteral("Basemic Symbol")})
+    for (const QString &latin : {QStringLiteral("Arial"), QStringLiteral("Arial Black"), QStringLiteral("Arial Narrow"),
+             QStringLiteral("Basemic Symbol")})
         substitute(latin, kSansFaces);
 }
 

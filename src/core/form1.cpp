@@ -19,7 +19,9 @@
 #include <QScrollBar>
 #include <QTimer>
 
-Form1::Form1(QWidget *parent) : QWidget(parent), m_dialogs(std::make_unique<QtUserDialogs>(this))
+Form1::Form1(QWidget *parent)
+    : QWidget(parent)
+    , m_dialogs(std::make_unique<QtUserDialogs>(this))
 {
     createControls();
     m_background.load(QStringLiteral(":/background.png"));
@@ -37,7 +39,10 @@ Form1::~Form1()
     m_poll->abort();
 }
 
-void Form1::setDialogs(std::unique_ptr<UserDialogs> dialogs) { m_dialogs = std::move(dialogs); }
+void Form1::setDialogs(std::unique_ptr<UserDialogs> dialogs)
+{
+    m_dialogs = std::move(dialogs);
+}
 
 void Form1::connectControls()
 {
@@ -92,7 +97,10 @@ void Form1::Form_Load()
     DRAWFEET();
 }
 
-int Form1::selectedGroup() const { return VScroll2[0]->value(); }
+int Form1::selectedGroup() const
+{
+    return VScroll2[0]->value();
+}
 
 QColor Form1::groupColour(int group) const
 {

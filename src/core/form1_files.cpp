@@ -49,8 +49,7 @@ void Form1::Command2_Click()
 {
     if (ws.havedata != 0) {
         const auto answer = m_dialogs->message(zq::kDiscardQuestion, QStringLiteral("提示信息"),
-                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical,
-                                               QMessageBox::No);
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
         discardData();
@@ -87,8 +86,7 @@ void Form1::Command4_Click()
     }
     commonDialogFileName = zq::defaultExportName(QDate::currentDate(), QLocale());
     QString filter = zq::kTextFilter;
-    QString path =
-        m_dialogs->saveFile(QString(), commonDialogFileName, {zq::kTextFilter, zq::kCsvFilter}, &filter);
+    QString path = m_dialogs->saveFile(QString(), commonDialogFileName, {zq::kTextFilter, zq::kCsvFilter}, &filter);
     if (path.isEmpty())
         return;
     const bool csv = filter == zq::kCsvFilter;
@@ -110,8 +108,8 @@ void Form1::SAVEexcel(const QString &path, bool csv)
 void Form1::打印_Click()
 {
     if (ws.datatype == zq::NoData) {
-        m_dialogs->message(QStringLiteral("没有温度数据供打印"), zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon,
-                           QMessageBox::Ok);
+        m_dialogs->message(
+            QStringLiteral("没有温度数据供打印"), zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
     printfeetm();
@@ -132,11 +130,11 @@ void Form1::printfeetm()
 void Form1::printToPdf()
 {
     const auto answer = m_dialogs->message(QStringLiteral("没有可用的打印机。\n是否将报表保存为 PDF 文件？"),
-                                           zq::kBoxTitle, QMessageBox::Yes | QMessageBox::No,
-                                           QMessageBox::Question, QMessageBox::Yes);
+        zq::kBoxTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
-    QString path = m_dialogs->saveFile(QString(), QStringLiteral("温度数据.pdf"), {QStringLiteral("PDF (*.pdf)")}, nullptr);
+    QString path
+        = m_dialogs->saveFile(QString(), QStringLiteral("温度数据.pdf"), {QStringLiteral("PDF (*.pdf)")}, nullptr);
     if (path.isEmpty())
         return;
     path = zq::withDefaultExtension(path, QStringLiteral(".pdf"));

@@ -67,8 +67,8 @@ void Form1::createControls()
         b->setFocusPolicy(Qt::TabFocus);
         return b;
     };
-    Command5 = button(QStringLiteral("接收数据"), QStringLiteral("读数据(请注意将测温仪设置为锁定)"),
-                      twips(5160, 840, 2835, 945));
+    Command5 = button(
+        QStringLiteral("接收数据"), QStringLiteral("读数据(请注意将测温仪设置为锁定)"), twips(5160, 840, 2835, 945));
     Command5->setFont(zq::designFont(QStringLiteral("华文细黑"), 12, true));
     Command2 = button(QStringLiteral("OPEN"), QStringLiteral("打开一个温度数据文件"), twips(8025, 840, 1155, 945));
     Command1 = button(QStringLiteral("SAVE"), QStringLiteral("温度数据存盘"), twips(9210, 840, 1140, 945));
@@ -91,8 +91,8 @@ void Form1::createControls()
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
 
     // The group palette lives in these hidden labels' text colours.
-    static const QColor groupPalette[8] = {{255, 0, 0},     {255, 192, 128}, {255, 255, 0},   {0, 255, 0},
-                                      {128, 128, 255}, {255, 0, 255},   {192, 192, 192}, {255, 224, 192}};
+    static const QColor groupPalette[8] = {{255, 0, 0}, {255, 192, 128}, {255, 255, 0}, {0, 255, 0}, {128, 128, 255},
+        {255, 0, 255}, {192, 192, 192}, {255, 224, 192}};
     for (int g = 0; g < 8; ++g) {
         movewd[g] = new QLabel(QStringLiteral("Label4"), this);
         movewd[g]->setGeometry(twips(720, 3660 + g * 240, 630, 210));
@@ -149,8 +149,8 @@ void Form1::createControls()
     Label6->setFont(zq::designFont(QStringLiteral("Arial"), 12));
     Label6->setAlignment(Qt::AlignCenter);
     setColours(Label6, QColor(0, 255, 0), QColor(64, 64, 64));
-    onlineSwitch = button(QStringLiteral("在线测温"), QStringLiteral("每秒读取一次测温仪的当前温度"),
-                          twips(12780, 2535, 1155, 360));
+    onlineSwitch = button(
+        QStringLiteral("在线测温"), QStringLiteral("每秒读取一次测温仪的当前温度"), twips(12780, 2535, 1155, 360));
     onlineSwitch->setCheckable(true);
     onlineSwitch->setFont(zq::designFont(QStringLiteral("宋体"), 9, true));
 

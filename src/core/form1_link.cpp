@@ -12,7 +12,10 @@
 #include <QScrollBar>
 #include <QTimer>
 
-void Form1::setPortDevices(const QString &com1, const QString &com2) { MyComm->setDevices(com1, com2); }
+void Form1::setPortDevices(const QString &com1, const QString &com2)
+{
+    MyComm->setDevices(com1, com2);
+}
 
 void Form1::discardData()
 {
@@ -31,8 +34,7 @@ void Form1::Command5_Click()
         return;
     if (ws.havedata != 0) {
         const auto answer = m_dialogs->message(zq::kDiscardQuestion, QStringLiteral("提示信息"),
-                                               QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical,
-                                               QMessageBox::No);
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return;
         discardData();
@@ -45,7 +47,8 @@ void Form1::Command5_Click()
         return;
     case ReadComMachine::OpenFailed:
         Label6->setText(QStringLiteral("COM ERR"));
-        tellFailure(QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
+        tellFailure(
+            QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
         downloadFinished(ReadComMachine::NoReply);
         return;
     }
@@ -92,6 +95,7 @@ void Form1::Timer1_Timer()
         Label6->setText(QStringLiteral("COM ERR"));
         // One message, not one a second: the live reading switches itself off.
         onlineSwitch->setChecked(false);
-        tellFailure(QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
+        tellFailure(
+            QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
     }
 }

@@ -5,7 +5,8 @@
 namespace zq {
 QString formatPadded(int value, int digits)
 {
-    const QString body = QString::number(std::llabs(static_cast<long long>(value))).rightJustified(digits, QLatin1Char('0'));
+    const QString body
+        = QString::number(std::llabs(static_cast<long long>(value))).rightJustified(digits, QLatin1Char('0'));
     return value < 0 ? QLatin1Char('-') + body : body;
 }
 

@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
-SingleInstance::SingleInstance(const QString &lockPath) : m_lock(std::make_unique<QLockFile>(lockPath))
+SingleInstance::SingleInstance(const QString &lockPath)
+    : m_lock(std::make_unique<QLockFile>(lockPath))
 {
     // Never stale by age: a copy may run for days. A lock whose process is
     // gone is still taken over by tryLock.
@@ -14,5 +15,6 @@ SingleInstance::SingleInstance(const QString &lockPath) : m_lock(std::make_uniqu
 QString SingleInstance::defaultLockPath()
 {
     const QString dir = qEnvironmentVariable("ZQTEMP_LOCK_DIR", QDir::tempPath());
-    return QDir(dir).filePath(QStringLiteral("zqtemp-%1.lock").arg(qEnvironmentVariable("USER", QStringLiteral("user"))));
+    return QDir(dir).filePath(
+        QStringLiteral("zqtemp-%1.lock").arg(qEnvironmentVariable("USER", QStringLiteral("user"))));
 }

@@ -24,13 +24,13 @@ struct WDREC
 
 namespace zq {
 constexpr int kFailedReading = 8888;
-constexpr int kSeqSlots = 3841;      // wdseq 0..3840
-constexpr int kSeqReadings = 3840;   // a full sequence download
-constexpr int kTabSlots = 4033;      // wdtab readings 0..4032
-constexpr int kTabGroups = 2;        // wdtab groups 0..1
-constexpr int kGroupCounts = 9;      // grpcount 0..8
-constexpr int kSelectorGroups = 8;   // the group selector offers 0..7
-constexpr int kFileRecords = 4032;   // records of a time-stamped data file
+constexpr int kSeqSlots = 3841; // wdseq 0..3840
+constexpr int kSeqReadings = 3840; // a full sequence download
+constexpr int kTabSlots = 4033; // wdtab readings 0..4032
+constexpr int kTabGroups = 2; // wdtab groups 0..1
+constexpr int kGroupCounts = 9; // grpcount 0..8
+constexpr int kSelectorGroups = 8; // the group selector offers 0..7
+constexpr int kFileRecords = 4032; // records of a time-stamped data file
 constexpr int kProgressMax = 4032;
 constexpr int kSeqStartMax = 3720;
 

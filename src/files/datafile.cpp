@@ -7,8 +7,14 @@
 
 namespace zq {
 namespace {
-void putLe16(char *p, int16_t v) { qToLittleEndian<int16_t>(v, p); }
-int16_t getLe16(const char *p) { return qFromLittleEndian<int16_t>(p); }
+void putLe16(char *p, int16_t v)
+{
+    qToLittleEndian<int16_t>(v, p);
+}
+int16_t getLe16(const char *p)
+{
+    return qFromLittleEndian<int16_t>(p);
+}
 } // namespace
 
 QByteArray dataFileBytes(const Workspace &ws)

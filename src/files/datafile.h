@@ -8,7 +8,7 @@
 namespace zq {
 constexpr int kRecordBytes = 7;
 constexpr qint64 kTimeFileBytes = qint64(kFileRecords) * kRecordBytes; // 28224
-constexpr qint64 kSeqFileBytes = qint64(kSeqReadings) * 2;             // 7680
+constexpr qint64 kSeqFileBytes = qint64(kSeqReadings) * 2; // 7680
 
 // The file image of the data held, in the layout of its type (empty for no data).
 QByteArray dataFileBytes(const Workspace &ws);

@@ -30,7 +30,10 @@ QString csvCell(const QString &s)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-QString csvReading(int wd) { return wd == kFailedReading ? QString() : QString::number(wd); }
+QString csvReading(int wd)
+{
+    return wd == kFailedReading ? QString() : QString::number(wd);
+}
 } // namespace
 
 QString exportTextUnicode(const Workspace &ws)
@@ -57,7 +60,10 @@ QByteArray toGbk(const QString &text)
     return encoder.encode(text);
 }
 
-QByteArray exportText(const Workspace &ws) { return toGbk(exportTextUnicode(ws)); }
+QByteArray exportText(const Workspace &ws)
+{
+    return toGbk(exportTextUnicode(ws));
+}
 
 QByteArray exportCsv(const Workspace &ws)
 {
@@ -73,9 +79,8 @@ QByteArray exportCsv(const Workspace &ws)
             const int n = ws.groupCount(g);
             for (int i = 0; i < n; ++i) {
                 const WDREC &r = ws.record(i, g);
-                const QStringList cells{QString::number(g),      QString::number(r.month),  QString::number(r.day),
-                                        QString::number(r.hour), QString::number(r.minute), QString::number(r.second),
-                                        csvReading(r.wd)};
+                const QStringList cells{QString::number(g), QString::number(r.month), QString::number(r.day),
+                    QString::number(r.hour), QString::number(r.minute), QString::number(r.second), csvReading(r.wd)};
                 QStringList quoted;
                 for (const QString &c : cells)
                     quoted.append(csvCell(c));

@@ -2,7 +2,8 @@
 
 #include <QTimer>
 
-CommPort::CommPort(QObject *parent) : QObject(parent)
+CommPort::CommPort(QObject *parent)
+    : QObject(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &CommPort::checkNotify);
     connect(&m_port, &QSerialPort::errorOccurred, this, &CommPort::handleError);
@@ -14,7 +15,10 @@ void CommPort::setDevices(const QString &com1, const QString &com2)
     m_devices[1] = com2;
 }
 
-QString CommPort::deviceName() const { return m_devices[m_commPort == 2 ? 1 : 0]; }
+QString CommPort::deviceName() const
+{
+    return m_devices[m_commPort == 2 ? 1 : 0];
+}
 
 bool CommPort::open(QString *error)
 {

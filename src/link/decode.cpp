@@ -10,7 +10,10 @@ uint8_t DECtoHEX(uint8_t &b)
 
 namespace zq {
 namespace {
-uint8_t byteAt(const QByteArray &a, int i) { return static_cast<uint8_t>(a.at(i)); }
+uint8_t byteAt(const QByteArray &a, int i)
+{
+    return static_cast<uint8_t>(a.at(i));
+}
 } // namespace
 
 int16_t sequenceReading(uint8_t low, uint8_t high)

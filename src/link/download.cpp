@@ -5,10 +5,15 @@
 
 #include <QTime>
 
-double secondsSinceMidnight() { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; }
+double secondsSinceMidnight()
+{
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
 
 ReadComMachine::ReadComMachine(Workspace &ws, CommPort &port, QObject *parent)
-    : QObject(parent), m_ws(ws), m_port(port)
+    : QObject(parent)
+    , m_ws(ws)
+    , m_port(port)
 {
     timeOfDay = secondsSinceMidnight;
     m_tick.setInterval(10);
@@ -78,7 +83,7 @@ void ReadComMachine::replyPasses(bool atLeastOne)
     const qint64 due = qMin<qint64>(kReplyPasses, m_sinceRequest.nsecsElapsed() / 1000 / passMicros + 1);
     bool first = atLeastOne;
     while (m_state == AwaitingReply && m_ws.datatype == zq::NoData && m_ws.workidx < kReplyPasses
-           && (m_ws.workidx < due || first)) {
+        && (m_ws.workidx < due || first)) {
         first = false;
         m_ws.workidx += 1;
         const int waiting = m_port.inBufferCount();

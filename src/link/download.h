@@ -22,7 +22,7 @@ public:
     enum Outcome { NoReply, Complete, TimedOut, LineLost, Aborted };
 
     static constexpr int kReplyPasses = 10000;
-    static constexpr int kSeqComplete = 3839;  // done when wdnum exceeds it
+    static constexpr int kSeqComplete = 3839; // done when wdnum exceeds it
     static constexpr int kTimeComplete = 4040; // done when recnum exceeds it
 
     ReadComMachine(Workspace &ws, CommPort &port, QObject *parent = nullptr);

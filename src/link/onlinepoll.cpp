@@ -5,7 +5,9 @@
 #include "link/decode.h"
 
 OnlinePollMachine::OnlinePollMachine(Workspace &ws, CommPort &port, QObject *parent)
-    : QObject(parent), m_ws(ws), m_port(port)
+    : QObject(parent)
+    , m_ws(ws)
+    , m_port(port)
 {
     m_tick.setInterval(20);
     connect(&m_tick, &QTimer::timeout, this, &OnlinePollMachine::pass);

@@ -6,7 +6,9 @@
 
 namespace zq {
 PrintSurface::PrintSurface(QPainter *painter, double pageHeightTwips, const QString &fontFace)
-    : m_painter(painter), m_pageHeight(pageHeightTwips), m_font(fontFace)
+    : m_painter(painter)
+    , m_pageHeight(pageHeightTwips)
+    , m_font(fontFace)
 {
     setFontSize(10);
 }
@@ -24,7 +26,10 @@ void PrintSurface::setPos(double x, double y)
     m_y = y;
 }
 
-double PrintSurface::lineHeight() const { return QFontMetricsF(m_font).height(); }
+double PrintSurface::lineHeight() const
+{
+    return QFontMetricsF(m_font).height();
+}
 
 void PrintSurface::line(double x1, double y1, double x2, double y2, const QColor &colour)
 {

@@ -7,7 +7,10 @@ namespace zq {
 namespace {
 const QColor kGridColour(20, 210, 100);
 
-bool inWindow(const Workspace &ws, int r) { return ws.ybase - 400 < r && r < ws.ybase; }
+bool inWindow(const Workspace &ws, int r)
+{
+    return ws.ybase - 400 < r && r < ws.ybase;
+}
 
 void curveStep(PrintSurface &s, const Workspace &ws, int j, int prev, int cur, const QColor &colour)
 {
@@ -35,7 +38,8 @@ void sequencePart(PrintSurface &s, const Workspace &ws)
             const int n = start + 10 * L + k;
             if (n >= kSeqSlots)
                 return;
-            s.print(formatPadded(n, 3) + QLatin1Char('-') + formatPadded(ws.wdseq[n], 4) + QStringLiteral("℃  "), false);
+            s.print(
+                formatPadded(n, 3) + QLatin1Char('-') + formatPadded(ws.wdseq[n], 4) + QStringLiteral("℃  "), false);
         }
     }
 }

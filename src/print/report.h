@@ -10,9 +10,9 @@ class PrintSurface;
 
 struct ReportParams
 {
-    int group = 0;        // the selected group, for time-stamped data
-    QColor groupColour;   // its palette colour
-    QString date;         // today's date as the report shows it
+    int group = 0; // the selected group, for time-stamped data
+    QColor groupColour; // its palette colour
+    QString date; // today's date as the report shows it
 };
 
 // Lays out the one-page report of the data held onto the surface, in twips.

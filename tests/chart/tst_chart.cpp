@@ -110,11 +110,11 @@ void TstChart::scaleBar()
         QPainter p(&layer);
         zq::drawScale(p, QPoint(288, 221), 800, QFont(QStringLiteral("Arial"), 12, QFont::Bold));
     }
-    QCOMPARE(QColor(layer.pixel(270, 221)), QColor(255, 0, 0));         // k=0, right of the caption
-    QCOMPARE(QColor(layer.pixel(270, 621)), QColor(55, 0, 0));          // k=200
-    QCOMPARE(QColor(layer.pixel(225, 221 + 200)), QColor(155, 0, 0));   // k=100, left end
-    QCOMPARE(qAlpha(layer.pixel(272, 221)), 0);                         // bar ends at L-17
-    QCOMPARE(qAlpha(layer.pixel(250, 222)), 0);                         // stripes two pixels apart
+    QCOMPARE(QColor(layer.pixel(270, 221)), QColor(255, 0, 0)); // k=0, right of the caption
+    QCOMPARE(QColor(layer.pixel(270, 621)), QColor(55, 0, 0)); // k=200
+    QCOMPARE(QColor(layer.pixel(225, 221 + 200)), QColor(155, 0, 0)); // k=100, left end
+    QCOMPARE(qAlpha(layer.pixel(272, 221)), 0); // bar ends at L-17
+    QCOMPARE(qAlpha(layer.pixel(250, 222)), 0); // stripes two pixels apart
     // Each caption leaves its colour in its own box.
     for (int k = 0; k <= 4; ++k) {
         bool found = false;

@@ -73,11 +73,16 @@ void TstForm1::layoutInTwips_data()
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("tooltip");
-    QTest::newRow("Command5") << "Command5" << QRect(5160, 840, 2835, 945) << "接收数据" << "读数据(请注意将测温仪设置为锁定)";
-    QTest::newRow("Command6") << "Command6" << QRect(10365, 840, 1170, 945) << "COM 1" << "通讯失败可改变COM口再试";
-    QTest::newRow("PRINT") << "print" << QRect(5775, 2010, 1080, 945) << "PRINT" << "打印温度数据和曲线";
-    QTest::newRow("Label12") << "Label12" << QRect(12945, 10335, 2025, 405) << "LORVANT " << "";
-    QTest::newRow("LP1") << "LP1" << QRect(4320, 3315, 10800, 6000) << "" << "";
+    QTest::newRow("Command5") << "Command5" << QRect(5160, 840, 2835, 945) << "接收数据"
+                              << "读数据(请注意将测温仪设置为锁定)";
+    QTest::newRow("Command6") << "Command6" << QRect(10365, 840, 1170, 945) << "COM 1"
+                              << "通讯失败可改变COM口再试";
+    QTest::newRow("PRINT") << "print" << QRect(5775, 2010, 1080, 945) << "PRINT"
+                           << "打印温度数据和曲线";
+    QTest::newRow("Label12") << "Label12" << QRect(12945, 10335, 2025, 405) << "LORVANT "
+                             << "";
+    QTest::newRow("LP1") << "LP1" << QRect(4320, 3315, 10800, 6000) << ""
+                         << "";
 }
 
 void TstForm1::layoutInTwips()

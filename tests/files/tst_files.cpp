@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace {
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void openFailuresLeaveEmptyWorkspace_data();
     void openFailuresLeaveEmptyWorkspace();
     void exportThroughWindow();
+    void downloadedRecordSavesAndReopens();
 };
 
 void TstFiles::timeLayoutBytesAndRoundTrip()
@@ -144,7 +146,8 @@ void TstFiles::textExport()
     QVERIFY2(text.startsWith(expected), text.left(120).toHex(' ').constData());
     if (kind == 2) {
         QCOMPARE(text.count("\r\n"), 9); // 8 headers, 1 record
-        QVERIFY(text.endsWith(QByteArray("\xD5\xE2\xCA\xC7\xB5\xDA 7 \xD7\xE9\xB5\xC4\xCE\xC2\xB6\xC8\xCA\xFD\xBE\xDD\r\n")));
+        QVERIFY(text.endsWith(
+            QByteArray("\xD5\xE2\xCA\xC7\xB5\xDA 7 \xD7\xE9\xB5\xC4\xCE\xC2\xB6\xC8\xCA\xFD\xBE\xDD\r\n")));
         QCOMPARE(zq::exportText(timeData(3)).count("\r\n"), 11);
     }
     QVERIFY(zq::exportText(sequenceData({})).isEmpty());
@@ -153,11 +156,12 @@ void TstFiles::textExport()
 void TstFiles::csvExport()
 {
     QCOMPARE(zq::exportCsv(sequenceData({235, 8888})),
-             QByteArray("\xEF\xBB\xBF") + QStringLiteral("序号,温度\r\n1,235\r\n2,\r\n").toUtf8());
+        QByteArray("\xEF\xBB\xBF") + QStringLiteral("序号,温度\r\n1,235\r\n2,\r\n").toUtf8());
     Workspace ws = timeData(2);
     ws.wdtab[1][0].wd = zq::kFailedReading;
-    QCOMPARE(zq::exportCsv(ws), QByteArray("\xEF\xBB\xBF")
-                 + QStringLiteral("组,月,日,时,分,秒,温度\r\n0,7,26,13,0,9,200\r\n0,7,26,13,1,9,\r\n").toUtf8());
+    QCOMPARE(zq::exportCsv(ws),
+        QByteArray("\xEF\xBB\xBF")
+            + QStringLiteral("组,月,日,时,分,秒,温度\r\n0,7,26,13,0,9,200\r\n0,7,26,13,1,9,\r\n").toUtf8());
 }
 
 void TstFiles::defaultNameAndExtension()
@@ -275,6 +279,37 @@ void TstFiles::exportThroughWindow()
     w->Command4_Click();
     QCOMPARE(readAll(dir.filePath("sheet.csv")), zq::exportCsv(w.ws()));
     QVERIFY(w.dialogs->shown.isEmpty());
+}
+
+void TstFiles::downloadedRecordSavesAndReopens()
+{
+    Simulator sim;
+    QVERIFY(sim.start({"--fast", "--style", "1", "--count", "300"}));
+    QTemporaryDir dir;
+    TestWindow w;
+    w->setPortDevices(sim.device, sim.device);
+    double now = 0;
+    w->download().timeOfDay = [&now] { return now; };
+    w->Command5->click();
+    QTRY_COMPARE_WITH_TIMEOUT(w.ws().grpcount[0], 300, 10000);
+    now = 100;
+    w->download().step();
+    QCOMPARE(int(w.ws().havedata), 2);
+
+    const QString path = dir.filePath("run.ZQ");
+    w.dialogs->paths = {path, dir.filePath("run.Txt")};
+    w->Command1_Click();
+    w->Command4_Click();
+    QVERIFY(readAll(dir.filePath("run.Txt")).count("\r\n") == 308);
+
+    TestWindow again;
+    again.dialogs->paths = {path};
+    again->Command2_Click();
+    QCOMPARE(again.ws().grpcount[0], 300);
+    for (int i = 0; i < zq::kTabSlots; ++i)
+        QVERIFY2(again.ws().wdtab[i][0] == w.ws().wdtab[i][0], qPrintable(QString::number(i)));
+    QCOMPARE(again->List1->count(), w->List1->count());
+    QCOMPARE(zq::exportCsv(again.ws()), zq::exportCsv(w.ws()));
 }
 
 QTEST_MAIN(TstFiles)

@@ -70,8 +70,8 @@ void TstDecode::timePacket_data()
                              << QList<int>{6, 27, 13, 45, 30};
     QTest::newRow("high byte 8 fails, time still decoded")
         << bytes({0x00, 0x30, 0x45, 0x13, 0x27, 0x06, 0xD2, 0x08}) << 8888 << QList<int>{6, 27, 13, 45, 30};
-    QTest::newRow("high byte 7 is valid") << bytes({0x00, 0x00, 0x00, 0x00, 0x01, 0x12, 0xFF, 0x07}) << 2047
-                                          << QList<int>{12, 1, 0, 0, 0};
+    QTest::newRow("high byte 7 is valid")
+        << bytes({0x00, 0x00, 0x00, 0x00, 0x01, 0x12, 0xFF, 0x07}) << 2047 << QList<int>{12, 1, 0, 0, 0};
     QTest::newRow("BCD halves above 9") << bytes({0x00, 0x1A, 0xFF, 0x00, 0x01, 0x01, 0x01, 0x00}) << 1
                                         << QList<int>{1, 1, 0, 165, 20};
 }

@@ -248,7 +248,8 @@ void TstReport::pdfThroughRealPrintingPath()
     QProcess info;
     info.start("pdfinfo", {pdf});
     QVERIFY(info.waitForFinished());
-    const QString pages = QString::fromUtf8(info.readAllStandardOutput()).section("Pages:", 1).section('\n', 0, 0).trimmed();
+    const QString pages
+        = QString::fromUtf8(info.readAllStandardOutput()).section("Pages:", 1).section('\n', 0, 0).trimmed();
     QVERIFY2(pages.toInt() >= 2, qPrintable(pages));
     QProcess text;
     text.start("pdftotext", {pdf, "-"});
