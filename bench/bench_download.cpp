@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     zq::installFontSubstitutes();
     QProcess sim;
-    sim.start(QString::fromLocal8Bit(qgetenv("ZQ_INSTRUMENT")), {});
+    sim.start(QString::fromLocal8Bit(qgetenv("ZQ_INSTRUMENT")), {QStringLiteral("--report-last-byte")});
     if (!sim.waitForStarted() || !sim.waitForReadyRead(5000))
         return 1;
     const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();

@@ -13,12 +13,13 @@ uint8_t bcd(int v)
 
 int profile(double f)
 {
-    // Heat from 25 to about 850, hold, then cool.
+    // Heat from 25 to about 650, hold, then cool: the plateau sits inside
+    // the chart's default view of 400 to 800.
     if (f < 0.35)
-        return int(25 + 825 * (1 - std::exp(-f / 0.09)));
+        return int(25 + 625 * (1 - std::exp(-f / 0.09)));
     if (f < 0.6)
-        return 850;
-    return int(25 + 825 * std::exp(-(f - 0.6) / 0.15));
+        return 650;
+    return int(25 + 625 * std::exp(-(f - 0.6) / 0.15));
 }
 } // namespace
 

@@ -32,6 +32,7 @@ struct Options
     int count = -1;
     std::string file;
     bool fast = false;
+    bool reportLastByte = false;
     int replyDelayMs = 0;
     bool noReply = false;
     int junk = 0;
@@ -46,7 +47,7 @@ void usage()
     std::fprintf(stderr,
         "usage: zq-instrument [--style 0|1] [--count N] [--file DATA.ZQ] [--fast]\n"
         "                     [--reply-delay MS] [--no-reply] [--junk N] [--cut-after PACKETS]\n"
-        "                     [--garble OFFSET] [--device PATH] [--link PATH]\n"
+        "                     [--garble OFFSET] [--device PATH] [--link PATH] [--report-last-byte]\n"
         "Prints the device to use on its first line, then serves until SIGINT or SIGTERM.\n");
 }
 
@@ -64,6 +65,8 @@ bool parse(int argc, char **argv, Options *o)
         const char *v = nullptr;
         if (a == "--fast")
             o->fast = true;
+        else if (a == "--report-last-byte")
+            o->reportLastByte = true;
         else if (a == "--no-reply")
             o->noReply = true;
         else if (a == "--help") {
@@ -258,7 +261,7 @@ int main(int argc, char **argv)
         }
         for (size_t i = len; i > done; --i)
             out.bytes.emplace_front(due, chunk[i - 1]);
-        if (len > 0 && done == len && out.bytes.empty()) {
+        if (opt.reportLastByte && len > 0 && done == len && out.bytes.empty()) {
             // Benchmarks compare this with the program's own finish.
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch());
             std::fprintf(stderr, "last byte at %lld\n", static_cast<long long>(ns.count()));
