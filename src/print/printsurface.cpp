@@ -9,6 +9,7 @@ PrintSurface::PrintSurface(QPainter *painter, double pageHeightTwips, const QStr
     : m_painter(painter)
     , m_pageHeight(pageHeightTwips)
     , m_font(fontFace)
+    , m_metrics(m_font)
 {
     setFontSize(10);
 }
@@ -18,6 +19,7 @@ void PrintSurface::setFontSize(double points)
     m_fontSize = points;
     // One point is 20 twips; the painter works in twips.
     m_font.setPixelSize(qRound(points * 20));
+    m_metrics = QFontMetricsF(m_font);
 }
 
 void PrintSurface::setPos(double x, double y)
@@ -28,7 +30,7 @@ void PrintSurface::setPos(double x, double y)
 
 double PrintSurface::lineHeight() const
 {
-    return QFontMetricsF(m_font).height();
+    return m_metrics.height();
 }
 
 void PrintSurface::line(double x1, double y1, double x2, double y2, const QColor &colour)
@@ -63,11 +65,11 @@ void PrintSurface::print(const QString &text, bool lineEnd)
         if (m_painter) {
             m_painter->setFont(m_font);
             m_painter->setPen(Qt::black);
-            m_painter->drawText(QPointF(m_x, m_y + QFontMetricsF(m_font).ascent()), text);
+            m_painter->drawText(QPointF(m_x, m_y + m_metrics.ascent()), text);
         }
     }
     if (!lineEnd) {
-        m_x += QFontMetricsF(m_font).horizontalAdvance(text);
+        m_x += m_metrics.horizontalAdvance(text);
         return;
     }
     m_x = 0;

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLineF>
 #include <QString>
 #include <QVector>
@@ -58,6 +59,7 @@ private:
     QPainter *m_painter;
     double m_pageHeight;
     QFont m_font;
+    QFontMetricsF m_metrics;
     double m_fontSize = 10;
     double m_x = 0;
     double m_y = 0;

@@ -156,7 +156,8 @@ void TstDownload::cutLineKeepsData()
     QCOMPARE(w.ws().havedata, 1);
     QCOMPARE(w->List1->count(), 200);
     QVERIFY(!w->MyComm->portOpen());
-    QVERIFY(w->isEnabled());
+    QCOMPARE(w.dialogs->shown.size(), 1);
+    QVERIFY(w.dialogs->shown.first().text.contains(QStringLiteral("只收到 200 个读数")));
 }
 
 void TstDownload::lostDeviceIsTold()

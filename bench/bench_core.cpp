@@ -1,0 +1,131 @@
+// Times the program's own work on full-size data: median of several runs each.
+#include "chart/chart.h"
+#include "core/fonts.h"
+#include "core/form1.h"
+#include "files/datafile.h"
+#include "files/textexport.h"
+#include "link/decode.h"
+#include "print/printsurface.h"
+#include "print/report.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+double medianMs(const std::function<void()> &work, int runs = 9)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void row(const char *name, double value, const char *unit) { std::printf("%s\t%.3f %s\n", name, value, unit); }
+
+void fillTime(Workspace &ws, int n)
+{
+    ws.datatype = ws.havedata = zq::TimeData;
+    ws.grpcount[0] = n;
+    for (int i = 0; i < n; ++i) {
+        const int s = i * 5;
+        ws.wdtab[i][0] = WDREC{int16_t(300 + i % 400), 7, 26, uint8_t(14 + s / 3600 % 10), uint8_t(s / 60 % 60),
+                               uint8_t(s % 60)};
+    }
+    ws.xstart = 14;
+}
+
+void fillSequence(Workspace &ws)
+{
+    ws.datatype = ws.havedata = zq::SequenceData;
+    ws.wdnum = zq::kSeqReadings;
+    for (int i = 0; i < zq::kSeqReadings; ++i)
+        ws.wdseq[i] = int16_t(500 + (i * 37) % 300);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    zq::installFontSubstitutes();
+    QTemporaryDir dir;
+
+    {
+        QByteArray stream;
+        for (int i = 0; i < 1920; ++i)
+            stream += QByteArray::fromHex("34027805");
+        auto ws = std::make_unique<Workspace>();
+        const double ms = medianMs([&] {
+            ws->wdnum = 0;
+            for (int i = 0; i < 1920; ++i)
+                zq::storeSequencePacket(*ws, stream.mid(i * 4, 4));
+        });
+        row("decode_sequence_packets_per_s", 1920 / (ms / 1000), "packets/s");
+        const QByteArray tp = QByteArray::fromHex("0030451327 06D200");
+        const double tms = medianMs([&] {
+            ws->grpcount[0] = 0;
+            for (int i = 0; i < 4032; ++i)
+                zq::storeTimePacket(*ws, tp);
+        });
+        row("decode_time_packets_per_s", 4032 / (tms / 1000), "packets/s");
+    }
+
+    Form1 w;
+    w.show();
+    fillTime(w.workspace(), 4033);
+    row("loadwd_4033_records_ms", medianMs([&] { w.loadwd(0); }), "ms");
+    fillTime(w.workspace(), 720); // one reading every 5 s: a full hour of points
+    w.workspace().xstart = 14;
+    row("drawfeet_full_hour_of_points_ms", medianMs([&] { w.DRAWFEET(); }), "ms");
+    fillSequence(w.workspace());
+    w.workspace().seqstart = 1000;
+    w.workspace().ybase = 900;
+    row("drawfeet_full_sequence_view_ms", medianMs([&] { w.DRAWFEET(); }), "ms");
+
+    Workspace &ws = w.workspace();
+    fillTime(ws, 4032);
+    row("report_layout_4032_records_ms", medianMs([&] {
+            zq::PrintSurface s(nullptr, 16000, QStringLiteral("黑体"));
+            s.newPage = [] { return true; };
+            zq::layoutReport(s, ws, zq::ReportParams{0, Qt::red, QStringLiteral("2026/12/6")});
+        }), "ms");
+    const QString timeFile = dir.filePath("t.ZQ");
+    row("save_time_layout_ms", medianMs([&] { w.SAVEfile(timeFile); }), "ms");
+    row("open_time_layout_ms", medianMs([&] { w.OPENfile(timeFile); }), "ms");
+    fillTime(ws, 4032);
+    row("export_text_4032_records_ms", medianMs([&] { w.SAVEexcel(dir.filePath("t.Txt"), false); }), "ms");
+    row("export_csv_4032_records_ms", medianMs([&] { w.SAVEexcel(dir.filePath("t.csv"), true); }), "ms");
+    fillSequence(ws);
+    const QString seqFile = dir.filePath("s.ZQ");
+    row("save_sequence_layout_ms", medianMs([&] { w.SAVEfile(seqFile); }), "ms");
+    row("open_sequence_layout_ms", medianMs([&] { w.OPENfile(seqFile); }), "ms");
+    row("export_text_3840_readings_ms", medianMs([&] { w.SAVEexcel(dir.filePath("s.Txt"), false); }), "ms");
+
+    const QString bin = QString::fromLocal8Bit(qgetenv("ZQTEMP_BIN"));
+    if (!bin.isEmpty()) {
+        const double start = medianMs(
+            [&] {
+                QProcess p;
+                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+                env.insert(QStringLiteral("ZQTEMP_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
+                env.insert(QStringLiteral("ZQTEMP_LOCK_DIR"), dir.path());
+                p.setProcessEnvironment(env);
+                p.start(bin, {});
+                p.waitForFinished(10000);
+            },
+            5);
+        row("start_to_first_window_ms", start, "ms");
+    }
+    return 0;
+}
