@@ -32,7 +32,10 @@ double medianMs(const std::function<void()> &work, int runs = 9)
     return times[times.size() / 2];
 }
 
-void row(const char *name, double value, const char *unit) { std::printf("%s\t%.3f %s\n", name, value, unit); }
+void row(const char *name, double value, const char *unit)
+{
+    std::printf("%s\t%.3f %s\n", name, value, unit);
+}
 
 void fillTime(Workspace &ws, int n)
 {
@@ -40,8 +43,8 @@ void fillTime(Workspace &ws, int n)
     ws.grpcount[0] = n;
     for (int i = 0; i < n; ++i) {
         const int s = i * 5;
-        ws.wdtab[i][0] = WDREC{int16_t(300 + i % 400), 7, 26, uint8_t(14 + s / 3600 % 10), uint8_t(s / 60 % 60),
-                               uint8_t(s % 60)};
+        ws.wdtab[i][0]
+            = WDREC{int16_t(300 + i % 400), 7, 26, uint8_t(14 + s / 3600 % 10), uint8_t(s / 60 % 60), uint8_t(s % 60)};
     }
     ws.xstart = 14;
 }
@@ -96,10 +99,11 @@ int main(int argc, char *argv[])
     Workspace &ws = w.workspace();
     fillTime(ws, 4032);
     row("report_layout_4032_records_ms", medianMs([&] {
-            zq::PrintSurface s(nullptr, 16000, QStringLiteral("黑体"));
-            s.newPage = [] { return true; };
-            zq::layoutReport(s, ws, zq::ReportParams{0, Qt::red, QStringLiteral("2026/12/6")});
-        }), "ms");
+        zq::PrintSurface s(nullptr, 16000, QStringLiteral("黑体"));
+        s.newPage = [] { return true; };
+        zq::layoutReport(s, ws, zq::ReportParams{0, Qt::red, QStringLiteral("2026/12/6")});
+    }),
+        "ms");
     const QString timeFile = dir.filePath("t.ZQ");
     row("save_time_layout_ms", medianMs([&] { w.SAVEfile(timeFile); }), "ms");
     row("open_time_layout_ms", medianMs([&] { w.OPENfile(timeFile); }), "ms");

@@ -42,7 +42,6 @@ void Form1::Command5_Click()
     QString error;
     switch (m_download->start(&error)) {
     case ReadComMachine::Started:
-        return;
     case ReadComMachine::PortBusy:
         return;
     case ReadComMachine::OpenFailed:

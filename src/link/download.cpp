@@ -12,10 +12,10 @@ double secondsSinceMidnight()
 
 ReadComMachine::ReadComMachine(Workspace &ws, CommPort &port, QObject *parent)
     : QObject(parent)
+    , timeOfDay(secondsSinceMidnight)
     , m_ws(ws)
     , m_port(port)
 {
-    timeOfDay = secondsSinceMidnight;
     m_tick.setInterval(10);
     connect(&m_tick, &QTimer::timeout, this, &ReadComMachine::step);
 }

@@ -16,8 +16,14 @@ void check(bool ok)
         std::abort();
 }
 
-bool validSequence(int v) { return v == zq::kFailedReading || (v >= 0 && v <= 8 * 256 + 255); }
-bool validTime(int v) { return v == zq::kFailedReading || (v >= 0 && v <= 7 * 256 + 255); }
+bool validSequence(int v)
+{
+    return v == zq::kFailedReading || (v >= 0 && v <= 8 * 256 + 255);
+}
+bool validTime(int v)
+{
+    return v == zq::kFailedReading || (v >= 0 && v <= 7 * 256 + 255);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
