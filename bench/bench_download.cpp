@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -19,6 +20,17 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &u);
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
+double residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
 long long monotonicNs()
 {
     timespec ts{};
@@ -55,6 +67,7 @@ int main(int argc, char *argv[])
             std::printf("download_after_last_byte_ms\t%.1f\n", (finishedNs - lastNs) / 1e6);
             std::printf("download_cpu_share_pct\t%.2f\n", 100.0 * cpu / secs);
             std::printf("download_readings\t%d\n", w.workspace().wdnum);
+            std::printf("resident_memory_after_download_mb\t%.1f\n", residentMb());
             app.quit();
         });
     });
