@@ -121,6 +121,8 @@ private:
     void Form_Load();
     int selectedGroup() const;
     QColor groupColour(int group) const;
+    // Asks before held data goes; true when the caller may go on.
+    bool confirmDiscard();
     void discardData();
     void downloadFinished(ReadComMachine::Outcome outcome);
     void tellFailure(const QString &text);

@@ -47,13 +47,8 @@ void Form1::SAVEfile(const QString &path)
 
 void Form1::Command2_Click()
 {
-    if (ws.havedata != 0) {
-        const auto answer = m_dialogs->message(zq::kDiscardQuestion, QStringLiteral("提示信息"),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical, QMessageBox::No);
-        if (answer != QMessageBox::Yes)
-            return;
-        discardData();
-    }
+    if (!confirmDiscard())
+        return;
     const QString path = m_dialogs->openFile(QString(), commonDialogFileName, {zq::kDataFilter});
     if (path.isEmpty())
         return;

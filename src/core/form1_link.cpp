@@ -17,6 +17,18 @@ void Form1::setPortDevices(const QString &com1, const QString &com2)
     MyComm->setDevices(com1, com2);
 }
 
+bool Form1::confirmDiscard()
+{
+    if (ws.havedata == 0)
+        return true;
+    const auto answer = m_dialogs->message(zq::kDiscardQuestion, QStringLiteral("提示信息"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return false;
+    discardData();
+    return true;
+}
+
 void Form1::discardData()
 {
     ws.clearCounts();
@@ -32,13 +44,8 @@ void Form1::Command5_Click()
     // A transfer or a poll holds the port: a second press must not touch its data.
     if (MyComm->portOpen())
         return;
-    if (ws.havedata != 0) {
-        const auto answer = m_dialogs->message(zq::kDiscardQuestion, QStringLiteral("提示信息"),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical, QMessageBox::No);
-        if (answer != QMessageBox::Yes)
-            return;
-        discardData();
-    }
+    if (!confirmDiscard())
+        return;
     QString error;
     switch (m_download->start(&error)) {
     case ReadComMachine::Started:
