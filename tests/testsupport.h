@@ -3,47 +3,40 @@
 #include "core/dialogs.h"
 #include "core/form1.h"
 
-#include <QByteArray>
 #include <QProcess>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <QtTest>
 #include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 // Answers the window's questions from a script and remembers what was asked.
-class ScriptedDialogs : public UserDialogs
+struct ScriptedDialogs : UserDialogs
 {
-public:
     struct Shown
     {
         QString text, title;
-        QMessageBox::StandardButtons buttons;
         QMessageBox::Icon icon;
         QMessageBox::StandardButton defaultButton;
     };
-    QList<QMessageBox::StandardButton> answers; // taken in turn; empty: the default button
-    QStringList paths; // taken in turn; empty: cancel
+    QList<QMessageBox::StandardButton> answers; // in turn; none left: the default button
+    QStringList paths; // in turn; none left: cancel
     QString pickFilter;
     QList<Shown> shown;
     QStringList offeredNames;
     QList<QStringList> offeredFilters;
 
-    QMessageBox::StandardButton message(const QString &text, const QString &title, QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton message(const QString &text, const QString &title, QMessageBox::StandardButtons,
         QMessageBox::Icon icon, QMessageBox::StandardButton def) override
     {
-        shown.append({text, title, buttons, icon, def});
+        shown.append({text, title, icon, def});
         return answers.isEmpty() ? def : answers.takeFirst();
     }
     QString openFile(const QString &, const QString &name, const QStringList &filters) override
     {
-        offeredNames.append(name);
-        offeredFilters.append(filters);
-        return paths.isEmpty() ? QString() : paths.takeFirst();
+        return saveFile({}, name, filters, nullptr);
     }
     QString saveFile(const QString &, const QString &name, const QStringList &filters, QString *selected) override
     {
@@ -53,25 +46,19 @@ public:
             *selected = pickFilter;
         return paths.isEmpty() ? QString() : paths.takeFirst();
     }
-    QStringList texts() const
-    {
-        QStringList t;
-        for (const Shown &s : shown)
-            t.append(s.text);
-        return t;
-    }
+    QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
 };
 
 // A window whose questions the test answers.
 struct TestWindow
 {
     std::unique_ptr<Form1> form = std::make_unique<Form1>();
-    ScriptedDialogs *dialogs = nullptr;
-    TestWindow()
+    ScriptedDialogs *dialogs = new ScriptedDialogs;
+    TestWindow() { form->setDialogs(std::unique_ptr<UserDialogs>(dialogs)); }
+    explicit TestWindow(const QString &device)
+        : TestWindow()
     {
-        auto d = std::make_unique<ScriptedDialogs>();
-        dialogs = d.get();
-        form->setDialogs(std::move(d));
+        form->setPortDevices(device, device);
     }
     Form1 *operator->() { return form.get(); }
     Workspace &ws() { return form->workspace(); }
@@ -89,15 +76,10 @@ public:
         char name[256] = {0};
         if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
             qFatal("openpty failed");
-        termios t{};
-        tcgetattr(m_slave, &t);
-        cfmakeraw(&t);
-        tcsetattr(m_slave, TCSANOW, &t);
-        tcsetattr(m_master, TCSANOW, &t);
         fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
         m_path = QString::fromLocal8Bit(name);
-        m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        auto *notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
             char buf[256];
             const ssize_t n = ::read(m_master, buf, sizeof buf);
             for (ssize_t i = 0; i < n; ++i) {
@@ -109,24 +91,11 @@ public:
     }
     ~PtyInstrument() override
     {
-        delete m_notifier;
-        if (m_slave >= 0)
-            ::close(m_slave);
+        ::close(m_slave);
         ::close(m_master);
     }
     QString path() const { return m_path; }
-    void send(const QByteArray &bytes)
-    {
-        qint64 done = 0;
-        while (done < bytes.size()) {
-            const ssize_t w = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
-            if (w <= 0) {
-                QTest::qWait(1); // the pty buffer is full; let the program read
-                continue;
-            }
-            done += w;
-        }
-    }
+    void send(const QByteArray &bytes) { QVERIFY(::write(m_master, bytes.constData(), bytes.size()) == bytes.size()); }
     void sendLater(const QByteArray &bytes, int ms)
     {
         QTimer::singleShot(ms, this, [this, bytes] { send(bytes); });
@@ -136,23 +105,18 @@ private:
     int m_master = -1;
     int m_slave = -1;
     QString m_path;
-    QSocketNotifier *m_notifier = nullptr;
 };
 
-// The simulator tool, started for a test; its first line is the device path.
+// The simulator tool; its first line is the device path.
 struct Simulator
 {
     QProcess process;
     QString device;
-    bool start(const QStringList &args)
+    explicit Simulator(const QStringList &args)
     {
-        process.start(qEnvironmentVariable("ZQ_INSTRUMENT"), args);
-        if (!process.waitForStarted(5000))
-            return false;
-        if (!QTest::qWaitFor([this] { return process.canReadLine(); }, 5000))
-            return false;
-        device = QString::fromLocal8Bit(process.readLine()).trimmed();
-        return !device.isEmpty();
+        process.start(qEnvironmentVariable("ZQ_INSTRUMENT"), QStringList{"--fast"} + args);
+        if (QTest::qWaitFor([this] { return process.canReadLine(); }, 5000))
+            device = QString::fromLocal8Bit(process.readLine()).trimmed();
     }
     ~Simulator()
     {
@@ -160,6 +124,27 @@ struct Simulator
         process.waitForFinished(3000);
     }
 };
+
+// Time-stamped records 07-26 hour:i:09 reading 200 + i % 50, in group 0.
+inline Workspace timeData(int n, uint8_t hour = 13)
+{
+    Workspace ws;
+    ws.datatype = ws.havedata = zq::TimeData;
+    ws.grpcount[0] = n;
+    for (int i = 0; i < n; ++i)
+        ws.wdtab[i][0] = WDREC{int16_t(200 + i % 50), 7, 26, hour, uint8_t(i % 60), 9};
+    return ws;
+}
+
+inline Workspace sequenceData(int n, int value, int ybase = 800)
+{
+    Workspace ws;
+    ws.datatype = ws.havedata = zq::SequenceData;
+    ws.wdnum = n;
+    ws.ybase = ybase;
+    ws.wdseq.fill(int16_t(value));
+    return ws;
+}
 
 inline QByteArray bytes(std::initializer_list<int> list)
 {
