@@ -37,6 +37,8 @@ Form1::~Form1()
 {
     m_download->abort();
     m_poll->abort();
+    // The box has no owner window but uses this window's dialogs.
+    delete m_about.data();
 }
 
 void Form1::setDialogs(std::unique_ptr<UserDialogs> dialogs)

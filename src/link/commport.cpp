@@ -113,8 +113,10 @@ void CommPort::handleError(QSerialPort::SerialPortError error)
         return;
     }
     default:
-        // Line errors do not stop a transfer.
-        m_port.clearError();
+        // Line errors do not stop a transfer. A failed open keeps its error
+        // for the message that names it.
+        if (m_port.isOpen())
+            m_port.clearError();
         return;
     }
 }
