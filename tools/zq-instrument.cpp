@@ -11,6 +11,8 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <functional>
+#include <map>
 #include <poll.h>
 #include <pty.h>
 #include <string>
@@ -53,61 +55,30 @@ void usage()
 
 bool parse(int argc, char **argv, Options *o)
 {
+    const std::map<std::string, bool Options::*> flags{{"--fast", &Options::fast},
+        {"--report-last-byte", &Options::reportLastByte}, {"--no-reply", &Options::noReply}};
+    const std::map<std::string, std::function<void(const char *)>> values{
+        {"--style", [o](const char *v) { o->timeStamped = std::atoi(v) == 1; }},
+        {"--count", [o](const char *v) { o->count = std::atoi(v); }}, {"--file", [o](const char *v) { o->file = v; }},
+        {"--reply-delay", [o](const char *v) { o->replyDelayMs = std::atoi(v); }},
+        {"--junk", [o](const char *v) { o->junk = std::atoi(v); }},
+        {"--cut-after", [o](const char *v) { o->cutAfter = std::atoi(v); }},
+        {"--garble", [o](const char *v) { o->garbleOffset = std::atol(v); }},
+        {"--device", [o](const char *v) { o->device = v; }}, {"--link", [o](const char *v) { o->link = v; }}};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&](const char *name) -> const char * {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "zq-instrument: %s needs a value\n", name);
-                return nullptr;
-            }
-            return argv[++i];
-        };
-        const char *v = nullptr;
-        if (a == "--fast")
-            o->fast = true;
-        else if (a == "--report-last-byte")
-            o->reportLastByte = true;
-        else if (a == "--no-reply")
-            o->noReply = true;
-        else if (a == "--help") {
+        if (a == "--help") {
             usage();
             std::exit(0);
-        } else if (a == "--style") {
-            if (!(v = value("--style")))
+        }
+        if (const auto flag = flags.find(a); flag != flags.end()) {
+            o->*(flag->second) = true;
+        } else if (const auto value = values.find(a); value != values.end()) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "zq-instrument: %s needs a value\n", a.c_str());
                 return false;
-            o->timeStamped = std::atoi(v) == 1;
-        } else if (a == "--count") {
-            if (!(v = value("--count")))
-                return false;
-            o->count = std::atoi(v);
-        } else if (a == "--file") {
-            if (!(v = value("--file")))
-                return false;
-            o->file = v;
-        } else if (a == "--reply-delay") {
-            if (!(v = value("--reply-delay")))
-                return false;
-            o->replyDelayMs = std::atoi(v);
-        } else if (a == "--junk") {
-            if (!(v = value("--junk")))
-                return false;
-            o->junk = std::atoi(v);
-        } else if (a == "--cut-after") {
-            if (!(v = value("--cut-after")))
-                return false;
-            o->cutAfter = std::atoi(v);
-        } else if (a == "--garble") {
-            if (!(v = value("--garble")))
-                return false;
-            o->garbleOffset = std::atol(v);
-        } else if (a == "--device") {
-            if (!(v = value("--device")))
-                return false;
-            o->device = v;
-        } else if (a == "--link") {
-            if (!(v = value("--link")))
-                return false;
-            o->link = v;
+            }
+            value->second(argv[++i]);
         } else {
             usage();
             return false;
