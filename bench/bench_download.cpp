@@ -1,8 +1,8 @@
 // A complete sequence download over a pseudo-terminal paced as a real
 // 4800-baud line: how long after the last byte the program is done, and how
 // much CPU it used meanwhile.
-#include "core/fonts.h"
-#include "core/form1.h"
+#include "print/fonts.h"
+#include "window/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // Any bytes as a data file: read it, then list, export, draw and lay out the
 // report of whatever it gave, with views taken from the input as well.
 #include "chart/chart.h"
-#include "core/fonts.h"
-#include "files/datafile.h"
-#include "files/textexport.h"
-#include "list/listlines.h"
+#include "core/datafile.h"
+#include "core/listlines.h"
+#include "core/textexport.h"
+#include "print/fonts.h"
 #include "print/printsurface.h"
 #include "print/report.h"
 

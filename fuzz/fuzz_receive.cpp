@@ -2,8 +2,8 @@
 // size, in each use of the port: handshake reply then packets, sequence
 // packets, time-stamped packets, online reply. What is stored must stay
 // inside the tables and be a reading the packet can spell.
-#include "link/decode.h"
-#include "list/listlines.h"
+#include "core/decode.h"
+#include "core/listlines.h"
 
 #include <cstdint>
 #include <cstdlib>

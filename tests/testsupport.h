@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dialogs.h"
-#include "core/form1.h"
+#include "window/dialogs.h"
+#include "window/form1.h"
 
 #include <QProcess>
 #include <QSocketNotifier>

@@ -2,10 +2,10 @@
 // the layout can be looked at without a display:
 //   QT_QPA_PLATFORM=offscreen zq-snapshot out.png [empty|sequence|time]
 // An output name ending in .pdf prints the report there instead.
-#include "core/fonts.h"
-#include "core/form1.h"
-#include "link/decode.h"
+#include "core/decode.h"
+#include "print/fonts.h"
 #include "simrecord.h"
+#include "window/form1.h"
 
 #include <QApplication>
 #include <QByteArray>

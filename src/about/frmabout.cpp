@@ -1,9 +1,9 @@
 #include "about/frmabout.h"
 
-#include "core/clicklabel.h"
-#include "core/dialogs.h"
-#include "core/fonts.h"
-#include "core/form1.h"
+#include "print/fonts.h"
+#include "window/clicklabel.h"
+#include "window/dialogs.h"
+#include "window/form1.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

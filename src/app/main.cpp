@@ -1,15 +1,15 @@
-#include "core/dialogs.h"
-#include "core/fonts.h"
-#include "core/form1.h"
-#include "core/singleinstance.h"
 #include "link/portnames.h"
+#include "print/fonts.h"
+#include "window/form1.h"
+#include "window/singleinstance.h"
 
 #include <QApplication>
-#include <QTimer>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // These name the settings and the downloads folder: never change them.
+    QApplication::setOrganizationName(QStringLiteral("Lorvant"));
     QApplication::setApplicationName(QStringLiteral("zqtemp"));
     zq::installFontSubstitutes();
 
@@ -18,14 +18,7 @@ int main(int argc, char *argv[])
     window.setPortDevices(devices.first, devices.second);
 
     SingleInstance single(SingleInstance::defaultLockPath());
-    if (single.anotherCopyRuns()) {
-        window.dialogs().message(QStringLiteral("这个程序正在运行！"), zq::kBoxTitle, QMessageBox::Ok,
-            QMessageBox::Warning, QMessageBox::Ok);
+    if (!showAsSingleCopy(window, single))
         return 0;
-    }
-    window.show();
-    // Lets the start-up benchmark time the way to a shown window.
-    if (qEnvironmentVariableIsSet("ZQTEMP_EXIT_WHEN_SHOWN"))
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return QApplication::exec();
 }

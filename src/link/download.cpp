@@ -1,7 +1,7 @@
 #include "link/download.h"
 
+#include "core/decode.h"
 #include "link/commport.h"
-#include "link/decode.h"
 
 #include <QTime>
 

@@ -1,8 +1,8 @@
 #include "link/onlinepoll.h"
 
+#include "core/decode.h"
 #include "core/format.h"
 #include "link/commport.h"
-#include "link/decode.h"
 
 OnlinePollMachine::OnlinePollMachine(Workspace &ws, CommPort &port, QObject *parent)
     : QObject(parent)

@@ -1,6 +1,6 @@
 #include "about/frmabout.h"
-#include "core/clicklabel.h"
 #include "testsupport.h"
+#include "window/clicklabel.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "core/fonts.h"
+#include "print/fonts.h"
 #include "print/printsurface.h"
 #include "print/report.h"
 #include "testsupport.h"

@@ -1,4 +1,4 @@
-#include "link/decode.h"
+#include "core/decode.h"
 
 uint8_t DECtoHEX(uint8_t &b)
 {

@@ -1,9 +1,9 @@
 // Data files and exports. Runs as an unprivileged user, since root ignores
 // a folder's write protection and a file's read protection.
-#include "core/chartbox.h"
-#include "files/datafile.h"
-#include "files/textexport.h"
+#include "core/datafile.h"
+#include "core/textexport.h"
 #include "testsupport.h"
+#include "window/chartbox.h"
 
 #include <QLabel>
 #include <QListWidget>

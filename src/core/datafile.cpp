@@ -1,4 +1,4 @@
-#include "files/datafile.h"
+#include "core/datafile.h"
 
 #include <QFile>
 #include <QFileInfo>

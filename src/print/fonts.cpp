@@ -1,4 +1,4 @@
-#include "core/fonts.h"
+#include "print/fonts.h"
 
 #include <QFontDatabase>
 #include <QStringList>

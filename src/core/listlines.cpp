@@ -1,4 +1,4 @@
-#include "list/listlines.h"
+#include "core/listlines.h"
 
 #include "core/format.h"
 

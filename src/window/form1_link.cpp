@@ -1,9 +1,9 @@
 // The window's side of the instrument link: download, port toggle, live reading.
-#include "core/chartbox.h"
-#include "core/dialogs.h"
-#include "core/form1.h"
 #include "link/commport.h"
 #include "link/onlinepoll.h"
+#include "window/chartbox.h"
+#include "window/dialogs.h"
+#include "window/form1.h"
 
 #include <QLabel>
 #include <QListWidget>

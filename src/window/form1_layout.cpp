@@ -1,9 +1,9 @@
 // The window's controls at their designed places. Positions are twips, 15 to a pixel.
-#include "core/chartbox.h"
-#include "core/clicklabel.h"
-#include "core/fonts.h"
-#include "core/form1.h"
 #include "link/commport.h"
+#include "print/fonts.h"
+#include "window/chartbox.h"
+#include "window/clicklabel.h"
+#include "window/form1.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "files/textexport.h"
+#include "core/textexport.h"
 
 #include "core/format.h"
 

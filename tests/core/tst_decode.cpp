@@ -1,4 +1,4 @@
-#include "link/decode.h"
+#include "core/decode.h"
 #include "testsupport.h"
 
 class TstDecode : public QObject

@@ -1,8 +1,8 @@
-#include "core/chartbox.h"
-#include "core/clicklabel.h"
+#include "core/listlines.h"
 #include "link/commport.h"
-#include "list/listlines.h"
 #include "testsupport.h"
+#include "window/chartbox.h"
+#include "window/clicklabel.h"
 
 #include <QLabel>
 #include <QListWidget>

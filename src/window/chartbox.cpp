@@ -1,4 +1,4 @@
-#include "core/chartbox.h"
+#include "window/chartbox.h"
 
 #include "chart/chart.h"
 

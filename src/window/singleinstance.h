@@ -17,3 +17,9 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     bool m_held = false;
 };
+
+class Form1;
+
+// Shows the window when it is the only copy; otherwise tells the user through
+// the window's dialogs and returns false, and the caller ends.
+bool showAsSingleCopy(Form1 &window, const SingleInstance &single);

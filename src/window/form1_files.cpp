@@ -1,11 +1,11 @@
 // The window's side of data files, exports and the printed report.
-#include "core/chartbox.h"
-#include "core/dialogs.h"
-#include "core/form1.h"
-#include "files/datafile.h"
-#include "files/textexport.h"
+#include "core/datafile.h"
+#include "core/textexport.h"
 #include "print/printsurface.h"
 #include "print/report.h"
+#include "window/chartbox.h"
+#include "window/dialogs.h"
+#include "window/form1.h"
 
 #include <QDate>
 #include <QDir>

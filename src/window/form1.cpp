@@ -1,13 +1,13 @@
-#include "core/form1.h"
+#include "window/form1.h"
 
 #include "about/frmabout.h"
 #include "chart/chart.h"
-#include "core/chartbox.h"
-#include "core/clicklabel.h"
-#include "core/dialogs.h"
+#include "core/listlines.h"
 #include "link/commport.h"
 #include "link/onlinepoll.h"
-#include "list/listlines.h"
+#include "window/chartbox.h"
+#include "window/clicklabel.h"
+#include "window/dialogs.h"
 
 #include <QApplication>
 #include <QCloseEvent>
