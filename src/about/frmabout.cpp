@@ -4,10 +4,12 @@
 #include "window/clicklabel.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
+#include "window/resources.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -45,7 +47,8 @@ frmAbout::frmAbout(UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_dialogs(dialogs)
 {
-    setWindowTitle(QStringLiteral("关于 ") + zq::kAppTitle);
+    initWindowResources();
+    setWindowTitle(QStringLiteral("关于 ") + zq::kBoxTitle);
     setFixedSize(twips(0, 0, 10815, 6855).size());
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -100,6 +103,15 @@ void frmAbout::setLinkColour(const QColor &colour)
     QPalette pal = Label2->palette();
     pal.setColor(QPalette::WindowText, colour);
     Label2->setPalette(pal);
+}
+
+void frmAbout::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmAbout::mouseMoveEvent(QMouseEvent *event)

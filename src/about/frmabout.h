@@ -34,6 +34,7 @@ public:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void setLinkColour(const QColor &colour);

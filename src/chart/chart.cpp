@@ -84,7 +84,8 @@ void drawTimePoints(QPainter &p, const Workspace &ws, const QColor &colour)
     for (int i = 0; i < n; ++i) {
         const WDREC &rec = ws.wdtab[i][0];
         if (rec.hour == ws.xstart && plotted(ws, rec.wd))
-            p.drawPoint(QPointF(rec.minute * 12 + rec.second / 5.0, ws.ybase - rec.wd));
+            // Truncated to its pixel: hh:59:59 stands at 719, inside the chart.
+            p.drawPoint(rec.minute * 12 + rec.second / 5, ws.ybase - rec.wd);
     }
     p.restore();
 }

@@ -8,6 +8,7 @@
 #include "window/chartbox.h"
 #include "window/clicklabel.h"
 #include "window/dialogs.h"
+#include "window/resources.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,6 +24,7 @@ Form1::Form1(QWidget *parent)
     : QWidget(parent)
     , m_dialogs(std::make_unique<QtUserDialogs>(this))
 {
+    initWindowResources();
     createControls();
     m_background.load(QStringLiteral(":/background.png"));
     m_layer = QImage(size(), QImage::Format_ARGB32_Premultiplied);
@@ -37,8 +39,6 @@ Form1::~Form1()
 {
     m_download->abort();
     m_poll->abort();
-    // The box has no owner window but uses this window's dialogs.
-    delete m_about.data();
 }
 
 void Form1::setDialogs(std::unique_ptr<UserDialogs> dialogs)
@@ -61,25 +61,20 @@ void Form1::connectControls()
     connect(VScroll2[0], &QScrollBar::valueChanged, this, [this] { VScroll2_Change(0); });
     connect(MyComm, &CommPort::onComm, this, &Form1::MyComm_OnComm);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(onlineSwitch, &QPushButton::toggled, this, [this](bool on) {
-        if (on)
-            Timer1->start();
-        else
-            Timer1->stop();
-    });
+    connect(onlineSwitch, &QPushButton::toggled, this, &Form1::setLiveReading);
     Label12->clicked = [this] { Label12_Click(); };
-    connect(m_download, &ReadComMachine::status, Label6, &QLabel::setText);
+    connect(m_download, &ReadComMachine::status, this, &Form1::showStatus);
     connect(m_download, &ReadComMachine::style, Label2, &QLabel::setText);
     connect(m_download, &ReadComMachine::progress, ProgressBar1, &QProgressBar::setValue);
     connect(m_download, &ReadComMachine::finished, this, &Form1::downloadFinished);
-    connect(m_poll, &OnlinePollMachine::status, Label6, &QLabel::setText);
+    connect(m_poll, &OnlinePollMachine::status, this, &Form1::showStatus);
     connect(MyComm, &CommPort::lineLost, this, [this](const QString &reason) {
         const QString device = MyComm->deviceName();
         if (m_download->active())
             m_download->lineLost();
         else
             m_poll->abort();
-        Label6->setText(QStringLiteral("COM ERR"));
+        showStatus(QStringLiteral("COM ERR"));
         tellFailure(QStringLiteral("串口 COM %1 (%2) 通讯中断：%3").arg(MyComm->commPort()).arg(device, reason));
     });
 }
@@ -92,7 +87,7 @@ void Form1::Form_Load()
     ws.wdlow = 0;
     ws.wdhigh = 2000;
     ws.seqstart = 0;
-    ws.ybase = VScroll1->value();
+    ws.ybase = -VScroll1->value();
     ws.datatype = zq::NoData;
     // The single-copy rule is checked by the program's start, so tests can
     // make as many windows as they need.
@@ -207,7 +202,7 @@ void Form1::HScroll1_Change()
 
 void Form1::VScroll1_Change()
 {
-    ws.ybase = VScroll1->value();
+    ws.ybase = -VScroll1->value();
     LP1->clear();
     DRAWFEET();
 }
@@ -227,8 +222,12 @@ void Form1::VScroll2_Change(int)
 void Form1::Label12_Click()
 {
     if (!m_about) {
-        m_about = new frmAbout(*m_dialogs);
+        // Owned by the window, so it stays above it while both are open.
+        m_about = new frmAbout(*m_dialogs, this);
         m_about->setAttribute(Qt::WA_DeleteOnClose);
+        QRect box = m_about->frameGeometry();
+        box.moveCenter(frameGeometry().center());
+        m_about->move(box.topLeft());
     }
     m_about->show();
     m_about->raise();

@@ -65,6 +65,10 @@ public:
     void MyComm_OnComm(int commEvent);
     void Timer1_Timer();
     void Label12_Click();
+    // The live reading's switch; off ends a running poll.
+    void setLiveReading(bool on);
+    // Label6's text, sized to fit its box, with the port in its tooltip.
+    void showStatus(const QString &text);
 
     void loadwd(int unused);
     void DRAWFEET();

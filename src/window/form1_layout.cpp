@@ -110,15 +110,15 @@ void Form1::createControls()
     HScroll1->setSingleStep(1);
     HScroll1->setPageStep(51);
 
-    // 2000 at the top, 400 at the bottom: moving it up raises the base.
+    // 2000 at the top, 400 at the bottom: moving it up raises the base. The
+    // bar holds the negated base, so arrows, pages, keys, wheel and drag all
+    // agree with where the handle goes.
     VScroll1 = new QScrollBar(Qt::Vertical, this);
     VScroll1->setGeometry(twips(4110, 3315, 195, 6030));
-    VScroll1->setRange(400, 2000);
-    VScroll1->setInvertedAppearance(true);
-    VScroll1->setInvertedControls(true);
+    VScroll1->setRange(-2000, -400);
     VScroll1->setSingleStep(100);
     VScroll1->setPageStep(200);
-    VScroll1->setValue(800);
+    VScroll1->setValue(-800);
 
     VScroll2[0] = new QScrollBar(Qt::Vertical, this);
     VScroll2[0]->setGeometry(twips(5070, 2055, 225, 420));

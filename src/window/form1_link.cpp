@@ -1,10 +1,12 @@
 // The window's side of the instrument link: download, port toggle, live reading.
 #include "link/commport.h"
 #include "link/onlinepoll.h"
+#include "print/fonts.h"
 #include "window/chartbox.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -52,7 +54,7 @@ void Form1::Command5_Click()
     case ReadComMachine::PortBusy:
         return;
     case ReadComMachine::OpenFailed:
-        Label6->setText(QStringLiteral("COM ERR"));
+        showStatus(QStringLiteral("COM ERR"));
         tellFailure(
             QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
         downloadFinished(ReadComMachine::NoReply);
@@ -105,10 +107,36 @@ void Form1::Timer1_Timer()
         return;
     QString error;
     if (m_poll->start(&error) == OnlinePollMachine::OpenFailed) {
-        Label6->setText(QStringLiteral("COM ERR"));
         // One message, not one a second: the live reading switches itself off.
         onlineSwitch->setChecked(false);
+        showStatus(QStringLiteral("COM ERR"));
         tellFailure(
             QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
     }
+}
+
+void Form1::setLiveReading(bool on)
+{
+    if (on) {
+        Timer1->start();
+        return;
+    }
+    Timer1->stop();
+    m_poll->abort();
+    // A reading left standing would pass for a current one.
+    if (!m_download->active())
+        showStatus(QStringLiteral("----"));
+}
+
+void Form1::showStatus(const QString &text)
+{
+    // Arial 12 as designed; a text too long for the box gets a smaller size
+    // rather than losing its ends.
+    QFont font = zq::designFont(QStringLiteral("Arial"), 12);
+    const int room = Label6->contentsRect().width();
+    for (double points = 12; points > 5 && QFontMetrics(font).horizontalAdvance(text) > room; points -= 0.5)
+        font.setPointSizeF(points - 0.5);
+    Label6->setFont(font);
+    Label6->setText(text);
+    Label6->setToolTip(QStringLiteral("%1\nCOM %2: %3").arg(text).arg(MyComm->commPort()).arg(MyComm->deviceName()));
 }

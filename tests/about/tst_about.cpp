@@ -17,6 +17,8 @@ private Q_SLOTS:
 void TstAbout::oneBoxAndItsLink()
 {
     TestWindow w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
     auto boxes = [] {
         const QWidgetList all = QApplication::topLevelWidgets();
         return std::count_if(
@@ -29,16 +31,20 @@ void TstAbout::oneBoxAndItsLink()
     for (QWidget *t : QApplication::topLevelWidgets())
         if (auto *a = qobject_cast<frmAbout *>(t); a && a->isVisible())
             box = a;
-    QCOMPARE(box->windowTitle(), QStringLiteral("关于 TQRM_ZQ温度数据管理软件"));
-    QVERIFY(!box->parentWidget()); // modeless, without an owner
-
-    auto colour = [&] { return box->Label2->palette().color(QPalette::WindowText); };
-    QCOMPARE(colour(), QColor(64, 64, 64));
-    QTest::mouseMove(box->Label2, QPoint(5, 5));
-    QTRY_COMPARE(colour(), QColor(255, 0, 0));
-    QTest::mouseMove(box, QPoint(5, 5));
-    QTRY_COMPARE(colour(), QColor(64, 0, 0));
+    QVERIFY(QTest::qWaitForWindowExposed(box));
+    QCOMPARE(box->windowTitle(), QStringLiteral("关于 ZQ软件"));
+    QCOMPARE(box->parentWidget(), w.form.get()); // owned, so it stays above the window
+    QVERIFY(!box->isModal());
+    QVERIFY((box->frameGeometry().center() - w->frameGeometry().center()).manhattanLength() <= 4);
+    const QImage banner = box->Image3->grab().toImage();
+    QVERIFY(banner.pixel(banner.width() / 2, banner.height() / 2) != box->grab().toImage().pixel(5, 5));
     box->cmdOK->click();
+    QTRY_COMPARE(boxes(), 0);
+    w->Label12_Click(); // opens afresh, and Esc closes it like OK
+    QTRY_COMPARE(boxes(), 1);
+    for (QWidget *t : QApplication::topLevelWidgets())
+        if (auto *a = qobject_cast<frmAbout *>(t); a && a->isVisible())
+            QTest::keyClick(a, Qt::Key_Escape);
     QTRY_COMPARE(boxes(), 0);
 }
 
@@ -49,6 +55,17 @@ void TstAbout::systemInformation()
     qputenv("PATH", bin.path().toLocal8Bit());
     ScriptedDialogs dialogs;
     frmAbout box(dialogs);
+    // The link's colour follows the mouse (on a box of its own: the pointer
+    // of the offscreen platform finds the topmost window by position).
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    auto colour = [&] { return box.Label2->palette().color(QPalette::WindowText); };
+    QCOMPARE(colour(), QColor(64, 64, 64));
+    QTest::mouseMove(box.Label2, QPoint(5, 5));
+    QTRY_COMPARE(colour(), QColor(255, 0, 0));
+    QTest::mouseMove(&box, QPoint(5, 5));
+    QTRY_COMPARE(colour(), QColor(64, 0, 0));
+
     box.cmdSysInfo->click();
     QCOMPARE(dialogs.lastText(), QStringLiteral("此时系统信息不可用"));
 

@@ -122,6 +122,11 @@ void TstChart::curveGapsAndEdges()
     QVERIFY(count(img, 357, kRed) == 0 && count(img, 363, kRed) == 0);
     QVERIFY(count(img, 370, kRed) > 0);
     QCOMPARE(QColor(img.pixel(540, 0)), kRed); // drawn towards 850, cut at the edge
+    Workspace zero = sequenceData(0, 0);
+    zero.wdseq[0] = zero.wdseq[2] = 500; // 500, 0, 500: no segment touches the 0
+    const QImage z = chartOf(zero);
+    for (int x = 0; x <= 11; ++x)
+        QVERIFY2(count(z, x, kRed) == 0, qPrintable(QString::number(x)));
     ws.seqstart = zq::kSeqStartMax;
     QVERIFY(count(chartOf(ws), 719, kRed) > 0); // the last view ends at x=720
     ws.wdseq[3840] = 0;
@@ -135,8 +140,8 @@ void TstChart::timePoints_data()
     QTest::addColumn<int>("second");
     QTest::addColumn<int>("x"); // -1: not drawn
     QTest::newRow("14:00:00 at x=0") << 14 << 0 << 0 << 0;
-    QTest::newRow("14:30:04 at 360.8") << 14 << 30 << 4 << 361;
-    QTest::newRow("14:59:59 at 719.8, rounded to the edge") << 14 << 59 << 59 << 720;
+    QTest::newRow("14:30:04 at 360.8") << 14 << 30 << 4 << 360;
+    QTest::newRow("14:59:59 at 719.8, inside the chart") << 14 << 59 << 59 << 719;
     QTest::newRow("hour 13 absent") << 13 << 30 << 0 << -1;
     QTest::newRow("hour 15 absent") << 15 << 0 << 0 << -1;
 }
@@ -159,6 +164,8 @@ void TstChart::timePoints()
         if (img.pixel(px, 300) == QColor(255, 0, 0).rgb())
             found.append(px);
     QCOMPARE(found, x < 0 ? QList<int>{} : QList<int>{x}); // both days on one pixel
+    ws.grpcount[0] = 1; // a group of one record draws it
+    QCOMPARE(count(chartOf(ws), qMax(x, 0), QColor(255, 0, 0)) > 0, x >= 0);
     QCOMPARE(zq::timeCaption(ws, 0), QStringLiteral("07-26 %1").arg(hour));
     QCOMPARE(zq::timeCaption(ws, 5), QStringLiteral("00-00 00"));
 }

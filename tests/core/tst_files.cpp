@@ -56,6 +56,7 @@ void TstFiles::layoutsByteForByte()
     Workspace ws = timeData(10);
     ws.wdtab[4][0] = WDREC{-5, 12, 31, 23, 59, 58};
     ws.wdtab[5][0].wd = zq::kFailedReading;
+    ws.wdtab[9][0].wd = 0; // a reading of 0 with its time is a record, not an empty slot
     const QByteArray file = zq::dataFileBytes(ws);
     QCOMPARE(file.size(), 28224);
     QCOMPARE(file.left(7), bytes({200, 0, 7, 26, 13, 0, 9}));
@@ -81,6 +82,7 @@ void TstFiles::lengthsDecideWhatIsRead_data()
     QTest::addColumn<int>("datatype");
     QTest::addColumn<int>("count");
     QTest::newRow("empty file") << 0 << 2 << 0;
+    QTest::newRow("exactly ten records") << 70 << 2 << 10;
     QTest::newRow("half a record at the end") << 73 << 2 << 10;
     QTest::newRow("exactly a sequence file") << 7680 << 1 << 3840;
     QTest::newRow("one byte more") << 7681 << 2 << 1097;
@@ -144,7 +146,10 @@ void TstFiles::saveFromWindow()
     QCOMPARE(readAll(dir.filePath("typed.ZQ")), zq::dataFileBytes(w.ws()));
     QCOMPARE(readAll(dir.filePath("out.Txt")), zq::exportText(w.ws()));
     QCOMPARE(w.dialogs->offeredFilters.first(), QStringList{zq::kDataFilter});
-    QCOMPARE(w.dialogs->offeredNames.last(), zq::defaultExportName(QDate::currentDate(), QLocale()));
+    const QDate today = QDate::currentDate();
+    QCOMPARE(w.dialogs->offeredNames.last(),
+        QLocale().monthName(today.month(), QLocale::ShortFormat) + QString::number(today.year())
+            + QString::number(today.day()));
     w.dialogs->pickFilter = zq::kCsvFilter;
     w.dialogs->paths = {dir.filePath("sheet")};
     w->Command4_Click();

@@ -23,6 +23,8 @@ void TstOnline::replyShown_data()
     QTest::addColumn<int>("delayMs");
     QTest::addColumn<QString>("shown");
     QTest::newRow("293") << bytes({0xC0, 0x05, 0x12, 0x21, 0x30}) << 0 << "0293";
+    QTest::newRow("0") << bytes({0xC0, 0x00, 0x10, 0x20, 0x30}) << 0 << "0000";
+    QTest::newRow("100, below 256") << bytes({0xC0, 0x04, 0x16, 0x20, 0x30}) << 0 << "0100";
     QTest::newRow("2000") << bytes({0xC0, 0x00, 0x1D, 0x23, 0x31}) << 0 << "2000";
     QTest::newRow("2001") << bytes({0xC0, 0x01, 0x1D, 0x23, 0x31}) << 0 << "Err DATAS";
     QTest::newRow("wrong first byte") << bytes({0x55, 0x05, 0x12, 0x21, 0x30}) << 0 << "Err DATAS";

@@ -1,3 +1,4 @@
+#include "chart/chart.h"
 #include "core/listlines.h"
 #include "link/commport.h"
 #include "testsupport.h"
@@ -6,8 +7,10 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 
 class TstForm1 : public QObject
 {
@@ -20,7 +23,50 @@ private Q_SLOTS:
     void listInWindow();
     void groupsBeyondTheTable();
     void scrollBars();
+    void scaleBarByMouse_data();
+    void scaleBarByMouse();
+    void picturesShow();
+    void statusTextsFit();
 };
+
+namespace {
+// Where a person clicks on a part of a scroll bar, as its style draws it.
+QPoint partOf(QScrollBar *bar, QStyle::SubControl part)
+{
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.orientation = bar->orientation();
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = bar->sliderPosition();
+    opt.sliderValue = bar->value();
+    opt.singleStep = bar->singleStep();
+    opt.pageStep = bar->pageStep();
+    opt.upsideDown = bar->invertedAppearance();
+    if (bar->orientation() == Qt::Horizontal)
+        opt.state |= QStyle::State_Horizontal;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar).center();
+}
+
+// The window's drawing layer as it must look for a base of `ybase`.
+QImage scaleLayer(Form1 &w, int ybase)
+{
+    QImage layer(w.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    QPainter p(&layer);
+    zq::drawScale(p, w.LP1->pos(), ybase, w.font());
+    return layer;
+}
+
+bool hasColourOtherThan(const QImage &img, const QColor &flat)
+{
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (QColor(img.pixel(x, y)) != flat)
+                return true;
+    return false;
+}
+} // namespace
 
 void TstForm1::startupState()
 {
@@ -32,7 +78,7 @@ void TstForm1::startupState()
     QCOMPARE(w->List1->count(), 0);
     QCOMPARE(w.ws().ybase, 800);
     QVERIFY(!w->Timer1->isActive());
-    QVERIFY(w->width() * 15 >= 15135 && w->height() * 15 >= 10740);
+    QCOMPARE(w->size(), QSize(1017, 722)); // room for HScroll1 and Label12, and a margin
     QCOMPARE(w->LP1->geometry(), QRect(288, 221, 720, 400)); // 4320, 3315 twips at 15 a pixel
     QCOMPARE(w->Command5->toolTip(), QStringLiteral("读数据(请注意将测温仪设置为锁定)"));
     QCOMPARE(w->movewd[1]->palette().color(QPalette::WindowText), QColor(255, 192, 128));
@@ -43,13 +89,13 @@ void TstForm1::pictureSurvivesAndRedrawLeavesNoTrace()
     TestWindow fresh, w;
     w->show();
     w.ws() = sequenceData(200, 500);
-    w->VScroll1->setValue(2000);
+    w->VScroll1->setValue(-2000);
     w->loadwd(0);
     QVERIFY(w->LP1->image() != fresh->LP1->image());
     // The widget shows the retained picture, whatever covered it.
     QCOMPARE(w->LP1->grab().toImage().pixel(100, 50), w->LP1->image().pixel(100, 50));
     w.ws().datatype = zq::NoData;
-    w->VScroll1->setValue(800);
+    w->VScroll1->setValue(-800);
     QCOMPARE(w->LP1->image(), fresh->LP1->image());
     QCOMPARE(w->drawingLayer(), fresh->drawingLayer());
 }
@@ -117,13 +163,7 @@ void TstForm1::groupsBeyondTheTable()
 
 void TstForm1::scrollBars()
 {
-    TestWindow w, other;
-    QVERIFY(w->VScroll1->invertedAppearance()); // 2000 at the top, 400 at the bottom
-    w->VScroll1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(w.ws().ybase, 900);
-    other->VScroll1->setValue(900);
-    QCOMPARE(w->drawingLayer(), other->drawingLayer()); // the captions follow
-
+    TestWindow w;
     w->HScroll1->setValue(100); // nothing loaded: only the picture is redrawn
     QCOMPARE(int(w.ws().xstart), 0);
     w.ws() = sequenceData(3840, 500);
@@ -143,6 +183,63 @@ void TstForm1::scrollBars()
     QCOMPARE(w->MyComm->commPort(), 2);
     w->Command6->click();
     QCOMPARE(w->Command6->text(), QStringLiteral("COM 1"));
+}
+
+void TstForm1::scaleBarByMouse_data()
+{
+    QTest::addColumn<int>("part");
+    QTest::addColumn<int>("ybase");
+    QTest::newRow("top arrow raises the base") << int(QStyle::SC_ScrollBarSubLine) << 900;
+    QTest::newRow("bottom arrow lowers it") << int(QStyle::SC_ScrollBarAddLine) << 700;
+    QTest::newRow("click above the handle") << int(QStyle::SC_ScrollBarSubPage) << 1000;
+    QTest::newRow("click below the handle") << int(QStyle::SC_ScrollBarAddPage) << 600;
+}
+
+void TstForm1::scaleBarByMouse()
+{
+    QFETCH(int, part);
+    QFETCH(int, ybase);
+    TestWindow w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    const QPoint handleBefore = partOf(w->VScroll1, QStyle::SC_ScrollBarSlider);
+    QTest::mouseClick(w->VScroll1, Qt::LeftButton, {}, partOf(w->VScroll1, QStyle::SubControl(part)));
+    QCOMPARE(w->drawingLayer(), scaleLayer(*w.form, ybase)); // the captions say so
+    QCOMPARE(w.ws().ybase, ybase);
+    // The handle moves towards the top as the base rises, like the arrows.
+    const QPoint handleAfter = partOf(w->VScroll1, QStyle::SC_ScrollBarSlider);
+    QCOMPARE(handleAfter.y() < handleBefore.y(), ybase > 800);
+    // The keys agree with the arrows.
+    QTest::keyClick(w->VScroll1, ybase > 800 ? Qt::Key_Up : Qt::Key_Down);
+    QCOMPARE(w.ws().ybase, ybase + (ybase > 800 ? 100 : -100));
+}
+
+void TstForm1::picturesShow()
+{
+    TestWindow w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    // Below the chart lies only the background picture, never a flat colour.
+    const QImage shot = w->grab().toImage();
+    QVERIFY(hasColourOtherThan(shot.copy(400, 660, 300, 50), QColor(shot.pixel(400, 660))));
+    const QImage plug = w->Command7->grab().toImage();
+    QVERIFY(hasColourOtherThan(plug.copy(10, 10, plug.width() - 20, plug.height() - 20), QColor(192, 192, 192)));
+}
+
+void TstForm1::statusTextsFit()
+{
+    TestWindow w("/dev/zq-test-port");
+    for (const char *utf8 :
+        {"COM Test Begin", "在线测温开启", "COM ERR", "No DATAS", "Err DATAS", "3840", "0293", "----"}) {
+        const QString text = QString::fromUtf8(utf8);
+        w->showStatus(text);
+        const QFontMetrics fm(w->Label6->font());
+        QVERIFY2(fm.horizontalAdvance(w->Label6->text()) <= w->Label6->contentsRect().width(), qPrintable(text));
+        QVERIFY(fm.height() <= w->Label6->contentsRect().height());
+        QVERIFY(w->Label6->toolTip().contains(text) && w->Label6->toolTip().contains("/dev/zq-test-port"));
+        if (text.size() <= 4)
+            QCOMPARE(w->Label6->font().pointSizeF(), 12.0); // as designed where it fits
+    }
 }
 
 QTEST_MAIN(TstForm1)
