@@ -1,5 +1,6 @@
 #include "core/datafile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -75,6 +76,25 @@ void loadDataFileBytes(Workspace &ws, const QByteArray &bytes)
     ws.grpcount[0] = last;
     ws.datatype = TimeData;
     ws.havedata = TimeData;
+}
+
+QString keepDownload(const QString &dir, const Workspace &ws, const QDateTime &when, QString *error)
+{
+    const QByteArray bytes = dataFileBytes(ws);
+    if (bytes.isEmpty()) {
+        *error = QStringLiteral("没有数据");
+        return QString();
+    }
+    if (!QDir().mkpath(dir)) {
+        *error = QStringLiteral("无法创建文件夹");
+        return QString();
+    }
+    const QString stem = when.toString(QStringLiteral("yyyyMMdd-HHmmss"))
+        + (ws.datatype == SequenceData ? QStringLiteral("-STYLE0") : QStringLiteral("-STYLE1"));
+    QString path = QDir(dir).filePath(stem + QStringLiteral(".ZQ"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QDir(dir).filePath(stem + QStringLiteral("-%1.ZQ").arg(n));
+    return writeFileWhole(path, bytes, error) ? path : QString();
 }
 
 bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error)

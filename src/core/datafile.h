@@ -3,6 +3,7 @@
 #include "core/workspace.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 namespace zq {
@@ -17,6 +18,11 @@ QByteArray dataFileBytes(const Workspace &ws);
 // anything else the time-stamped layout. Only as much as the layout holds is
 // looked at; a short file reads as empty slots past its end.
 void loadDataFileBytes(Workspace &ws, const QByteArray &bytes);
+
+// Keeps a download as SAVE would write it, in `dir` (made when missing), named
+// after the local time it ended: 20261206-213000-STYLE0.ZQ, then -2, -3 … so
+// no file is ever overwritten. Returns the path, or empty with *error.
+QString keepDownload(const QString &dir, const Workspace &ws, const QDateTime &when, QString *error);
 
 // Writes bytes so that the old file is replaced whole or not at all.
 bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error);

@@ -3,6 +3,7 @@
 #include "core/format.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringEncoder>
 
 namespace zq {
@@ -96,10 +97,30 @@ QString defaultExportName(const QDate &date, const QLocale &locale)
     return locale.toString(date, QStringLiteral("MMMyyyyd"));
 }
 
-QString withDefaultExtension(const QString &path, const QString &extension)
+QStringList filterExtensions(const QString &filter)
 {
-    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const int open = filter.lastIndexOf(QLatin1Char('('));
+    QStringList out;
+    auto it = pattern.globalMatch(open < 0 ? filter : filter.mid(open));
+    while (it.hasNext())
+        out.append(it.next().captured(1));
+    return out;
+}
+
+QString withFilterExtension(const QString &path, const QString &selectedFilter, const QStringList &filters)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (name.isEmpty())
         return path;
-    return path + extension;
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0) {
+        const QString suffix = name.mid(dot + 1);
+        for (const QString &f : filters)
+            if (filterExtensions(f).contains(suffix, Qt::CaseInsensitive))
+                return path;
+    }
+    const QString ext = filterExtensions(selectedFilter).value(0);
+    return ext.isEmpty() ? path : path + QLatin1Char('.') + ext;
 }
 } // namespace zq

@@ -19,6 +19,11 @@ QByteArray exportCsv(const Workspace &ws);
 // "mmmyyyyd": Jul20065 for 5 July 2006 in an English locale.
 QString defaultExportName(const QDate &date, const QLocale &locale);
 
-// The extension a filter entry asks for, added when the user typed none.
-QString withDefaultExtension(const QString &path, const QString &extension);
+// The extensions a dialog filter names: "CSV (*.csv)" gives {"csv"}.
+QStringList filterExtensions(const QString &filter);
+
+// A name keeps an extension that one of the filters offers (whatever its case);
+// any other name gets the selected filter's first one, so "Dez.20265" becomes
+// "Dez.20265.Txt".
+QString withFilterExtension(const QString &path, const QString &selectedFilter, const QStringList &filters);
 } // namespace zq

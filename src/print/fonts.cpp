@@ -29,11 +29,12 @@ void installFontSubstitutes()
             QFont::insertSubstitutions(face, usable);
     };
     // Some CJK fonts carry an empty glyph for symbols such as the degree sign
-    // (WenQuanYi's ℃), which would print as nothing; a Latin face goes first
-    // and the Chinese falls through to the CJK face.
+    // (WenQuanYi's ℃), which would print as nothing; Latin faces go first (the
+    // narrow digits of Liberation Sans, then DejaVu Sans for ℃) and the
+    // Chinese falls through to the CJK face.
     for (const QString &cjk :
         {QStringLiteral("华文细黑"), QStringLiteral("宋体"), QStringLiteral("黑体"), QStringLiteral("幼圆")})
-        substitute(cjk, QStringList{QStringLiteral("DejaVu Sans")} + kCjkFaces);
+        substitute(cjk, QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")} + kCjkFaces);
     for (const QString &latin : {QStringLiteral("Arial"), QStringLiteral("Arial Black"), QStringLiteral("Arial Narrow"),
              QStringLiteral("Basemic Symbol")})
         substitute(latin, kSansFaces);

@@ -1,10 +1,17 @@
 #include "print/printsurface.h"
 
 #include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPen>
 
 namespace zq {
+QRectF printableTwips(const QPageLayout &layout)
+{
+    const QRectF points = layout.paintRect(QPageLayout::Point);
+    return QRectF(0, 0, points.width() * 20, points.height() * 20);
+}
+
 PrintSurface::PrintSurface(QPainter *painter, double pageHeightTwips, const QString &fontFace)
     : m_painter(painter)
     , m_pageHeight(pageHeightTwips)
@@ -17,9 +24,25 @@ PrintSurface::PrintSurface(QPainter *painter, double pageHeightTwips, const QStr
 void PrintSurface::setFontSize(double points)
 {
     m_fontSize = points;
+    m_font.setStretch(QFont::AnyStretch);
     // One point is 20 twips; the painter works in twips.
     m_font.setPixelSize(qRound(points * 20));
     m_metrics = QFontMetricsF(m_font);
+}
+
+void PrintSurface::fitWidth(const QString &sample, double room)
+{
+    m_font.setStretch(QFont::AnyStretch);
+    m_metrics = QFontMetricsF(m_font);
+    const double natural = m_metrics.horizontalAdvance(sample);
+    if (room <= 0 || natural <= room)
+        return;
+    for (int stretch = int(100 * room / natural); stretch > 10; --stretch) {
+        m_font.setStretch(stretch);
+        m_metrics = QFontMetricsF(m_font);
+        if (m_metrics.horizontalAdvance(sample) <= room)
+            return;
+    }
 }
 
 void PrintSurface::setPos(double x, double y)
@@ -61,6 +84,8 @@ void PrintSurface::print(const QString &text, bool lineEnd)
         op.x = m_x;
         op.y = m_y;
         op.fontSize = m_fontSize;
+        op.width = m_metrics.horizontalAdvance(text);
+        op.height = lineHeight();
         m_ops.append(op);
         if (m_painter) {
             m_painter->setFont(m_font);

@@ -4,13 +4,18 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLineF>
+#include <QRectF>
 #include <QString>
 #include <QVector>
 #include <functional>
 
+class QPageLayout;
 class QPainter;
 
 namespace zq {
+// The printable area of a page in twips, from its top-left corner.
+QRectF printableTwips(const QPageLayout &layout);
+
 // What a report put on paper, kept so the layout can be checked without a printer.
 struct PrintOp
 {
@@ -21,6 +26,8 @@ struct PrintOp
     double x = 0;
     double y = 0;
     double fontSize = 0;
+    double width = 0; // a text's advance and line height, in twips
+    double height = 0;
     QLineF line;
     QColor colour;
     int penWidth = 1;
@@ -37,6 +44,13 @@ public:
     PrintSurface(QPainter *painter, double pageHeightTwips, const QString &fontFace);
 
     void setFontSize(double points);
+    // The printable width; texts are narrowed to fit it (0: no limit).
+    void setPageWidth(double twips) { m_pageWidth = twips; }
+    double pageWidth() const { return m_pageWidth; }
+    double pageHeight() const { return m_pageHeight; }
+    // Narrows the current face, keeping its height, until `sample` fits in
+    // `room` twips: the designed positions hold on any page and with any face.
+    void fitWidth(const QString &sample, double room);
     void setPos(double x, double y);
     void setX(double x) { m_x = x; }
     void setDashed(bool dashed) { m_dashed = dashed; }
@@ -58,6 +72,7 @@ public:
 private:
     QPainter *m_painter;
     double m_pageHeight;
+    double m_pageWidth = 0;
     QFont m_font;
     QFontMetricsF m_metrics;
     double m_fontSize = 10;

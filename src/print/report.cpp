@@ -6,6 +6,9 @@
 namespace zq {
 namespace {
 const QColor kGridColour(20, 210, 100);
+// The widest entries the tables can hold, for fitting a row to the page.
+const QString kWidestSequenceEntry = QStringLiteral("8888--8888℃  ");
+const QString kWidestTimeEntry = QStringLiteral("88-88 88:88:88 -8888℃  ");
 
 bool inWindow(const Workspace &ws, int r)
 {
@@ -30,13 +33,15 @@ void sequencePart(PrintSurface &s, const Workspace &ws)
         prev = cur;
     }
     s.setPenWidth(1);
-    // The table ends with the last slot of wdseq.
+    // The table ends with the last reading held; slots past it are no readings.
+    const int last = qMin(ws.wdnum, kSeqReadings);
+    s.setFontSize(8);
+    s.fitWidth(kWidestSequenceEntry.repeated(10), s.pageWidth() - 1400);
     for (int L = 0; L <= 12; ++L) {
         s.setPos(1400, 7800 + 250 * L);
-        s.setFontSize(8);
         for (int k = 0; k <= 9; ++k) {
             const int n = start + 10 * L + k;
-            if (n >= kSeqSlots)
+            if (n >= last)
                 return;
             s.print(
                 formatPadded(n, 3) + QLatin1Char('-') + formatPadded(ws.wdseq[n], 4) + QStringLiteral("℃  "), false);
@@ -73,6 +78,7 @@ void timePart(PrintSurface &s, const Workspace &ws, const ReportParams &rp)
     s.setPenWidth(1);
     s.setPos(1400, 7800);
     s.setFontSize(8);
+    s.fitWidth(kWidestTimeEntry.repeated(5), s.pageWidth() - 1400);
     for (int j = 0; j < count; ++j) {
         if (j % 5 == 0) {
             s.endLine();

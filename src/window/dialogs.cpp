@@ -1,7 +1,57 @@
 #include "window/dialogs.h"
 
+#include "core/textexport.h"
+
 #include <QFileDialog>
 #include <QPushButton>
+#include <QUrl>
+
+namespace {
+// Adds the selected filter's extension to a name that has none of the offered
+// ones before the dialog checks the name, so its overwrite question sees the
+// file that will really be written.
+class ExtensionDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QString typed = selectedFiles().value(0);
+        if (!typed.isEmpty()) {
+            const QString fixed = zq::withFilterExtension(typed, selectedNameFilter(), nameFilters());
+            if (fixed != typed)
+                selectFile(fixed);
+        }
+        QFileDialog::accept();
+    }
+};
+
+QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &title, const QString &fileName,
+    const QStringList &filters, QString *selectedFilter, const QStringList &places)
+{
+    ExtensionDialog dialog(parent, title);
+    // Qt's own dialog, so the sidebar and the extension rule work everywhere.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    if (selectedFilter && !selectedFilter->isEmpty())
+        dialog.selectNameFilter(*selectedFilter);
+    QList<QUrl> sidebar = dialog.sidebarUrls();
+    for (const QString &place : places)
+        if (!sidebar.contains(QUrl::fromLocalFile(place)))
+            sidebar.append(QUrl::fromLocalFile(place));
+    dialog.setSidebarUrls(sidebar);
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().value(0);
+}
+} // namespace
 
 QMessageBox::StandardButton QtUserDialogs::message(const QString &text, const QString &title,
     QMessageBox::StandardButtons buttons, QMessageBox::Icon icon, QMessageBox::StandardButton defaultButton)
@@ -16,11 +66,11 @@ QMessageBox::StandardButton QtUserDialogs::message(const QString &text, const QS
 
 QString QtUserDialogs::openFile(const QString &title, const QString &fileName, const QStringList &filters)
 {
-    return QFileDialog::getOpenFileName(m_parent, title, fileName, filters.join(QStringLiteral(";;")));
+    return runDialog(m_parent, QFileDialog::AcceptOpen, title, fileName, filters, nullptr, places);
 }
 
 QString QtUserDialogs::saveFile(
     const QString &title, const QString &fileName, const QStringList &filters, QString *selectedFilter)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, fileName, filters.join(QStringLiteral(";;")), selectedFilter);
+    return runDialog(m_parent, QFileDialog::AcceptSave, title, fileName, filters, selectedFilter, places);
 }

@@ -19,6 +19,8 @@ public:
     virtual QString saveFile(
         const QString &title, const QString &fileName, const QStringList &filters, QString *selectedFilter)
         = 0;
+    // Folders every file dialog offers in its sidebar (where downloads are kept).
+    QStringList places;
 };
 
 class QtUserDialogs : public UserDialogs

@@ -32,6 +32,7 @@ Form1::Form1(QWidget *parent)
     m_download = new ReadComMachine(ws, *MyComm, this);
     m_poll = new OnlinePollMachine(ws, *MyComm, this);
     connectControls();
+    m_dialogs->places = {keepDir()};
     Form_Load();
 }
 
@@ -44,6 +45,7 @@ Form1::~Form1()
 void Form1::setDialogs(std::unique_ptr<UserDialogs> dialogs)
 {
     m_dialogs = std::move(dialogs);
+    m_dialogs->places = {keepDir()};
 }
 
 void Form1::connectControls()

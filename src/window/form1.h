@@ -75,6 +75,11 @@ public:
     void DRAWline();
     void DRAWasTime();
     void SAVEfile(const QString &path);
+    // Where every download is kept as it ends; the default lies in the
+    // user's data folder.
+    void setKeepDir(const QString &dir);
+    QString keepDir() const;
+    QString lastKeptCopy() const { return m_lastKept; }
     void OPENfile(const QString &path);
     void SAVEexcel(const QString &path, bool csv = false);
     void printfeetm();
@@ -129,6 +134,9 @@ private:
     bool confirmDiscard();
     void discardData();
     void downloadFinished(ReadComMachine::Outcome outcome);
+    // Greys what cannot act while a transfer holds the port.
+    void setTransferring(bool on);
+    void keepCopy(bool tellFailureToUser);
     void tellFailure(const QString &text);
     void printToPdf();
 
@@ -140,4 +148,6 @@ private:
     OnlinePollMachine *m_poll = nullptr;
     QPointer<frmAbout> m_about;
     bool m_inHScroll = false;
+    QString m_keepDir;
+    QString m_lastKept;
 };

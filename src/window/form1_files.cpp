@@ -9,6 +9,8 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -19,10 +21,13 @@
 namespace {
 const QString kSaveFailed = QStringLiteral("文件没有保存：%1\n%2");
 const QString kOpenFailed = QStringLiteral("文件无法打开：%1\n%2");
+const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
 } // namespace
 
 void Form1::Command1_Click()
 {
+    if (m_download->active())
+        return;
     if (ws.havedata == 0) {
         m_dialogs->message(zq::kNoData, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
@@ -30,7 +35,7 @@ void Form1::Command1_Click()
     QString path = m_dialogs->saveFile(QString(), commonDialogFileName, {zq::kDataFilter}, nullptr);
     if (path.isEmpty())
         return;
-    path = zq::withDefaultExtension(path, QStringLiteral(".ZQ"));
+    path = zq::withFilterExtension(path, zq::kDataFilter, {zq::kDataFilter});
     commonDialogFileName = path;
     SAVEfile(path);
 }
@@ -47,6 +52,9 @@ void Form1::SAVEfile(const QString &path)
 
 void Form1::Command2_Click()
 {
+    // A transfer fills the workspace: nothing else may load into it meanwhile.
+    if (m_download->active())
+        return;
     if (!confirmDiscard())
         return;
     const QString path = m_dialogs->openFile(QString(), commonDialogFileName, {zq::kDataFilter});
@@ -75,6 +83,8 @@ void Form1::OPENfile(const QString &path)
 
 void Form1::Command4_Click()
 {
+    if (m_download->active())
+        return;
     if (ws.havedata == 0) {
         m_dialogs->message(zq::kNoData, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
@@ -82,10 +92,14 @@ void Form1::Command4_Click()
     commonDialogFileName = zq::defaultExportName(QDate::currentDate(), QLocale());
     QString filter = zq::kTextFilter;
     QString path = m_dialogs->saveFile(QString(), commonDialogFileName, {zq::kTextFilter, zq::kCsvFilter}, &filter);
+    if (filter.isEmpty())
+        filter = zq::kTextFilter;
     if (path.isEmpty())
         return;
-    const bool csv = filter == zq::kCsvFilter;
-    path = zq::withDefaultExtension(path, csv ? QStringLiteral(".csv") : QStringLiteral(".Txt"));
+    const QStringList filters{zq::kTextFilter, zq::kCsvFilter};
+    path = zq::withFilterExtension(path, filter, filters);
+    // The name decides the format: data.csv is CSV whichever filter was picked.
+    const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
     commonDialogFileName = path;
     SAVEexcel(path, csv);
 }
@@ -102,6 +116,8 @@ void Form1::SAVEexcel(const QString &path, bool csv)
 
 void Form1::打印_Click()
 {
+    if (m_download->active())
+        return;
     if (ws.datatype == zq::NoData) {
         m_dialogs->message(
             QStringLiteral("没有温度数据供打印"), zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
@@ -129,10 +145,10 @@ void Form1::printToPdf()
     if (answer != QMessageBox::Yes)
         return;
     QString path
-        = m_dialogs->saveFile(QString(), QStringLiteral("温度数据.pdf"), {QStringLiteral("PDF (*.pdf)")}, nullptr);
+        = m_dialogs->saveFile(QString(), QStringLiteral("温度数据.pdf"), {kPdfFilter}, nullptr);
     if (path.isEmpty())
         return;
-    path = zq::withDefaultExtension(path, QStringLiteral(".pdf"));
+    path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
@@ -147,8 +163,9 @@ bool Form1::printReport(QPrinter &printer)
         return false;
     const double dpi = printer.resolution();
     p.scale(dpi / 1440.0, dpi / 1440.0);
-    const double pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height() * 1440.0 / dpi;
-    zq::PrintSurface surface(&p, pageHeight, QStringLiteral("黑体"));
+    const QRectF page = zq::printableTwips(printer.pageLayout());
+    zq::PrintSurface surface(&p, page.height(), QStringLiteral("黑体"));
+    surface.setPageWidth(page.width());
     surface.newPage = [&printer] { return printer.newPage(); };
     zq::ReportParams params;
     params.group = selectedGroup();
@@ -157,4 +174,34 @@ bool Form1::printReport(QPrinter &printer)
     layoutReport(surface, ws, params);
     const bool ok = p.end();
     return ok && printer.printerState() != QPrinter::Error;
+}
+
+void Form1::setKeepDir(const QString &dir)
+{
+    m_keepDir = dir;
+    m_dialogs->places = {keepDir()};
+}
+
+QString Form1::keepDir() const
+{
+    if (!m_keepDir.isEmpty())
+        return m_keepDir;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/downloads");
+}
+
+void Form1::keepCopy(bool tellFailureToUser)
+{
+    const bool any = (ws.datatype == zq::SequenceData && ws.wdnum > 0)
+        || (ws.datatype == zq::TimeData && ws.groupCount(0) > 0);
+    if (!any)
+        return;
+    QString error;
+    const QString path = zq::keepDownload(keepDir(), ws, QDateTime::currentDateTime(), &error);
+    if (!path.isEmpty()) {
+        m_lastKept = path;
+        return;
+    }
+    if (tellFailureToUser)
+        tellFailure(QStringLiteral("接收的数据未能自动保存到 %1\n%2\n数据仍在窗口中，请用 SAVE 保存。")
+                        .arg(QDir::toNativeSeparators(keepDir()), error));
 }

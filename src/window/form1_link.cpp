@@ -43,14 +43,20 @@ void Form1::discardData()
 
 void Form1::Command5_Click()
 {
-    // A transfer or a poll holds the port: a second press must not touch its data.
-    if (MyComm->portOpen())
+    // A running transfer's data must not be touched by a second press.
+    if (m_download->active())
         return;
+    // The live reading gives way first, so no poll can take the port while
+    // the question below is open.
+    onlineSwitch->setChecked(false);
+    m_poll->abort();
     if (!confirmDiscard())
         return;
     QString error;
     switch (m_download->start(&error)) {
     case ReadComMachine::Started:
+        setTransferring(true);
+        return;
     case ReadComMachine::PortBusy:
         return;
     case ReadComMachine::OpenFailed:
@@ -62,8 +68,16 @@ void Form1::Command5_Click()
     }
 }
 
+void Form1::setTransferring(bool on)
+{
+    for (QWidget *b : {Command5, Command2, Command1, Command4, 打印, Command6, onlineSwitch})
+        b->setEnabled(!on);
+}
+
 void Form1::downloadFinished(ReadComMachine::Outcome outcome)
 {
+    setTransferring(false);
+    keepCopy(outcome != ReadComMachine::Aborted);
     loadwd(0);
     DRAWFEET();
     HScroll1->show();
@@ -78,9 +92,10 @@ void Form1::downloadFinished(ReadComMachine::Outcome outcome)
 
 void Form1::Command6_Click()
 {
-    // The port number cannot change under an open port; the click waits for the next one.
-    if (MyComm->portOpen())
+    // A transfer keeps its port; a poll ends, and the next tick asks the new one.
+    if (m_download->active())
         return;
+    m_poll->abort();
     if (MyComm->commPort() == 2) {
         MyComm->setCommPort(1);
         Command6->setText(QStringLiteral("COM 1"));

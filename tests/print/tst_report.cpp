@@ -4,6 +4,7 @@
 #include "testsupport.h"
 
 #include <QPainterPath>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -46,7 +47,9 @@ private Q_SLOTS:
     void texts_data();
     void texts();
     void gridAndSequenceCurve();
-    void sequenceTableEndsAtLastSlot();
+    void sequenceTableEndsAtLastReading();
+    void fitsThePrintableArea_data();
+    void fitsThePrintableArea();
     void timeStampedReport();
     void printing();
 };
@@ -70,7 +73,7 @@ void TstReport::texts()
     QFETCH(QString, text);
     QFETCH(QPointF, at);
     QFETCH(double, size);
-    const Ops ops = filter(layout(sequenceData(0, 1500, 1600)), [&](const zq::PrintOp &o) { return o.text == text; });
+    const Ops ops = filter(layout(sequenceData(3840, 1500, 1600)), [&](const zq::PrintOp &o) { return o.text == text; });
     QCOMPARE(ops.size(), 1);
     QCOMPARE(QPointF(ops[0].x, ops[0].y), at);
     QCOMPARE(ops[0].fontSize, size);
@@ -94,14 +97,65 @@ void TstReport::gridAndSequenceCurve()
     QVERIFY(filter(ops, [](const zq::PrintOp &o) { return o.text.startsWith("No."); }).isEmpty());
 }
 
-void TstReport::sequenceTableEndsAtLastSlot()
+void TstReport::sequenceTableEndsAtLastReading()
 {
-    Workspace ws = sequenceData(0, 0);
+    Workspace ws = sequenceData(zq::kSeqReadings, 700);
     ws.seqstart = zq::kSeqStartMax;
-    const Ops entries = tableEntries(layout(ws));
-    QCOMPARE(entries.size(), 121);
-    QCOMPARE(entries.last().text, QStringLiteral("3840-0000℃  "));
+    Ops entries = tableEntries(layout(ws));
+    QCOMPARE(entries.size(), 120); // slot 3840 is no reading
+    QCOMPARE(entries.last().text, QStringLiteral("3839-0700℃  "));
     QVERIFY(entries[1].x > entries[0].x); // entries follow one another on a row
+    ws.wdnum = 3725;
+    QCOMPARE(tableEntries(layout(ws)).size(), 5);
+}
+
+void TstReport::fitsThePrintableArea_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<int>("datatype");
+    QTest::addColumn<int>("seqstart");
+    for (const auto &[page, name] : {std::pair{QPageSize::A4, "A4"}, std::pair{QPageSize::Letter, "Letter"}}) {
+        QTest::addRow("%s sequence from 0", name) << int(page) << 1 << 0;
+        QTest::addRow("%s sequence from 3720", name) << int(page) << 1 << 3720;
+        QTest::addRow("%s time-stamped", name) << int(page) << 2 << 0;
+    }
+}
+
+void TstReport::fitsThePrintableArea()
+{
+    QFETCH(int, page);
+    QFETCH(int, datatype);
+    QFETCH(int, seqstart);
+    zq::installFontSubstitutes();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::PageSizeId(page)));
+    const QRectF area = zq::printableTwips(printer.pageLayout());
+    Workspace ws = datatype == 1 ? sequenceData(zq::kSeqReadings, 1888, 2000) : timeData(4032, 10);
+    ws.wdseq[seqstart] = -8888;
+    ws.seqstart = seqstart;
+    ws.ybase = 2000;
+    zq::PrintSurface s(nullptr, area.height(), QStringLiteral("黑体"));
+    s.setPageWidth(area.width());
+    s.newPage = [] { return true; };
+    zq::layoutReport(s, ws, zq::ReportParams{0, Qt::red, QStringLiteral("2026/12/6")});
+    for (const zq::PrintOp &o : s.ops()) {
+        const QRectF box = o.kind == zq::PrintOp::Text ? QRectF(o.x, o.y, o.width, o.height)
+                                                       : QRectF(o.line.p1(), o.line.p2()).normalized();
+        const bool inside = box.left() >= area.left() && box.top() >= area.top() && box.right() <= area.right()
+            && box.bottom() <= area.bottom();
+        QVERIFY2(inside, qPrintable(QStringLiteral("%1 at %2,%3 width %4 on page %5 of %6 x %7")
+                                                    .arg(o.text)
+                                                    .arg(box.x())
+                                                    .arg(box.y())
+                                                    .arg(box.width())
+                                                    .arg(o.page)
+                                                    .arg(area.width())
+                                                    .arg(area.height())));
+    }
+    // The reading numbers under the frame follow the view.
+    const Ops first = filter(s.ops(), [&](const zq::PrintOp &o) { return o.x == 2400 && o.y == 7200; });
+    QCOMPARE(first.value(0).text, QStringLiteral(" %1 ").arg(seqstart));
 }
 
 void TstReport::timeStampedReport()
