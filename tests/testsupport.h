@@ -28,10 +28,14 @@ struct ScriptedDialogs : UserDialogs
     QStringList offeredNames;
     QList<QStringList> offeredFilters;
 
+    std::function<void()> whileAsking; // runs while a box is open, as the event loop would
+
     QMessageBox::StandardButton message(const QString &text, const QString &title, QMessageBox::StandardButtons,
         QMessageBox::Icon icon, QMessageBox::StandardButton def) override
     {
         shown.append({text, title, icon, def});
+        if (whileAsking)
+            whileAsking();
         return answers.isEmpty() ? def : answers.takeFirst();
     }
     QString openFile(const QString &, const QString &name, const QStringList &filters) override

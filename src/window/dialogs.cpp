@@ -3,6 +3,7 @@
 #include "core/textexport.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QUrl>
 
@@ -20,7 +21,12 @@ public:
         const QString typed = selectedFiles().value(0);
         if (!typed.isEmpty()) {
             const QString fixed = zq::withFilterExtension(typed, selectedNameFilter(), nameFilters());
-            if (fixed != typed)
+            // selectFile() leaves a focused name field alone, so the typed
+            // text itself gets the extension.
+            auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (fixed != typed && edit && fixed.startsWith(typed))
+                edit->setText(edit->text() + fixed.mid(typed.size()));
+            else if (fixed != typed)
                 selectFile(fixed);
         }
         QFileDialog::accept();

@@ -10,13 +10,13 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScrollBar>
+#include <QStandardPaths>
 
 namespace {
 const QString kSaveFailed = QStringLiteral("文件没有保存：%1\n%2");
@@ -144,8 +144,7 @@ void Form1::printToPdf()
         zq::kBoxTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
-    QString path
-        = m_dialogs->saveFile(QString(), QStringLiteral("温度数据.pdf"), {kPdfFilter}, nullptr);
+    QString path = m_dialogs->saveFile(QString(), QStringLiteral("温度数据.pdf"), {kPdfFilter}, nullptr);
     if (path.isEmpty())
         return;
     path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
@@ -191,8 +190,8 @@ QString Form1::keepDir() const
 
 void Form1::keepCopy(bool tellFailureToUser)
 {
-    const bool any = (ws.datatype == zq::SequenceData && ws.wdnum > 0)
-        || (ws.datatype == zq::TimeData && ws.groupCount(0) > 0);
+    const bool any
+        = (ws.datatype == zq::SequenceData && ws.wdnum > 0) || (ws.datatype == zq::TimeData && ws.groupCount(0) > 0);
     if (!any)
         return;
     QString error;

@@ -52,6 +52,9 @@ void Form1::Command5_Click()
     m_poll->abort();
     if (!confirmDiscard())
         return;
+    // The question ran the event loop: a tick may have started a poll meanwhile.
+    onlineSwitch->setChecked(false);
+    m_poll->abort();
     QString error;
     switch (m_download->start(&error)) {
     case ReadComMachine::Started:

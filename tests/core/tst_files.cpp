@@ -5,10 +5,13 @@
 #include "testsupport.h"
 #include "window/chartbox.h"
 
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -49,6 +52,10 @@ private Q_SLOTS:
     void openFromWindow();
     void failuresAreTold_data();
     void failuresAreTold();
+    void extensionRules_data();
+    void extensionRules();
+    void typedNameIsAskedAboutWithItsExtension();
+    void keptCopiesNeverOverwrite();
 };
 
 void TstFiles::layoutsByteForByte()
@@ -151,9 +158,15 @@ void TstFiles::saveFromWindow()
         QLocale().monthName(today.month(), QLocale::ShortFormat) + QString::number(today.year())
             + QString::number(today.day()));
     w.dialogs->pickFilter = zq::kCsvFilter;
-    w.dialogs->paths = {dir.filePath("sheet")};
+    w.dialogs->paths = {dir.filePath("sheet"), dir.filePath("notes.txt")};
+    w->Command4_Click();
     w->Command4_Click();
     QCOMPARE(readAll(dir.filePath("sheet.csv")), zq::exportCsv(w.ws()));
+    QCOMPARE(readAll(dir.filePath("notes.txt")), zq::exportText(w.ws())); // the name decides the format
+    w.dialogs->pickFilter = zq::kTextFilter;
+    w.dialogs->paths = {dir.filePath("data.csv")};
+    w->Command4_Click();
+    QCOMPARE(readAll(dir.filePath("data.csv")), zq::exportCsv(w.ws()));
     QCOMPARE(w.dialogs->shown.size(), 2);
 }
 
@@ -239,6 +252,82 @@ void TstFiles::failuresAreTold()
         QCOMPARE(w->List1->count(), 0);
         QCOMPARE(QColor(w->LP1->image().pixel(3, 4)), QColor(1, 50, 1));
     }
+}
+
+void TstFiles::extensionRules_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("expected");
+    const QString text = zq::kTextFilter, csv = zq::kCsvFilter;
+    QTest::newRow("German default name") << "/d/Dez.20265" << text << "/d/Dez.20265.Txt";
+    QTest::newRow("French default name") << "/d/déc.20265" << csv << "/d/déc.20265.csv";
+    QTest::newRow("no extension, text") << "/d/out" << text << "/d/out.Txt";
+    QTest::newRow("no extension, CSV") << "/d/out" << csv << "/d/out.csv";
+    QTest::newRow("csv typed, text selected") << "/d/data.csv" << text << "/d/data.csv";
+    QTest::newRow("txt typed, CSV selected") << "/d/data.TXT" << csv << "/d/data.TXT";
+    QTest::newRow("a dot in the folder") << "/d.v2/out" << text << "/d.v2/out.Txt";
+}
+
+void TstFiles::extensionRules()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, filter);
+    QFETCH(QString, expected);
+    QCOMPARE(zq::withFilterExtension(typed, filter, {zq::kTextFilter, zq::kCsvFilter}), expected);
+}
+
+void TstFiles::typedNameIsAskedAboutWithItsExtension()
+{
+    QTemporaryDir dir;
+    write(dir.filePath("out.ZQ"), "previous");
+    TestWindow w;
+    w->setDialogs(std::make_unique<QtUserDialogs>(w.form.get()));
+    w.ws() = timeData(3);
+    w->commonDialogFileName = dir.filePath("first");
+    // A person at the dialogs: types "out", presses Enter, reads the
+    // question, answers No, then cancels.
+    QString asked;
+    QTimer person;
+    person.setInterval(20);
+    connect(&person, &QTimer::timeout, &person, [&] {
+        QWidget *top = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(top)) {
+            asked = box->text();
+            box->button(QMessageBox::No)->click();
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(top)) {
+            auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
+            if (!asked.isEmpty() || !edit) {
+                dialog->reject();
+                return;
+            }
+            edit->setText("out");
+            QMetaObject::invokeMethod(
+                edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); }, Qt::QueuedConnection);
+        }
+    });
+    person.start();
+    w->Command1_Click();
+    person.stop();
+    QVERIFY2(asked.contains("out.ZQ"), qPrintable(asked));
+    QCOMPARE(readAll(dir.filePath("out.ZQ")), QByteArray("previous"));
+}
+
+void TstFiles::keptCopiesNeverOverwrite()
+{
+    QTemporaryDir dir;
+    const QDateTime when(QDate(2026, 12, 6), QTime(21, 30, 5));
+    QString error;
+    const Workspace time = timeData(300);
+    const QString first = zq::keepDownload(dir.filePath("downloads"), time, when, &error);
+    const QString second = zq::keepDownload(dir.filePath("downloads"), time, when, &error);
+    const QString seq = zq::keepDownload(dir.filePath("downloads"), sequenceData({1, 2}), when, &error);
+    QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("20261206-213005-STYLE1.ZQ"));
+    QCOMPARE(QFileInfo(second).fileName(), QStringLiteral("20261206-213005-STYLE1-2.ZQ"));
+    QCOMPARE(QFileInfo(seq).fileName(), QStringLiteral("20261206-213005-STYLE0.ZQ"));
+    QCOMPARE(readAll(second), zq::dataFileBytes(time));
+    QVERIFY(zq::keepDownload(dir.filePath("downloads/20261206-213005-STYLE0.ZQ/sub"), time, when, &error).isEmpty());
+    QVERIFY(!error.isEmpty());
 }
 
 int main(int argc, char *argv[])

@@ -1,4 +1,6 @@
+#include "core/datafile.h"
 #include "link/commport.h"
+#include "link/onlinepoll.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
@@ -7,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSerialPort>
+#include <QTemporaryDir>
 
 class TstDownload : public QObject
 {
@@ -19,7 +22,19 @@ private Q_SLOTS:
     void replyBytesOnePerPass();
     void portFaultsAreTold();
     void pressesThatMustChangeNothing();
+    void commandsWaitForTheTransfer_data();
+    void commandsWaitForTheTransfer();
+    void liveReadingGivesWay();
 };
+
+namespace {
+QByteArray keptFile(const QString &dir)
+{
+    const QStringList names = QDir(dir).entryList({"*.ZQ"}, QDir::Files, QDir::Name);
+    QFile f(QDir(dir).filePath(names.value(0)));
+    return names.size() == 1 && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
 
 void TstDownload::fromSimulator_data()
 {
@@ -29,6 +44,8 @@ void TstDownload::fromSimulator_data()
     QTest::addColumn<QString>("told");
     QTest::newRow("complete") << QStringList{} << 3840 << "3840"
                               << "";
+    QTest::newRow("time-stamped") << QStringList{"--style", "1", "--count", "300"} << 300 << "300"
+                                  << "";
     QTest::newRow("junk before the reply") << QStringList{"--junk", "3"} << 3840 << "3840"
                                            << "";
     // No checksum on the line: a garbled byte is stored as it came.
@@ -50,6 +67,9 @@ void TstDownload::fromSimulator()
     QFETCH(QString, told);
     Simulator sim(args);
     TestWindow w(sim.device);
+    QTemporaryDir keep;
+    w->setKeepDir(keep.path());
+    const bool timeStamped = args.contains("--style");
     double now = 0;
     w->download().timeOfDay = [&now] { return now; };
     // An earlier, longer record must leave nothing behind.
@@ -59,8 +79,8 @@ void TstDownload::fromSimulator()
     QElapsedTimer clock;
     clock.start();
     w->Command5->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w.ws().wdnum == readings || done.count(), 20000);
-    if (readings > 0 && readings < zq::kSeqReadings)
+    QTRY_VERIFY_WITH_TIMEOUT((timeStamped ? w.ws().grpcount[0] : w.ws().wdnum) == readings || done.count(), 20000);
+    if (readings > 0 && (readings < zq::kSeqReadings || timeStamped))
         now = 86; // only a cut line waits for the time limit
     QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
     const auto outcome = qvariant_cast<ReadComMachine::Outcome>(done.at(0).at(0));
@@ -68,6 +88,13 @@ void TstDownload::fromSimulator()
         readings == zq::kSeqReadings ? ReadComMachine::Complete
             : readings               ? ReadComMachine::TimedOut
                                      : ReadComMachine::NoReply);
+    // Every download with readings is kept, byte for byte as SAVE writes it.
+    QCOMPARE(keptFile(keep.path()), readings ? zq::dataFileBytes(w.ws()) : QByteArray());
+    if (timeStamped) {
+        QCOMPARE(w->List1->count(), readings);
+        QCOMPARE(w->Label2->text(), QStringLiteral("STYLE 1"));
+        return;
+    }
     if (readings > 0) {
         QVERIFY(std::all_of(w.ws().wdseq.begin() + readings, w.ws().wdseq.end(), [](int16_t v) { return v == 0; }));
         QVERIFY(w.ws().wdtab[5][0].isEmpty());
@@ -197,6 +224,101 @@ void TstDownload::pressesThatMustChangeNothing()
     QVERIFY((*w)->close());
     QVERIFY(!(*w)->MyComm->portOpen());
     w.reset();
+}
+
+void TstDownload::commandsWaitForTheTransfer_data()
+{
+    QTest::addColumn<int>("reply");
+    QTest::addColumn<QByteArray>("packet");
+    QTest::newRow("time-stamped") << 0x01 << bytes({0, 0, 0x03, 0x14, 0x26, 0x07, 0x2C, 1});
+    QTest::newRow("sequence") << 0x00 << bytes({0x10, 0x01, 0x20, 0x01});
+}
+
+void TstDownload::commandsWaitForTheTransfer()
+{
+    QFETCH(int, reply);
+    QFETCH(QByteArray, packet);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("other.ZQ");
+    {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(zq::dataFileBytes(timeData(50)));
+    }
+    PtyInstrument inst;
+    inst.respond = [&](uint8_t req) { return req ? QByteArray() : bytes({reply}) + packet + packet; };
+    TestWindow w(inst.path());
+    // The sequence row keeps its copies below a file, where no folder can be made.
+    const QString keep = reply ? dir.filePath("kept") : file + "/kept";
+    w->setKeepDir(keep);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    double now = 0;
+    w->download().timeOfDay = [&now] { return now; };
+    w.dialogs->paths = {file, file, file};
+    QTest::mouseClick(w->Command5, Qt::LeftButton);
+    QTRY_COMPARE(w.ws().recnum + w.ws().wdnum / 2, 2);
+    const QList<QPushButton *> waiting{w->Command5, w->Command2, w->Command1, w->Command4, w->打印, w->Command6};
+    for (QPushButton *b : waiting) {
+        QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    QVERIFY(w.dialogs->offeredNames.isEmpty() && w.dialogs->shown.isEmpty()); // nothing asked, nothing opened
+    inst.send(packet);
+    QTRY_COMPARE(w.ws().recnum + w.ws().wdnum / 2, 3);
+    now = 86;
+    w->download().step();
+    QVERIFY(!w->download().active());
+    // One source only: the transfer's own three packets.
+    QCOMPARE(w->List1->count(), reply ? 3 : 6);
+    QCOMPARE(w->Command6->text(), QStringLiteral("COM 1"));
+    for (QPushButton *b : waiting)
+        QVERIFY2(b->isEnabled(), qPrintable(b->text()));
+    QVERIFY(w->onlineSwitch->isEnabled());
+    if (reply) {
+        QCOMPARE(QDir(keep).entryList(QDir::Files).size(), 1);
+        QVERIFY(w.dialogs->shown.isEmpty());
+    } else {
+        // Told, naming the folder (beside the short transfer); the data stays.
+        QVERIFY(std::any_of(w.dialogs->shown.begin(), w.dialogs->shown.end(),
+            [&](const ScriptedDialogs::Shown &s) { return s.text.contains(keep); }));
+        QCOMPARE(int(w.ws().havedata), 1);
+    }
+}
+
+void TstDownload::liveReadingGivesWay()
+{
+    // The instrument answers downloads only: each poll holds the port for seconds.
+    PtyInstrument inst;
+    inst.respond = [](uint8_t req) { return req == 0x00 ? bytes({0x00, 0x10, 0x01, 0x20, 0x01}) : QByteArray(); };
+    TestWindow w(inst.path());
+    QTemporaryDir keep;
+    w->setKeepDir(keep.path());
+    QTest::mouseClick(w->onlineSwitch, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(w->onlinePoll().active(), 3000);
+    QTest::mouseClick(w->Command5, Qt::LeftButton);
+    QVERIFY(!w->onlineSwitch->isChecked() && !w->Timer1->isActive());
+    QTRY_COMPARE(w.ws().wdnum, 2);
+    QCOMPARE(inst.received, bytes({0xC0, 0x00}));
+    w->download().abort();
+
+    // A tick while the discard question is open must not keep the download out.
+    w.ws().havedata = 1;
+    w->onlineSwitch->setChecked(true);
+    w.dialogs->answers = {QMessageBox::Yes};
+    w.dialogs->whileAsking = [&] { w->Timer1_Timer(); };
+    QTest::mouseClick(w->Command5, Qt::LeftButton);
+    QVERIFY(w->download().active());
+    QTRY_COMPARE(w.ws().wdnum, 2);
+    w->download().abort();
+
+    // The port toggle ends a poll and takes effect at once.
+    w.dialogs->whileAsking = nullptr;
+    w->Timer1_Timer();
+    QVERIFY(w->onlinePoll().active());
+    QTest::mouseClick(w->Command6, Qt::LeftButton);
+    QCOMPARE(w->Command6->text(), QStringLiteral("COM 2"));
+    QVERIFY(!w->onlinePoll().active() && !w->MyComm->portOpen());
 }
 
 QTEST_MAIN(TstDownload)

@@ -73,7 +73,8 @@ void TstReport::texts()
     QFETCH(QString, text);
     QFETCH(QPointF, at);
     QFETCH(double, size);
-    const Ops ops = filter(layout(sequenceData(3840, 1500, 1600)), [&](const zq::PrintOp &o) { return o.text == text; });
+    const Ops ops
+        = filter(layout(sequenceData(3840, 1500, 1600)), [&](const zq::PrintOp &o) { return o.text == text; });
     QCOMPARE(ops.size(), 1);
     QCOMPARE(QPointF(ops[0].x, ops[0].y), at);
     QCOMPARE(ops[0].fontSize, size);
@@ -144,14 +145,15 @@ void TstReport::fitsThePrintableArea()
                                                        : QRectF(o.line.p1(), o.line.p2()).normalized();
         const bool inside = box.left() >= area.left() && box.top() >= area.top() && box.right() <= area.right()
             && box.bottom() <= area.bottom();
-        QVERIFY2(inside, qPrintable(QStringLiteral("%1 at %2,%3 width %4 on page %5 of %6 x %7")
-                                                    .arg(o.text)
-                                                    .arg(box.x())
-                                                    .arg(box.y())
-                                                    .arg(box.width())
-                                                    .arg(o.page)
-                                                    .arg(area.width())
-                                                    .arg(area.height())));
+        QVERIFY2(inside,
+            qPrintable(QStringLiteral("%1 at %2,%3 width %4 on page %5 of %6 x %7")
+                           .arg(o.text)
+                           .arg(box.x())
+                           .arg(box.y())
+                           .arg(box.width())
+                           .arg(o.page)
+                           .arg(area.width())
+                           .arg(area.height())));
     }
     // The reading numbers under the frame follow the view.
     const Ops first = filter(s.ops(), [&](const zq::PrintOp &o) { return o.x == 2400 && o.y == 7200; });
