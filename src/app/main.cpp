@@ -4,21 +4,72 @@
 #include "window/singleinstance.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
     // These name the settings and the downloads folder: never change them.
     QApplication::setOrganizationName(QStringLiteral("Lorvant"));
     QApplication::setApplicationName(QStringLiteral("zqtemp"));
-    zq::installFontSubstitutes();
+    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("TQRM_ZQ温度数据管理软件: download, view, keep and print the "
+                                                    "readings of a TQRM-ZQ1 temperature instrument."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption com1(
+        QStringLiteral("com1"), QStringLiteral("Device behind \"COM 1\"."), QStringLiteral("device"));
+    const QCommandLineOption com2(
+        QStringLiteral("com2"), QStringLiteral("Device behind \"COM 2\"."), QStringLiteral("device"));
+    const QCommandLineOption keepDir(QStringLiteral("keep-dir"),
+        QStringLiteral("Folder where every download is kept (default: the user's data folder)."),
+        QStringLiteral("folder"));
+    parser.addOptions({com1, com2, keepDir});
+    // Qt's own options, which QApplication takes from the same command line.
+    for (const char *qt : {"platform", "style", "display", "qwindowgeometry", "qwindowtitle"}) {
+        QCommandLineOption option(QString::fromLatin1(qt), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    parser.addPositionalArgument(
+        QStringLiteral("file"), QStringLiteral("A .ZQ data file to open."), QStringLiteral("[file]"));
+    // Read before the application exists: --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "zqtemp: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("zqtemp"))),
+            stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("zqtemp %s\n", PROJECT_VERSION);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    zq::installFontSubstitutes();
     Form1 window;
-    const auto devices = zq::portDevicesFromArguments(QApplication::arguments());
+    QPair<QString, QString> devices = zq::defaultPortDevices();
+    if (parser.isSet(com1))
+        devices.first = parser.value(com1);
+    if (parser.isSet(com2))
+        devices.second = parser.value(com2);
     window.setPortDevices(devices.first, devices.second);
+    if (parser.isSet(keepDir))
+        window.setKeepDir(parser.value(keepDir));
 
     SingleInstance single(SingleInstance::defaultLockPath());
     if (!showAsSingleCopy(window, single))
         return 0;
+    if (!parser.positionalArguments().isEmpty())
+        window.openDataFile(parser.positionalArguments().constFirst());
     return QApplication::exec();
 }

@@ -81,6 +81,8 @@ public:
     QString keepDir() const;
     QString lastKeptCopy() const { return m_lastKept; }
     void OPENfile(const QString &path);
+    // OPEN without the dialog: a file named on the command line.
+    void openDataFile(const QString &path);
     void SAVEexcel(const QString &path, bool csv = false);
     void printfeetm();
     // The report through any printer, a PDF writer included.

@@ -65,6 +65,15 @@ void Form1::Command2_Click()
     loadwd(0);
 }
 
+void Form1::openDataFile(const QString &path)
+{
+    if (m_download->active() || !confirmDiscard())
+        return;
+    commonDialogFileName = path;
+    OPENfile(path);
+    loadwd(0);
+}
+
 void Form1::OPENfile(const QString &path)
 {
     QByteArray bytes;

@@ -193,9 +193,17 @@ void TstFiles::openFromWindow()
     QCOMPARE(w->List1->count(), 0);
     QCOMPARE(QColor(w->LP1->image().pixel(3, 4)), QColor(0, 64, 0));
 
+    // A file named on the command line opens as OPEN would, asking first.
+    w.ws() = timeData(4);
+    w.dialogs->answers = {QMessageBox::Yes};
+    w->openDataFile(path);
+    QCOMPARE(w.dialogs->lastText(), QStringLiteral("是否删除电脑中的温度数据 ?"));
+    QCOMPARE(w->List1->count(), 10);
+
     write(dir.filePath("s.ZQ"), zq::dataFileBytes(sequenceData({1, 2, 3})));
     write(dir.filePath("huge.ZQ"), zq::dataFileBytes(timeData(50)), qint64(1) << 30);
     w.dialogs->paths = {dir.filePath("s.ZQ"), dir.filePath("huge.ZQ")};
+    w.dialogs->answers = {QMessageBox::Yes};
     w->Command2_Click();
     QCOMPARE(w->Label2->text(), QStringLiteral("STYLE 0"));
     QCOMPARE(w->List1->count(), 3);

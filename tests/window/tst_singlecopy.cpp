@@ -10,6 +10,7 @@ class TstSingleCopy : public QObject
 private Q_SLOTS:
     void secondCopyIsRefused();
     void lockOfADeadCopyIsTakenOver();
+    void helpNeedsNoDisplay();
 };
 
 void TstSingleCopy::secondCopyIsRefused()
@@ -58,6 +59,24 @@ void TstSingleCopy::lockOfADeadCopyIsTakenOver()
     QCOMPARE(next.state(), QProcess::Running);
     next.terminate();
     QVERIFY(next.waitForFinished(5000));
+}
+
+void TstSingleCopy::helpNeedsNoDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    for (const QStringList &args : {QStringList{"--help"}, QStringList{"--version"}, QStringList{"--no-such"}}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("ZQTEMP_BIN"), args);
+        QVERIFY(p.waitForFinished(5000));
+        QCOMPARE(p.exitCode(), args[0] == "--no-such" ? 2 : 0);
+        const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        QVERIFY(args[0] != "--help" || (out.contains("--keep-dir") && out.contains("--com1")));
+        QVERIFY(args[0] != "--version" || out.startsWith("zqtemp "));
+    }
 }
 
 QTEST_MAIN(TstSingleCopy)
