@@ -80,11 +80,14 @@ void CommPort::output(const QByteArray &bytes)
 
 void CommPort::checkNotify()
 {
-    if (!m_port.isOpen() || m_rThreshold <= 0 || m_port.bytesAvailable() < m_rThreshold)
-        return;
-    Q_EMIT onComm(kReceive);
-    // One notification per packet: come back through the event loop while
-    // another whole packet waits, so nothing else starves.
+    // One notification per whole packet waiting. A burst is taken in one
+    // wake-up, up to a slice; the rest comes back through the event loop, so
+    // nothing else starves.
+    for (int n = 0; n < kSlice; ++n) {
+        if (!m_port.isOpen() || m_rThreshold <= 0 || m_port.bytesAvailable() < m_rThreshold)
+            return;
+        Q_EMIT onComm(kReceive);
+    }
     if (!m_notifyQueued && m_port.isOpen() && m_rThreshold > 0 && m_port.bytesAvailable() >= m_rThreshold) {
         m_notifyQueued = true;
         QTimer::singleShot(0, this, [this] {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/portio.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
@@ -8,11 +10,12 @@
 // The instrument's serial line: fixed 4800 8N1 raw settings, the per-use
 // reader settings, and a receive notification (code 2) that repeats while at
 // least RThreshold bytes wait, so a handler can take one packet per call.
-class CommPort : public QObject
+class CommPort : public QObject, public PortIO
 {
     Q_OBJECT
 public:
     static constexpr int kReceive = 2;
+    static constexpr int kSlice = 64;
 
     explicit CommPort(QObject *parent = nullptr);
 
@@ -21,16 +24,16 @@ public:
     void setCommPort(int number) { m_commPort = number; }
     QString deviceName() const;
 
-    bool portOpen() const { return m_port.isOpen(); }
-    bool open(QString *error);
-    void close();
+    bool portOpen() const override { return m_port.isOpen(); }
+    bool open(QString *error) override;
+    void close() override;
 
-    void setInputLen(int len) { m_inputLen = len; }
-    void setRThreshold(int threshold);
-    int inBufferCount() const { return int(qMin<qint64>(m_port.bytesAvailable(), 0x7FFF)); }
-    void discardInput();
-    QByteArray input();
-    void output(const QByteArray &bytes);
+    void setInputLen(int len) override { m_inputLen = len; }
+    void setRThreshold(int threshold) override;
+    int inBufferCount() const override { return int(qMin<qint64>(m_port.bytesAvailable(), 0x7FFF)); }
+    void discardInput() override;
+    QByteArray input() override;
+    void output(const QByteArray &bytes) override;
 
 Q_SIGNALS:
     void onComm(int commEvent);

@@ -1,7 +1,7 @@
 #include "link/download.h"
 
 #include "core/decode.h"
-#include "link/commport.h"
+#include "link/portio.h"
 
 #include <QTime>
 
@@ -10,7 +10,7 @@ double secondsSinceMidnight()
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
-ReadComMachine::ReadComMachine(Workspace &ws, CommPort &port, QObject *parent)
+ReadComMachine::ReadComMachine(Workspace &ws, PortIO &port, QObject *parent)
     : QObject(parent)
     , timeOfDay(secondsSinceMidnight)
     , m_ws(ws)
@@ -64,16 +64,32 @@ void ReadComMachine::receive()
     if (m_state != Transferring)
         return;
     const QByteArray packet = m_port.input();
-    if (m_ws.datatype == zq::SequenceData) {
+    if (m_ws.datatype == zq::SequenceData)
         zq::storeSequencePacket(m_ws, packet);
-        Q_EMIT status(QString::number(m_ws.wdnum));
-        Q_EMIT progress(qMin(m_ws.wdnum, zq::kProgressMax));
-    } else if (m_ws.datatype == zq::TimeData) {
+    else if (m_ws.datatype == zq::TimeData)
         zq::storeTimePacket(m_ws, packet);
-        Q_EMIT status(QString::number(m_ws.grpcount[0]));
-        Q_EMIT progress(qMin(m_ws.grpcount[0], zq::kProgressMax));
-    }
-    transferCheck();
+    m_sinceLastPacket.start();
+    // Every packet is stored at once; the displays follow a few times a second.
+    if (m_sinceDisplay.elapsed() >= displayMs)
+        showCount();
+    else
+        m_displayPending = true;
+    if ((m_ws.datatype == zq::SequenceData && m_ws.wdnum > kSeqComplete)
+        || (m_ws.datatype == zq::TimeData && m_ws.recnum > kTimeComplete))
+        end(Complete);
+}
+
+int ReadComMachine::received() const
+{
+    return m_ws.datatype == zq::SequenceData ? m_ws.wdnum : m_ws.grpcount[0];
+}
+
+void ReadComMachine::showCount()
+{
+    m_displayPending = false;
+    m_sinceDisplay.start();
+    Q_EMIT status(QString::number(received()));
+    Q_EMIT progress(qMin(received(), m_ws.datatype == zq::TimeData ? zq::kTabSlots : zq::kProgressMax));
 }
 
 void ReadComMachine::replyPasses(bool atLeastOne)
@@ -102,16 +118,21 @@ void ReadComMachine::replyPasses(bool atLeastOne)
             m_port.setInputLen(zq::kSeqPacket);
             m_port.setRThreshold(zq::kSeqPacket);
             Q_EMIT style(QStringLiteral("STYLE 0"));
+            Q_EMIT progressMaximum(zq::kProgressMax);
         } else if (reply.at(0) == 0x01) {
             m_ws.datatype = zq::TimeData;
             m_port.setInputLen(zq::kTimePacket);
             m_port.setRThreshold(zq::kTimePacket);
             Q_EMIT style(QStringLiteral("STYLE 1"));
+            // Records received against what the instrument's memory holds.
+            Q_EMIT progressMaximum(zq::kTabSlots);
         }
     }
     if (m_ws.datatype != zq::NoData) {
         m_state = Transferring;
         m_transferStart = timeOfDay();
+        m_sinceLastPacket.start();
+        m_sinceDisplay.start();
         m_tick.setInterval(100);
         return;
     }
@@ -125,11 +146,13 @@ void ReadComMachine::transferCheck()
 {
     if (m_state != Transferring)
         return;
-    if ((m_ws.datatype == zq::SequenceData && m_ws.wdnum > kSeqComplete)
-        || (m_ws.datatype == zq::TimeData && m_ws.recnum > kTimeComplete)) {
-        end(Complete);
+    if (m_displayPending)
+        showCount();
+    if (received() > 0 && m_sinceLastPacket.elapsed() >= silenceMs) {
+        end(m_ws.datatype == zq::TimeData ? Complete : Cut);
         return;
     }
+    // The time of day is read on this coarse tick only, not per packet.
     const double now = timeOfDay();
     if (now < m_transferStart)
         m_transferStart = now; // the clock passed midnight
@@ -157,6 +180,11 @@ void ReadComMachine::end(Outcome outcome)
 {
     m_tick.stop();
     m_port.close();
+    if (m_state == Transferring) {
+        showCount(); // the final count, exact
+        if (outcome == Complete)
+            Q_EMIT progress(m_ws.datatype == zq::TimeData ? zq::kTabSlots : zq::kProgressMax);
+    }
     m_state = Idle;
     if (outcome != NoReply)
         m_ws.havedata = uint8_t(m_ws.datatype);

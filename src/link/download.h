@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <functional>
 
-class CommPort;
+class PortIO;
 
 // The download: request, reply poll, transfer wait. Each pass of the reply
 // poll and each check of the transfer is one step, driven by the port's
@@ -19,13 +19,14 @@ class ReadComMachine : public QObject
 public:
     enum State { Idle, AwaitingReply, Transferring };
     enum StartResult { Started, PortBusy, OpenFailed };
-    enum Outcome { NoReply, Complete, TimedOut, LineLost, Aborted };
+    // Cut: a sequence transfer whose line fell silent short of its count.
+    enum Outcome { NoReply, Complete, TimedOut, Cut, LineLost, Aborted };
 
     static constexpr int kReplyPasses = 10000;
     static constexpr int kSeqComplete = 3839; // done when wdnum exceeds it
     static constexpr int kTimeComplete = 4040; // done when recnum exceeds it
 
-    ReadComMachine(Workspace &ws, CommPort &port, QObject *parent = nullptr);
+    ReadComMachine(Workspace &ws, PortIO &port, QObject *parent = nullptr);
 
     StartResult start(QString *error);
     State state() const { return m_state; }
@@ -45,23 +46,35 @@ public:
     double timeLimit = 85.0;
     // One reply pass lasts this long, so 10000 passes span two seconds.
     int passMicros = 200;
+    // The instrument streams its memory without a pause: once readings have
+    // come, this long without a packet means it is done (or the line is cut).
+    int silenceMs = 2000;
+    // The status and progress displays change at most this often.
+    int displayMs = 100;
 
 Q_SIGNALS:
     void status(const QString &text);
     void style(const QString &text);
     void progress(int value);
+    // The progress bar's end for the data type detected.
+    void progressMaximum(int maximum);
     void finished(ReadComMachine::Outcome outcome);
 
 private:
     void replyPasses(bool atLeastOne);
     void transferCheck();
     void end(Outcome outcome);
+    int received() const;
+    void showCount();
 
     Workspace &m_ws;
-    CommPort &m_port;
+    PortIO &m_port;
     State m_state = Idle;
     QTimer m_tick;
     QElapsedTimer m_sinceRequest;
+    QElapsedTimer m_sinceLastPacket;
+    QElapsedTimer m_sinceDisplay;
+    bool m_displayPending = false;
     double m_transferStart = 0;
     QString m_lastCount;
 };

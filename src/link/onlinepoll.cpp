@@ -2,9 +2,9 @@
 
 #include "core/decode.h"
 #include "core/format.h"
-#include "link/commport.h"
+#include "link/portio.h"
 
-OnlinePollMachine::OnlinePollMachine(Workspace &ws, CommPort &port, QObject *parent)
+OnlinePollMachine::OnlinePollMachine(Workspace &ws, PortIO &port, QObject *parent)
     : QObject(parent)
     , m_ws(ws)
     , m_port(port)

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QTimer>
 
-class CommPort;
+class PortIO;
 
 // One poll of the live reading: request, wait for the reply, show, close.
 class OnlinePollMachine : public QObject
@@ -17,7 +17,7 @@ public:
     static constexpr int kWaitPasses = 25000;
     static constexpr int kLatePasses = 12999;
 
-    OnlinePollMachine(Workspace &ws, CommPort &port, QObject *parent = nullptr);
+    OnlinePollMachine(Workspace &ws, PortIO &port, QObject *parent = nullptr);
 
     StartResult start(QString *error);
     bool active() const { return m_active; }
@@ -36,7 +36,7 @@ private:
     void end();
 
     Workspace &m_ws;
-    CommPort &m_port;
+    PortIO &m_port;
     bool m_active = false;
     QTimer m_tick;
     QElapsedTimer m_sinceRequest;

@@ -68,6 +68,7 @@ void Form1::connectControls()
     connect(m_download, &ReadComMachine::status, this, &Form1::showStatus);
     connect(m_download, &ReadComMachine::style, Label2, &QLabel::setText);
     connect(m_download, &ReadComMachine::progress, ProgressBar1, &QProgressBar::setValue);
+    connect(m_download, &ReadComMachine::progressMaximum, ProgressBar1, &QProgressBar::setMaximum);
     connect(m_download, &ReadComMachine::finished, this, &Form1::downloadFinished);
     connect(m_poll, &OnlinePollMachine::status, this, &Form1::showStatus);
     connect(MyComm, &CommPort::lineLost, this, [this](const QString &reason) {

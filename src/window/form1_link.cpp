@@ -81,13 +81,13 @@ void Form1::downloadFinished(ReadComMachine::Outcome outcome)
 {
     setTransferring(false);
     keepCopy(outcome != ReadComMachine::Aborted);
+    // loadwd redraws the chart; once is enough.
     loadwd(0);
-    DRAWFEET();
     HScroll1->show();
     // The instrument always sends its full sequence memory, so a shorter
-    // transfer means the line failed. Time-stamped transfers always end by
-    // the time limit and cannot be judged this way.
-    if (outcome == ReadComMachine::TimedOut && ws.datatype == zq::SequenceData && ws.wdnum < zq::kSeqReadings)
+    // transfer means the line failed.
+    if ((outcome == ReadComMachine::TimedOut || outcome == ReadComMachine::Cut) && ws.datatype == zq::SequenceData
+        && ws.wdnum < zq::kSeqReadings)
         tellFailure(QStringLiteral("数据传输未完成：只收到 %1 个读数（应为 %2 个）。\n已收到的读数已保留。")
                         .arg(ws.wdnum)
                         .arg(zq::kSeqReadings));

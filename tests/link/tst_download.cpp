@@ -20,6 +20,7 @@ private Q_SLOTS:
     void timeLimit_data();
     void timeLimit();
     void replyBytesOnePerPass();
+    void aPauseDoesNotEndTheTransfer();
     void portFaultsAreTold();
     void pressesThatMustChangeNothing();
     void commandsWaitForTheTransfer_data();
@@ -40,76 +41,73 @@ void TstDownload::fromSimulator_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("readings");
-    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("told");
-    QTest::newRow("complete") << QStringList{} << 3840 << "3840"
-                              << "";
-    QTest::newRow("time-stamped") << QStringList{"--style", "1", "--count", "300"} << 300 << "300"
-                                  << "";
-    QTest::newRow("junk before the reply") << QStringList{"--junk", "3"} << 3840 << "3840"
-                                           << "";
+    const int complete = ReadComMachine::Complete;
+    QTest::newRow("complete") << QStringList{} << 3840 << complete << "";
+    QTest::newRow("time-stamped, 300 records")
+        << QStringList{"--style", "1", "--count", "300"} << 300 << complete << "";
+    QTest::newRow("time-stamped, a full memory")
+        << QStringList{"--style", "1", "--count", "4033"} << 4033 << complete << "";
+    QTest::newRow("junk before the reply") << QStringList{"--junk", "3"} << 3840 << complete << "";
     // No checksum on the line: a garbled byte is stored as it came.
-    QTest::newRow("garbled byte") << QStringList{"--garble", "1001"} << 3840 << "3840"
-                                  << "";
-    QTest::newRow("reply a second late") << QStringList{"--reply-delay", "1000"} << 3840 << "3840"
-                                         << "";
-    QTest::newRow("line cut") << QStringList{"--cut-after", "100"} << 200 << "200"
+    QTest::newRow("garbled byte") << QStringList{"--garble", "1001"} << 3840 << complete << "";
+    QTest::newRow("reply a second late") << QStringList{"--reply-delay", "1000"} << 3840 << complete << "";
+    QTest::newRow("line cut") << QStringList{"--cut-after", "100"} << 200 << int(ReadComMachine::Cut)
                               << "只收到 200 个读数";
-    QTest::newRow("no reply") << QStringList{"--no-reply"} << 0 << "COM ERR"
-                              << "";
+    QTest::newRow("no reply") << QStringList{"--no-reply"} << 0 << int(ReadComMachine::NoReply) << "";
 }
 
 void TstDownload::fromSimulator()
 {
     QFETCH(QStringList, args);
     QFETCH(int, readings);
-    QFETCH(QString, status);
+    QFETCH(int, outcome);
     QFETCH(QString, told);
     Simulator sim(args);
     TestWindow w(sim.device);
     QTemporaryDir keep;
     w->setKeepDir(keep.path());
     const bool timeStamped = args.contains("--style");
-    double now = 0;
-    w->download().timeOfDay = [&now] { return now; };
     // An earlier, longer record must leave nothing behind.
     w.ws().wdseq.fill(777);
-    w.ws().wdtab[5][0] = WDREC{300, 1, 1, 1, 1, 1};
+    w.ws().wdtab[4033 - 1][0] = WDREC{300, 1, 1, 1, 1, 1};
+    auto received = [&] { return timeStamped ? w.ws().grpcount[0] : w.ws().wdnum; };
     QSignalSpy done(&w->download(), &ReadComMachine::finished);
     QElapsedTimer clock;
     clock.start();
     w->Command5->click();
-    QTRY_VERIFY_WITH_TIMEOUT((timeStamped ? w.ws().grpcount[0] : w.ws().wdnum) == readings || done.count(), 20000);
-    if (readings > 0 && (readings < zq::kSeqReadings || timeStamped))
-        now = 86; // only a cut line waits for the time limit
+    QTRY_VERIFY_WITH_TIMEOUT(received() == readings || done.count(), 20000);
+    // It ends by itself: by its count, or two seconds after the line fell silent.
+    QElapsedTimer afterLast;
+    afterLast.start();
     QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
-    const auto outcome = qvariant_cast<ReadComMachine::Outcome>(done.at(0).at(0));
-    QCOMPARE(outcome,
-        readings == zq::kSeqReadings ? ReadComMachine::Complete
-            : readings               ? ReadComMachine::TimedOut
-                                     : ReadComMachine::NoReply);
-    // Every download with readings is kept, byte for byte as SAVE writes it.
-    QCOMPARE(keptFile(keep.path()), readings ? zq::dataFileBytes(w.ws()) : QByteArray());
-    if (timeStamped) {
-        QCOMPARE(w->List1->count(), readings);
-        QCOMPARE(w->Label2->text(), QStringLiteral("STYLE 1"));
-        return;
-    }
-    if (readings > 0) {
-        QVERIFY(std::all_of(w.ws().wdseq.begin() + readings, w.ws().wdseq.end(), [](int16_t v) { return v == 0; }));
-        QVERIFY(w.ws().wdtab[5][0].isEmpty());
-    }
+    const qint64 waited = afterLast.elapsed();
+    QCOMPARE(int(qvariant_cast<ReadComMachine::Outcome>(done.at(0).at(0))), outcome);
     if (readings == 0)
         QVERIFY2(clock.elapsed() >= 1000 && clock.elapsed() <= 3000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(w.ws().wdnum, readings);
+    else if (timeStamped || outcome == ReadComMachine::Cut)
+        QVERIFY2(waited >= 1500 && waited <= 3000, qPrintable(QString::number(waited)));
+    else
+        QVERIFY2(waited <= 500, qPrintable(QString::number(waited)));
+
+    QCOMPARE(received(), readings);
     QCOMPARE(w->List1->count(), readings);
-    QCOMPARE(w->Label6->text(), status);
-    QCOMPARE(w->ProgressBar1->value(), readings);
-    QCOMPARE(w->Label2->text(), QString(readings ? "STYLE 0" : "STYLE"));
-    QCOMPARE(int(w.ws().havedata), readings ? 1 : 0);
+    QCOMPARE(w->Label6->text(), readings ? QString::number(readings) : QStringLiteral("COM ERR")); // exact
+    const bool full = outcome == ReadComMachine::Complete;
+    QCOMPARE(w->ProgressBar1->value(), full ? w->ProgressBar1->maximum() : readings);
+    QCOMPARE(w->ProgressBar1->maximum(), timeStamped ? 4033 : 4032);
+    QCOMPARE(w->Label2->text(), QString(!readings ? "STYLE" : timeStamped ? "STYLE 1" : "STYLE 0"));
+    QCOMPARE(int(w.ws().havedata), !readings ? 0 : timeStamped ? 2 : 1);
     QCOMPARE(w.dialogs->shown.isEmpty(), told.isEmpty());
     if (!told.isEmpty())
         QVERIFY(w.dialogs->lastText().contains(told));
+    // Every download with readings is kept, byte for byte as SAVE writes it.
+    QCOMPARE(keptFile(keep.path()), readings ? zq::dataFileBytes(w.ws()) : QByteArray());
+    if (readings > 0 && !timeStamped) {
+        QVERIFY(std::all_of(w.ws().wdseq.begin() + readings, w.ws().wdseq.end(), [](int16_t v) { return v == 0; }));
+        QVERIFY(w.ws().wdtab[4032][0].isEmpty());
+    }
     QVERIFY(!w->MyComm->portOpen());
 }
 
@@ -160,6 +158,24 @@ void TstDownload::replyBytesOnePerPass()
     QVERIFY(w.ws().workidx < ReadComMachine::kReplyPasses);
     QCOMPARE(w->Label2->text(), QStringLiteral("STYLE 1"));
     w->download().abort();
+}
+
+void TstDownload::aPauseDoesNotEndTheTransfer()
+{
+    const QByteArray record = bytes({0, 0, 0x03, 0x14, 0x26, 0x07, 0x2C, 1});
+    PtyInstrument inst;
+    inst.respond = [&](uint8_t req) {
+        if (req == 0x00)
+            inst.sendLater(record, 1000);
+        return req ? QByteArray() : bytes({0x01}) + record;
+    };
+    TestWindow w(inst.path());
+    QSignalSpy done(&w->download(), &ReadComMachine::finished);
+    w->Command5->click();
+    QTRY_COMPARE_WITH_TIMEOUT(w.ws().grpcount[0], 2, 3000);
+    QVERIFY(done.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 4000);
+    QCOMPARE(w->List1->count(), 2);
 }
 
 void TstDownload::portFaultsAreTold()
