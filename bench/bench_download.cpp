@@ -1,6 +1,7 @@
-// A complete sequence download over a pseudo-terminal paced as a real
-// 4800-baud line: how long after the last byte the program is done, and how
-// much CPU it used meanwhile.
+// A download over a pseudo-terminal paced as a real 4800-baud line: how long
+// after the last byte the program is done, and how much CPU it used
+// meanwhile. Arguments after the first go to the simulator (--style 1
+// --count 300 for a time-stamped log); the figures' names carry a label.
 #include "print/fonts.h"
 #include "window/form1.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <sys/resource.h>
 #include <time.h>
@@ -41,16 +43,24 @@ long long monotonicNs()
 
 int main(int argc, char *argv[])
 {
+    // Taken before QApplication, which would eat a "-style" of its own.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
     QApplication app(argc, argv);
     zq::installFontSubstitutes();
+    const QString label = args.isEmpty() ? QStringLiteral("sequence") : args.join(QString()).remove(QLatin1Char('-'));
     QProcess sim;
-    sim.start(QString::fromLocal8Bit(qgetenv("ZQ_INSTRUMENT")), {QStringLiteral("--report-last-byte")});
+    sim.start(
+        QString::fromLocal8Bit(qgetenv("ZQ_INSTRUMENT")), QStringList{QStringLiteral("--report-last-byte")} + args);
     if (!sim.waitForStarted() || !sim.waitForReadyRead(5000))
         return 1;
     const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
 
     Form1 w;
     w.setPortDevices(device, device);
+    QTemporaryDir keep;
+    w.setKeepDir(keep.path());
     w.show();
     double cpu0 = 0;
     QElapsedTimer wall;
@@ -63,11 +73,14 @@ int main(int argc, char *argv[])
         QTimer::singleShot(300, &app, [&, cpu, secs] {
             const QString err = QString::fromLocal8Bit(sim.readAllStandardError());
             const long long lastNs = err.section(QStringLiteral("last byte at "), -1).trimmed().toLongLong();
-            std::printf("download_wall_s\t%.2f\n", secs);
-            std::printf("download_after_last_byte_ms\t%.1f\n", (finishedNs - lastNs) / 1e6);
-            std::printf("download_cpu_share_pct\t%.2f\n", 100.0 * cpu / secs);
-            std::printf("download_readings\t%d\n", w.workspace().wdnum);
-            std::printf("resident_memory_after_download_mb\t%.1f\n", residentMb());
+            const QByteArray l = label.toUtf8();
+            const Workspace &ws = w.workspace();
+            std::printf("%s_download_wall_s\t%.2f\n", l.constData(), secs);
+            std::printf("%s_result_after_last_byte_ms\t%.1f\n", l.constData(), (finishedNs - lastNs) / 1e6);
+            std::printf("%s_download_cpu_share_pct\t%.2f\n", l.constData(), 100.0 * cpu / secs);
+            std::printf(
+                "%s_download_readings\t%d\n", l.constData(), ws.datatype == zq::TimeData ? ws.grpcount[0] : ws.wdnum);
+            std::printf("%s_resident_memory_after_download_mb\t%.1f\n", l.constData(), residentMb());
             app.quit();
         });
     });

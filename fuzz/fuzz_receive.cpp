@@ -1,10 +1,13 @@
-// Any byte stream through the receive path, cut into notifications of any
-// size, in each use of the port: handshake reply then packets, sequence
-// packets, time-stamped packets, online reply. What is stored must stay
-// inside the tables and be a reading the packet can spell.
-#include "core/decode.h"
+// The real download and live-reading machines over a line of our own: the
+// input is a script of byte chunks of any size and clock ticks of any length
+// between them. Nothing may be stored past the tables, the counts stay in
+// their bounds, and every transfer and poll ends.
 #include "core/listlines.h"
+#include "link/download.h"
+#include "link/onlinepoll.h"
+#include "link/portio.h"
 
+#include <QCoreApplication>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -16,64 +19,120 @@ void check(bool ok)
         std::abort();
 }
 
-bool validSequence(int v)
+class FakePort : public PortIO
 {
-    return v == zq::kFailedReading || (v >= 0 && v <= 8 * 256 + 255);
-}
-bool validTime(int v)
+public:
+    bool opens = true;
+    bool isOpen = false;
+    int inputLen = 0;
+    int threshold = 0;
+    QByteArray waiting;
+
+    bool portOpen() const override { return isOpen; }
+    bool open(QString *error) override
+    {
+        if (!opens)
+            *error = QStringLiteral("refused");
+        isOpen = opens;
+        return opens;
+    }
+    void close() override { isOpen = false; }
+    void setInputLen(int len) override { inputLen = len; }
+    void setRThreshold(int t) override { threshold = t; }
+    int inBufferCount() const override { return int(waiting.size()); }
+    void discardInput() override { waiting.clear(); }
+    QByteArray input() override
+    {
+        const QByteArray out = inputLen > 0 ? waiting.left(inputLen) : waiting;
+        waiting.remove(0, out.size());
+        return out;
+    }
+    void output(const QByteArray &) override { }
+};
+
+void checkBounds(const Workspace &ws)
 {
-    return v == zq::kFailedReading || (v >= 0 && v <= 7 * 256 + 255);
+    check(ws.wdnum >= 0 && ws.wdnum <= zq::kSeqReadings && ws.wdnum % 2 == 0);
+    check(ws.grpcount[0] >= 0 && ws.grpcount[0] <= zq::kTabSlots && ws.grpcount[0] <= ws.recnum);
+    for (int g = 1; g < zq::kGroupCounts; ++g)
+        check(ws.grpcount[g] == 0);
+    for (int i = 0; i < ws.grpcount[0]; ++i)
+        check(ws.wdtab[i][0].wd == zq::kFailedReading || (ws.wdtab[i][0].wd >= 0 && ws.wdtab[i][0].wd < 2048));
 }
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    static int argc = 1;
+    static char name[] = "fuzz_receive";
+    static char *argv[] = {name, nullptr};
+    new QCoreApplication(argc, argv);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 2)
+    if (size < 1)
         return 0;
-    enum Use { Handshake, Sequence, Time, Online };
-    Use use = Use(data[0] % 4);
-    unsigned cut = data[1];
     auto ws = std::make_unique<Workspace>();
-    ws->datatype = use == Sequence ? zq::SequenceData : use == Time ? zq::TimeData : zq::NoData;
-    int inputLen = use == Handshake ? 1 : use == Sequence ? 4 : use == Time ? 8 : 0;
-    int threshold = use == Online ? 5 : inputLen;
+    FakePort port;
+    port.opens = (data[0] & 0x80) == 0;
+    const bool poll = data[0] & 1;
+    qint64 now = 0;
+    double day = 86300 + (data[0] >> 1 & 0x3F); // near midnight, so the clock may wrap
+    ReadComMachine download(*ws, port);
+    OnlinePollMachine live(*ws, port);
+    download.clockNs = [&now] { return now; };
+    download.timeOfDay = [&day] { return day; };
+    live.clockNs = [&now] { return now; };
+    QString error;
+    if (poll)
+        live.start(&error);
+    else
+        download.start(&error);
 
-    QByteArray waiting;
-    size_t at = 2;
-    while (at < size) {
-        // The line delivers a chunk; the port then notifies while a packet waits.
-        const size_t chunk = 1 + (cut = cut * 1103515245u + 12345u) % 64;
-        waiting.append(reinterpret_cast<const char *>(data + at), int(std::min(chunk, size - at)));
-        at += chunk;
-        while (waiting.size() >= threshold) {
-            const QByteArray packet = inputLen > 0 ? waiting.left(inputLen) : waiting;
-            waiting.remove(0, packet.size());
-            if (use == Handshake) {
-                if (packet.at(0) == 0x00) {
-                    use = Sequence;
-                    ws->datatype = zq::SequenceData;
-                    inputLen = threshold = 4;
-                } else if (packet.at(0) == 0x01) {
-                    use = Time;
-                    ws->datatype = zq::TimeData;
-                    inputLen = threshold = 8;
-                }
-            } else if (use == Sequence) {
-                zq::storeSequencePacket(*ws, packet);
-            } else if (use == Time) {
-                zq::storeTimePacket(*ws, packet);
-            } else {
-                const int live = zq::decodeOnlineReply(packet);
-                check(live == zq::kFailedReading || (live >= 0 && live <= 2000));
-            }
+    auto notify = [&] {
+        // The port's notification: once per whole packet waiting.
+        for (int n = 0; n < 10000 && port.isOpen && port.threshold > 0 && port.waiting.size() >= port.threshold; ++n) {
+            if (download.active())
+                download.receive();
+            else if (live.active())
+                live.receive();
+            else
+                break;
         }
+    };
+    size_t at = 1;
+    while (at < size) {
+        const uint8_t op = data[at++];
+        if (op & 0x80) {
+            // A tick after (op & 0x7F) * 37 ms.
+            const qint64 ms = qint64(op & 0x7F) * 37;
+            now += ms * 1000000;
+            day += ms / 1000.0;
+            if (day >= 86400)
+                day -= 86400;
+            download.step();
+            live.step();
+            notify();
+        } else {
+            const size_t chunk = std::min<size_t>(op + 1, size - at);
+            if (port.isOpen)
+                port.waiting.append(reinterpret_cast<const char *>(data + at), int(chunk));
+            at += chunk;
+            notify();
+        }
+        checkBounds(*ws);
     }
-    check(ws->wdnum >= 0 && ws->wdnum <= zq::kSeqReadings && ws->wdnum % 2 == 0);
-    check(ws->grpcount[0] >= 0 && ws->grpcount[0] <= zq::kTabSlots && ws->grpcount[0] <= ws->recnum);
-    for (int i = 0; i < ws->wdnum; ++i)
-        check(validSequence(ws->wdseq[i]));
-    for (int i = 0; i < ws->grpcount[0]; ++i)
-        check(validTime(ws->wdtab[i][0].wd) && ws->wdtab[i][0].month <= 165);
+    // Whatever came, the machines end: by their limits at the latest.
+    for (int i = 0; i < 3 && (download.active() || live.active()); ++i) {
+        now += qint64(90) * 1000000000;
+        day += 90;
+        download.step();
+        live.step();
+    }
+    check(!download.active() && !live.active() && !port.isOpen);
+    checkBounds(*ws);
     (void)zq::readingLines(*ws, 0);
     return 0;
 }

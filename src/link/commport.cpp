@@ -1,5 +1,6 @@
 #include "link/commport.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 CommPort::CommPort(QObject *parent)
@@ -122,4 +123,12 @@ void CommPort::handleError(QSerialPort::SerialPortError error)
             m_port.clearError();
         return;
     }
+}
+
+qint64 monotonicNs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.nsecsElapsed();
 }

@@ -13,6 +13,7 @@ double secondsSinceMidnight()
 ReadComMachine::ReadComMachine(Workspace &ws, PortIO &port, QObject *parent)
     : QObject(parent)
     , timeOfDay(secondsSinceMidnight)
+    , clockNs(monotonicNs)
     , m_ws(ws)
     , m_port(port)
 {
@@ -49,7 +50,7 @@ ReadComMachine::StartResult ReadComMachine::start(QString *error)
     m_ws.datatype = zq::NoData;
     m_state = AwaitingReply;
     m_lastCount.clear();
-    m_sinceRequest.start();
+    m_requestNs = clockNs();
     m_tick.setInterval(10);
     m_tick.start();
     return Started;
@@ -68,9 +69,9 @@ void ReadComMachine::receive()
         zq::storeSequencePacket(m_ws, packet);
     else if (m_ws.datatype == zq::TimeData)
         zq::storeTimePacket(m_ws, packet);
-    m_sinceLastPacket.start();
+    m_lastPacketNs = clockNs();
     // Every packet is stored at once; the displays follow a few times a second.
-    if (m_sinceDisplay.elapsed() >= displayMs)
+    if (msSince(m_displayNs) >= displayMs)
         showCount();
     else
         m_displayPending = true;
@@ -87,7 +88,7 @@ int ReadComMachine::received() const
 void ReadComMachine::showCount()
 {
     m_displayPending = false;
-    m_sinceDisplay.start();
+    m_displayNs = clockNs();
     Q_EMIT status(QString::number(received()));
     Q_EMIT progress(qMin(received(), m_ws.datatype == zq::TimeData ? zq::kTabSlots : zq::kProgressMax));
 }
@@ -96,7 +97,7 @@ void ReadComMachine::replyPasses(bool atLeastOne)
 {
     // Passes are counted against the time since the request, so the count of
     // 10000 keeps a fixed span without spinning through them.
-    const qint64 due = qMin<qint64>(kReplyPasses, m_sinceRequest.nsecsElapsed() / 1000 / passMicros + 1);
+    const qint64 due = qMin<qint64>(kReplyPasses, (clockNs() - m_requestNs) / 1000 / passMicros + 1);
     bool first = atLeastOne;
     while (m_state == AwaitingReply && m_ws.datatype == zq::NoData && m_ws.workidx < kReplyPasses
         && (m_ws.workidx < due || first)) {
@@ -131,8 +132,8 @@ void ReadComMachine::replyPasses(bool atLeastOne)
     if (m_ws.datatype != zq::NoData) {
         m_state = Transferring;
         m_transferStart = timeOfDay();
-        m_sinceLastPacket.start();
-        m_sinceDisplay.start();
+        m_lastPacketNs = clockNs();
+        m_displayNs = clockNs();
         m_tick.setInterval(100);
         return;
     }
@@ -148,7 +149,7 @@ void ReadComMachine::transferCheck()
         return;
     if (m_displayPending)
         showCount();
-    if (received() > 0 && m_sinceLastPacket.elapsed() >= silenceMs) {
+    if (received() > 0 && msSince(m_lastPacketNs) >= silenceMs) {
         end(m_ws.datatype == zq::TimeData ? Complete : Cut);
         return;
     }

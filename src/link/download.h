@@ -2,7 +2,6 @@
 
 #include "core/workspace.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -43,6 +42,7 @@ public:
 
     // Seconds since midnight, with fractions; replaceable so tests need not wait.
     std::function<double()> timeOfDay;
+    std::function<qint64()> clockNs;
     double timeLimit = 85.0;
     // One reply pass lasts this long, so 10000 passes span two seconds.
     int passMicros = 200;
@@ -71,9 +71,10 @@ private:
     PortIO &m_port;
     State m_state = Idle;
     QTimer m_tick;
-    QElapsedTimer m_sinceRequest;
-    QElapsedTimer m_sinceLastPacket;
-    QElapsedTimer m_sinceDisplay;
+    qint64 msSince(qint64 ns) const { return (clockNs() - ns) / 1000000; }
+    qint64 m_requestNs = 0;
+    qint64 m_lastPacketNs = 0;
+    qint64 m_displayNs = 0;
     bool m_displayPending = false;
     double m_transferStart = 0;
     QString m_lastCount;

@@ -6,11 +6,12 @@
 
 OnlinePollMachine::OnlinePollMachine(Workspace &ws, PortIO &port, QObject *parent)
     : QObject(parent)
+    , clockNs(monotonicNs)
     , m_ws(ws)
     , m_port(port)
 {
     m_tick.setInterval(20);
-    connect(&m_tick, &QTimer::timeout, this, &OnlinePollMachine::pass);
+    connect(&m_tick, &QTimer::timeout, this, &OnlinePollMachine::step);
 }
 
 OnlinePollMachine::StartResult OnlinePollMachine::start(QString *error)
@@ -27,7 +28,7 @@ OnlinePollMachine::StartResult OnlinePollMachine::start(QString *error)
     m_ws.workidx = 0;
     m_ws.livewd = -1;
     m_active = true;
-    m_sinceRequest.start();
+    m_requestNs = clockNs();
     m_tick.start();
     return Started;
 }
@@ -37,14 +38,14 @@ void OnlinePollMachine::receive()
     if (!m_active)
         return;
     m_ws.livewd = zq::decodeOnlineReply(m_port.input());
-    pass();
+    step();
 }
 
-void OnlinePollMachine::pass()
+void OnlinePollMachine::step()
 {
     if (!m_active)
         return;
-    const qint64 due = m_sinceRequest.nsecsElapsed() / 1000 / passMicros + 1;
+    const qint64 due = (clockNs() - m_requestNs) / 1000 / passMicros + 1;
     m_ws.workidx = int(qMin<qint64>(due, kWaitPasses + 1));
     if (m_ws.livewd > -1 || m_ws.workidx > kWaitPasses)
         end();

@@ -2,9 +2,9 @@
 
 #include "core/workspace.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 class PortIO;
 
@@ -23,21 +23,23 @@ public:
     bool active() const { return m_active; }
     void receive();
     void abort();
+    // One pass of the wait, as the timer makes it.
+    void step();
 
     // 25000 passes span five seconds; a reply after 2.6 s counts as none.
     int passMicros = 200;
+    std::function<qint64()> clockNs;
 
 Q_SIGNALS:
     void status(const QString &text);
     void finished();
 
 private:
-    void pass();
     void end();
 
     Workspace &m_ws;
     PortIO &m_port;
     bool m_active = false;
     QTimer m_tick;
-    QElapsedTimer m_sinceRequest;
+    qint64 m_requestNs = 0;
 };

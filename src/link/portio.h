@@ -6,6 +6,10 @@
 // What the download and the live reading need of a serial line: the port's
 // operations as the window's design names them. The real line is CommPort;
 // the fuzz targets drive the machines through one of their own.
+// Nanoseconds of a monotonic clock; the machines take it replaceable, so a
+// fuzz target or a test can run their waits without waiting.
+qint64 monotonicNs();
+
 class PortIO
 {
 public:

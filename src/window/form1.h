@@ -2,6 +2,7 @@
 
 #include "core/workspace.h"
 #include "link/download.h"
+#include "print/report.h"
 
 #include <QImage>
 #include <QPointer>
@@ -87,6 +88,7 @@ public:
     void printfeetm();
     // The report through any printer, a PDF writer included.
     bool printReport(class QPrinter &printer);
+    zq::ReportParams reportParams() const;
 
     // Controls, named as the window was designed.
     QPushButton *Command5 = nullptr;

@@ -3,6 +3,7 @@
 #include "core/textexport.h"
 #include "print/printsurface.h"
 #include "print/report.h"
+#include "print/reportpaint.h"
 #include "window/chartbox.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
@@ -157,31 +158,21 @@ void Form1::printToPdf()
     if (path.isEmpty())
         return;
     path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    if (!printReport(printer))
-        tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), QStringLiteral("无法写入 PDF 文件")));
+    QString error;
+    if (!zq::writeReportPdf(path, ws, reportParams(), &error))
+        tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+}
+
+zq::ReportParams Form1::reportParams() const
+{
+    zq::ReportParams params = zq::reportParams(selectedGroup());
+    params.groupColour = groupColour(params.group);
+    return params;
 }
 
 bool Form1::printReport(QPrinter &printer)
 {
-    QPainter p;
-    if (!p.begin(&printer))
-        return false;
-    const double dpi = printer.resolution();
-    p.scale(dpi / 1440.0, dpi / 1440.0);
-    const QRectF page = zq::printableTwips(printer.pageLayout());
-    zq::PrintSurface surface(&p, page.height(), QStringLiteral("黑体"));
-    surface.setPageWidth(page.width());
-    surface.newPage = [&printer] { return printer.newPage(); };
-    zq::ReportParams params;
-    params.group = selectedGroup();
-    params.groupColour = groupColour(params.group);
-    params.date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    layoutReport(surface, ws, params);
-    const bool ok = p.end();
-    return ok && printer.printerState() != QPrinter::Error;
+    return zq::paintReport(printer, ws, reportParams()) && printer.printerState() != QPrinter::Error;
 }
 
 void Form1::setKeepDir(const QString &dir)

@@ -1,0 +1,68 @@
+#include "core/summary.h"
+
+#include "core/format.h"
+
+namespace zq {
+QString timeStamp(const WDREC &r)
+{
+    return formatPadded(r.month, 2) + QLatin1Char('-') + formatPadded(r.day, 2) + QLatin1Char(' ')
+        + formatPadded(r.hour, 2) + QLatin1Char(':') + formatPadded(r.minute, 2) + QLatin1Char(':')
+        + formatPadded(r.second, 2);
+}
+
+Summary summarize(const Workspace &ws, int group)
+{
+    Summary s;
+    s.datatype = ws.datatype;
+    long long sum = 0;
+    auto take = [&](int value, const QString &where) {
+        ++s.readings;
+        if (value == kFailedReading) {
+            ++s.failed;
+            return;
+        }
+        if (s.valid == 0 || value < s.minimum) {
+            s.minimum = value;
+            s.minimumAt = where;
+        }
+        if (s.valid == 0 || value > s.maximum) {
+            s.maximum = value;
+            s.maximumAt = where;
+        }
+        ++s.valid;
+        sum += value;
+    };
+    if (ws.datatype == SequenceData) {
+        const int n = qBound(0, ws.wdnum, kSeqSlots);
+        for (int i = 0; i < n; ++i)
+            take(ws.wdseq[i], formatPadded(i, 4));
+    } else if (ws.datatype == TimeData) {
+        const int n = ws.groupCount(group);
+        for (int i = 0; i < n; ++i)
+            take(ws.record(i, group).wd, timeStamp(ws.record(i, group)));
+        if (n > 0) {
+            s.first = timeStamp(ws.record(0, group));
+            s.last = timeStamp(ws.record(n - 1, group));
+        }
+    }
+    s.mean = s.valid ? double(sum) / s.valid : 0;
+    return s;
+}
+
+QString summaryLine(const Summary &s)
+{
+    if (s.datatype == NoData)
+        return QString();
+    QString line = QStringLiteral("读数 %1  失败 %2").arg(s.readings).arg(s.failed);
+    if (s.valid > 0)
+        line += QStringLiteral("  最低 %1 (%2)  最高 %3 (%4)  平均 %5")
+                    .arg(s.minimum)
+                    .arg(s.minimumAt)
+                    .arg(s.maximum)
+                    .arg(s.maximumAt)
+                    .arg(s.mean, 0, 'f', 1);
+    if (!s.first.isEmpty())
+        line += QStringLiteral("  %1 至 %2").arg(s.first, s.last);
+    return line;
+}
+} // namespace zq

@@ -1,0 +1,58 @@
+#include "print/reportpaint.h"
+
+#include "print/printsurface.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace zq {
+QColor groupColour(int group)
+{
+    static const QColor palette[8] = {{255, 0, 0}, {255, 192, 128}, {255, 255, 0}, {0, 255, 0}, {128, 128, 255},
+        {255, 0, 255}, {192, 192, 192}, {255, 224, 192}};
+    return palette[qBound(0, group, 7)];
+}
+
+ReportParams reportParams(int group)
+{
+    ReportParams params;
+    params.group = group;
+    params.groupColour = groupColour(group);
+    params.date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    return params;
+}
+
+bool paintReport(QPagedPaintDevice &device, const Workspace &ws, const ReportParams &params)
+{
+    QPainter p;
+    if (!p.begin(&device))
+        return false;
+    const double dpi = device.logicalDpiX();
+    p.scale(dpi / 1440.0, dpi / 1440.0);
+    const QRectF page = printableTwips(device.pageLayout());
+    PrintSurface surface(&p, page.height(), QStringLiteral("黑体"));
+    surface.setPageWidth(page.width());
+    surface.newPage = [&device] { return device.newPage(); };
+    layoutReport(surface, ws, params);
+    return p.end();
+}
+
+bool writeReportPdf(const QString &path, const Workspace &ws, const ReportParams &params, QString *error)
+{
+    QPdfWriter writer(path);
+    writer.setResolution(1200);
+    writer.setPageLayout(QPageLayout(
+        QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    writer.setTitle(QStringLiteral("温度数据曲线"));
+    writer.setCreator(QStringLiteral("zqtemp"));
+    if (!paintReport(writer, ws, params) || !QFileInfo(path).isFile()) {
+        *error = QStringLiteral("无法写入 PDF 文件");
+        return false;
+    }
+    return true;
+}
+} // namespace zq
