@@ -21,20 +21,6 @@ QString timeRecordLine(const WDREC &r)
         + QStringLiteral("---") + numberItem(r.wd);
 }
 
-QString csvCell(const QString &s)
-{
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n'))
-        && !s.contains(QLatin1Char('\r')))
-        return s;
-    QString q = s;
-    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
-QString csvReading(int wd)
-{
-    return wd == kFailedReading ? QString() : QString::number(wd);
-}
 } // namespace
 
 QString exportTextUnicode(const Workspace &ws)
@@ -68,28 +54,40 @@ QByteArray exportText(const Workspace &ws)
 
 QByteArray exportCsv(const Workspace &ws)
 {
-    QString out;
+    // Every cell is a number or empty, so none needs quoting.
+    QByteArray out("\xEF\xBB\xBF");
+    auto number = [&out](int v) { out += QByteArray::number(v); };
+    auto reading = [&out](int wd) {
+        if (wd != kFailedReading)
+            out += QByteArray::number(wd);
+    };
     if (ws.datatype == SequenceData) {
-        out += QStringLiteral("序号,温度\r\n");
+        out += QStringLiteral("序号,温度\r\n").toUtf8();
         const int n = qBound(0, ws.wdnum, kSeqSlots);
-        for (int i = 0; i < n; ++i)
-            out += QString::number(i + 1) + QLatin1Char(',') + csvReading(ws.wdseq[i]) + kCrLf;
+        out.reserve(out.size() + n * 12);
+        for (int i = 0; i < n; ++i) {
+            number(i + 1);
+            out += ',';
+            reading(ws.wdseq[i]);
+            out += "\r\n";
+        }
     } else if (ws.datatype == TimeData) {
-        out += QStringLiteral("组,月,日,时,分,秒,温度\r\n");
+        out += QStringLiteral("组,月,日,时,分,秒,温度\r\n").toUtf8();
         for (int g = 0; g < kTabGroups; ++g) {
             const int n = ws.groupCount(g);
+            out.reserve(out.size() + n * 24);
             for (int i = 0; i < n; ++i) {
                 const WDREC &r = ws.record(i, g);
-                const QStringList cells{QString::number(g), QString::number(r.month), QString::number(r.day),
-                    QString::number(r.hour), QString::number(r.minute), QString::number(r.second), csvReading(r.wd)};
-                QStringList quoted;
-                for (const QString &c : cells)
-                    quoted.append(csvCell(c));
-                out += quoted.join(QLatin1Char(',')) + kCrLf;
+                for (int v : {g, int(r.month), int(r.day), int(r.hour), int(r.minute), int(r.second)}) {
+                    number(v);
+                    out += ',';
+                }
+                reading(r.wd);
+                out += "\r\n";
             }
         }
     }
-    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+    return out;
 }
 
 QString defaultExportName(const QDate &date, const QLocale &locale)

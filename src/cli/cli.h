@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QCommandLineParser;
+
+namespace cli {
+enum ExitCode { Done = 0, Failed = 1, BadUsage = 2 };
+
+// One line on stderr naming what failed and why; returns Failed.
+int fail(const QString &what);
+
+// Parses a subcommand's arguments; returns -1 to go on, or the exit code
+// (0 after --help, 2 on bad usage).
+int parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments);
+
+int download(const QStringList &arguments);
+int live(const QStringList &arguments);
+int exportFiles(const QStringList &arguments);
+int report(const QStringList &arguments);
+int info(const QStringList &arguments);
+} // namespace cli

@@ -1,0 +1,195 @@
+// The commands over data files: export, report, info.
+#include "cli/cli.h"
+#include "core/datafile.h"
+#include "core/summary.h"
+#include "core/textexport.h"
+#include "print/fonts.h"
+#include "print/reportpaint.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+namespace cli {
+int fail(const QString &what)
+{
+    std::fprintf(stderr, "zqcli: %s\n", qPrintable(what));
+    return Failed;
+}
+
+int parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments)
+{
+    parser.addHelpOption();
+    if (!parser.parse(QStringList{QStringLiteral("zqcli ") + command} + arguments)) {
+        std::fprintf(stderr, "zqcli %s: %s\n", qPrintable(command), qPrintable(parser.errorText()));
+        return BadUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return Done;
+    }
+    return -1;
+}
+
+namespace {
+// A data file into a workspace; false with a message naming it and why.
+bool load(const QString &path, Workspace &ws)
+{
+    QByteArray bytes;
+    QString error;
+    if (!zq::readFileHead(path, zq::kTimeFileBytes, &bytes, &error)) {
+        fail(QStringLiteral("%1: %2").arg(path, error));
+        return false;
+    }
+    if (bytes.isEmpty()) {
+        fail(QStringLiteral("%1: not a data file (it is empty)").arg(path));
+        return false;
+    }
+    zq::loadDataFileBytes(ws, bytes);
+    return true;
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QString error;
+    if (zq::writeFileWhole(path, bytes, &error))
+        return true;
+    fail(QStringLiteral("%1: %2").arg(path, error));
+    return false;
+}
+} // namespace
+
+int exportFiles(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Writes the text export (GBK, CRLF) or the CSV export of each "
+                                                    "data file, byte for byte as the window's 导出文本 does."));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("txt (default) or csv."),
+        QStringLiteral("format"), QStringLiteral("txt"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("The output file (one input only)."), QStringLiteral("file"));
+    const QCommandLineOption outDir(QStringLiteral("out-dir"),
+        QStringLiteral("Folder for the outputs (default: beside each input)."), QStringLiteral("dir"));
+    parser.addOptions({format, output, outDir});
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Data files."), QStringLiteral("FILE.ZQ..."));
+    if (const int rc = parse(parser, QStringLiteral("export"), arguments); rc >= 0)
+        return rc;
+    const QStringList inputs = parser.positionalArguments();
+    const QString kind = parser.value(format).toLower();
+    if (inputs.isEmpty() || (kind != QLatin1String("txt") && kind != QLatin1String("csv"))
+        || (parser.isSet(output) && (inputs.size() != 1 || parser.isSet(outDir)))) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    const bool csv = kind == QLatin1String("csv");
+    int failures = 0;
+    for (const QString &input : inputs) {
+        auto ws = std::make_unique<Workspace>();
+        if (!load(input, *ws)) {
+            ++failures;
+            continue;
+        }
+        const QFileInfo in(input);
+        const QString name = in.completeBaseName() + (csv ? QStringLiteral(".csv") : QStringLiteral(".Txt"));
+        const QString out = parser.isSet(output) ? parser.value(output)
+            : parser.isSet(outDir)               ? QDir(parser.value(outDir)).filePath(name)
+                                                 : in.dir().filePath(name);
+        if (std::any_of(inputs.begin(), inputs.end(), [&](const QString &i) { return sameFile(i, out); })) {
+            fail(QStringLiteral("%1: would write over an input").arg(out));
+            ++failures;
+            continue;
+        }
+        if (!write(out, csv ? zq::exportCsv(*ws) : zq::exportText(*ws))) {
+            ++failures;
+            continue;
+        }
+        std::printf("%s\n", qPrintable(out));
+    }
+    return failures ? Failed : Done;
+}
+
+int report(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Writes the printed report of a data file as a PDF, as PRINT does without a printer."));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("The PDF to write."), QStringLiteral("file"));
+    const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("Group of time-stamped data (0)."),
+        QStringLiteral("G"), QStringLiteral("0"));
+    const QCommandLineOption start(QStringLiteral("start"),
+        QStringLiteral("First sequence reading of the view, in tens (0)."), QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption base(QStringLiteral("base"), QStringLiteral("Reading at the chart's top, 400-2000 (800)."),
+        QStringLiteral("V"), QStringLiteral("800"));
+    parser.addOptions({output, group, start, base});
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A data file."), QStringLiteral("FILE.ZQ"));
+    if (const int rc = parse(parser, QStringLiteral("report"), arguments); rc >= 0)
+        return rc;
+    bool okGroup = false, okStart = false, okBase = false;
+    const int g = parser.value(group).toInt(&okGroup);
+    const int n = parser.value(start).toInt(&okStart);
+    const int v = parser.value(base).toInt(&okBase);
+    if (parser.positionalArguments().size() != 1 || !parser.isSet(output) || !okGroup || !okStart || !okBase || g < 0
+        || g > 7 || n < 0 || v < 400 || v > 2000) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    const QString input = parser.positionalArguments().constFirst();
+    const QString out = parser.value(output);
+    if (sameFile(input, out))
+        return fail(QStringLiteral("%1: would write over the input").arg(out));
+    auto ws = std::make_unique<Workspace>();
+    if (!load(input, *ws))
+        return Failed;
+    zq::installFontSubstitutes();
+    ws->seqstart = qMin(n / 10 * 10, zq::kSeqStartMax);
+    ws->xstart = int16_t(ws->seqstart / 10);
+    ws->ybase = v / 100 * 100;
+    QString error;
+    if (!zq::writeReportPdf(out, *ws, zq::reportParams(g), &error))
+        return fail(QStringLiteral("%1: %2").arg(out, error));
+    std::printf("%s\n", qPrintable(out));
+    return Done;
+}
+
+int info(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Tells what each data file holds."));
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Data files."), QStringLiteral("FILE.ZQ..."));
+    if (const int rc = parse(parser, QStringLiteral("info"), arguments); rc >= 0)
+        return rc;
+    if (parser.positionalArguments().isEmpty()) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    int failures = 0;
+    bool first = true;
+    for (const QString &input : parser.positionalArguments()) {
+        auto ws = std::make_unique<Workspace>();
+        if (!load(input, *ws)) {
+            ++failures;
+            continue;
+        }
+        const zq::Summary s = zq::summarize(*ws, 0);
+        std::printf("%sfile: %s\n", first ? "" : "\n", qPrintable(input));
+        first = false;
+        std::printf("type: %s\n", s.datatype == zq::SequenceData ? "sequence (STYLE 0)" : "time-stamped (STYLE 1)");
+        std::printf("readings: %d\nfailed: %d\n", s.readings, s.failed);
+        if (!s.first.isEmpty())
+            std::printf("first: %s\nlast: %s\n", qPrintable(s.first), qPrintable(s.last));
+        if (s.valid > 0)
+            std::printf("minimum: %d at %s\nmaximum: %d at %s\nmean: %.1f\n", s.minimum, qPrintable(s.minimumAt),
+                s.maximum, qPrintable(s.maximumAt), s.mean);
+    }
+    return failures ? Failed : Done;
+}
+} // namespace cli
