@@ -2,14 +2,17 @@
 #include "chart/chart.h"
 #include "core/datafile.h"
 #include "core/decode.h"
+#include "core/summary.h"
 #include "core/textexport.h"
 #include "print/fonts.h"
 #include "print/printsurface.h"
 #include "print/report.h"
+#include "window/chartbox.h"
 #include "window/form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -116,6 +119,31 @@ int main(int argc, char *argv[])
     row("open_sequence_layout_ms", medianMs([&] { w.OPENfile(seqFile); }), "ms");
     row("export_text_3840_readings_ms", medianMs([&] { w.SAVEexcel(dir.filePath("s.Txt"), false); }), "ms");
 
+    fillTime(ws, 4033);
+    row("summary_4033_records_ms", medianMs([&] { (void)zq::summarize(ws, 0); }, 51), "ms");
+    {
+        // A pointer move over the chart, painted: the overlay's cost and area.
+        Form1 shown;
+        shown.workspace() = ws;
+        shown.loadwd(0);
+        shown.show();
+        QCoreApplication::processEvents();
+        int x = 0;
+        const double ms = medianMs(
+            [&] {
+                x = (x + 37) % 700;
+                QMouseEvent move(QEvent::MouseMove, QPointF(x, 200), shown.LP1->mapToGlobal(QPointF(x, 200)),
+                    Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(shown.LP1, &move);
+                shown.LP1->repaint(shown.LP1->lastOverlayRegion());
+            },
+            101);
+        row("pointer_move_with_paint_ms", ms, "ms");
+        double area = 0;
+        for (const QRect &r : shown.LP1->lastOverlayRegion())
+            area += double(r.width()) * r.height();
+        row("pointer_move_painted_share_of_chart_pct", 100.0 * area / (720.0 * 400.0), "%");
+    }
     row("window_built_and_shown_ms",
         medianMs(
             [] {

@@ -15,7 +15,9 @@ Summary summarize(const Workspace &ws, int group)
     Summary s;
     s.datatype = ws.datatype;
     long long sum = 0;
-    auto take = [&](int value, const QString &where) {
+    int minAt = -1;
+    int maxAt = -1;
+    auto take = [&](int value, int at) {
         ++s.readings;
         if (value == kFailedReading) {
             ++s.failed;
@@ -23,11 +25,11 @@ Summary summarize(const Workspace &ws, int group)
         }
         if (s.valid == 0 || value < s.minimum) {
             s.minimum = value;
-            s.minimumAt = where;
+            minAt = at;
         }
         if (s.valid == 0 || value > s.maximum) {
             s.maximum = value;
-            s.maximumAt = where;
+            maxAt = at;
         }
         ++s.valid;
         sum += value;
@@ -35,11 +37,19 @@ Summary summarize(const Workspace &ws, int group)
     if (ws.datatype == SequenceData) {
         const int n = qBound(0, ws.wdnum, kSeqSlots);
         for (int i = 0; i < n; ++i)
-            take(ws.wdseq[i], formatPadded(i, 4));
+            take(ws.wdseq[i], i);
+        if (s.valid > 0) {
+            s.minimumAt = formatPadded(minAt, 4);
+            s.maximumAt = formatPadded(maxAt, 4);
+        }
     } else if (ws.datatype == TimeData) {
         const int n = ws.groupCount(group);
         for (int i = 0; i < n; ++i)
-            take(ws.record(i, group).wd, timeStamp(ws.record(i, group)));
+            take(ws.record(i, group).wd, i);
+        if (s.valid > 0) {
+            s.minimumAt = timeStamp(ws.record(minAt, group));
+            s.maximumAt = timeStamp(ws.record(maxAt, group));
+        }
         if (n > 0) {
             s.first = timeStamp(ws.record(0, group));
             s.last = timeStamp(ws.record(n - 1, group));

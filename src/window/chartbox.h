@@ -2,9 +2,11 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 
 // The chart area LP1: a retained picture that DRAWFEET draws and paint shows,
-// so it survives the window being covered.
+// so it survives the window being covered. Over it, on an overlay that never
+// touches the picture, a thin line follows the pointer with the reading under it.
 class ChartBox : public QWidget
 {
     Q_OBJECT
@@ -14,9 +16,31 @@ public:
     const QImage &image() const { return m_image; }
     void clear();
 
+    // The text for the pointer at chart column x; empty for none.
+    std::function<QString(int x)> readout;
+    // A wheel turned over the chart: notches up (+) or down (-), and whether
+    // it is meant sideways (Shift, or a horizontal wheel).
+    std::function<void(int notches, bool sideways)> wheeled;
+
+    int pointerX() const { return m_pointerX; }
+    QString readoutText() const { return m_text; }
+    // The region the last pointer move asked to repaint.
+    QRegion lastOverlayRegion() const { return m_lastRegion; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
+    QRegion overlayRegion() const;
+    QRect textBox() const;
+    void movePointer(int x);
+
     QImage m_image;
+    int m_pointerX = -1;
+    QString m_text;
+    QRegion m_lastRegion;
+    int m_wheelRest = 0;
 };

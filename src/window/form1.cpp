@@ -32,6 +32,7 @@ Form1::Form1(QWidget *parent)
     m_download = new ReadComMachine(ws, *MyComm, this);
     m_poll = new OnlinePollMachine(ws, *MyComm, this);
     connectControls();
+    connectViewAids();
     m_dialogs->places = {keepDir()};
     Form_Load();
 }
@@ -135,6 +136,7 @@ void Form1::Command3_Click()
 
 void Form1::DRAWFEET()
 {
+    ++m_redraws;
     {
         QPainter lp(&LP1->image());
         zq::drawChartFrame(lp, ws.datatype);
@@ -181,6 +183,7 @@ void Form1::loadwd(int)
     }
     DRAWFEET();
     HScroll1->show();
+    updateSummary();
 }
 
 void Form1::List1_Click()

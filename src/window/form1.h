@@ -16,6 +16,7 @@ class OnlinePollMachine;
 class QFrame;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 class QScrollBar;
@@ -66,6 +67,14 @@ public:
     void MyComm_OnComm(int commEvent);
     void Timer1_Timer();
     void Label12_Click();
+    void List1_DblClick(QListWidgetItem *item);
+    // The chart's menu.
+    void fitToReadings();
+    void copyChartImage();
+    void saveChartImage();
+    // The chart with its scale bar and captions, as one picture.
+    QImage chartImage() const;
+    int redrawCount() const { return m_redraws; }
     // The live reading's switch; off ends a running poll.
     void setLiveReading(bool on);
     // Label6's text, sized to fit its box, with the port in its tooltip.
@@ -114,6 +123,7 @@ public:
     QProgressBar *ProgressBar1 = nullptr;
     QLabel *Label13 = nullptr;
     QLabel *Label18 = nullptr;
+    QLabel *summaryLine = nullptr;
     ClickLabel *Label12 = nullptr;
     std::array<QLabel *, 8> movewd{};
     QFrame *Shape1 = nullptr;
@@ -130,6 +140,8 @@ protected:
 
 private:
     void createControls();
+    void connectViewAids();
+    void updateSummary();
     void connectControls();
     void Form_Load();
     int selectedGroup() const;
@@ -154,4 +166,5 @@ private:
     bool m_inHScroll = false;
     QString m_keepDir;
     QString m_lastKept;
+    int m_redraws = 0;
 };

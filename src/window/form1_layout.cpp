@@ -164,6 +164,10 @@ void Form1::createControls()
 
     Label13 = label(QStringLiteral("---"), twips(3135, 9465, 1635, 255));
     setColours(Label13, QColor(224, 224, 224), QColor(40, 48, 64));
+    // The record's summary, in the free band under the chart.
+    summaryLine = label(QString(), twips(4860, 9465, 10275, 270));
+    summaryLine->setFont(zq::designFont(QStringLiteral("宋体"), 9));
+    setColours(summaryLine, QColor(224, 224, 224), QColor(40, 48, 64));
     Label18 = label(QStringLiteral("Tem curve"), twips(9270, 135, 1440, 390));
     Label18->setFont(zq::designFont(QStringLiteral("Basemic Symbol"), 14.25));
     setColours(Label18, QColor(0, 128, 0));

@@ -39,6 +39,7 @@ void Form1::discardData()
     LP1->clear();
     List1->clear();
     ProgressBar1->setValue(0);
+    summaryLine->clear();
 }
 
 void Form1::Command5_Click()
