@@ -5,6 +5,7 @@
 
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <fcntl.h>
 #include <functional>
@@ -58,7 +59,12 @@ struct TestWindow
 {
     std::unique_ptr<Form1> form = std::make_unique<Form1>();
     ScriptedDialogs *dialogs = new ScriptedDialogs;
-    TestWindow() { form->setDialogs(std::unique_ptr<UserDialogs>(dialogs)); }
+    QTemporaryDir settings;
+    TestWindow()
+    {
+        form->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        form->useSettingsFile(settings.filePath("zqtemp.ini"));
+    }
     explicit TestWindow(const QString &device)
         : TestWindow()
     {

@@ -97,6 +97,28 @@ QString keepDownload(const QString &dir, const Workspace &ws, const QDateTime &w
     return writeFileWhole(path, bytes, error) ? path : QString();
 }
 
+int implausibleRecords(const Workspace &ws)
+{
+    auto reading = [](int v, int top) { return v == kFailedReading || (v >= -999 && v <= top); };
+    int damaged = 0;
+    if (ws.datatype == SequenceData) {
+        const int n = qBound(0, ws.wdnum, kSeqSlots);
+        for (int i = 0; i < n; ++i)
+            damaged += !reading(ws.wdseq[i], 2303);
+    } else if (ws.datatype == TimeData) {
+        const int n = ws.groupCount(0);
+        for (int i = 0; i < n; ++i) {
+            const WDREC &r = ws.wdtab[i][0];
+            if (r.isEmpty())
+                continue;
+            const bool time = r.month >= 1 && r.month <= 12 && r.day >= 1 && r.day <= 31 && r.hour <= 23
+                && r.minute <= 59 && r.second <= 59;
+            damaged += !(time && reading(r.wd, 2047));
+        }
+    }
+    return damaged;
+}
+
 bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error)
 {
     QSaveFile file(path);

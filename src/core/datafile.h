@@ -24,6 +24,12 @@ void loadDataFileBytes(Workspace &ws, const QByteArray &bytes);
 // no file is ever overwritten. Returns the path, or empty with *error.
 QString keepDownload(const QString &dir, const Workspace &ws, const QDateTime &when, QString *error);
 
+// Non-empty records a file of this program could not hold: a time stamp
+// outside the calendar and clock, or a reading outside what the instrument
+// sends (−999..2047 time-stamped, −999..2303 sequence; 8888 is a failed
+// reading). Nothing is refused for it: the format has no signature.
+int implausibleRecords(const Workspace &ws);
+
 // Writes bytes so that the old file is replaced whole or not at all.
 bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error);
 

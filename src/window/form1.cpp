@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 
 Form1::Form1(QWidget *parent)
@@ -31,8 +32,12 @@ Form1::Form1(QWidget *parent)
     m_layer.fill(Qt::transparent);
     m_download = new ReadComMachine(ws, *MyComm, this);
     m_poll = new OnlinePollMachine(ws, *MyComm, this);
+    m_settings = std::make_unique<QSettings>();
+    setAcceptDrops(true);
     connectControls();
     connectViewAids();
+    Command2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Command2, &QWidget::customContextMenuRequested, this, &Form1::showRecentMenu);
     m_dialogs->places = {keepDir()};
     Form_Load();
 }

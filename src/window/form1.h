@@ -20,6 +20,7 @@ class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 class QScrollBar;
+class QSettings;
 class QTimer;
 class UserDialogs;
 class frmAbout;
@@ -93,6 +94,10 @@ public:
     void OPENfile(const QString &path);
     // OPEN without the dialog: a file named on the command line.
     void openDataFile(const QString &path);
+    // Settings kept across runs (ports, recent files, folders); tests give a
+    // private file.
+    void useSettingsFile(const QString &iniPath);
+    QStringList recentFiles() const;
     void SAVEexcel(const QString &path, bool csv = false);
     void printfeetm();
     // The report through any printer, a PDF writer included.
@@ -136,6 +141,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -153,6 +160,9 @@ private:
     // Greys what cannot act while a transfer holds the port.
     void setTransferring(bool on);
     void keepCopy(bool tellFailureToUser);
+    void loadFile(const QString &path);
+    void rememberRecent(const QString &path);
+    void showRecentMenu(const QPoint &at);
     void tellFailure(const QString &text);
     void printToPdf();
 
@@ -166,5 +176,6 @@ private:
     bool m_inHScroll = false;
     QString m_keepDir;
     QString m_lastKept;
+    std::unique_ptr<QSettings> m_settings;
     int m_redraws = 0;
 };

@@ -49,6 +49,8 @@ void Form1::SAVEfile(const QString &path)
     QString error;
     if (!zq::writeFileWhole(path, bytes, &error))
         tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+    else
+        rememberRecent(path);
 }
 
 void Form1::Command2_Click()
@@ -61,18 +63,31 @@ void Form1::Command2_Click()
     const QString path = m_dialogs->openFile(QString(), commonDialogFileName, {zq::kDataFilter});
     if (path.isEmpty())
         return;
-    commonDialogFileName = path;
-    OPENfile(path);
-    loadwd(0);
+    loadFile(path);
 }
 
 void Form1::openDataFile(const QString &path)
 {
     if (m_download->active() || !confirmDiscard())
         return;
+    loadFile(path);
+}
+
+void Form1::loadFile(const QString &path)
+{
     commonDialogFileName = path;
     OPENfile(path);
     loadwd(0);
+    if (ws.havedata == 0)
+        return;
+    rememberRecent(path);
+    // Any file reads as data; one that could not have come from the
+    // instrument is said so, and left as it is.
+    const int damaged = zq::implausibleRecords(ws);
+    if (damaged > 0)
+        tellFailure(QStringLiteral("%1\n有 %2 条记录看起来已损坏：这可能不是本程序的温度数据文件。文件已按原样打开。")
+                        .arg(QDir::toNativeSeparators(path))
+                        .arg(damaged));
 }
 
 void Form1::OPENfile(const QString &path)
@@ -84,6 +99,7 @@ void Form1::OPENfile(const QString &path)
         ws.clearCounts();
         ws.datatype = zq::NoData;
         ws.havedata = 0;
+        Label2->setText(QStringLiteral("STYLE"));
         tellFailure(kOpenFailed.arg(QDir::toNativeSeparators(path), error));
         return;
     }

@@ -1,0 +1,168 @@
+// Files from the desktop: dropped on the window, recent files across runs,
+// a failed open, and the warning for a file that cannot be a record.
+#include "core/datafile.h"
+#include "testsupport.h"
+
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRandomGenerator>
+
+namespace {
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+// A drop as a file manager makes it: enter, then drop, through the window's event path.
+void drop(QWidget *window, const QStringList &paths)
+{
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString &p : paths)
+        urls.append(QUrl::fromLocalFile(p));
+    mime.setUrls(urls);
+    const QPoint at(500, 400);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &dropped);
+}
+
+QMenu *rightClick(QPushButton *button)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), button->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(button, &event);
+    return button->findChild<QMenu *>();
+}
+} // namespace
+
+class TstDesktop : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void drops_data();
+    void drops();
+    void recentFiles();
+    void failedOpenAndImplausibleFiles();
+};
+
+void TstDesktop::drops_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<QString>("told"); // empty: nothing said
+    QTest::newRow("a data file") << QStringList{"a.ZQ"} << 10 << "";
+    QTest::newRow("a text file") << QStringList{"notes.txt"} << 0 << "notes.txt";
+    QTest::newRow("two data files") << QStringList{"a.ZQ", "b.zq"} << 10 << "b.zq";
+}
+
+void TstDesktop::drops()
+{
+    QFETCH(QStringList, names);
+    QFETCH(int, listed);
+    QFETCH(QString, told);
+    QTemporaryDir dir;
+    QStringList paths;
+    for (const QString &name : names) {
+        paths.append(dir.filePath(name));
+        write(paths.last(), zq::dataFileBytes(timeData(name.startsWith("a") ? 10 : 20)));
+    }
+    TestWindow w;
+    w->show();
+    drop(w.form.get(), paths);
+    QCOMPARE(w->List1->count(), listed);
+    QCOMPARE(w.dialogs->shown.size(), told.isEmpty() ? 0 : 1);
+    QVERIFY(w.dialogs->lastText().contains(told));
+    // With data held, a dropped file asks first, as OPEN does.
+    if (listed) {
+        w.dialogs->answers = {QMessageBox::No};
+        drop(w.form.get(), paths.mid(0, 1));
+        QVERIFY(w.dialogs->shown.last().text.contains(QStringLiteral("是否删除电脑中的温度数据")));
+    }
+}
+
+void TstDesktop::recentFiles()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("settings.ini");
+    for (const char *name : {"a.ZQ", "b.ZQ"})
+        write(dir.filePath(name), zq::dataFileBytes(timeData(5)));
+    {
+        TestWindow first;
+        first->useSettingsFile(ini);
+        first->openDataFile(dir.filePath("a.ZQ"));
+        first.dialogs->answers = {QMessageBox::Yes};
+        first->openDataFile(dir.filePath("b.ZQ"));
+        first.dialogs->paths = {dir.filePath("c.ZQ")};
+        first->Command1_Click();
+    }
+    TestWindow next; // a later run
+    next->useSettingsFile(ini);
+    next->setKeepDir(dir.filePath("kept"));
+    QCOMPARE(next->recentFiles(), (QStringList{dir.filePath("c.ZQ"), dir.filePath("b.ZQ"), dir.filePath("a.ZQ")}));
+    QFile::remove(dir.filePath("b.ZQ"));
+    QDir().mkpath(dir.filePath("kept"));
+    write(dir.filePath("kept/20261206-213005-STYLE1.ZQ"), zq::dataFileBytes(timeData(7)));
+    next->show();
+    QMenu *menu = rightClick(next->Command2);
+    QVERIFY(menu);
+    const QList<QAction *> actions = menu->actions();
+    QVERIFY(actions.value(0)->text().startsWith(QStringLiteral("最近一次接收")));
+    QStringList enabled;
+    for (QAction *a : actions)
+        if (!a->isSeparator())
+            enabled.append(a->isEnabled() ? "on" : "off");
+    QCOMPARE(enabled, (QStringList{"on", "on", "off", "on"})); // kept, c, b (missing), a
+    QCOMPARE(next->recentFiles(), (QStringList{dir.filePath("c.ZQ"), dir.filePath("a.ZQ")}));
+    menu->close();
+    actions.value(0)->trigger(); // opens as OPEN would
+    QCOMPARE(next->List1->count(), 7);
+}
+
+void TstDesktop::failedOpenAndImplausibleFiles()
+{
+    QTemporaryDir dir;
+    TestWindow w;
+    w.ws() = timeData(5);
+    w->loadwd(0);
+    w.dialogs->answers = {QMessageBox::Yes};
+    w->openDataFile(dir.filePath("missing.ZQ"));
+    QCOMPARE(w->List1->count(), 0);
+    QCOMPARE(w->Label2->text(), QStringLiteral("STYLE"));
+
+    // Random bytes read as data, are kept as they are, and are said to be doubtful.
+    QByteArray noise(28224, Qt::Uninitialized);
+    QRandomGenerator gen(7);
+    for (char &c : noise)
+        c = char(gen.bounded(256));
+    write(dir.filePath("noise.ZQ"), noise);
+    w.dialogs->shown.clear();
+    w->openDataFile(dir.filePath("noise.ZQ"));
+    QCOMPARE(w->List1->count(), 4032);
+    QCOMPARE(w.dialogs->shown.size(), 1);
+    QVERIFY(w.dialogs->lastText().contains(QStringLiteral("可能不是本程序的温度数据文件")));
+
+    // Records the program downloaded and saved never warn.
+    for (const QStringList &args : {QStringList{}, QStringList{"--style", "1", "--count", "300"}}) {
+        Simulator sim(args);
+        TestWindow got(sim.device);
+        got->setKeepDir(dir.filePath("kept"));
+        got->Command5->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!got->download().active() && got.ws().havedata, 20000);
+        got.dialogs->paths = {dir.filePath("saved.ZQ")};
+        got->Command1_Click();
+        TestWindow reader;
+        reader->openDataFile(dir.filePath("saved.ZQ"));
+        QVERIFY(reader->List1->count() > 0);
+        QVERIFY2(reader.dialogs->shown.isEmpty(), qPrintable(reader.dialogs->lastText()));
+    }
+}
+
+QTEST_MAIN(TstDesktop)
+#include "tst_desktop.moc"
