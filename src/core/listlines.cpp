@@ -5,16 +5,32 @@
 namespace zq {
 QString sequenceLine(int index, int reading)
 {
-    return formatPadded(index, 4) + QStringLiteral("--------") + formatPadded(reading, 4);
+    QString line;
+    line.reserve(18);
+    appendPadded(line, index, 4);
+    line += QLatin1String("--------");
+    appendPadded(line, reading, 4);
+    return line;
 }
 
 QString timeLine(const WDREC &rec)
 {
     if (rec.wd == kFailedReading)
         return QStringLiteral("ERRDATA!!!");
-    return formatPadded(rec.month, 2) + QLatin1Char('-') + formatPadded(rec.day, 2) + QLatin1Char(' ')
-        + formatPadded(rec.hour, 2) + QLatin1Char(':') + formatPadded(rec.minute, 2) + QLatin1Char(':')
-        + formatPadded(rec.second, 2) + QStringLiteral("    ") + formatPadded(rec.wd, 4);
+    QString line;
+    line.reserve(24);
+    appendPadded(line, rec.month, 2);
+    line += QLatin1Char('-');
+    appendPadded(line, rec.day, 2);
+    line += QLatin1Char(' ');
+    appendPadded(line, rec.hour, 2);
+    line += QLatin1Char(':');
+    appendPadded(line, rec.minute, 2);
+    line += QLatin1Char(':');
+    appendPadded(line, rec.second, 2);
+    line += QLatin1String("    ");
+    appendPadded(line, rec.wd, 4);
+    return line;
 }
 
 QStringList readingLines(const Workspace &ws, int group)

@@ -15,10 +15,12 @@ QString timeHeader(int group)
     return QStringLiteral("月-日 时:分:秒---温度      这是第") + numberItem(group) + QStringLiteral("组的温度数据");
 }
 
-QString timeRecordLine(const WDREC &r)
+void appendTimeRecordLine(QString &out, const WDREC &r)
 {
-    return numberItem(r.month) + numberItem(r.day) + numberItem(r.hour) + numberItem(r.minute) + numberItem(r.second)
-        + QStringLiteral("---") + numberItem(r.wd);
+    for (int v : {int(r.month), int(r.day), int(r.hour), int(r.minute), int(r.second)})
+        appendNumberItem(out, v);
+    out += QLatin1String("---");
+    appendNumberItem(out, r.wd);
 }
 
 } // namespace
@@ -28,14 +30,23 @@ QString exportTextUnicode(const Workspace &ws)
     QString out;
     if (ws.datatype == SequenceData) {
         const int n = qBound(0, ws.wdnum, kSeqSlots);
-        for (int i = 1; i <= n; ++i)
-            out += QStringLiteral("No.") + numberItem(i) + QStringLiteral("---") + numberItem(ws.wdseq[i - 1]) + kCrLf;
+        out.reserve(n * 20);
+        for (int i = 1; i <= n; ++i) {
+            out += QLatin1String("No.");
+            appendNumberItem(out, i);
+            out += QLatin1String("---");
+            appendNumberItem(out, ws.wdseq[i - 1]);
+            out += kCrLf;
+        }
     } else if (ws.datatype == TimeData) {
+        out.reserve(ws.groupCount(0) * 30 + 400);
         for (int g = 0; g < kSelectorGroups; ++g) {
             out += timeHeader(g) + kCrLf;
             const int n = ws.groupCount(g);
-            for (int i = 0; i < n; ++i)
-                out += timeRecordLine(ws.record(i, g)) + kCrLf;
+            for (int i = 0; i < n; ++i) {
+                appendTimeRecordLine(out, ws.record(i, g));
+                out += kCrLf;
+            }
         }
     }
     return out;
@@ -56,10 +67,22 @@ QByteArray exportCsv(const Workspace &ws)
 {
     // Every cell is a number or empty, so none needs quoting.
     QByteArray out("\xEF\xBB\xBF");
-    auto number = [&out](int v) { out += QByteArray::number(v); };
-    auto reading = [&out](int wd) {
+    auto number = [&out](int v) {
+        char buf[12];
+        char *end = buf + sizeof buf;
+        char *p = end;
+        unsigned u = v < 0 ? 0U - unsigned(v) : unsigned(v);
+        do {
+            *--p = char('0' + u % 10);
+            u /= 10;
+        } while (u);
+        if (v < 0)
+            *--p = '-';
+        out.append(p, end - p);
+    };
+    auto reading = [&](int wd) {
         if (wd != kFailedReading)
-            out += QByteArray::number(wd);
+            number(wd);
     };
     if (ws.datatype == SequenceData) {
         out += QStringLiteral("序号,温度\r\n").toUtf8();
