@@ -1,6 +1,7 @@
 #include "link/portnames.h"
 #include "print/fonts.h"
 #include "window/form1.h"
+#include "window/language.h"
 #include "window/singleinstance.h"
 
 #include <QApplication>
@@ -56,6 +57,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     zq::installFontSubstitutes();
+    installChineseTranslations();
     Form1 window;
     QPair<QString, QString> devices = zq::defaultPortDevices();
     if (parser.isSet(com1))

@@ -3,6 +3,7 @@
 #include "core/textexport.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -49,7 +50,9 @@ QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &
         if (!sidebar.contains(QUrl::fromLocalFile(place)))
             sidebar.append(QUrl::fromLocalFile(place));
     dialog.setSidebarUrls(sidebar);
-    if (!fileName.isEmpty())
+    if (QFileInfo(fileName).isDir())
+        dialog.setDirectory(fileName);
+    else if (!fileName.isEmpty())
         dialog.selectFile(fileName);
     if (dialog.exec() != QDialog::Accepted)
         return QString();

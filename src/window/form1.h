@@ -163,6 +163,8 @@ private:
     void loadFile(const QString &path);
     void rememberRecent(const QString &path);
     void showRecentMenu(const QPoint &at);
+    QString inFolder(const QString &kind, const QString &name) const;
+    void rememberFolder(const QString &kind, const QString &path);
     void tellFailure(const QString &text);
     void printToPdf();
 

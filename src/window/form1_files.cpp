@@ -17,12 +17,17 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace {
 const QString kSaveFailed = QStringLiteral("文件没有保存：%1\n%2");
 const QString kOpenFailed = QStringLiteral("文件无法打开：%1\n%2");
 const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
+// Each kind of file dialog starts in the folder last used for it, across runs.
+const QString kDataFolder = QStringLiteral("folders/data");
+const QString kExportFolder = QStringLiteral("folders/export");
+const QString kPdfFolder = QStringLiteral("folders/pdf");
 } // namespace
 
 void Form1::Command1_Click()
@@ -33,9 +38,11 @@ void Form1::Command1_Click()
         m_dialogs->message(zq::kNoData, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
-    QString path = m_dialogs->saveFile(QString(), commonDialogFileName, {zq::kDataFilter}, nullptr);
+    QString path
+        = m_dialogs->saveFile(QString(), inFolder(kDataFolder, commonDialogFileName), {zq::kDataFilter}, nullptr);
     if (path.isEmpty())
         return;
+    rememberFolder(kDataFolder, path);
     path = zq::withFilterExtension(path, zq::kDataFilter, {zq::kDataFilter});
     commonDialogFileName = path;
     SAVEfile(path);
@@ -60,9 +67,10 @@ void Form1::Command2_Click()
         return;
     if (!confirmDiscard())
         return;
-    const QString path = m_dialogs->openFile(QString(), commonDialogFileName, {zq::kDataFilter});
+    const QString path = m_dialogs->openFile(QString(), inFolder(kDataFolder, commonDialogFileName), {zq::kDataFilter});
     if (path.isEmpty())
         return;
+    rememberFolder(kDataFolder, path);
     loadFile(path);
 }
 
@@ -117,7 +125,10 @@ void Form1::Command4_Click()
     }
     commonDialogFileName = zq::defaultExportName(QDate::currentDate(), QLocale());
     QString filter = zq::kTextFilter;
-    QString path = m_dialogs->saveFile(QString(), commonDialogFileName, {zq::kTextFilter, zq::kCsvFilter}, &filter);
+    QString path = m_dialogs->saveFile(
+        QString(), inFolder(kExportFolder, commonDialogFileName), {zq::kTextFilter, zq::kCsvFilter}, &filter);
+    if (!path.isEmpty())
+        rememberFolder(kExportFolder, path);
     if (filter.isEmpty())
         filter = zq::kTextFilter;
     if (path.isEmpty())
@@ -170,9 +181,11 @@ void Form1::printToPdf()
         zq::kBoxTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
-    QString path = m_dialogs->saveFile(QString(), QStringLiteral("温度数据.pdf"), {kPdfFilter}, nullptr);
+    QString path
+        = m_dialogs->saveFile(QString(), inFolder(kPdfFolder, QStringLiteral("温度数据.pdf")), {kPdfFilter}, nullptr);
     if (path.isEmpty())
         return;
+    rememberFolder(kPdfFolder, path);
     path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
     QString error;
     if (!zq::writeReportPdf(path, ws, reportParams(), &error))
@@ -219,4 +232,18 @@ void Form1::keepCopy(bool tellFailureToUser)
     if (tellFailureToUser)
         tellFailure(QStringLiteral("接收的数据未能自动保存到 %1\n%2\n数据仍在窗口中，请用 SAVE 保存。")
                         .arg(QDir::toNativeSeparators(keepDir()), error));
+}
+
+QString Form1::inFolder(const QString &kind, const QString &name) const
+{
+    const QString folder = m_settings->value(kind).toString();
+    if (folder.isEmpty() || !QDir(folder).exists())
+        return name;
+    // No name yet: the dialog opens in the folder.
+    return name.isEmpty() ? folder : QDir(folder).filePath(QFileInfo(name).fileName());
+}
+
+void Form1::rememberFolder(const QString &kind, const QString &path)
+{
+    m_settings->setValue(kind, QFileInfo(path).absolutePath());
 }

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -177,6 +178,19 @@ void Form1::createControls()
     Label12->setFont(zq::designFont(QStringLiteral("Arial Black"), 15));
     Label12->setCursor(Qt::PointingHandCursor);
     setColours(Label12, palette().color(QPalette::Active, QPalette::Highlight));
+
+    // Keys for the commands; each button's tooltip ends with its key.
+    const std::pair<QPushButton *, QKeySequence> keys[]
+        = {{Command2, QKeySequence(Qt::CTRL | Qt::Key_O)}, {Command1, QKeySequence(Qt::CTRL | Qt::Key_S)},
+            {Command4, QKeySequence(Qt::CTRL | Qt::Key_E)}, {打印, QKeySequence(Qt::CTRL | Qt::Key_P)},
+            {Command5, QKeySequence(Qt::CTRL | Qt::Key_R)}, {Command3, QKeySequence(Qt::CTRL | Qt::Key_Q)}};
+    for (const auto &[button, key] : keys) {
+        button->setShortcut(key);
+        button->setToolTip(button->toolTip() + QStringLiteral("  (%1)").arg(key.toString(QKeySequence::NativeText)));
+    }
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &Form1::Label12_Click);
+    Label12->setToolTip(QStringLiteral("关于  (F1)"));
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);

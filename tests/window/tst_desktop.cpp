@@ -1,7 +1,9 @@
 // Files from the desktop: dropped on the window, recent files across runs,
 // a failed open, and the warning for a file that cannot be a record.
+#include "about/frmabout.h"
 #include "core/datafile.h"
 #include "testsupport.h"
+#include "window/language.h"
 
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -50,6 +52,7 @@ private Q_SLOTS:
     void drops();
     void recentFiles();
     void failedOpenAndImplausibleFiles();
+    void keysLanguageAndFolders();
 };
 
 void TstDesktop::drops_data()
@@ -162,6 +165,39 @@ void TstDesktop::failedOpenAndImplausibleFiles()
         QVERIFY(reader->List1->count() > 0);
         QVERIFY2(reader.dialogs->shown.isEmpty(), qPrintable(reader.dialogs->lastText()));
     }
+}
+
+void TstDesktop::keysLanguageAndFolders()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("settings.ini");
+    write(dir.filePath("a.ZQ"), zq::dataFileBytes(timeData(5)));
+    {
+        TestWindow w;
+        w->useSettingsFile(ini);
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        w.dialogs->paths = {dir.filePath("a.ZQ")};
+        QTest::keyClick(w.form.get(), Qt::Key_O, Qt::ControlModifier); // OPEN
+        QTRY_COMPARE(w->List1->count(), 5); // a button's key presses it visibly, a moment later
+        QTest::keyClick(w.form.get(), Qt::Key_E, Qt::ControlModifier); // 导出文本, cancelled
+        QTRY_COMPARE(w.dialogs->offeredNames.size(), 2);
+        QVERIFY(w->Command4->toolTip().endsWith("(Ctrl+E)"));
+        QTest::keyClick(w.form.get(), Qt::Key_F1);
+        QTRY_VERIFY(w->findChild<frmAbout *>() && w->findChild<frmAbout *>()->isVisible());
+    }
+    // A later run starts each kind of dialog in the folder last used for it.
+    TestWindow next;
+    next->useSettingsFile(ini);
+    next->Command2_Click();
+    QCOMPARE(next.dialogs->offeredNames.last(), dir.path());
+
+    // Qt's own texts in Chinese.
+    QVERIFY(installChineseTranslations());
+    QMessageBox box(QMessageBox::Question, "t", "x", QMessageBox::Yes | QMessageBox::No);
+    QVERIFY2(box.button(QMessageBox::Yes)->text().startsWith(QStringLiteral("是")),
+        qPrintable(box.button(QMessageBox::Yes)->text()));
 }
 
 QTEST_MAIN(TstDesktop)

@@ -80,7 +80,7 @@ void TstForm1::startupState()
     QVERIFY(!w->Timer1->isActive());
     QCOMPARE(w->size(), QSize(1017, 722)); // room for HScroll1 and Label12, and a margin
     QCOMPARE(w->LP1->geometry(), QRect(288, 221, 720, 400)); // 4320, 3315 twips at 15 a pixel
-    QCOMPARE(w->Command5->toolTip(), QStringLiteral("读数据(请注意将测温仪设置为锁定)"));
+    QCOMPARE(w->Command5->toolTip(), QStringLiteral("读数据(请注意将测温仪设置为锁定)  (Ctrl+R)"));
     QCOMPARE(w->movewd[1]->palette().color(QPalette::WindowText), QColor(255, 192, 128));
 }
 
