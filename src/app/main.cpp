@@ -59,12 +59,7 @@ int main(int argc, char *argv[])
     zq::installFontSubstitutes();
     installChineseTranslations();
     Form1 window;
-    QPair<QString, QString> devices = zq::defaultPortDevices();
-    if (parser.isSet(com1))
-        devices.first = parser.value(com1);
-    if (parser.isSet(com2))
-        devices.second = parser.value(com2);
-    window.setPortDevices(devices.first, devices.second);
+    window.choosePorts(zq::defaultPortDevices(), parser.value(com1), parser.value(com2));
     if (parser.isSet(keepDir))
         window.setKeepDir(parser.value(keepDir));
 

@@ -27,7 +27,9 @@ bool CommPort::open(QString *error)
         return true;
     m_port.setPortName(deviceName());
     m_port.setReadBufferSize(20000);
+    m_lastError = QSerialPort::NoError;
     if (!m_port.open(QIODevice::ReadWrite)) {
+        m_lastError = m_port.error();
         *error = m_port.errorString();
         return false;
     }

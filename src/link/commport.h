@@ -20,9 +20,13 @@ public:
     explicit CommPort(QObject *parent = nullptr);
 
     void setDevices(const QString &com1, const QString &com2);
+    void setDevice(int commPort, const QString &device) { m_devices[commPort == 2 ? 1 : 0] = device; }
+    QString deviceFor(int commPort) const { return m_devices[commPort == 2 ? 1 : 0]; }
     int commPort() const { return m_commPort; }
     void setCommPort(int number) { m_commPort = number; }
     QString deviceName() const;
+    // Why the last open failed.
+    QSerialPort::SerialPortError lastError() const { return m_lastError; }
 
     bool portOpen() const override { return m_port.isOpen(); }
     bool open(QString *error) override;
@@ -50,4 +54,5 @@ private:
     int m_inputLen = 0;
     int m_rThreshold = 0;
     bool m_notifyQueued = false;
+    QSerialPort::SerialPortError m_lastError = QSerialPort::NoError;
 };

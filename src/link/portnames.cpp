@@ -24,15 +24,4 @@ QPair<QString, QString> defaultPortDevices()
 #endif
 }
 
-QPair<QString, QString> portDevicesFromArguments(const QStringList &arguments)
-{
-    QPair<QString, QString> devices = defaultPortDevices();
-    for (int i = 0; i + 1 < arguments.size(); ++i) {
-        if (arguments.at(i) == QLatin1String("--com1"))
-            devices.first = arguments.at(i + 1);
-        else if (arguments.at(i) == QLatin1String("--com2"))
-            devices.second = arguments.at(i + 1);
-    }
-    return devices;
-}
 } // namespace zq

@@ -7,7 +7,6 @@
 namespace zq {
 // Which devices "COM 1" and "COM 2" stand for: the first two serial ports the
 // system lists, USB adapters first, each group by name; /dev/ttyS0 and
-// /dev/ttyS1 when there are none. --com1 and --com2 override either.
+// /dev/ttyS1 when there are none.
 QPair<QString, QString> defaultPortDevices();
-QPair<QString, QString> portDevicesFromArguments(const QStringList &arguments);
 } // namespace zq

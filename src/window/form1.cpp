@@ -5,6 +5,7 @@
 #include "core/listlines.h"
 #include "link/commport.h"
 #include "link/onlinepoll.h"
+#include "link/porterrors.h"
 #include "window/chartbox.h"
 #include "window/clicklabel.h"
 #include "window/dialogs.h"
@@ -38,6 +39,8 @@ Form1::Form1(QWidget *parent)
     connectViewAids();
     Command2->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Command2, &QWidget::customContextMenuRequested, this, &Form1::showRecentMenu);
+    Command6->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Command6, &QWidget::customContextMenuRequested, this, &Form1::showPortMenu);
     m_dialogs->places = {keepDir()};
     Form_Load();
 }
@@ -84,7 +87,8 @@ void Form1::connectControls()
         else
             m_poll->abort();
         showStatus(QStringLiteral("COM ERR"));
-        tellFailure(QStringLiteral("串口 COM %1 (%2) 通讯中断：%3").arg(MyComm->commPort()).arg(device, reason));
+        tellFailure(zq::portErrorText(
+            MyComm->commPort(), device, QSerialPort::ResourceError, reason, zq::gatherPortFacts(device)));
     });
 }
 

@@ -2,12 +2,14 @@
 
 #include "core/workspace.h"
 #include "link/download.h"
+#include "link/porterrors.h"
 #include "print/report.h"
 
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class ChartBox;
@@ -50,6 +52,12 @@ public:
     void setDialogs(std::unique_ptr<UserDialogs> dialogs);
     UserDialogs &dialogs() { return *m_dialogs; }
     void setPortDevices(const QString &com1, const QString &com2);
+    // The devices at start: one given for this run, else the one remembered
+    // (if it is there), else the default.
+    void choosePorts(const QPair<QString, QString> &defaults, const QString &com1, const QString &com2);
+    void showPortMenu(const QPoint &at);
+    // The ports the menu offers; tests give their own.
+    std::function<QList<zq::PortChoice>()> listPorts;
     ReadComMachine &download() { return *m_download; }
     OnlinePollMachine &onlinePoll() { return *m_poll; }
 
@@ -163,6 +171,7 @@ private:
     void loadFile(const QString &path);
     void rememberRecent(const QString &path);
     void showRecentMenu(const QPoint &at);
+    void showPortTooltip();
     QString inFolder(const QString &kind, const QString &name) const;
     void rememberFolder(const QString &kind, const QString &path);
     void tellFailure(const QString &text);

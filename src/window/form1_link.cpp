@@ -1,6 +1,7 @@
 // The window's side of the instrument link: download, port toggle, live reading.
 #include "link/commport.h"
 #include "link/onlinepoll.h"
+#include "link/porterrors.h"
 #include "print/fonts.h"
 #include "window/chartbox.h"
 #include "window/dialogs.h"
@@ -17,6 +18,7 @@
 void Form1::setPortDevices(const QString &com1, const QString &com2)
 {
     MyComm->setDevices(com1, com2);
+    showPortTooltip();
 }
 
 bool Form1::confirmDiscard()
@@ -65,8 +67,8 @@ void Form1::Command5_Click()
         return;
     case ReadComMachine::OpenFailed:
         showStatus(QStringLiteral("COM ERR"));
-        tellFailure(
-            QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
+        tellFailure(zq::portErrorText(MyComm->commPort(), MyComm->deviceName(), MyComm->lastError(), error,
+            zq::gatherPortFacts(MyComm->deviceName())));
         downloadFinished(ReadComMachine::NoReply);
         return;
     }
@@ -129,8 +131,8 @@ void Form1::Timer1_Timer()
         // One message, not one a second: the live reading switches itself off.
         onlineSwitch->setChecked(false);
         showStatus(QStringLiteral("COM ERR"));
-        tellFailure(
-            QStringLiteral("无法打开串口 COM %1 (%2)：%3").arg(MyComm->commPort()).arg(MyComm->deviceName(), error));
+        tellFailure(zq::portErrorText(MyComm->commPort(), MyComm->deviceName(), MyComm->lastError(), error,
+            zq::gatherPortFacts(MyComm->deviceName())));
     }
 }
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QSerialPort>
+#include <QString>
+#include <QStringList>
+
+namespace zq {
+// What the system can tell about a serial device beyond Qt's error code.
+struct PortFacts
+{
+    bool exists = true;
+    bool accessible = true; // this user may read and write it
+    QString group; // the group that owns the device
+    QStringList holders; // "1234 (minicom)" for each process that has it open
+    QStringList present; // the serial ports there are
+    bool brltty = false; // the braille service that takes USB serial adapters runs
+    bool adapterWithoutNode = false; // a USB serial adapter without a /dev node
+};
+
+PortFacts gatherPortFacts(const QString &device);
+
+// The message for a port that failed, in Chinese, naming the port and the
+// device and saying what to do; the system's own reason only as a last resort.
+QString portErrorText(int commPort, const QString &device, QSerialPort::SerialPortError error,
+    const QString &systemReason, const PortFacts &facts);
+
+// The serial ports there are, each with its stable /dev/serial/by-id name
+// where it has one, and its description and maker.
+struct PortChoice
+{
+    QString device; // what to open: the by-id name where there is one
+    QString systemLocation;
+    QString label; // for a menu
+};
+QList<PortChoice> availablePortChoices();
+} // namespace zq

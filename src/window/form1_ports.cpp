@@ -1,0 +1,75 @@
+// Which devices "COM 1" and "COM 2" stand for: chosen from a menu on the port
+// button, remembered across runs.
+#include "link/commport.h"
+#include "link/onlinepoll.h"
+#include "window/form1.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+
+namespace {
+QString settingsKey(int com)
+{
+    return QStringLiteral("ports/com%1").arg(com);
+}
+
+bool sameDevice(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return a == b || (!ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath());
+}
+} // namespace
+
+void Form1::choosePorts(const QPair<QString, QString> &defaults, const QString &com1, const QString &com2)
+{
+    QString devices[2] = {defaults.first, defaults.second};
+    const QString given[2] = {com1, com2};
+    for (int i = 0; i < 2; ++i) {
+        const QString remembered = m_settings->value(settingsKey(i + 1)).toString();
+        if (!given[i].isEmpty())
+            devices[i] = given[i]; // for this run only
+        else if (!remembered.isEmpty() && QFileInfo::exists(remembered))
+            devices[i] = remembered; // an absent one falls back quietly
+    }
+    setPortDevices(devices[0], devices[1]);
+}
+
+void Form1::showPortTooltip()
+{
+    Command6->setToolTip(QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2")
+                             .arg(MyComm->deviceFor(1), MyComm->deviceFor(2)));
+}
+
+void Form1::showPortMenu(const QPoint &at)
+{
+    if (m_download->active())
+        return;
+    auto *menu = new QMenu(Command6);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Read afresh each time: an adapter plugged in meanwhile appears.
+    const QList<zq::PortChoice> ports = listPorts ? listPorts() : zq::availablePortChoices();
+    for (int com = 1; com <= 2; ++com) {
+        QMenu *sub = menu->addMenu(QStringLiteral("COM %1").arg(com));
+        const QString current = MyComm->deviceFor(com);
+        QList<zq::PortChoice> choices = ports;
+        if (std::none_of(choices.begin(), choices.end(), [&](const zq::PortChoice &c) {
+                return sameDevice(c.device, current) || sameDevice(c.systemLocation, current);
+            }))
+            choices.prepend({current, current, current});
+        for (const zq::PortChoice &c : choices) {
+            QAction *action = sub->addAction(c.label);
+            action->setCheckable(true);
+            action->setChecked(sameDevice(c.device, current) || sameDevice(c.systemLocation, current));
+            connect(action, &QAction::triggered, this, [this, com, device = c.device] {
+                // A poll on the old device ends; the next tick asks the new one.
+                m_poll->abort();
+                MyComm->setDevice(com, device);
+                m_settings->setValue(settingsKey(com), device);
+                showPortTooltip();
+            });
+        }
+    }
+    menu->popup(Command6->mapToGlobal(at));
+}

@@ -1,0 +1,149 @@
+// The port as a person meets it: chosen from a menu and remembered, and
+// failures told in words that say what to do. Runs as an unprivileged user,
+// since root may open any device.
+#include "link/commport.h"
+#include "link/porterrors.h"
+#include "testsupport.h"
+
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <sys/stat.h>
+
+namespace {
+QString g_lockedDevice; // made before privileges are dropped
+
+QMenu *rightClick(QPushButton *button)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), button->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(button, &event);
+    return button->findChild<QMenu *>();
+}
+} // namespace
+
+class TstPorts : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void errorTexts_data();
+    void errorTexts();
+    void permissionIsTold();
+    void menuChoosesAndRemembers();
+};
+
+void TstPorts::errorTexts_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("accessible");
+    QTest::addColumn<bool>("brltty");
+    QTest::addColumn<QString>("text");
+    const QString head = QStringLiteral("串口 COM 2（/dev/ttyUSB0）");
+    QTest::newRow("no such device") << int(QSerialPort::DeviceNotFoundError) << false << true << false
+                                    << "找不到" + head
+            + "。请检查连接线和 USB 转串口适配器是否插好。\n现有的串口：/dev/ttyS0";
+    QTest::newRow("brltty took the adapter") << int(QSerialPort::DeviceNotFoundError) << false << true << true
+                                             << "找不到" + head
+            + "。请检查连接线和 USB 转串口适配器是否插好。\n现有的串口：/dev/ttyS0\n已插入 USB "
+              "转串口适配器，但没有出现设备文件：盲文服务 brltty 常会占用这类适配器。可运行 sudo apt remove brltty "
+              "删除它，然后重新插上适配器。";
+    QTest::newRow("permission") << int(QSerialPort::PermissionError) << true << false << false
+                                << "没有权限打开" + head
+            + "：当前用户不在设备所属的 dialout 组中。\n请运行 sudo usermod -aG dialout $USER，然后注销并重新登录。";
+    QTest::newRow("busy") << int(QSerialPort::PermissionError) << true << true << false
+                          << head + "正被其他程序占用（进程 4242 (minicom)）。请先关闭那个程序再试。";
+    QTest::newRow("vanished") << int(QSerialPort::ResourceError) << false << true << false
+                              << head + "已断开：适配器被拔出或连接中断。已收到的读数已保留。";
+    QTest::newRow("anything else") << int(QSerialPort::UnknownError) << true << true << false
+                                   << "无法打开" + head + "。系统的原因：Unknown error";
+}
+
+void TstPorts::errorTexts()
+{
+    QFETCH(int, error);
+    QFETCH(bool, exists);
+    QFETCH(bool, accessible);
+    QFETCH(bool, brltty);
+    QFETCH(QString, text);
+    zq::PortFacts facts;
+    facts.exists = exists;
+    facts.accessible = accessible;
+    facts.group = "dialout";
+    facts.holders = {"4242 (minicom)"};
+    facts.present = {"/dev/ttyS0"};
+    facts.brltty = facts.adapterWithoutNode = brltty;
+    QCOMPARE(zq::portErrorText(2, "/dev/ttyUSB0", QSerialPort::SerialPortError(error), "Unknown error", facts), text);
+}
+
+void TstPorts::permissionIsTold()
+{
+    QVERIFY(::geteuid() != 0);
+    TestWindow w(g_lockedDevice);
+    w->Command5->click();
+    QVERIFY2(w.dialogs->lastText().startsWith(QStringLiteral("没有权限打开串口 COM 1（%1）").arg(g_lockedDevice))
+            && w.dialogs->lastText().contains("sudo usermod -aG "),
+        qPrintable(w.dialogs->lastText()));
+}
+
+void TstPorts::menuChoosesAndRemembers()
+{
+    PtyInstrument first, second;
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("settings.ini");
+    auto ptys = [&] {
+        return QList<zq::PortChoice>{{first.path(), first.path(), first.path() + "  —  test line A"},
+            {second.path(), second.path(), second.path() + "  —  test line B"}};
+    };
+    {
+        TestWindow w;
+        w->useSettingsFile(ini);
+        w->listPorts = ptys;
+        w->choosePorts({first.path(), first.path()}, QString(), QString());
+        w->show();
+        QMenu *menu = rightClick(w->Command6);
+        QVERIFY(menu);
+        QMenu *com2 = menu->actions().value(1)->menu();
+        QCOMPARE(menu->actions().value(1)->text(), QStringLiteral("COM 2"));
+        QCOMPARE(com2->actions().size(), 2);
+        QVERIFY(com2->actions()[0]->isChecked() && !com2->actions()[1]->isChecked());
+        QVERIFY(com2->actions()[1]->text().contains("test line B"));
+        com2->actions()[1]->trigger();
+        QCOMPARE(w->MyComm->deviceFor(2), second.path());
+        QVERIFY(w->Command6->toolTip().contains("COM 2: " + second.path()));
+        QVERIFY(w->Command6->toolTip().startsWith(QStringLiteral("通讯失败可改变COM口再试")));
+    }
+    TestWindow later; // the next run remembers it
+    later->useSettingsFile(ini);
+    later->choosePorts({first.path(), first.path()}, QString(), QString());
+    QCOMPARE(later->MyComm->deviceFor(2), second.path());
+    later->choosePorts({first.path(), first.path()}, QString(), "/dev/given"); // --com2 wins for one run
+    QCOMPARE(later->MyComm->deviceFor(2), QStringLiteral("/dev/given"));
+    QSettings(ini, QSettings::IniFormat).setValue("ports/com2", "/dev/zq-unplugged");
+    TestWindow unplugged;
+    unplugged->useSettingsFile(ini);
+    unplugged->choosePorts({first.path(), first.path()}, QString(), QString());
+    QCOMPARE(unplugged->MyComm->deviceFor(2), first.path()); // back to the default, quietly
+    QVERIFY(unplugged.dialogs->shown.isEmpty());
+}
+
+int main(int argc, char *argv[])
+{
+    // A device this user may not open: a root-owned 0600 file once the test
+    // runs as nobody, or an inaccessible one of our own.
+    static QTemporaryDir dir;
+    dir.setAutoRemove(true);
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    g_lockedDevice = dir.filePath("ttyLOCKED");
+    QFile f(g_lockedDevice);
+    if (!f.open(QIODevice::WriteOnly))
+        qFatal("cannot make the locked device");
+    f.close();
+    f.setPermissions(::geteuid() == 0 ? QFileDevice::ReadOwner | QFileDevice::WriteOwner : QFileDevice::Permissions());
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        qFatal("cannot drop root privileges");
+    QApplication app(argc, argv);
+    TstPorts ports;
+    return QTest::qExec(&ports, argc, argv);
+}
+
+#include "tst_ports.moc"
