@@ -56,6 +56,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    QApplication::setDesktopFileName(QStringLiteral("zqtemp"));
     zq::installFontSubstitutes();
     installChineseTranslations();
     Form1 window;

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -28,6 +29,7 @@ Form1::Form1(QWidget *parent)
 {
     initWindowResources();
     createControls();
+    setWindowIcon(QIcon(QStringLiteral(":/zqtemp.png")));
     m_background.load(QStringLiteral(":/background.png"));
     m_layer = QImage(size(), QImage::Format_ARGB32_Premultiplied);
     m_layer.fill(Qt::transparent);
