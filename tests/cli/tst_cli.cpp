@@ -5,7 +5,9 @@
 #include "testsupport.h"
 
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTemporaryDir>
+#include <csignal>
 
 namespace {
 struct Run
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void download();
     void exportMatchesTheWindow();
     void reportAndInfo();
+    void liveEndsOnCtrlC();
     void badUsage_data();
     void badUsage();
 };
@@ -157,6 +160,23 @@ void TstCli::reportAndInfo()
         QVERIFY2(info.out.contains(QString::fromLatin1(line)), qPrintable(info.out));
     // (97 × 600 + 250 + 990) / 99
     QVERIFY2(info.out.contains("mean: 600.4"), qPrintable(info.out));
+}
+
+void TstCli::liveEndsOnCtrlC()
+{
+    Simulator sim({});
+    QProcess p;
+    p.start(qEnvironmentVariable("ZQCLI_BIN"), {"live", "--port", sim.device, "--interval", "200"});
+    QVERIFY(p.waitForReadyRead(5000));
+    const QString line = QString::fromUtf8(p.readLine());
+    QVERIFY2(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\t\\d{4}\n$").match(line).hasMatch(), qPrintable(line));
+    ::kill(pid_t(p.processId()), SIGINT);
+    QVERIFY(p.waitForFinished(3000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    // The port is free again: another program can take it at once.
+    QSerialPort port(sim.device);
+    QVERIFY(port.open(QIODevice::ReadWrite));
 }
 
 void TstCli::badUsage_data()

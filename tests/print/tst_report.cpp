@@ -179,9 +179,19 @@ void TstReport::timeStampedReport()
 
     int pages = 0;
     ops = tableEntries(layout(timeData(4032), 0, &pages));
+    QCOMPARE(pages, ops.last().page + 1);
     QVERIFY(pages > 1);
-    QVERIFY(std::all_of(ops.begin(), ops.end(),
-        [](const zq::PrintOp &o) { return o.y < 16000 && (o.page == 0 || o.y >= zq::PrintSurface::kTopMargin); }));
+    QVERIFY(std::all_of(ops.begin(), ops.end(), [](const zq::PrintOp &o) {
+        return o.y + o.height <= 16000 && (o.page == 0 || o.y >= zq::PrintSurface::kTopMargin);
+    }));
+    // No page is left short: each but the last is filled to within two lines of its bottom.
+    for (int p = 0; p + 1 < pages; ++p) {
+        double lowest = 0;
+        for (const zq::PrintOp &o : ops)
+            if (o.page == p)
+                lowest = qMax(lowest, o.y + o.height);
+        QVERIFY2(lowest > 16000 - 2 * ops.first().height, qPrintable(QString::number(lowest)));
+    }
     for (int g : {1, 6}) { // empty groups: a caption and nothing else
         ops = layout(ws, g);
         QVERIFY(tableEntries(ops).isEmpty() && curve(ops).isEmpty());
