@@ -3,6 +3,8 @@
 #include "window/dialogs.h"
 #include "window/form1.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
@@ -154,6 +156,14 @@ inline Workspace sequenceData(int n, int value, int ybase = 800)
     ws.ybase = ybase;
     ws.wdseq.fill(int16_t(value));
     return ws;
+}
+
+// A right-click on a button, as the window system delivers it; the menu it opened.
+inline QMenu *rightClick(QWidget *button)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), button->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(button, &event);
+    return button->findChild<QMenu *>();
 }
 
 inline QByteArray bytes(std::initializer_list<int> list)

@@ -50,6 +50,7 @@ QString runDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &
         if (!sidebar.contains(QUrl::fromLocalFile(place)))
             sidebar.append(QUrl::fromLocalFile(place));
     dialog.setSidebarUrls(sidebar);
+    dialog.resize(760, 480); // room for the sidebar's folder names
     if (QFileInfo(fileName).isDir())
         dialog.setDirectory(fileName);
     else if (!fileName.isEmpty())

@@ -99,7 +99,7 @@ void Form1::dropEvent(QDropEvent *event)
     if (files.isEmpty() || m_download->active())
         return;
     event->acceptProposedAction();
-    const QString first = files.first();
+    const QString &first = files.first();
     if (!isDataFileName(first)) {
         tellFailure(QStringLiteral("不是温度数据文件（.ZQ），没有打开：\n%1").arg(QDir::toNativeSeparators(first)));
         return;

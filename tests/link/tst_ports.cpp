@@ -12,13 +12,6 @@
 
 namespace {
 QString g_lockedDevice; // made before privileges are dropped
-
-QMenu *rightClick(QPushButton *button)
-{
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), button->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(button, &event);
-    return button->findChild<QMenu *>();
-}
 } // namespace
 
 class TstPorts : public QObject

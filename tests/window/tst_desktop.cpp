@@ -35,13 +35,6 @@ void drop(QWidget *window, const QStringList &paths)
     QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window, &dropped);
 }
-
-QMenu *rightClick(QPushButton *button)
-{
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), button->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(button, &event);
-    return button->findChild<QMenu *>();
-}
 } // namespace
 
 class TstDesktop : public QObject
