@@ -26,8 +26,7 @@ QStringList holdersOf(const QString &device)
     const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &pid : pids) {
         bool numeric = false;
-        pid.toInt(&numeric);
-        if (!numeric)
+        if (pid.toInt(&numeric) <= 0 || !numeric)
             continue;
         const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
         const QStringList links = fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
