@@ -132,6 +132,9 @@ int main(int argc, char *argv[])
         qFatal("cannot make the locked device");
     f.close();
     f.setPermissions(::geteuid() == 0 ? QFileDevice::ReadOwner | QFileDevice::WriteOwner : QFileDevice::Permissions());
+    // The folder goes to the user the test becomes, so it can clean up after itself.
+    if (::geteuid() == 0 && ::chown(QFile::encodeName(dir.path()).constData(), 65534, 65534) != 0)
+        qFatal("cannot hand the folder over");
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
         qFatal("cannot drop root privileges");
     QApplication app(argc, argv);
