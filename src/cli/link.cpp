@@ -94,7 +94,7 @@ int download(const QStringList &arguments)
     QObject::connect(&machine, &ReadComMachine::finished, &machine, [&](ReadComMachine::Outcome outcome) {
         if (terminal)
             std::fputc('\n', stderr);
-        const int count = ws->datatype == zq::TimeData ? ws->grpcount[0] : ws->wdnum;
+        const int count = machine.received();
         if (outcome == ReadComMachine::NoReply) {
             rc = fail(portFailure(line, lost.isEmpty() ? QStringLiteral("no reply (COM ERR)") : lost));
         } else if (count == 0) {

@@ -13,21 +13,34 @@ QString sequenceLine(int index, int reading)
     return line;
 }
 
+void appendTimeStamp(QString &out, const WDREC &rec)
+{
+    appendPadded(out, rec.month, 2);
+    out += QLatin1Char('-');
+    appendPadded(out, rec.day, 2);
+    out += QLatin1Char(' ');
+    appendPadded(out, rec.hour, 2);
+    out += QLatin1Char(':');
+    appendPadded(out, rec.minute, 2);
+    out += QLatin1Char(':');
+    appendPadded(out, rec.second, 2);
+}
+
+QString timeStamp(const WDREC &rec)
+{
+    QString out;
+    out.reserve(14);
+    appendTimeStamp(out, rec);
+    return out;
+}
+
 QString timeLine(const WDREC &rec)
 {
     if (rec.wd == kFailedReading)
         return QStringLiteral("ERRDATA!!!");
     QString line;
     line.reserve(24);
-    appendPadded(line, rec.month, 2);
-    line += QLatin1Char('-');
-    appendPadded(line, rec.day, 2);
-    line += QLatin1Char(' ');
-    appendPadded(line, rec.hour, 2);
-    line += QLatin1Char(':');
-    appendPadded(line, rec.minute, 2);
-    line += QLatin1Char(':');
-    appendPadded(line, rec.second, 2);
+    appendTimeStamp(line, rec);
     line += QLatin1String("    ");
     appendPadded(line, rec.wd, 4);
     return line;

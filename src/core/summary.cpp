@@ -1,15 +1,9 @@
 #include "core/summary.h"
 
 #include "core/format.h"
+#include "core/listlines.h"
 
 namespace zq {
-QString timeStamp(const WDREC &r)
-{
-    return formatPadded(r.month, 2) + QLatin1Char('-') + formatPadded(r.day, 2) + QLatin1Char(' ')
-        + formatPadded(r.hour, 2) + QLatin1Char(':') + formatPadded(r.minute, 2) + QLatin1Char(':')
-        + formatPadded(r.second, 2);
-}
-
 Summary summarize(const Workspace &ws, int group)
 {
     Summary s;

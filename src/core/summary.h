@@ -28,6 +28,4 @@ Summary summarize(const Workspace &ws, int group);
 // One line for the window: empty with no data.
 QString summaryLine(const Summary &s);
 
-// "07-26 13:05:09"
-QString timeStamp(const WDREC &r);
 } // namespace zq

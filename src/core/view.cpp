@@ -45,10 +45,7 @@ QString readoutAt(const Workspace &ws, int x)
         }
         if (best >= 0) {
             const WDREC &r = ws.wdtab[best][0];
-            return r.wd == kFailedReading ? formatPadded(r.month, 2) + QLatin1Char('-') + formatPadded(r.day, 2)
-                    + QLatin1Char(' ') + formatPadded(r.hour, 2) + QLatin1Char(':') + formatPadded(r.minute, 2)
-                    + QLatin1Char(':') + formatPadded(r.second, 2) + QStringLiteral("    ERRDATA!!!")
-                                          : timeLine(r);
+            return r.wd == kFailedReading ? timeStamp(r) + QStringLiteral("    ERRDATA!!!") : timeLine(r);
         }
     }
     return QString();

@@ -30,6 +30,8 @@ public:
     StartResult start(QString *error);
     State state() const { return m_state; }
     bool active() const { return m_state != Idle; }
+    // Readings (sequence) or records (time-stamped) stored so far.
+    int received() const;
 
     // One step of the machine as the timer makes it.
     void step();
@@ -64,7 +66,6 @@ private:
     void replyPasses(bool atLeastOne);
     void transferCheck();
     void end(Outcome outcome);
-    int received() const;
     void showCount();
 
     Workspace &m_ws;

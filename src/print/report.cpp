@@ -1,6 +1,7 @@
 #include "print/report.h"
 
 #include "core/format.h"
+#include "core/listlines.h"
 #include "print/printsurface.h"
 
 namespace zq {
@@ -53,9 +54,7 @@ QString listEntry(const WDREC &r)
 {
     if (r.wd == kFailedReading)
         return QStringLiteral("----");
-    return formatPadded(r.month, 2) + QLatin1Char('-') + formatPadded(r.day, 2) + QLatin1Char(' ')
-        + formatPadded(r.hour, 2) + QLatin1Char(':') + formatPadded(r.minute, 2) + QLatin1Char(':')
-        + formatPadded(r.second, 2) + QLatin1Char(' ') + formatPadded(r.wd, 4) + QStringLiteral("℃  ");
+    return timeStamp(r) + QLatin1Char(' ') + formatPadded(r.wd, 4) + QStringLiteral("℃  ");
 }
 
 void timePart(PrintSurface &s, const Workspace &ws, const ReportParams &rp)
