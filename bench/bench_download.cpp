@@ -3,6 +3,7 @@
 // meanwhile. Arguments after the first go to the simulator (--style 1
 // --count 300 for a time-stamped log); the figures' names carry a label.
 #include "print/fonts.h"
+#include "link/instrument.h"
 #include "window/form1.h"
 
 #include <QApplication>
@@ -65,7 +66,7 @@ int main(int argc, char *argv[])
     double cpu0 = 0;
     QElapsedTimer wall;
     long long finishedNs = 0;
-    QObject::connect(&w.download(), &ReadComMachine::finished, &app, [&] {
+    QObject::connect(&w.instrument().download(), &ReadComMachine::finished, &app, [&] {
         finishedNs = monotonicNs();
         const double cpu = cpuSeconds() - cpu0;
         const double secs = wall.nsecsElapsed() / 1e9;
@@ -74,12 +75,11 @@ int main(int argc, char *argv[])
             const QString err = QString::fromLocal8Bit(sim.readAllStandardError());
             const long long lastNs = err.section(QStringLiteral("last byte at "), -1).trimmed().toLongLong();
             const QByteArray l = label.toUtf8();
-            const Workspace &ws = w.workspace();
+            const int readings = w.instrument().download().received();
             std::printf("%s_download_wall_s\t%.2f\n", l.constData(), secs);
             std::printf("%s_result_after_last_byte_ms\t%.1f\n", l.constData(), (finishedNs - lastNs) / 1e6);
             std::printf("%s_download_cpu_share_pct\t%.2f\n", l.constData(), 100.0 * cpu / secs);
-            std::printf(
-                "%s_download_readings\t%d\n", l.constData(), ws.datatype == zq::TimeData ? ws.grpcount[0] : ws.wdnum);
+            std::printf("%s_download_readings\t%d\n", l.constData(), readings);
             std::printf("%s_resident_memory_after_download_mb\t%.1f\n", l.constData(), residentMb());
             app.quit();
         });
@@ -87,7 +87,7 @@ int main(int argc, char *argv[])
     QTimer::singleShot(200, &app, [&] {
         cpu0 = cpuSeconds();
         wall.start();
-        w.Command5->click();
+        w.downloadButton->click();
     });
     const int rc = QApplication::exec();
     sim.terminate();

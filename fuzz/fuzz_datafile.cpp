@@ -7,27 +7,27 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    auto ws = std::make_unique<Workspace>();
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size));
-    zq::loadDataFileBytes(*ws, bytes);
+    const zq::Record record = zq::recordFromFileBytes(bytes);
     const int group = size ? data[size - 1] % 8 : 0;
-    if (ws->wdnum < 0 || ws->wdnum > zq::kSeqReadings || ws->grpcount[0] < 0 || ws->grpcount[0] > zq::kFileRecords)
+    if (record.count() < 0 || record.count() > (record.isSequence() ? zq::kSeqReadings : zq::kFileRecords))
         std::abort();
     // What a file gave is what it saves back, slot for slot.
-    const QByteArray saved = zq::dataFileBytes(*ws);
+    const QByteArray saved = zq::dataFileBytes(record);
     const qint64 same = qMin<qint64>(saved.size(), bytes.size());
-    if (ws->datatype == zq::SequenceData && saved != bytes.left(int(same)))
+    if (record.isSequence() && saved != bytes.left(int(same)))
+        std::abort();
+    if (zq::recordFromFileBytes(saved) != record)
         std::abort();
     // Listing and exporting do the same for every record: a few hundred of
     // them keep each input quick, while the whole file has been parsed.
-    ws->wdnum = qMin(ws->wdnum, 256);
-    ws->grpcount[0] = qMin(ws->grpcount[0], 256);
-    (void)zq::readingLines(*ws, group);
-    (void)zq::exportText(*ws);
-    (void)zq::exportCsv(*ws);
+    const zq::Record few = record.isSequence() ? zq::Record::sequence(record.readings().mid(0, 256))
+                                               : zq::Record::timeStamped(record.records().mid(0, 256));
+    (void)zq::readingLines(few, group);
+    (void)zq::exportText(few);
+    (void)zq::exportCsv(few);
     return 0;
 }

@@ -5,12 +5,11 @@
 #include "core/listlines.h"
 #include "link/download.h"
 #include "link/onlinepoll.h"
-#include "link/portio.h"
+#include "link/fakeport.h"
 
 #include <QCoreApplication>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 
 namespace {
 void check(bool ok)
@@ -19,45 +18,18 @@ void check(bool ok)
         std::abort();
 }
 
-class FakePort : public PortIO
+// The record so far: nothing past the tables, the counts in their bounds.
+void checkBounds(const ReadComMachine &download)
 {
-public:
-    bool opens = true;
-    bool isOpen = false;
-    int inputLen = 0;
-    int threshold = 0;
-    QByteArray waiting;
-
-    bool portOpen() const override { return isOpen; }
-    bool open(QString *error) override
-    {
-        if (!opens)
-            *error = QStringLiteral("refused");
-        isOpen = opens;
-        return opens;
+    const zq::Record r = download.record();
+    if (r.isSequence())
+        check(r.count() <= zq::kSeqReadings && r.count() % 2 == 0);
+    check(r.count(1) == 0);
+    if (r.isTimeStamped()) {
+        check(r.count() <= zq::kTabSlots);
+        for (const WDREC &rec : r.records())
+            check(rec.wd == zq::kFailedReading || (rec.wd >= 0 && rec.wd < 2048));
     }
-    void close() override { isOpen = false; }
-    void setInputLen(int len) override { inputLen = len; }
-    void setRThreshold(int t) override { threshold = t; }
-    int inBufferCount() const override { return int(waiting.size()); }
-    void discardInput() override { waiting.clear(); }
-    QByteArray input() override
-    {
-        const QByteArray out = inputLen > 0 ? waiting.left(inputLen) : waiting;
-        waiting.remove(0, out.size());
-        return out;
-    }
-    void output(const QByteArray &) override { }
-};
-
-void checkBounds(const Workspace &ws)
-{
-    check(ws.wdnum >= 0 && ws.wdnum <= zq::kSeqReadings && ws.wdnum % 2 == 0);
-    check(ws.grpcount[0] >= 0 && ws.grpcount[0] <= zq::kTabSlots && ws.grpcount[0] <= ws.recnum);
-    for (int g = 1; g < zq::kGroupCounts; ++g)
-        check(ws.grpcount[g] == 0);
-    for (int i = 0; i < ws.grpcount[0]; ++i)
-        check(ws.wdtab[i][0].wd == zq::kFailedReading || (ws.wdtab[i][0].wd >= 0 && ws.wdtab[i][0].wd < 2048));
 }
 } // namespace
 
@@ -74,14 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 1)
         return 0;
-    auto ws = std::make_unique<Workspace>();
     FakePort port;
-    port.opens = (data[0] & 0x80) == 0;
+    port.openFails = (data[0] & 0x80) != 0;
     const bool poll = data[0] & 1;
     qint64 now = 0;
     double day = 86300 + (data[0] >> 1 & 0x3F); // near midnight, so the clock may wrap
-    ReadComMachine download(*ws, port);
-    OnlinePollMachine live(*ws, port);
+    ReadComMachine download(port);
+    OnlinePollMachine live(port);
     download.clockNs = [&now] { return now; };
     download.timeOfDay = [&day] { return day; };
     live.clockNs = [&now] { return now; };
@@ -93,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     auto notify = [&] {
         // The port's notification: once per whole packet waiting.
-        for (int n = 0; n < 10000 && port.isOpen && port.threshold > 0 && port.waiting.size() >= port.threshold; ++n) {
+        for (int n = 0; n < 10000 && port.notifications() > 0; ++n) {
             if (download.active())
                 download.receive();
             else if (live.active())
@@ -117,12 +88,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             notify();
         } else {
             const size_t chunk = std::min<size_t>(op + 1, size - at);
-            if (port.isOpen)
+            if (port.portOpen())
                 port.waiting.append(reinterpret_cast<const char *>(data + at), int(chunk));
             at += chunk;
             notify();
         }
-        checkBounds(*ws);
+        checkBounds(download);
     }
     // Whatever came, the machines end: by their limits at the latest.
     for (int i = 0; i < 3 && (download.active() || live.active()); ++i) {
@@ -131,8 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         download.step();
         live.step();
     }
-    check(!download.active() && !live.active() && !port.isOpen);
-    checkBounds(*ws);
-    (void)zq::readingLines(*ws, 0);
+    check(!download.active() && !live.active() && !port.portOpen());
+    checkBounds(download);
+    (void)zq::readingLines(download.record(), 0);
     return 0;
 }

@@ -11,7 +11,6 @@
 #include <QImage>
 #include <QPainter>
 #include <cstdint>
-#include <memory>
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -26,31 +25,31 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    auto ws = std::make_unique<Workspace>();
-    zq::loadDataFileBytes(*ws, QByteArray(reinterpret_cast<const char *>(data), int(size)));
-    ws->grpcount[0] = qMin(ws->grpcount[0], 300);
+    zq::Record record = zq::recordFromFileBytes(QByteArray(reinterpret_cast<const char *>(data), int(size)));
+    if (record.isTimeStamped())
+        record = zq::Record::timeStamped(record.records().mid(0, 300));
     const uint8_t a = size ? data[0] : 0;
     const uint8_t b = size ? data[size - 1] : 0;
-    ws->ybase = 400 + (b % 17) * 100;
-    ws->seqstart = qMin((a % 38) * 100, zq::kSeqStartMax);
-    ws->xstart = int16_t(a % 24);
-    const int group = b % 8;
+    zq::ChartView view;
+    view.ybase = 400 + (b % 17) * 100;
+    view.start = record.isSequence() ? qMin((a % 38) * 10, zq::ChartView::kSeqScrollMax) : a % 24;
+    view.group = b % 8;
 
     QImage img(zq::kChartWidth, zq::kChartHeight, QImage::Format_RGB32);
     {
         QPainter p(&img);
-        zq::drawChartFrame(p, ws->datatype);
-        zq::drawSequenceCurve(p, *ws);
-        zq::drawTimePoints(p, *ws, Qt::red);
+        zq::drawChartFrame(p, record.type());
+        zq::drawSequenceCurve(p, record, view);
+        zq::drawTimePoints(p, record, view, Qt::red);
     }
-    (void)zq::timeCaption(*ws, group);
+    (void)zq::timeCaption(record, view.group);
 
     zq::PrintSurface surface(nullptr, 16000, QStringLiteral("黑体"));
     surface.setPageWidth(11000);
     surface.newPage = [] { return true; };
     zq::ReportParams params;
-    params.group = group;
+    params.view = view;
     params.groupColour = Qt::red;
-    zq::layoutReport(surface, *ws, params);
+    zq::layoutReport(surface, record, params);
     return 0;
 }

@@ -21,20 +21,14 @@ int main(int argc, char *argv[])
     }
     const QString kind = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("empty");
     Form1 w;
-    Workspace &ws = w.workspace();
     if (kind != QLatin1String("empty")) {
         const bool timed = kind == QLatin1String("time");
         const SimRecord rec = generatedRecord(timed, timed ? 720 : 3840, 7);
-        ws.datatype = timed ? zq::TimeData : zq::SequenceData;
-        for (const auto &p : rec.packets) {
-            const QByteArray packet(reinterpret_cast<const char *>(p.data()), int(p.size()));
-            if (timed)
-                zq::storeTimePacket(ws, packet);
-            else
-                zq::storeSequencePacket(ws, packet);
-        }
-        ws.havedata = uint8_t(ws.datatype);
-        w.loadwd(0);
+        zq::RecordBuilder builder;
+        builder.begin(timed ? zq::TimeData : zq::SequenceData);
+        for (const auto &p : rec.packets)
+            builder.add(QByteArray(reinterpret_cast<const char *>(p.data()), int(p.size())));
+        w.showRecord(builder.record(), timed ? QStringLiteral("STYLE 1") : QStringLiteral("STYLE 0"));
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     if (out.endsWith(QLatin1String(".pdf"))) {

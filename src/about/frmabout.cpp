@@ -81,8 +81,8 @@ frmAbout::frmAbout(UserDialogs &dialogs, QWidget *parent)
     Label2->setCursor(Qt::PointingHandCursor);
     Label2->setMouseTracking(true);
     setLinkColour(QColor(64, 64, 64));
-    Label2->hovered = [this] { setLinkColour(QColor(255, 0, 0)); };
-    Label2->clicked = [this] { Label2_Click(); };
+    connect(Label2, &ClickLabel::hovered, this, [this] { setLinkColour(QColor(255, 0, 0)); });
+    connect(Label2, &ClickLabel::clicked, this, &frmAbout::Label2_Click);
 
     cmdSysInfo = new QPushButton(QStringLiteral("系统信息(&S)"), this);
     cmdSysInfo->setGeometry(twips(3780, 5880, 1485, 465));

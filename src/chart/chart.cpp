@@ -5,13 +5,6 @@
 #include <QPainter>
 
 namespace zq {
-namespace {
-bool plotted(const Workspace &ws, int v)
-{
-    return ws.wdlow < v && v < ws.wdhigh;
-}
-} // namespace
-
 void drawChartFrame(QPainter &p, int datatype)
 {
     p.save();
@@ -59,40 +52,44 @@ void drawScale(QPainter &p, QPoint lp1, int ybase, const QFont &font)
     p.restore();
 }
 
-void drawSequenceCurve(QPainter &p, const Workspace &ws)
+void drawSequenceCurve(QPainter &p, const Record &record, const ChartView &view)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(kCurveColour);
-    const int start = qBound(0, ws.seqstart, kSeqSlots - 1);
-    int prev = ws.wdseq[start];
-    for (int j = 1; j <= 120 && start + j < kSeqSlots; ++j) {
-        const int cur = ws.wdseq[start + j];
-        if (plotted(ws, prev) && plotted(ws, cur))
-            p.drawLine(QPointF(6 * (j - 1), ws.ybase - prev), QPointF(6 * j, ws.ybase - cur));
+    const int start = qMax(0, view.seqStart());
+    const int step = ChartView::kPixelsPerReading;
+    int prev = record.reading(start);
+    for (int j = 1; j < ChartView::kReadingsPerView; ++j) {
+        const int cur = record.reading(start + j);
+        if (ChartView::drawable(prev) && ChartView::drawable(cur))
+            p.drawLine(QPointF(step * (j - 1), view.yOf(prev)), QPointF(step * j, view.yOf(cur)));
         prev = cur;
     }
     p.restore();
 }
 
-void drawTimePoints(QPainter &p, const Workspace &ws, const QColor &colour)
+void drawTimePoints(QPainter &p, const Record &record, const ChartView &view, const QColor &colour)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(colour);
-    const int n = ws.groupCount(0);
-    for (int i = 0; i < n; ++i) {
-        const WDREC &rec = ws.wdtab[i][0];
-        if (rec.hour == ws.xstart && plotted(ws, rec.wd))
-            // Truncated to its pixel: hh:59:59 stands at 719, inside the chart.
-            p.drawPoint(rec.minute * 12 + rec.second / 5, ws.ybase - rec.wd);
-    }
+    for (const WDREC &rec : record.records())
+        if (view.inView(rec) && ChartView::drawable(rec.wd))
+            p.drawPoint(ChartView::timeColumn(rec), view.yOf(rec.wd));
     p.restore();
 }
 
-QString timeCaption(const Workspace &ws, int group)
+QColor groupColour(int group)
 {
-    const WDREC &r = ws.record(0, group);
+    static const QColor palette[kSelectorGroups] = {{255, 0, 0}, {255, 192, 128}, {255, 255, 0}, {0, 255, 0},
+        {128, 128, 255}, {255, 0, 255}, {192, 192, 192}, {255, 224, 192}};
+    return palette[qBound(0, group, kSelectorGroups - 1)];
+}
+
+QString timeCaption(const Record &record, int group)
+{
+    const WDREC &r = record.at(0, group);
     return formatPadded(r.month, 2) + QLatin1Char('-') + formatPadded(r.day, 2) + QLatin1Char(' ')
         + formatPadded(r.hour, 2);
 }

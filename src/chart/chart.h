@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/workspace.h"
+#include "core/chartview.h"
 
 #include <QColor>
 #include <QFont>
@@ -11,8 +11,6 @@
 class QPainter;
 
 namespace zq {
-constexpr int kChartWidth = 720;
-constexpr int kChartHeight = 400;
 const QColor kChartBackground(0, 64, 0);
 const QColor kCurveColour(255, 22, 22);
 
@@ -26,9 +24,12 @@ QStringList scaleCaptions(int ybase);
 // The red scale bar and the temperature captions left of LP1 at `lp1`.
 void drawScale(QPainter &p, QPoint lp1, int ybase, const QFont &font);
 
-void drawSequenceCurve(QPainter &p, const Workspace &ws);
-void drawTimePoints(QPainter &p, const Workspace &ws, const QColor &colour);
+void drawSequenceCurve(QPainter &p, const Record &record, const ChartView &view);
+void drawTimePoints(QPainter &p, const Record &record, const ChartView &view, const QColor &colour);
 
 // "07-26 14": month, day and hour of the selected group's first record.
-QString timeCaption(const Workspace &ws, int group);
+QString timeCaption(const Record &record, int group);
+
+// The group palette: the list's, the time curve's and the report's colours.
+QColor groupColour(int group);
 } // namespace zq

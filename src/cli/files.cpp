@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <cstdio>
-#include <memory>
 
 namespace cli {
 int fail(const QString &what)
@@ -34,20 +33,22 @@ int parse(QCommandLineParser &parser, const QString &command, const QStringList 
 }
 
 namespace {
-// A data file into a workspace; false with a message naming it and why.
-bool load(const QString &path, Workspace &ws)
+// A data file as a record, read as the window reads it; false with a
+// message naming it and why. A file without readings is said so and refused.
+bool load(const QString &path, zq::Record *record)
 {
-    QByteArray bytes;
-    QString error;
-    if (!zq::readFileHead(path, zq::kTimeFileBytes, &bytes, &error)) {
-        fail(QStringLiteral("%1: %2").arg(path, error));
+    const zq::DataFileRead read = zq::readDataFile(path);
+    if (!read.ok) {
+        fail(QStringLiteral("%1: %2").arg(path, read.error));
         return false;
     }
-    if (bytes.isEmpty()) {
-        fail(QStringLiteral("%1: not a data file (it is empty)").arg(path));
+    if (read.noReadings()) {
+        fail(QStringLiteral("%1: %2").arg(path, zq::noReadingsText()));
         return false;
     }
-    zq::loadDataFileBytes(ws, bytes);
+    if (read.implausible > 0)
+        std::fprintf(stderr, "zqcli: %s: %s\n", qPrintable(path), qPrintable(zq::implausibleText(read.implausible)));
+    *record = read.record;
     return true;
 }
 
@@ -92,8 +93,8 @@ int exportFiles(const QStringList &arguments)
     const bool csv = kind == QLatin1String("csv");
     int failures = 0;
     for (const QString &input : inputs) {
-        auto ws = std::make_unique<Workspace>();
-        if (!load(input, *ws)) {
+        zq::Record record;
+        if (!load(input, &record)) {
             ++failures;
             continue;
         }
@@ -107,7 +108,7 @@ int exportFiles(const QStringList &arguments)
             ++failures;
             continue;
         }
-        if (!write(out, csv ? zq::exportCsv(*ws) : zq::exportText(*ws))) {
+        if (!write(out, csv ? zq::exportCsv(record) : zq::exportText(record))) {
             ++failures;
             continue;
         }
@@ -146,15 +147,16 @@ int report(const QStringList &arguments)
     const QString out = parser.value(output);
     if (sameFile(input, out))
         return fail(QStringLiteral("%1: would write over the input").arg(out));
-    auto ws = std::make_unique<Workspace>();
-    if (!load(input, *ws))
+    zq::Record record;
+    if (!load(input, &record))
         return Failed;
     zq::installFontSubstitutes();
-    ws->seqstart = qMin(n / 10 * 10, zq::kSeqStartMax);
-    ws->xstart = int16_t(ws->seqstart / 10);
-    ws->ybase = v / 100 * 100;
+    zq::ChartView view;
+    view.start = qMin(n / 10, zq::ChartView::kSeqScrollMax);
+    view.ybase = v / 100 * 100;
+    view.group = g;
     QString error;
-    if (!zq::writeReportPdf(out, *ws, zq::reportParams(g), &error))
+    if (!zq::writeReportPdf(out, record, zq::reportParams(view), &error))
         return fail(QStringLiteral("%1: %2").arg(out, error));
     std::printf("%s\n", qPrintable(out));
     return Done;
@@ -174,12 +176,12 @@ int info(const QStringList &arguments)
     int failures = 0;
     bool first = true;
     for (const QString &input : parser.positionalArguments()) {
-        auto ws = std::make_unique<Workspace>();
-        if (!load(input, *ws)) {
+        zq::Record record;
+        if (!load(input, &record)) {
             ++failures;
             continue;
         }
-        const zq::Summary s = zq::summarize(*ws, 0);
+        const zq::Summary s = zq::summarize(record, 0);
         std::printf("%sfile: %s\n", first ? "" : "\n", qPrintable(input));
         first = false;
         std::printf("type: %s\n", s.datatype == zq::SequenceData ? "sequence (STYLE 0)" : "time-stamped (STYLE 1)");

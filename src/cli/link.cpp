@@ -4,8 +4,7 @@
 #include "core/datafile.h"
 #include "core/format.h"
 #include "link/commport.h"
-#include "link/download.h"
-#include "link/onlinepoll.h"
+#include "link/instrument.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -55,6 +54,30 @@ QString portFailure(const CommPort &port, const QString &reason)
 {
     return QStringLiteral("%1: %2").arg(port.deviceName(), reason);
 }
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+// What the window would show, on stderr; the record written where asked.
+int finishDownload(const DownloadResult &result, const CommPort &line, const QString &output)
+{
+    if (result.outcome == ReadComMachine::NoReply)
+        return fail(portFailure(line, QStringLiteral("no reply (COM ERR)")));
+    if (result.record.count() == 0)
+        return fail(result.note.isEmpty() ? portFailure(line, QStringLiteral("no readings came")) : oneLine(result.note));
+    if (!result.note.isEmpty())
+        std::fprintf(stderr, "zqcli: %s\n", qPrintable(oneLine(result.note)));
+    QString path = result.keptPath;
+    QString error = result.keepError;
+    if (!output.isEmpty() && zq::writeFileWhole(output, zq::dataFileBytes(result.record), &error))
+        path = output;
+    if (path.isEmpty())
+        return fail(QStringLiteral("%1: %2").arg(output.isEmpty() ? QDir::currentPath() : output, error));
+    std::printf("%s\n", qPrintable(QDir::current().relativeFilePath(path)));
+    return Done;
+}
 } // namespace
 
 int download(const QStringList &arguments)
@@ -72,53 +95,29 @@ int download(const QStringList &arguments)
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }
-    CommPort line;
+    Instrument instrument;
+    CommPort &line = instrument.port();
     line.setDevices(parser.value(port), parser.value(port));
-    auto ws = std::make_unique<Workspace>();
-    ReadComMachine machine(*ws, line);
-    QString lost;
-    QObject::connect(&line, &CommPort::onComm, &machine, [&machine](int event) {
-        if (event == CommPort::kReceive)
-            machine.receive();
-    });
-    QObject::connect(&line, &CommPort::lineLost, &machine, [&](const QString &reason) {
-        lost = reason;
-        machine.lineLost();
-    });
+    const bool named = parser.isSet(output);
+    // Without -o the download is kept here under a new name, as the window keeps its copies.
+    if (!named)
+        instrument.setKeepDir(QDir::currentPath());
     const bool terminal = ::isatty(STDERR_FILENO);
-    QObject::connect(&machine, &ReadComMachine::status, &machine, [terminal](const QString &text) {
+    QObject::connect(&instrument, &Instrument::status, &instrument, [terminal](const QString &text) {
         // One line that updates in place on a terminal; plain lines otherwise.
         std::fprintf(stderr, terminal ? "\r%-16s" : "%s\n", qPrintable(text));
     });
     int rc = Done;
-    QObject::connect(&machine, &ReadComMachine::finished, &machine, [&](ReadComMachine::Outcome outcome) {
+    QObject::connect(&instrument, &Instrument::downloadEnded, &instrument, [&](const DownloadResult &result) {
         if (terminal)
             std::fputc('\n', stderr);
-        const int count = machine.received();
-        if (outcome == ReadComMachine::NoReply) {
-            rc = fail(portFailure(line, lost.isEmpty() ? QStringLiteral("no reply (COM ERR)") : lost));
-        } else if (count == 0) {
-            rc = fail(portFailure(line, QStringLiteral("no readings came")));
-        } else {
-            if (outcome == ReadComMachine::Cut || outcome == ReadComMachine::TimedOut || !lost.isEmpty())
-                std::fprintf(stderr, "zqcli: transfer cut short: %d readings came; they are kept\n", count);
-            QString error;
-            QString path = parser.value(output);
-            if (path.isEmpty())
-                path = zq::keepDownload(QDir::currentPath(), *ws, QDateTime::currentDateTime(), &error);
-            else if (!zq::writeFileWhole(path, zq::dataFileBytes(*ws), &error))
-                path.clear();
-            if (path.isEmpty())
-                rc = fail(QStringLiteral("%1: %2").arg(parser.value(output), error));
-            else
-                std::printf("%s\n", qPrintable(QDir::current().relativeFilePath(path)));
-        }
+        rc = finishDownload(result, line, named ? parser.value(output) : QString());
         QCoreApplication::exit(rc);
     });
-    quitOnInterrupt(&machine, [&machine] { machine.abort(); });
-    QString error;
-    if (machine.start(&error) != ReadComMachine::Started)
-        return fail(portFailure(line, error));
+    quitOnInterrupt(&instrument, [&instrument] { instrument.abort(); });
+    QString message;
+    if (instrument.startDownload(&message) != Instrument::Started)
+        return fail(oneLine(message));
     QCoreApplication::exec();
     return rc;
 }
@@ -143,50 +142,41 @@ int live(const QStringList &arguments)
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }
-    CommPort line;
-    line.setDevices(parser.value(port), parser.value(port));
-    auto ws = std::make_unique<Workspace>();
-    OnlinePollMachine poll(*ws, line);
-    QObject::connect(&line, &CommPort::onComm, &poll, [&poll](int event) {
-        if (event == CommPort::kReceive)
-            poll.receive();
-    });
+    Instrument instrument;
+    instrument.port().setDevices(parser.value(port), parser.value(port));
     QString shown;
-    QObject::connect(&poll, &OnlinePollMachine::status, &poll, [&shown](const QString &text) { shown = text; });
+    QObject::connect(&instrument, &Instrument::status, &instrument, [&shown](const QString &text) { shown = text; });
     int done = 0;
     int rc = Done;
-    QObject::connect(&poll, &OnlinePollMachine::finished, &poll, [&] {
+    QObject::connect(&instrument, &Instrument::pollEnded, &instrument, [&] {
         std::printf(
             "%s\t%s\n", qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))), qPrintable(shown));
         std::fflush(stdout);
         if (polls > 0 && ++done >= polls)
             QCoreApplication::exit(Done);
     });
-    QObject::connect(&line, &CommPort::lineLost, &poll, [&](const QString &reason) {
-        poll.abort();
-        rc = fail(portFailure(line, reason));
+    QObject::connect(&instrument, &Instrument::pollLineLost, &instrument, [&](const QString &message) {
+        rc = fail(oneLine(message));
         QCoreApplication::exit(rc);
     });
     QTimer tick;
     tick.setInterval(every);
     auto start = [&] {
-        if (poll.active())
-            return;
-        QString error;
-        if (poll.start(&error) == OnlinePollMachine::OpenFailed) {
-            rc = fail(portFailure(line, error));
+        QString message;
+        if (instrument.startPoll(&message) == Instrument::Failed) {
+            rc = fail(oneLine(message));
             QCoreApplication::exit(rc);
         }
     };
-    QObject::connect(&tick, &QTimer::timeout, &poll, start);
-    quitOnInterrupt(&poll, [&poll] {
-        poll.abort();
+    QObject::connect(&tick, &QTimer::timeout, &instrument, start);
+    quitOnInterrupt(&instrument, [&instrument] {
+        instrument.stopPoll();
         QCoreApplication::exit(Done);
     });
     tick.start();
-    QTimer::singleShot(0, &poll, start);
+    QTimer::singleShot(0, &instrument, start);
     const int loop = QCoreApplication::exec();
-    poll.abort();
+    instrument.stopPoll();
     return rc != Done ? rc : loop;
 }
 } // namespace cli

@@ -18,17 +18,17 @@ int16_t getLe16(const char *p)
 }
 } // namespace
 
-QByteArray dataFileBytes(const Workspace &ws)
+QByteArray dataFileBytes(const Record &record)
 {
     QByteArray out;
-    if (ws.datatype == SequenceData) {
+    if (record.isSequence()) {
         out.resize(kSeqFileBytes);
         for (int k = 0; k < kSeqReadings; ++k)
-            putLe16(out.data() + 2 * k, ws.wdseq[k]);
-    } else if (ws.datatype == TimeData) {
+            putLe16(out.data() + 2 * k, int16_t(record.reading(k)));
+    } else if (record.isTimeStamped()) {
         out.resize(kTimeFileBytes);
         for (int k = 0; k < kFileRecords; ++k) {
-            const WDREC &r = ws.wdtab[k][0];
+            const WDREC &r = record.at(k);
             char *p = out.data() + k * kRecordBytes;
             putLe16(p, r.wd);
             p[2] = char(r.month);
@@ -41,46 +41,65 @@ QByteArray dataFileBytes(const Workspace &ws)
     return out;
 }
 
-void loadDataFileBytes(Workspace &ws, const QByteArray &bytes)
+Record recordFromFileBytes(const QByteArray &bytes)
 {
-    ws.clearCounts();
     if (bytes.size() == kSeqFileBytes) {
+        QVector<int16_t> readings(kSeqReadings);
         int last = 0;
         for (int k = 0; k < kSeqReadings; ++k) {
-            ws.wdseq[k] = getLe16(bytes.constData() + 2 * k);
-            if (ws.wdseq[k] != 0)
+            readings[k] = getLe16(bytes.constData() + 2 * k);
+            if (readings[k] != 0)
                 last = k + 1;
         }
-        ws.wdnum = last;
-        ws.datatype = SequenceData;
-        ws.havedata = SequenceData;
-        return;
+        readings.resize(last);
+        return Record::sequence(std::move(readings));
     }
+    QVector<WDREC> records(kFileRecords);
     int last = 0;
     for (int k = 0; k < kFileRecords; ++k) {
-        WDREC r;
         const qint64 at = qint64(k) * kRecordBytes;
-        if (at + kRecordBytes <= bytes.size()) {
-            const char *p = bytes.constData() + at;
-            r.wd = getLe16(p);
-            r.month = uint8_t(p[2]);
-            r.day = uint8_t(p[3]);
-            r.hour = uint8_t(p[4]);
-            r.minute = uint8_t(p[5]);
-            r.second = uint8_t(p[6]);
-        }
-        ws.wdtab[k][0] = r;
+        if (at + kRecordBytes > bytes.size())
+            break;
+        const char *p = bytes.constData() + at;
+        WDREC &r = records[k];
+        r.wd = getLe16(p);
+        r.month = uint8_t(p[2]);
+        r.day = uint8_t(p[3]);
+        r.hour = uint8_t(p[4]);
+        r.minute = uint8_t(p[5]);
+        r.second = uint8_t(p[6]);
         if (!r.isEmpty())
             last = k + 1;
     }
-    ws.grpcount[0] = last;
-    ws.datatype = TimeData;
-    ws.havedata = TimeData;
+    records.resize(last);
+    return Record::timeStamped(std::move(records));
 }
 
-QString keepDownload(const QString &dir, const Workspace &ws, const QDateTime &when, QString *error)
+DataFileRead readDataFile(const QString &path)
 {
-    const QByteArray bytes = dataFileBytes(ws);
+    DataFileRead read;
+    QByteArray bytes;
+    if (!readFileHead(path, kTimeFileBytes, &bytes, &read.error))
+        return read;
+    read.ok = true;
+    read.record = recordFromFileBytes(bytes);
+    read.implausible = implausibleRecords(read.record);
+    return read;
+}
+
+QString noReadingsText()
+{
+    return QStringLiteral("文件中没有温度读数。");
+}
+
+QString implausibleText(int damaged)
+{
+    return QStringLiteral("有 %1 条记录看起来已损坏：这可能不是本程序的温度数据文件。文件已按原样打开。").arg(damaged);
+}
+
+QString keepDownload(const QString &dir, const Record &record, const QDateTime &when, QString *error)
+{
+    const QByteArray bytes = dataFileBytes(record);
     if (bytes.isEmpty()) {
         *error = QStringLiteral("没有数据");
         return QString();
@@ -90,25 +109,22 @@ QString keepDownload(const QString &dir, const Workspace &ws, const QDateTime &w
         return QString();
     }
     const QString stem = when.toString(QStringLiteral("yyyyMMdd-HHmmss"))
-        + (ws.datatype == SequenceData ? QStringLiteral("-STYLE0") : QStringLiteral("-STYLE1"));
+        + (record.isSequence() ? QStringLiteral("-STYLE0") : QStringLiteral("-STYLE1"));
     QString path = QDir(dir).filePath(stem + QStringLiteral(".ZQ"));
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = QDir(dir).filePath(stem + QStringLiteral("-%1.ZQ").arg(n));
     return writeFileWhole(path, bytes, error) ? path : QString();
 }
 
-int implausibleRecords(const Workspace &ws)
+int implausibleRecords(const Record &record)
 {
     auto reading = [](int v, int top) { return v == kFailedReading || (v >= -999 && v <= top); };
     int damaged = 0;
-    if (ws.datatype == SequenceData) {
-        const int n = qBound(0, ws.wdnum, kSeqSlots);
-        for (int i = 0; i < n; ++i)
-            damaged += !reading(ws.wdseq[i], 2303);
-    } else if (ws.datatype == TimeData) {
-        const int n = ws.groupCount(0);
-        for (int i = 0; i < n; ++i) {
-            const WDREC &r = ws.wdtab[i][0];
+    if (record.isSequence()) {
+        for (int v : record.readings())
+            damaged += !reading(v, 2303);
+    } else if (record.isTimeStamped()) {
+        for (const WDREC &r : record.records()) {
             if (r.isEmpty())
                 continue;
             const bool time = r.month >= 1 && r.month <= 12 && r.day >= 1 && r.day <= 31 && r.hour <= 23

@@ -1,13 +1,5 @@
 #include "core/decode.h"
 
-uint8_t DECtoHEX(uint8_t &b)
-{
-    const int low = b & 0x0F;
-    const int high = (b & 0xF0) / 16;
-    b = static_cast<uint8_t>(high * 10 + low);
-    return b;
-}
-
 namespace zq {
 namespace {
 uint8_t byteAt(const QByteArray &a, int i)
@@ -16,6 +8,11 @@ uint8_t byteAt(const QByteArray &a, int i)
 }
 } // namespace
 
+uint8_t bcdValue(uint8_t b)
+{
+    return static_cast<uint8_t>((b >> 4) * 10 + (b & 0x0F));
+}
+
 int16_t sequenceReading(uint8_t low, uint8_t high)
 {
     if (high > 8)
@@ -23,41 +20,19 @@ int16_t sequenceReading(uint8_t low, uint8_t high)
     return static_cast<int16_t>(high * 256 + low);
 }
 
-bool storeSequencePacket(Workspace &ws, const QByteArray &packet)
+WDREC decodeTimePacket(const QByteArray &packet)
 {
-    if (packet.size() < kSeqPacket || ws.wdnum < 0 || ws.wdnum + 1 >= kSeqSlots)
-        return false;
-    ws.wdseq[ws.wdnum] = sequenceReading(byteAt(packet, 0), byteAt(packet, 1));
-    ws.wdseq[ws.wdnum + 1] = sequenceReading(byteAt(packet, 2), byteAt(packet, 3));
-    ws.wdnum += 2;
-    return true;
-}
-
-bool storeTimePacket(Workspace &ws, const QByteArray &packet)
-{
+    WDREC r;
     if (packet.size() < kTimePacket)
-        return false;
-    ws.workidx = 0;
-    WDREC &r = ws.wdrec;
+        return r;
     const uint8_t high = byteAt(packet, 7);
     r.wd = high >= 8 ? kFailedReading : static_cast<int16_t>(high * 256 + byteAt(packet, 6));
-    uint8_t b = byteAt(packet, 5);
-    r.month = DECtoHEX(b);
-    b = byteAt(packet, 4);
-    r.day = DECtoHEX(b);
-    b = byteAt(packet, 3);
-    r.hour = DECtoHEX(b);
-    b = byteAt(packet, 2);
-    r.minute = DECtoHEX(b);
-    b = byteAt(packet, 1);
-    r.second = DECtoHEX(b);
-    ws.recnum += 1;
-    const int slot = ws.grpcount[0];
-    if (slot < 0 || slot >= kTabSlots)
-        return false;
-    ws.wdtab[slot][0] = r;
-    ws.grpcount[0] = slot + 1;
-    return true;
+    r.month = bcdValue(byteAt(packet, 5));
+    r.day = bcdValue(byteAt(packet, 4));
+    r.hour = bcdValue(byteAt(packet, 3));
+    r.minute = bcdValue(byteAt(packet, 2));
+    r.second = bcdValue(byteAt(packet, 1));
+    return r;
 }
 
 int16_t decodeOnlineReply(const QByteArray &reply)
@@ -73,5 +48,49 @@ int16_t decodeOnlineReply(const QByteArray &reply)
     if (value > 2000)
         return kFailedReading;
     return static_cast<int16_t>(value);
+}
+
+void RecordBuilder::begin(DataType type)
+{
+    m_type = type;
+    m_readings.clear();
+    m_records.clear();
+    m_packets = 0;
+    if (type == SequenceData)
+        m_readings.reserve(kSeqReadings);
+    else if (type == TimeData)
+        m_records.reserve(kTabSlots);
+}
+
+bool RecordBuilder::add(const QByteArray &packet)
+{
+    if (m_type == SequenceData) {
+        if (packet.size() < kSeqPacket || m_readings.size() + 2 > kSeqReadings)
+            return false;
+        m_readings.append(sequenceReading(byteAt(packet, 0), byteAt(packet, 1)));
+        m_readings.append(sequenceReading(byteAt(packet, 2), byteAt(packet, 3)));
+        return true;
+    }
+    if (m_type != TimeData || packet.size() < kTimePacket)
+        return false;
+    ++m_packets;
+    if (m_records.size() >= kTabSlots)
+        return false;
+    m_records.append(decodeTimePacket(packet));
+    return true;
+}
+
+int RecordBuilder::stored() const
+{
+    return m_type == SequenceData ? int(m_readings.size()) : int(m_records.size());
+}
+
+Record RecordBuilder::record() const
+{
+    if (m_type == SequenceData)
+        return Record::sequence(m_readings);
+    if (m_type == TimeData)
+        return Record::timeStamped(m_records);
+    return Record();
 }
 } // namespace zq

@@ -1,28 +1,48 @@
 #pragma once
 
-#include "core/workspace.h"
+#include "core/record.h"
 
 #include <QByteArray>
 #include <cstdint>
-
-// Packed BCD to its value; halves above 9 are taken as they come (0x1A gives 20).
-uint8_t DECtoHEX(uint8_t &b);
 
 namespace zq {
 constexpr int kSeqPacket = 4;
 constexpr int kTimePacket = 8;
 constexpr int kOnlineReply = 5;
 
+// A packed-BCD byte's value; halves above 9 are taken as they come (0x1A gives 20).
+uint8_t bcdValue(uint8_t b);
+
 // One sequence reading from its two bytes; a high byte above 8 is a failed reading.
 int16_t sequenceReading(uint8_t low, uint8_t high);
 
-// Stores one 4-byte packet at wdnum. False when it was short or had no room.
-bool storeSequencePacket(Workspace &ws, const QByteArray &packet);
-
-// Stores one 8-byte packet in group 0 via wdrec. A packet without room still
-// counts in recnum, so a transfer can still end by its count.
-bool storeTimePacket(Workspace &ws, const QByteArray &packet);
+// One 8-byte time-stamped packet as a record (reading and decoded stamp).
+WDREC decodeTimePacket(const QByteArray &packet);
 
 // The instrument's live reading from its reply; 8888 for anything not a reading.
 int16_t decodeOnlineReply(const QByteArray &reply);
+
+// Assembles a download's record packet by packet. Only the link makes
+// records this way; what it hands on is the finished value.
+class RecordBuilder
+{
+public:
+    void begin(DataType type);
+    DataType type() const { return m_type; }
+    // Stores one packet. False when it was short or had no room; a
+    // time-stamped packet without room still counts in packets(), so a
+    // transfer can still end by its count.
+    bool add(const QByteArray &packet);
+    // Readings (sequence) or records (time-stamped) stored.
+    int stored() const;
+    // Time-stamped packets taken, stored or not.
+    int packets() const { return m_packets; }
+    Record record() const;
+
+private:
+    DataType m_type = NoData;
+    QVector<int16_t> m_readings;
+    QVector<WDREC> m_records;
+    int m_packets = 0;
+};
 } // namespace zq

@@ -46,19 +46,17 @@ QString timeLine(const WDREC &rec)
     return line;
 }
 
-QStringList readingLines(const Workspace &ws, int group)
+QStringList readingLines(const Record &record, int group)
 {
     QStringList lines;
-    if (ws.datatype == SequenceData) {
-        const int n = qBound(0, ws.wdnum, kSeqSlots);
-        lines.reserve(n);
+    const int n = record.count(group);
+    lines.reserve(n);
+    if (record.isSequence()) {
         for (int i = 0; i < n; ++i)
-            lines.append(sequenceLine(i, ws.wdseq[i]));
-    } else if (ws.datatype == TimeData) {
-        const int n = ws.groupCount(group);
-        lines.reserve(n);
+            lines.append(sequenceLine(i, record.reading(i)));
+    } else {
         for (int i = 0; i < n; ++i)
-            lines.append(timeLine(ws.record(i, group)));
+            lines.append(timeLine(record.at(i, group)));
     }
     return lines;
 }

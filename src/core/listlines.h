@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/workspace.h"
+#include "core/record.h"
 
 #include <QStringList>
 
@@ -13,5 +13,5 @@ QString timeStamp(const WDREC &rec);
 void appendTimeStamp(QString &out, const WDREC &rec);
 
 // Every line of the reading list for the data held and the selected group.
-QStringList readingLines(const Workspace &ws, int group);
+QStringList readingLines(const Record &record, int group);
 } // namespace zq

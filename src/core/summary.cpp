@@ -4,10 +4,10 @@
 #include "core/listlines.h"
 
 namespace zq {
-Summary summarize(const Workspace &ws, int group)
+Summary summarize(const Record &record, int group)
 {
     Summary s;
-    s.datatype = ws.datatype;
+    s.datatype = record.type();
     long long sum = 0;
     int minAt = -1;
     int maxAt = -1;
@@ -28,25 +28,22 @@ Summary summarize(const Workspace &ws, int group)
         ++s.valid;
         sum += value;
     };
-    if (ws.datatype == SequenceData) {
-        const int n = qBound(0, ws.wdnum, kSeqSlots);
-        for (int i = 0; i < n; ++i)
-            take(ws.wdseq[i], i);
+    const int n = record.count(group);
+    for (int i = 0; i < n; ++i)
+        take(record.reading(i, group), i);
+    if (record.isSequence()) {
         if (s.valid > 0) {
             s.minimumAt = formatPadded(minAt, 4);
             s.maximumAt = formatPadded(maxAt, 4);
         }
-    } else if (ws.datatype == TimeData) {
-        const int n = ws.groupCount(group);
-        for (int i = 0; i < n; ++i)
-            take(ws.record(i, group).wd, i);
+    } else if (record.isTimeStamped()) {
         if (s.valid > 0) {
-            s.minimumAt = timeStamp(ws.record(minAt, group));
-            s.maximumAt = timeStamp(ws.record(maxAt, group));
+            s.minimumAt = timeStamp(record.at(minAt, group));
+            s.maximumAt = timeStamp(record.at(maxAt, group));
         }
         if (n > 0) {
-            s.first = timeStamp(ws.record(0, group));
-            s.last = timeStamp(ws.record(n - 1, group));
+            s.first = timeStamp(record.at(0, group));
+            s.last = timeStamp(record.at(n - 1, group));
         }
     }
     s.mean = s.valid ? double(sum) / s.valid : 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/workspace.h"
+#include "core/record.h"
 
 #include <QString>
 
@@ -23,7 +23,7 @@ struct Summary
     QString last;
 };
 
-Summary summarize(const Workspace &ws, int group);
+Summary summarize(const Record &record, int group);
 
 // One line for the window: empty with no data.
 QString summaryLine(const Summary &s);

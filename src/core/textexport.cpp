@@ -25,26 +25,26 @@ void appendTimeRecordLine(QString &out, const WDREC &r)
 
 } // namespace
 
-QString exportTextUnicode(const Workspace &ws)
+QString exportTextUnicode(const Record &record)
 {
     QString out;
-    if (ws.datatype == SequenceData) {
-        const int n = qBound(0, ws.wdnum, kSeqSlots);
+    if (record.isSequence()) {
+        const int n = record.count();
         out.reserve(n * 20);
         for (int i = 1; i <= n; ++i) {
             out += QLatin1String("No.");
             appendNumberItem(out, i);
             out += QLatin1String("---");
-            appendNumberItem(out, ws.wdseq[i - 1]);
+            appendNumberItem(out, record.reading(i - 1));
             out += kCrLf;
         }
-    } else if (ws.datatype == TimeData) {
-        out.reserve(ws.groupCount(0) * 30 + 400);
+    } else if (record.isTimeStamped()) {
+        out.reserve(record.count() * 30 + 400);
         for (int g = 0; g < kSelectorGroups; ++g) {
             out += timeHeader(g) + kCrLf;
-            const int n = ws.groupCount(g);
+            const int n = record.count(g);
             for (int i = 0; i < n; ++i) {
-                appendTimeRecordLine(out, ws.record(i, g));
+                appendTimeRecordLine(out, record.at(i, g));
                 out += kCrLf;
             }
         }
@@ -58,12 +58,12 @@ QByteArray toGbk(const QString &text)
     return encoder.encode(text);
 }
 
-QByteArray exportText(const Workspace &ws)
+QByteArray exportText(const Record &record)
 {
-    return toGbk(exportTextUnicode(ws));
+    return toGbk(exportTextUnicode(record));
 }
 
-QByteArray exportCsv(const Workspace &ws)
+QByteArray exportCsv(const Record &record)
 {
     // Every cell is a number or empty, so none needs quoting.
     QByteArray out("\xEF\xBB\xBF");
@@ -84,23 +84,23 @@ QByteArray exportCsv(const Workspace &ws)
         if (wd != kFailedReading)
             number(wd);
     };
-    if (ws.datatype == SequenceData) {
+    if (record.isSequence()) {
         out += QStringLiteral("序号,温度\r\n").toUtf8();
-        const int n = qBound(0, ws.wdnum, kSeqSlots);
+        const int n = record.count();
         out.reserve(out.size() + n * 12);
         for (int i = 0; i < n; ++i) {
             number(i + 1);
             out += ',';
-            reading(ws.wdseq[i]);
+            reading(record.reading(i));
             out += "\r\n";
         }
-    } else if (ws.datatype == TimeData) {
+    } else if (record.isTimeStamped()) {
         out += QStringLiteral("组,月,日,时,分,秒,温度\r\n").toUtf8();
-        for (int g = 0; g < kTabGroups; ++g) {
-            const int n = ws.groupCount(g);
+        for (int g = 0; g < kSelectorGroups; ++g) {
+            const int n = record.count(g);
             out.reserve(out.size() + n * 24);
             for (int i = 0; i < n; ++i) {
-                const WDREC &r = ws.record(i, g);
+                const WDREC &r = record.at(i, g);
                 for (int v : {g, int(r.month), int(r.day), int(r.hour), int(r.minute), int(r.second)}) {
                     number(v);
                     out += ',';

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/workspace.h"
+#include "core/record.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -9,12 +9,12 @@
 
 namespace zq {
 // The text export as GBK bytes with CRLF line ends.
-QByteArray exportText(const Workspace &ws);
-QString exportTextUnicode(const Workspace &ws);
+QByteArray exportText(const Record &record);
+QString exportTextUnicode(const Record &record);
 QByteArray toGbk(const QString &text);
 
 // Spreadsheet export: UTF-8 with a byte-order mark, RFC 4180, failed readings empty.
-QByteArray exportCsv(const Workspace &ws);
+QByteArray exportCsv(const Record &record);
 
 // "mmmyyyyd": Jul20065 for 5 July 2006 in an English locale.
 QString defaultExportName(const QDate &date, const QLocale &locale);

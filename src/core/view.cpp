@@ -7,69 +7,52 @@
 #include <cstdlib>
 
 namespace zq {
-namespace {
-bool drawable(const Workspace &ws, int v)
+QString readoutAt(const Record &record, const ChartView &view, int x)
 {
-    return ws.wdlow < v && v < ws.wdhigh;
-}
-
-int timeColumn(const WDREC &r)
-{
-    return r.minute * 12 + r.second / 5;
-}
-} // namespace
-
-QString readoutAt(const Workspace &ws, int x)
-{
-    if (x < 0 || x >= 720)
+    if (x < 0 || x >= kChartWidth)
         return QString();
-    if (ws.datatype == SequenceData) {
-        const int n = ws.seqstart + int(std::lround(x / 6.0));
-        if (n < 0 || n >= qMin(ws.wdnum, kSeqSlots))
+    if (record.isSequence()) {
+        const int n = view.seqStart() + int(std::lround(double(x) / ChartView::kPixelsPerReading));
+        if (n < 0 || n >= record.count())
             return QString();
-        const int v = ws.wdseq[n];
+        const int v = record.reading(n);
         return formatPadded(n, 4) + QStringLiteral("  ")
             + (v == kFailedReading ? QStringLiteral("ERRDATA!!!") : formatPadded(v, 4));
     }
-    if (ws.datatype == TimeData) {
-        const int count = ws.groupCount(0);
-        int best = -1;
-        int bestDistance = 3;
-        for (int i = 0; i < count; ++i) {
-            const WDREC &r = ws.wdtab[i][0];
-            const int distance = std::abs(timeColumn(r) - x);
-            if (r.hour == ws.xstart && distance < bestDistance) {
-                best = i;
-                bestDistance = distance;
-            }
-        }
-        if (best >= 0) {
-            const WDREC &r = ws.wdtab[best][0];
-            return r.wd == kFailedReading ? timeStamp(r) + QStringLiteral("    ERRDATA!!!") : timeLine(r);
+    int best = -1;
+    int bestDistance = 3;
+    const int count = record.count();
+    for (int i = 0; i < count; ++i) {
+        const WDREC &r = record.at(i);
+        const int distance = std::abs(ChartView::timeColumn(r) - x);
+        if (view.inView(r) && distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
         }
     }
-    return QString();
+    if (best < 0)
+        return QString();
+    const WDREC &r = record.at(best);
+    return r.wd == kFailedReading ? timeStamp(r) + QStringLiteral("    ERRDATA!!!") : timeLine(r);
 }
 
-int fitBase(const Workspace &ws)
+int fitBase(const Record &record, const ChartView &view)
 {
     int highest = -1;
-    if (ws.datatype == SequenceData) {
-        const int end = qMin(qMin(ws.wdnum, kSeqSlots), ws.seqstart + 121);
-        for (int i = qMax(ws.seqstart, 0); i < end; ++i)
-            if (drawable(ws, ws.wdseq[i]))
-                highest = qMax(highest, int(ws.wdseq[i]));
-    } else if (ws.datatype == TimeData) {
-        const int count = ws.groupCount(0);
-        for (int i = 0; i < count; ++i) {
-            const WDREC &r = ws.wdtab[i][0];
-            if (r.hour == ws.xstart && drawable(ws, r.wd))
+    if (record.isSequence()) {
+        const int start = qMax(view.seqStart(), 0);
+        const int end = qMin(record.count(), start + ChartView::kReadingsPerView);
+        for (int i = start; i < end; ++i)
+            if (ChartView::drawable(record.reading(i)))
+                highest = qMax(highest, record.reading(i));
+    } else {
+        for (const WDREC &r : record.records())
+            if (view.inView(r) && ChartView::drawable(r.wd))
                 highest = qMax(highest, int(r.wd));
-        }
     }
     if (highest < 0)
         return -1;
     // The scale bar moves in hundreds between 400 and 2000.
-    return qBound(400, (highest + 99) / 100 * 100, 2000);
+    return qBound(ChartView::kBaseMin, (highest + 99) / 100 * 100, ChartView::kBaseMax);
 }
 } // namespace zq

@@ -10,11 +10,10 @@ double secondsSinceMidnight()
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
-ReadComMachine::ReadComMachine(Workspace &ws, PortIO &port, QObject *parent)
+ReadComMachine::ReadComMachine(PortIO &port, QObject *parent)
     : QObject(parent)
     , timeOfDay(secondsSinceMidnight)
     , clockNs(monotonicNs)
-    , m_ws(ws)
     , m_port(port)
 {
     m_tick.setInterval(10);
@@ -36,18 +35,13 @@ ReadComMachine::StartResult ReadComMachine::start(QString *error)
     if (!m_port.open(error))
         return OpenFailed;
     // Readings of an earlier download must never pass for this one's.
-    m_ws.clearTable();
-    m_ws.wdseq.fill(0);
+    m_builder.begin(zq::NoData);
     m_port.setInputLen(1);
     m_port.discardInput();
     m_port.setRThreshold(1);
-    m_ws.wdnum = 0;
-    m_ws.recnum = 0;
-    m_ws.clearCounts();
     Q_EMIT status(QStringLiteral("COM Test Begin"));
     m_port.output(QByteArray(1, '\0'));
-    m_ws.workidx = 0;
-    m_ws.datatype = zq::NoData;
+    m_passes = 0;
     m_state = AwaitingReply;
     m_lastCount.clear();
     m_requestNs = clockNs();
@@ -64,25 +58,16 @@ void ReadComMachine::receive()
     }
     if (m_state != Transferring)
         return;
-    const QByteArray packet = m_port.input();
-    if (m_ws.datatype == zq::SequenceData)
-        zq::storeSequencePacket(m_ws, packet);
-    else if (m_ws.datatype == zq::TimeData)
-        zq::storeTimePacket(m_ws, packet);
+    m_builder.add(m_port.input());
     m_lastPacketNs = clockNs();
     // Every packet is stored at once; the displays follow a few times a second.
     if (msSince(m_displayNs) >= displayMs)
         showCount();
     else
         m_displayPending = true;
-    if ((m_ws.datatype == zq::SequenceData && m_ws.wdnum > kSeqComplete)
-        || (m_ws.datatype == zq::TimeData && m_ws.recnum > kTimeComplete))
+    if ((dataType() == zq::SequenceData && received() > kSeqComplete)
+        || (dataType() == zq::TimeData && m_builder.packets() > kTimeComplete))
         end(Complete);
-}
-
-int ReadComMachine::received() const
-{
-    return m_ws.datatype == zq::SequenceData ? m_ws.wdnum : m_ws.grpcount[0];
 }
 
 void ReadComMachine::showCount()
@@ -90,7 +75,7 @@ void ReadComMachine::showCount()
     m_displayPending = false;
     m_displayNs = clockNs();
     Q_EMIT status(QString::number(received()));
-    Q_EMIT progress(qMin(received(), m_ws.datatype == zq::TimeData ? zq::kTabSlots : zq::kProgressMax));
+    Q_EMIT progress(qMin(received(), dataType() == zq::TimeData ? zq::kTabSlots : zq::kProgressMax));
 }
 
 void ReadComMachine::replyPasses(bool atLeastOne)
@@ -99,10 +84,10 @@ void ReadComMachine::replyPasses(bool atLeastOne)
     // 10000 keeps a fixed span without spinning through them.
     const qint64 due = qMin<qint64>(kReplyPasses, (clockNs() - m_requestNs) / 1000 / passMicros + 1);
     bool first = atLeastOne;
-    while (m_state == AwaitingReply && m_ws.datatype == zq::NoData && m_ws.workidx < kReplyPasses
-        && (m_ws.workidx < due || first)) {
+    while (m_state == AwaitingReply && dataType() == zq::NoData && m_passes < kReplyPasses
+        && (m_passes < due || first)) {
         first = false;
-        m_ws.workidx += 1;
+        m_passes += 1;
         const int waiting = m_port.inBufferCount();
         const QString count = QString::number(waiting);
         if (count != m_lastCount) {
@@ -115,13 +100,13 @@ void ReadComMachine::replyPasses(bool atLeastOne)
         if (reply.isEmpty())
             continue;
         if (reply.at(0) == 0x00) {
-            m_ws.datatype = zq::SequenceData;
+            m_builder.begin(zq::SequenceData);
             m_port.setInputLen(zq::kSeqPacket);
             m_port.setRThreshold(zq::kSeqPacket);
             Q_EMIT style(QStringLiteral("STYLE 0"));
             Q_EMIT progressMaximum(zq::kProgressMax);
         } else if (reply.at(0) == 0x01) {
-            m_ws.datatype = zq::TimeData;
+            m_builder.begin(zq::TimeData);
             m_port.setInputLen(zq::kTimePacket);
             m_port.setRThreshold(zq::kTimePacket);
             Q_EMIT style(QStringLiteral("STYLE 1"));
@@ -129,7 +114,7 @@ void ReadComMachine::replyPasses(bool atLeastOne)
             Q_EMIT progressMaximum(zq::kTabSlots);
         }
     }
-    if (m_ws.datatype != zq::NoData) {
+    if (dataType() != zq::NoData) {
         m_state = Transferring;
         m_transferStart = timeOfDay();
         m_lastPacketNs = clockNs();
@@ -137,7 +122,7 @@ void ReadComMachine::replyPasses(bool atLeastOne)
         m_tick.setInterval(100);
         return;
     }
-    if (m_ws.workidx >= kReplyPasses) {
+    if (m_passes >= kReplyPasses) {
         Q_EMIT status(QStringLiteral("COM ERR"));
         end(NoReply);
     }
@@ -150,7 +135,7 @@ void ReadComMachine::transferCheck()
     if (m_displayPending)
         showCount();
     if (received() > 0 && msSince(m_lastPacketNs) >= silenceMs) {
-        end(m_ws.datatype == zq::TimeData ? Complete : Cut);
+        end(dataType() == zq::TimeData ? Complete : Cut);
         return;
     }
     // The time of day is read on this coarse tick only, not per packet.
@@ -184,10 +169,8 @@ void ReadComMachine::end(Outcome outcome)
     if (m_state == Transferring) {
         showCount(); // the final count, exact
         if (outcome == Complete)
-            Q_EMIT progress(m_ws.datatype == zq::TimeData ? zq::kTabSlots : zq::kProgressMax);
+            Q_EMIT progress(dataType() == zq::TimeData ? zq::kTabSlots : zq::kProgressMax);
     }
     m_state = Idle;
-    if (outcome != NoReply)
-        m_ws.havedata = uint8_t(m_ws.datatype);
     Q_EMIT finished(outcome);
 }

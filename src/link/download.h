@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/workspace.h"
+#include "core/decode.h"
 
 #include <QObject>
 #include <QTimer>
@@ -22,16 +22,22 @@ public:
     enum Outcome { NoReply, Complete, TimedOut, Cut, LineLost, Aborted };
 
     static constexpr int kReplyPasses = 10000;
-    static constexpr int kSeqComplete = 3839; // done when wdnum exceeds it
-    static constexpr int kTimeComplete = 4040; // done when recnum exceeds it
+    static constexpr int kSeqComplete = 3839; // done when more readings than this are stored
+    static constexpr int kTimeComplete = 4040; // done when more packets than this have come
 
-    ReadComMachine(Workspace &ws, PortIO &port, QObject *parent = nullptr);
+    explicit ReadComMachine(PortIO &port, QObject *parent = nullptr);
 
     StartResult start(QString *error);
     State state() const { return m_state; }
     bool active() const { return m_state != Idle; }
     // Readings (sequence) or records (time-stamped) stored so far.
-    int received() const;
+    int received() const { return m_builder.stored(); }
+    // What came: the record so far, whole once finished() is emitted.
+    zq::Record record() const { return m_builder.record(); }
+    // Reply passes made so far.
+    int passes() const { return m_passes; }
+    // The reply's type; NoData until it came.
+    zq::DataType dataType() const { return m_builder.type(); }
 
     // One step of the machine as the timer makes it.
     void step();
@@ -68,8 +74,9 @@ private:
     void end(Outcome outcome);
     void showCount();
 
-    Workspace &m_ws;
     PortIO &m_port;
+    zq::RecordBuilder m_builder;
+    int m_passes = 0;
     State m_state = Idle;
     QTimer m_tick;
     qint64 msSince(qint64 ns) const { return (clockNs() - ns) / 1000000; }

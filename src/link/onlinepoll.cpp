@@ -1,13 +1,13 @@
 #include "link/onlinepoll.h"
 
 #include "core/decode.h"
+#include "core/record.h"
 #include "core/format.h"
 #include "link/portio.h"
 
-OnlinePollMachine::OnlinePollMachine(Workspace &ws, PortIO &port, QObject *parent)
+OnlinePollMachine::OnlinePollMachine(PortIO &port, QObject *parent)
     : QObject(parent)
     , clockNs(monotonicNs)
-    , m_ws(ws)
     , m_port(port)
 {
     m_tick.setInterval(20);
@@ -25,8 +25,8 @@ OnlinePollMachine::StartResult OnlinePollMachine::start(QString *error)
     m_port.setRThreshold(zq::kOnlineReply);
     Q_EMIT status(QStringLiteral("在线测温开启"));
     m_port.output(QByteArray(1, char(0xC0)));
-    m_ws.workidx = 0;
-    m_ws.livewd = -1;
+    m_passes = 0;
+    m_live = -1;
     m_active = true;
     m_requestNs = clockNs();
     m_tick.start();
@@ -37,7 +37,7 @@ void OnlinePollMachine::receive()
 {
     if (!m_active)
         return;
-    m_ws.livewd = zq::decodeOnlineReply(m_port.input());
+    m_live = zq::decodeOnlineReply(m_port.input());
     step();
 }
 
@@ -46,8 +46,8 @@ void OnlinePollMachine::step()
     if (!m_active)
         return;
     const qint64 due = (clockNs() - m_requestNs) / 1000 / passMicros + 1;
-    m_ws.workidx = int(qMin<qint64>(due, kWaitPasses + 1));
-    if (m_ws.livewd > -1 || m_ws.workidx > kWaitPasses)
+    m_passes = int(qMin<qint64>(due, kWaitPasses + 1));
+    if (m_live > -1 || m_passes > kWaitPasses)
         end();
 }
 
@@ -63,12 +63,12 @@ void OnlinePollMachine::abort()
 void OnlinePollMachine::end()
 {
     QString text;
-    if (m_ws.workidx > kLatePasses)
+    if (m_passes > kLatePasses)
         text = QStringLiteral("No DATAS");
-    else if (m_ws.livewd == zq::kFailedReading)
+    else if (m_live == zq::kFailedReading)
         text = QStringLiteral("Err DATAS");
     else
-        text = zq::formatPadded(m_ws.livewd, 4);
+        text = zq::formatPadded(m_live, 4);
     Q_EMIT status(text);
     abort();
     Q_EMIT finished();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/workspace.h"
 
 #include <QObject>
 #include <QTimer>
@@ -17,10 +16,12 @@ public:
     static constexpr int kWaitPasses = 25000;
     static constexpr int kLatePasses = 12999;
 
-    OnlinePollMachine(Workspace &ws, PortIO &port, QObject *parent = nullptr);
+    explicit OnlinePollMachine(PortIO &port, QObject *parent = nullptr);
 
     StartResult start(QString *error);
     bool active() const { return m_active; }
+    // The last reply's reading: -1 while awaited, 8888 for a failed one.
+    int reading() const { return m_live; }
     void receive();
     void abort();
     // One pass of the wait, as the timer makes it.
@@ -37,8 +38,9 @@ Q_SIGNALS:
 private:
     void end();
 
-    Workspace &m_ws;
     PortIO &m_port;
+    int m_live = 0;
+    int m_passes = 0;
     bool m_active = false;
     QTimer m_tick;
     qint64 m_requestNs = 0;

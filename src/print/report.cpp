@@ -11,31 +11,31 @@ const QColor kGridColour(20, 210, 100);
 const QString kWidestSequenceEntry = QStringLiteral("8888--8888℃  ");
 const QString kWidestTimeEntry = QStringLiteral("88-88 88:88:88 -8888℃  ");
 
-bool inWindow(const Workspace &ws, int r)
+bool inWindow(const ChartView &view, int r)
 {
-    return ws.ybase - 400 < r && r < ws.ybase;
+    return view.ybase - kChartHeight < r && r < view.ybase;
 }
 
-void curveStep(PrintSurface &s, const Workspace &ws, int j, int prev, int cur, const QColor &colour)
+void curveStep(PrintSurface &s, const ChartView &view, int j, int prev, int cur, const QColor &colour)
 {
-    if (inWindow(ws, prev) && inWindow(ws, cur))
-        s.line(2440 + 60 * j, 3000 + 10 * (ws.ybase - prev), 2500 + 60 * j, 3000 + 10 * (ws.ybase - cur), colour);
+    if (inWindow(view, prev) && inWindow(view, cur))
+        s.line(2440 + 60 * j, 3000 + 10 * view.yOf(prev), 2500 + 60 * j, 3000 + 10 * view.yOf(cur), colour);
 }
 
-void sequencePart(PrintSurface &s, const Workspace &ws)
+void sequencePart(PrintSurface &s, const Record &record, const ChartView &view)
 {
-    const int start = qBound(0, ws.seqstart, kSeqSlots - 1);
+    const int start = qMax(0, view.seqStart());
     s.setDashed(false);
     s.setPenWidth(3);
-    int prev = ws.wdseq[start];
-    for (int j = 1; j <= 120 && start + j < kSeqSlots; ++j) {
-        const int cur = ws.wdseq[start + j];
-        curveStep(s, ws, j, prev, cur, Qt::black);
+    int prev = record.reading(start);
+    for (int j = 1; j < ChartView::kReadingsPerView; ++j) {
+        const int cur = record.reading(start + j);
+        curveStep(s, view, j, prev, cur, Qt::black);
         prev = cur;
     }
     s.setPenWidth(1);
     // The table ends with the last reading held; slots past it are no readings.
-    const int last = qMin(ws.wdnum, kSeqReadings);
+    const int last = record.count();
     s.setFontSize(8);
     s.fitWidth(kWidestSequenceEntry.repeated(10), s.pageWidth() - 1400);
     for (int L = 0; L <= 12; ++L) {
@@ -45,7 +45,7 @@ void sequencePart(PrintSurface &s, const Workspace &ws)
             if (n >= last)
                 return;
             s.print(
-                formatPadded(n, 3) + QLatin1Char('-') + formatPadded(ws.wdseq[n], 4) + QStringLiteral("℃  "), false);
+                formatPadded(n, 3) + QLatin1Char('-') + formatPadded(record.reading(n), 4) + QStringLiteral("℃  "), false);
         }
     }
 }
@@ -57,17 +57,17 @@ QString listEntry(const WDREC &r)
     return timeStamp(r) + QLatin1Char(' ') + formatPadded(r.wd, 4) + QStringLiteral("℃  ");
 }
 
-void timePart(PrintSurface &s, const Workspace &ws, const ReportParams &rp)
+void timePart(PrintSurface &s, const Record &record, const ReportParams &rp)
 {
-    const int g = rp.group;
-    const int count = ws.groupCount(g);
+    const int g = rp.view.group;
+    const int count = record.count(g);
     s.setDashed(false);
     s.setPenWidth(3);
-    int prev = ws.record(0, g).wd;
-    const int n = qMin(count, 120);
+    int prev = record.at(0, g).wd;
+    const int n = qMin(count, ChartView::kReadingsPerView - 1);
     for (int j = 1; j <= n; ++j) {
-        const int cur = ws.record(j, g).wd;
-        curveStep(s, ws, j, prev, cur, rp.groupColour);
+        const int cur = record.at(j, g).wd;
+        curveStep(s, rp.view, j, prev, cur, rp.groupColour);
         prev = cur;
     }
     s.setPos(2000, 2400);
@@ -83,12 +83,12 @@ void timePart(PrintSurface &s, const Workspace &ws, const ReportParams &rp)
             s.endLine();
             s.setX(1400);
         }
-        s.print(listEntry(ws.record(j, g)), false);
+        s.print(listEntry(record.at(j, g)), false);
     }
 }
 } // namespace
 
-void layoutReport(PrintSurface &s, const Workspace &ws, const ReportParams &rp)
+void layoutReport(PrintSurface &s, const Record &record, const ReportParams &rp)
 {
     s.setPos(5000, 1000);
     s.setFontSize(16);
@@ -101,17 +101,17 @@ void layoutReport(PrintSurface &s, const Workspace &ws, const ReportParams &rp)
     s.setFontSize(10);
     for (int i = 0; i <= 4; ++i) {
         s.setPos(1600, 2800 + 1000 * i);
-        s.print(numberItem(ws.ybase - 100 * i) + QStringLiteral("℃"), true);
+        s.print(numberItem(rp.view.ybase - 100 * i) + QStringLiteral("℃"), true);
         s.line(2500, 3000 + 1000 * i, 9700, 3000 + 1000 * i, kGridColour);
     }
     for (int i = 0; i <= 12; ++i) {
         s.line(2500 + 600 * i, 3000, 2500 + 600 * i, 7000, kGridColour);
         s.setPos(2400 + 600 * i, 7200);
-        s.print(numberItem(ws.seqstart + 10 * i), true);
+        s.print(numberItem(rp.view.seqStart() + 10 * i), true);
     }
-    if (ws.datatype == SequenceData)
-        sequencePart(s, ws);
-    else if (ws.datatype == TimeData)
-        timePart(s, ws, rp);
+    if (record.isSequence())
+        sequencePart(s, record, rp.view);
+    else if (record.isTimeStamped())
+        timePart(s, record, rp);
 }
 } // namespace zq

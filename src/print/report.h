@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/workspace.h"
+#include "core/chartview.h"
 
 #include <QColor>
 #include <QString>
@@ -10,11 +10,11 @@ class PrintSurface;
 
 struct ReportParams
 {
-    int group = 0; // the selected group, for time-stamped data
-    QColor groupColour; // its palette colour
+    ChartView view; // scale, first sequence reading and group, as the chart shows them
+    QColor groupColour; // the group's palette colour
     QString date; // today's date as the report shows it
 };
 
 // Lays out the one-page report of the data held onto the surface, in twips.
-void layoutReport(PrintSurface &s, const Workspace &ws, const ReportParams &rp);
+void layoutReport(PrintSurface &s, const Record &record, const ReportParams &rp);
 } // namespace zq

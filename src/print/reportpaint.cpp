@@ -1,5 +1,6 @@
 #include "print/reportpaint.h"
 
+#include "chart/chart.h"
 #include "print/printsurface.h"
 
 #include <QDate>
@@ -10,23 +11,16 @@
 #include <QPdfWriter>
 
 namespace zq {
-QColor groupColour(int group)
-{
-    static const QColor palette[8] = {{255, 0, 0}, {255, 192, 128}, {255, 255, 0}, {0, 255, 0}, {128, 128, 255},
-        {255, 0, 255}, {192, 192, 192}, {255, 224, 192}};
-    return palette[qBound(0, group, 7)];
-}
-
-ReportParams reportParams(int group)
+ReportParams reportParams(const ChartView &view)
 {
     ReportParams params;
-    params.group = group;
-    params.groupColour = groupColour(group);
+    params.view = view;
+    params.groupColour = groupColour(view.group);
     params.date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
     return params;
 }
 
-bool paintReport(QPagedPaintDevice &device, const Workspace &ws, const ReportParams &params)
+bool paintReport(QPagedPaintDevice &device, const Record &record, const ReportParams &params)
 {
     QPainter p;
     if (!p.begin(&device))
@@ -37,11 +31,11 @@ bool paintReport(QPagedPaintDevice &device, const Workspace &ws, const ReportPar
     PrintSurface surface(&p, page.height(), QStringLiteral("黑体"));
     surface.setPageWidth(page.width());
     surface.newPage = [&device] { return device.newPage(); };
-    layoutReport(surface, ws, params);
+    layoutReport(surface, record, params);
     return p.end();
 }
 
-bool writeReportPdf(const QString &path, const Workspace &ws, const ReportParams &params, QString *error)
+bool writeReportPdf(const QString &path, const Record &record, const ReportParams &params, QString *error)
 {
     QPdfWriter writer(path);
     writer.setResolution(1200);
@@ -49,7 +43,7 @@ bool writeReportPdf(const QString &path, const Workspace &ws, const ReportParams
         QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
     writer.setTitle(QStringLiteral("温度数据曲线"));
     writer.setCreator(QStringLiteral("zqtemp"));
-    if (!paintReport(writer, ws, params) || !QFileInfo(path).isFile()) {
+    if (!paintReport(writer, record, params) || !QFileInfo(path).isFile()) {
         *error = QStringLiteral("无法写入 PDF 文件");
         return false;
     }

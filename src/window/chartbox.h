@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-// The chart area LP1: a retained picture that DRAWFEET draws and paint shows,
+// The chart area chartBox: a retained picture that redraw draws and paint shows,
 // so it survives the window being covered. Over it, on an overlay that never
 // touches the picture, a thin line follows the pointer with the reading under it.
 class ChartBox : public QWidget

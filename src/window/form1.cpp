@@ -3,9 +3,8 @@
 #include "about/frmabout.h"
 #include "chart/chart.h"
 #include "core/listlines.h"
-#include "link/commport.h"
-#include "link/onlinepoll.h"
-#include "link/porterrors.h"
+#include "core/summary.h"
+#include "link/instrument.h"
 #include "window/chartbox.h"
 #include "window/clicklabel.h"
 #include "window/dialogs.h"
@@ -21,11 +20,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QTimer>
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
     , m_dialogs(std::make_unique<QtUserDialogs>(this))
+    , m_link(new Instrument(this))
 {
     initWindowResources();
     createControls();
@@ -33,24 +34,23 @@ Form1::Form1(QWidget *parent)
     m_background.load(QStringLiteral(":/background.png"));
     m_layer = QImage(size(), QImage::Format_ARGB32_Premultiplied);
     m_layer.fill(Qt::transparent);
-    m_download = new ReadComMachine(ws, *MyComm, this);
-    m_poll = new OnlinePollMachine(ws, *MyComm, this);
     m_settings = std::make_unique<QSettings>();
     setAcceptDrops(true);
     connectControls();
+    connectInstrument();
     connectViewAids();
-    Command2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Command2, &QWidget::customContextMenuRequested, this, &Form1::showRecentMenu);
-    Command6->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(Command6, &QWidget::customContextMenuRequested, this, &Form1::showPortMenu);
+    m_link->setKeepDir(keepDir());
     m_dialogs->places = {keepDir()};
-    Form_Load();
+    groupLabel->setText(QString::number(groupBar->value()));
+    m_view.ybase = -scaleBar->value();
+    redraw();
 }
 
 Form1::~Form1()
 {
-    m_download->abort();
-    m_poll->abort();
+    // A download still running is kept on disk; nothing is shown any more.
+    disconnect(m_link, nullptr, this, nullptr);
+    m_link->abort();
 }
 
 void Form1::setDialogs(std::unique_ptr<UserDialogs> dialogs)
@@ -61,62 +61,25 @@ void Form1::setDialogs(std::unique_ptr<UserDialogs> dialogs)
 
 void Form1::connectControls()
 {
-    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(打印, &QPushButton::clicked, this, &Form1::打印_Click);
-    connect(List1, &QListWidget::itemClicked, this, &Form1::List1_Click);
-    connect(HScroll1, &QScrollBar::valueChanged, this, &Form1::HScroll1_Change);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &Form1::VScroll1_Change);
-    connect(VScroll2[0], &QScrollBar::valueChanged, this, [this] { VScroll2_Change(0); });
-    connect(MyComm, &CommPort::onComm, this, &Form1::MyComm_OnComm);
-    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(downloadButton, &QPushButton::clicked, this, &Form1::onDownloadClicked);
+    connect(portButton, &QPushButton::clicked, this, &Form1::onPortClicked);
+    connect(openButton, &QPushButton::clicked, this, &Form1::onOpenClicked);
+    connect(saveButton, &QPushButton::clicked, this, &Form1::onSaveClicked);
+    connect(exportButton, &QPushButton::clicked, this, &Form1::onExportClicked);
+    connect(exitButton, &QPushButton::clicked, this, &Form1::onExitClicked);
+    connect(printButton, &QPushButton::clicked, this, &Form1::onPrintClicked);
+    connect(readingList, &QListWidget::itemClicked, this, &Form1::onListClicked);
+    connect(readingList, &QListWidget::itemDoubleClicked, this, &Form1::onListDoubleClicked);
+    connect(viewBar, &QScrollBar::valueChanged, this, &Form1::onViewBarChanged);
+    connect(scaleBar, &QScrollBar::valueChanged, this, &Form1::onScaleBarChanged);
+    connect(groupBar, &QScrollBar::valueChanged, this, &Form1::onGroupChanged);
+    connect(liveTimer, &QTimer::timeout, this, &Form1::onLiveTick);
     connect(onlineSwitch, &QPushButton::toggled, this, &Form1::setLiveReading);
-    Label12->clicked = [this] { Label12_Click(); };
-    connect(m_download, &ReadComMachine::status, this, &Form1::showStatus);
-    connect(m_download, &ReadComMachine::style, Label2, &QLabel::setText);
-    connect(m_download, &ReadComMachine::progress, ProgressBar1, &QProgressBar::setValue);
-    connect(m_download, &ReadComMachine::progressMaximum, ProgressBar1, &QProgressBar::setMaximum);
-    connect(m_download, &ReadComMachine::finished, this, &Form1::downloadFinished);
-    connect(m_poll, &OnlinePollMachine::status, this, &Form1::showStatus);
-    connect(MyComm, &CommPort::lineLost, this, [this](const QString &reason) {
-        const QString device = MyComm->deviceName();
-        if (m_download->active())
-            m_download->lineLost();
-        else
-            m_poll->abort();
-        showStatus(QStringLiteral("COM ERR"));
-        tellFailure(zq::portErrorText(
-            MyComm->commPort(), device, QSerialPort::ResourceError, reason, zq::gatherPortFacts(device)));
-    });
-}
-
-void Form1::Form_Load()
-{
-    Label4[0]->setText(QString::number(VScroll2[0]->value()));
-    ws.xstart = 0;
-    ws.havedata = 0;
-    ws.wdlow = 0;
-    ws.wdhigh = 2000;
-    ws.seqstart = 0;
-    ws.ybase = -VScroll1->value();
-    ws.datatype = zq::NoData;
-    // The single-copy rule is checked by the program's start, so tests can
-    // make as many windows as they need.
-    DRAWFEET();
-}
-
-int Form1::selectedGroup() const
-{
-    return VScroll2[0]->value();
-}
-
-QColor Form1::groupColour(int group) const
-{
-    return movewd[qBound(0, group, 7)]->palette().color(QPalette::WindowText);
+    connect(makerLabel, &ClickLabel::clicked, this, &Form1::showAbout);
+    openButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(openButton, &QWidget::customContextMenuRequested, this, &Form1::showRecentMenu);
+    portButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(portButton, &QWidget::customContextMenuRequested, this, &Form1::showPortMenu);
 }
 
 void Form1::paintEvent(QPaintEvent *)
@@ -131,112 +94,120 @@ void Form1::paintEvent(QPaintEvent *)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    m_download->abort();
-    m_poll->abort();
-    Timer1->stop();
+    m_link->abort();
+    liveTimer->stop();
     if (m_about)
         m_about->close();
     event->accept();
 }
 
-void Form1::Command3_Click()
+void Form1::onExitClicked()
 {
     close();
     QApplication::quit();
 }
 
-void Form1::DRAWFEET()
+void Form1::redraw()
 {
     ++m_redraws;
     {
-        QPainter lp(&LP1->image());
-        zq::drawChartFrame(lp, ws.datatype);
+        QPainter lp(&chartBox->image());
+        zq::drawChartFrame(lp, m_record.type());
+        if (m_record.isSequence()) {
+            zq::drawSequenceCurve(lp, m_record, m_view);
+        } else if (m_record.isTimeStamped()) {
+            hourLabel->setText(zq::timeCaption(m_record, m_view.group));
+            zq::drawTimePoints(lp, m_record, m_view, zq::groupColour(0));
+        }
     }
     {
         m_layer.fill(Qt::transparent);
         QPainter wp(&m_layer);
-        zq::drawScale(wp, LP1->pos(), ws.ybase, font());
+        zq::drawScale(wp, chartBox->pos(), m_view.ybase, font());
     }
-    DRAWline();
-    LP1->update();
+    chartBox->update();
     update();
 }
 
-void Form1::DRAWline()
+void Form1::setView(const zq::ChartView &view)
 {
-    if (ws.datatype == zq::SequenceData) {
-        QPainter lp(&LP1->image());
-        zq::drawSequenceCurve(lp, ws);
-    } else if (ws.datatype == zq::TimeData) {
-        DRAWasTime();
+    m_view = view;
+    {
+        // The bars follow the view without reporting back.
+        const QSignalBlocker blockView(viewBar);
+        const QSignalBlocker blockScale(scaleBar);
+        if (m_record.holdsData())
+            viewBar->setMaximum(zq::ChartView::scrollMax(m_record.type()));
+        viewBar->setValue(m_view.start);
+        scaleBar->setValue(-m_view.ybase);
     }
+    redraw();
 }
 
-void Form1::DRAWasTime()
+void Form1::showRecord(const zq::Record &record, const QString &style)
 {
-    Label13->setText(zq::timeCaption(ws, selectedGroup()));
-    QPainter lp(&LP1->image());
-    zq::drawTimePoints(lp, ws, groupColour(0));
+    m_record = record;
+    if (!style.isEmpty())
+        styleLabel->setText(style);
+    listRecord();
 }
 
-void Form1::loadwd(int)
+void Form1::listRecord()
 {
-    const int g = selectedGroup();
-    ws.xstart = ws.record(0, g).hour;
-    List1->clear();
-    QPalette pal = List1->palette();
-    pal.setColor(QPalette::Text, groupColour(g));
-    List1->setPalette(pal);
-    List1->addItems(zq::readingLines(ws, g));
-    if (ws.datatype == zq::TimeData) {
-        ws.xstart = ws.record(0, g).hour;
-        HScroll1->setValue(ws.xstart);
-    }
-    DRAWFEET();
-    HScroll1->show();
-    updateSummary();
+    const int g = m_view.group;
+    readingList->clear();
+    QPalette pal = readingList->palette();
+    pal.setColor(QPalette::Text, zq::groupColour(g));
+    readingList->setPalette(pal);
+    readingList->addItems(zq::readingLines(m_record, g));
+    summaryLine->setText(zq::summaryLine(zq::summarize(m_record, g)));
+    zq::ChartView view = m_view;
+    // Time-stamped data open at the hour of the group's first record.
+    if (m_record.isTimeStamped())
+        view.start = m_record.at(0, g).hour;
+    viewBar->show();
+    setView(view);
 }
 
-void Form1::List1_Click()
+void Form1::onListClicked()
 {
-    ws.xstart = ws.record(0, selectedGroup()).hour;
-    DRAWFEET();
-}
-
-void Form1::HScroll1_Change()
-{
-    if (ws.datatype == zq::SequenceData) {
-        HScroll1->setMaximum(372);
-        ws.xstart = int16_t(HScroll1->value());
-        ws.seqstart = 10 * ws.xstart;
-    } else if (ws.datatype == zq::TimeData) {
-        // Lowering the maximum may move the bar, which reports again.
-        HScroll1->setMaximum(23);
-        ws.xstart = int16_t(HScroll1->value());
-    }
-    DRAWFEET();
-}
-
-void Form1::VScroll1_Change()
-{
-    ws.ybase = -VScroll1->value();
-    LP1->clear();
-    DRAWFEET();
-}
-
-void Form1::VScroll2_Change(int)
-{
-    if (ws.datatype != zq::TimeData)
+    if (!m_record.isTimeStamped()) {
+        redraw();
         return;
-    const int g = selectedGroup();
-    ws.xstart = ws.record(0, g).hour;
-    HScroll1->setValue(ws.xstart);
-    Label4[0]->setText(QString::number(g));
-    loadwd(0);
-    DRAWFEET();
+    }
+    zq::ChartView view = m_view;
+    view.start = m_record.at(0, m_view.group).hour;
+    setView(view);
 }
 
-void Form1::Label12_Click()
+void Form1::onViewBarChanged()
+{
+    zq::ChartView view = m_view;
+    if (m_record.holdsData()) {
+        // Lowering the maximum may move the bar, which reports again.
+        viewBar->setMaximum(zq::ChartView::scrollMax(m_record.type()));
+        view.start = viewBar->value();
+    }
+    setView(view);
+}
+
+void Form1::onScaleBarChanged()
+{
+    zq::ChartView view = m_view;
+    view.ybase = -scaleBar->value();
+    setView(view);
+}
+
+void Form1::onGroupChanged()
+{
+    m_view.group = groupBar->value();
+    if (!m_record.isTimeStamped())
+        return;
+    groupLabel->setText(QString::number(m_view.group));
+    listRecord();
+}
+
+void Form1::showAbout()
 {
     if (!m_about) {
         // Owned by the window, so it stays above it while both are open.

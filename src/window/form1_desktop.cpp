@@ -1,6 +1,8 @@
 // The window on the desktop: settings kept across runs, recent files, files
 // dropped from a file manager.
 #include "window/dialogs.h"
+#include "link/commport.h"
+#include "link/instrument.h"
 #include "window/form1.h"
 
 #include <QDir>
@@ -53,9 +55,9 @@ void Form1::rememberRecent(const QString &path)
 
 void Form1::showRecentMenu(const QPoint &at)
 {
-    if (m_download->active())
+    if (m_link->downloading())
         return;
-    auto *menu = new QMenu(Command2);
+    auto *menu = new QMenu(openButton);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     auto addFile = [this, menu](const QString &text, const QString &path) {
         QAction *action = menu->addAction(text, this, [this, path] { openDataFile(path); });
@@ -84,19 +86,19 @@ void Form1::showRecentMenu(const QPoint &at)
     files.erase(std::remove_if(files.begin(), files.end(), [](const QString &p) { return !QFileInfo::exists(p); }),
         files.end());
     m_settings->setValue(kRecentKey, files);
-    menu->popup(Command2->mapToGlobal(at));
+    menu->popup(openButton->mapToGlobal(at));
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!m_download->active() && !localFiles(event->mimeData()).isEmpty())
+    if (!m_link->downloading() && !localFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void Form1::dropEvent(QDropEvent *event)
 {
     const QStringList files = localFiles(event->mimeData());
-    if (files.isEmpty() || m_download->active())
+    if (files.isEmpty() || m_link->downloading())
         return;
     event->acceptProposedAction();
     const QString &first = files.first();

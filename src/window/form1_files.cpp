@@ -7,6 +7,7 @@
 #include "window/chartbox.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
+#include "link/instrument.h"
 
 #include <QDate>
 #include <QDir>
@@ -30,11 +31,11 @@ const QString kExportFolder = QStringLiteral("folders/export");
 const QString kPdfFolder = QStringLiteral("folders/pdf");
 } // namespace
 
-void Form1::Command1_Click()
+void Form1::onSaveClicked()
 {
-    if (m_download->active())
+    if (m_link->downloading())
         return;
-    if (ws.havedata == 0) {
+    if (!m_record.holdsData()) {
         m_dialogs->message(zq::kNoData, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
@@ -45,12 +46,12 @@ void Form1::Command1_Click()
     rememberFolder(kDataFolder, path);
     path = zq::withFilterExtension(path, zq::kDataFilter, {zq::kDataFilter});
     commonDialogFileName = path;
-    SAVEfile(path);
+    saveDataFile(path);
 }
 
-void Form1::SAVEfile(const QString &path)
+void Form1::saveDataFile(const QString &path)
 {
-    const QByteArray bytes = zq::dataFileBytes(ws);
+    const QByteArray bytes = zq::dataFileBytes(m_record);
     if (bytes.isEmpty())
         return;
     QString error;
@@ -60,10 +61,10 @@ void Form1::SAVEfile(const QString &path)
         rememberRecent(path);
 }
 
-void Form1::Command2_Click()
+void Form1::onOpenClicked()
 {
-    // A transfer fills the workspace: nothing else may load into it meanwhile.
-    if (m_download->active())
+    // Nothing else may load while a transfer is under way.
+    if (m_link->downloading())
         return;
     if (!confirmDiscard())
         return;
@@ -76,7 +77,7 @@ void Form1::Command2_Click()
 
 void Form1::openDataFile(const QString &path)
 {
-    if (m_download->active() || !confirmDiscard())
+    if (m_link->downloading() || !confirmDiscard())
         return;
     loadFile(path);
 }
@@ -84,42 +85,28 @@ void Form1::openDataFile(const QString &path)
 void Form1::loadFile(const QString &path)
 {
     commonDialogFileName = path;
-    OPENfile(path);
-    loadwd(0);
-    if (ws.havedata == 0)
-        return;
-    rememberRecent(path);
-    // Any file reads as data; one that could not have come from the
-    // instrument is said so, and left as it is.
-    const int damaged = zq::implausibleRecords(ws);
-    if (damaged > 0)
-        tellFailure(QStringLiteral("%1\n有 %2 条记录看起来已损坏：这可能不是本程序的温度数据文件。文件已按原样打开。")
-                        .arg(QDir::toNativeSeparators(path))
-                        .arg(damaged));
-}
-
-void Form1::OPENfile(const QString &path)
-{
-    QByteArray bytes;
-    QString error;
-    if (!zq::readFileHead(path, zq::kTimeFileBytes, &bytes, &error)) {
-        // Nothing half-read stays behind: the workspace is left empty.
-        ws.clearCounts();
-        ws.datatype = zq::NoData;
-        ws.havedata = 0;
-        Label2->setText(QStringLiteral("STYLE"));
-        tellFailure(kOpenFailed.arg(QDir::toNativeSeparators(path), error));
+    const zq::DataFileRead read = zq::readDataFile(path);
+    if (!read.ok) {
+        // Nothing half-read stays behind: the window is left empty.
+        showRecord(zq::Record(), QStringLiteral("STYLE"));
+        tellFailure(kOpenFailed.arg(QDir::toNativeSeparators(path), read.error));
         return;
     }
-    zq::loadDataFileBytes(ws, bytes);
-    Label2->setText(ws.datatype == zq::SequenceData ? QStringLiteral("STYLE 0") : QStringLiteral("STYLE ZQ"));
+    showRecord(read.record, read.record.isSequence() ? QStringLiteral("STYLE 0") : QStringLiteral("STYLE ZQ"));
+    rememberRecent(path);
+    // Any file reads as data; one that holds nothing, or could not have come
+    // from the instrument, is said so and left as it is.
+    if (read.noReadings())
+        tellFailure(QDir::toNativeSeparators(path) + QLatin1Char('\n') + zq::noReadingsText());
+    else if (read.implausible > 0)
+        tellFailure(QDir::toNativeSeparators(path) + QLatin1Char('\n') + zq::implausibleText(read.implausible));
 }
 
-void Form1::Command4_Click()
+void Form1::onExportClicked()
 {
-    if (m_download->active())
+    if (m_link->downloading())
         return;
-    if (ws.havedata == 0) {
+    if (!m_record.holdsData()) {
         m_dialogs->message(zq::kNoData, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
@@ -138,32 +125,32 @@ void Form1::Command4_Click()
     // The name decides the format: data.csv is CSV whichever filter was picked.
     const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
     commonDialogFileName = path;
-    SAVEexcel(path, csv);
+    exportTo(path, csv);
 }
 
-void Form1::SAVEexcel(const QString &path, bool csv)
+void Form1::exportTo(const QString &path, bool csv)
 {
-    if (ws.datatype != zq::SequenceData && ws.datatype != zq::TimeData)
+    if (!m_record.holdsData())
         return;
-    const QByteArray bytes = csv ? zq::exportCsv(ws) : zq::exportText(ws);
+    const QByteArray bytes = csv ? zq::exportCsv(m_record) : zq::exportText(m_record);
     QString error;
     if (!zq::writeFileWhole(path, bytes, &error))
         tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
 }
 
-void Form1::打印_Click()
+void Form1::onPrintClicked()
 {
-    if (m_download->active())
+    if (m_link->downloading())
         return;
-    if (ws.datatype == zq::NoData) {
+    if (!m_record.holdsData()) {
         m_dialogs->message(
             QStringLiteral("没有温度数据供打印"), zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
-    printfeetm();
+    printRecord();
 }
 
-void Form1::printfeetm()
+void Form1::printRecord()
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
@@ -188,25 +175,24 @@ void Form1::printToPdf()
     rememberFolder(kPdfFolder, path);
     path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
     QString error;
-    if (!zq::writeReportPdf(path, ws, reportParams(), &error))
+    if (!zq::writeReportPdf(path, m_record, reportParams(), &error))
         tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
 }
 
 zq::ReportParams Form1::reportParams() const
 {
-    zq::ReportParams params = zq::reportParams(selectedGroup());
-    params.groupColour = groupColour(params.group);
-    return params;
+    return zq::reportParams(m_view);
 }
 
 bool Form1::printReport(QPrinter &printer)
 {
-    return zq::paintReport(printer, ws, reportParams()) && printer.printerState() != QPrinter::Error;
+    return zq::paintReport(printer, m_record, reportParams()) && printer.printerState() != QPrinter::Error;
 }
 
 void Form1::setKeepDir(const QString &dir)
 {
     m_keepDir = dir;
+    m_link->setKeepDir(keepDir());
     m_dialogs->places = {keepDir()};
 }
 
@@ -215,23 +201,6 @@ QString Form1::keepDir() const
     if (!m_keepDir.isEmpty())
         return m_keepDir;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/downloads");
-}
-
-void Form1::keepCopy(bool tellFailureToUser)
-{
-    const bool any
-        = (ws.datatype == zq::SequenceData && ws.wdnum > 0) || (ws.datatype == zq::TimeData && ws.groupCount(0) > 0);
-    if (!any)
-        return;
-    QString error;
-    const QString path = zq::keepDownload(keepDir(), ws, QDateTime::currentDateTime(), &error);
-    if (!path.isEmpty()) {
-        m_lastKept = path;
-        return;
-    }
-    if (tellFailureToUser)
-        tellFailure(QStringLiteral("接收的数据未能自动保存到 %1\n%2\n数据仍在窗口中，请用 SAVE 保存。")
-                        .arg(QDir::toNativeSeparators(keepDir()), error));
 }
 
 QString Form1::inFolder(const QString &kind, const QString &name) const

@@ -1,12 +1,12 @@
-// The window's side of the instrument link: download, port toggle, live reading.
+// The window's side of the instrument: download, port toggle, live reading.
 #include "link/commport.h"
-#include "link/onlinepoll.h"
-#include "link/porterrors.h"
+#include "link/instrument.h"
 #include "print/fonts.h"
 #include "window/chartbox.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
 
+#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
@@ -15,15 +15,28 @@
 #include <QScrollBar>
 #include <QTimer>
 
+void Form1::connectInstrument()
+{
+    connect(m_link, &Instrument::status, this, &Form1::showStatus);
+    connect(m_link, &Instrument::style, styleLabel, &QLabel::setText);
+    connect(m_link, &Instrument::progress, progressBar, &QProgressBar::setValue);
+    connect(m_link, &Instrument::progressMaximum, progressBar, &QProgressBar::setMaximum);
+    connect(m_link, &Instrument::downloadEnded, this, &Form1::downloadEnded);
+    connect(m_link, &Instrument::pollLineLost, this, [this](const QString &message) {
+        showStatus(QStringLiteral("COM ERR"));
+        tellFailure(message);
+    });
+}
+
 void Form1::setPortDevices(const QString &com1, const QString &com2)
 {
-    MyComm->setDevices(com1, com2);
+    m_link->port().setDevices(com1, com2);
     showPortTooltip();
 }
 
 bool Form1::confirmDiscard()
 {
-    if (ws.havedata == 0)
+    if (!m_record.holdsData())
         return true;
     const auto answer = m_dialogs->message(zq::kDiscardQuestion, QStringLiteral("提示信息"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Critical, QMessageBox::No);
@@ -35,117 +48,94 @@ bool Form1::confirmDiscard()
 
 void Form1::discardData()
 {
-    ws.clearCounts();
-    ws.datatype = zq::NoData;
-    ws.havedata = 0;
-    LP1->clear();
-    List1->clear();
-    ProgressBar1->setValue(0);
+    m_record = zq::Record();
+    chartBox->clear();
+    readingList->clear();
+    progressBar->setValue(0);
     summaryLine->clear();
 }
 
-void Form1::Command5_Click()
+void Form1::onDownloadClicked()
 {
     // A running transfer's data must not be touched by a second press.
-    if (m_download->active())
+    if (m_link->downloading())
         return;
     // The live reading gives way first, so no poll can take the port while
     // the question below is open.
     onlineSwitch->setChecked(false);
-    m_poll->abort();
+    m_link->stopPoll();
     if (!confirmDiscard())
         return;
     // The question ran the event loop: a tick may have started a poll meanwhile.
     onlineSwitch->setChecked(false);
-    m_poll->abort();
-    QString error;
-    switch (m_download->start(&error)) {
-    case ReadComMachine::Started:
+    QString message;
+    switch (m_link->startDownload(&message)) {
+    case Instrument::Started:
         setTransferring(true);
         return;
-    case ReadComMachine::PortBusy:
+    case Instrument::Busy:
         return;
-    case ReadComMachine::OpenFailed:
+    case Instrument::Failed:
         showStatus(QStringLiteral("COM ERR"));
-        tellFailure(zq::portErrorText(MyComm->commPort(), MyComm->deviceName(), MyComm->lastError(), error,
-            zq::gatherPortFacts(MyComm->deviceName())));
-        downloadFinished(ReadComMachine::NoReply);
+        tellFailure(message);
+        showRecord(zq::Record(), QString());
         return;
     }
 }
 
 void Form1::setTransferring(bool on)
 {
-    for (QWidget *b : {Command5, Command2, Command1, Command4, 打印, Command6, onlineSwitch})
+    for (QWidget *b : {downloadButton, openButton, saveButton, exportButton, printButton, portButton, onlineSwitch})
         b->setEnabled(!on);
 }
 
-void Form1::downloadFinished(ReadComMachine::Outcome outcome)
+void Form1::downloadEnded(const DownloadResult &result)
 {
     setTransferring(false);
-    keepCopy(outcome != ReadComMachine::Aborted);
-    // loadwd redraws the chart; once is enough.
-    loadwd(0);
-    HScroll1->show();
-    // The instrument always sends its full sequence memory, so a shorter
-    // transfer means the line failed.
-    if ((outcome == ReadComMachine::TimedOut || outcome == ReadComMachine::Cut) && ws.datatype == zq::SequenceData
-        && ws.wdnum < zq::kSeqReadings)
-        tellFailure(QStringLiteral("数据传输未完成：只收到 %1 个读数（应为 %2 个）。\n已收到的读数已保留。")
-                        .arg(ws.wdnum)
-                        .arg(zq::kSeqReadings));
+    if (!result.keptPath.isEmpty())
+        m_lastKept = result.keptPath;
+    if (result.outcome == ReadComMachine::LineLost || result.outcome == ReadComMachine::NoReply)
+        showStatus(QStringLiteral("COM ERR"));
+    showRecord(result.record, QString());
+    if (!result.keepError.isEmpty())
+        tellFailure(QStringLiteral("接收的数据未能自动保存到 %1\n%2\n数据仍在窗口中，请用 SAVE 保存。")
+                        .arg(QDir::toNativeSeparators(keepDir()), result.keepError));
+    if (!result.note.isEmpty())
+        tellFailure(result.note);
 }
 
-void Form1::Command6_Click()
+void Form1::onPortClicked()
 {
     // A transfer keeps its port; a poll ends, and the next tick asks the new one.
-    if (m_download->active())
+    if (m_link->downloading())
         return;
-    m_poll->abort();
-    if (MyComm->commPort() == 2) {
-        MyComm->setCommPort(1);
-        Command6->setText(QStringLiteral("COM 1"));
-    } else {
-        MyComm->setCommPort(2);
-        Command6->setText(QStringLiteral("COM 2"));
-    }
+    m_link->stopPoll();
+    CommPort &port = m_link->port();
+    port.setCommPort(port.commPort() == 2 ? 1 : 2);
+    portButton->setText(QStringLiteral("COM %1").arg(port.commPort()));
 }
 
-void Form1::MyComm_OnComm(int commEvent)
+void Form1::onLiveTick()
 {
-    if (commEvent != CommPort::kReceive)
-        return;
-    // Bytes are decoded by what the port was opened for, never by the data held.
-    if (m_download->active())
-        m_download->receive();
-    else if (m_poll->active())
-        m_poll->receive();
-}
-
-void Form1::Timer1_Timer()
-{
-    if (MyComm->portOpen())
-        return;
-    QString error;
-    if (m_poll->start(&error) == OnlinePollMachine::OpenFailed) {
+    QString message;
+    if (m_link->startPoll(&message) == Instrument::Failed) {
         // One message, not one a second: the live reading switches itself off.
         onlineSwitch->setChecked(false);
         showStatus(QStringLiteral("COM ERR"));
-        tellFailure(zq::portErrorText(MyComm->commPort(), MyComm->deviceName(), MyComm->lastError(), error,
-            zq::gatherPortFacts(MyComm->deviceName())));
+        tellFailure(message);
     }
 }
 
 void Form1::setLiveReading(bool on)
 {
     if (on) {
-        Timer1->start();
+        liveTimer->start();
         return;
     }
-    Timer1->stop();
-    m_poll->abort();
+    liveTimer->stop();
+    m_link->stopPoll();
     // A reading left standing would pass for a current one.
-    if (!m_download->active())
+    if (!m_link->downloading())
         showStatus(QStringLiteral("----"));
 }
 
@@ -154,10 +144,11 @@ void Form1::showStatus(const QString &text)
     // Arial 12 as designed; a text too long for the box gets a smaller size
     // rather than losing its ends.
     QFont font = zq::designFont(QStringLiteral("Arial"), 12);
-    const int room = Label6->contentsRect().width();
+    const int room = statusLabel->contentsRect().width();
     for (double points = 12; points > 5 && QFontMetrics(font).horizontalAdvance(text) > room; points -= 0.5)
         font.setPointSizeF(points - 0.5);
-    Label6->setFont(font);
-    Label6->setText(text);
-    Label6->setToolTip(QStringLiteral("%1\nCOM %2: %3").arg(text).arg(MyComm->commPort()).arg(MyComm->deviceName()));
+    statusLabel->setFont(font);
+    statusLabel->setText(text);
+    const CommPort &port = m_link->port();
+    statusLabel->setToolTip(QStringLiteral("%1\nCOM %2: %3").arg(text).arg(port.commPort()).arg(port.deviceName()));
 }

@@ -2,6 +2,8 @@
 // button, remembered across runs.
 #include "link/commport.h"
 #include "link/onlinepoll.h"
+#include "link/commport.h"
+#include "link/instrument.h"
 #include "window/form1.h"
 
 #include <QFileInfo>
@@ -38,21 +40,21 @@ void Form1::choosePorts(const QPair<QString, QString> &defaults, const QString &
 
 void Form1::showPortTooltip()
 {
-    Command6->setToolTip(QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2")
-                             .arg(MyComm->deviceFor(1), MyComm->deviceFor(2)));
+    portButton->setToolTip(QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2")
+                             .arg(m_link->port().deviceFor(1), m_link->port().deviceFor(2)));
 }
 
 void Form1::showPortMenu(const QPoint &at)
 {
-    if (m_download->active())
+    if (m_link->downloading())
         return;
-    auto *menu = new QMenu(Command6);
+    auto *menu = new QMenu(portButton);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // Read afresh each time: an adapter plugged in meanwhile appears.
     const QList<zq::PortChoice> ports = listPorts ? listPorts() : zq::availablePortChoices();
     for (int com = 1; com <= 2; ++com) {
         QMenu *sub = menu->addMenu(QStringLiteral("COM %1").arg(com));
-        const QString current = MyComm->deviceFor(com);
+        const QString current = m_link->port().deviceFor(com);
         QList<zq::PortChoice> choices = ports;
         if (std::none_of(choices.begin(), choices.end(), [&](const zq::PortChoice &c) {
                 return sameDevice(c.device, current) || sameDevice(c.systemLocation, current);
@@ -64,12 +66,12 @@ void Form1::showPortMenu(const QPoint &at)
             action->setChecked(sameDevice(c.device, current) || sameDevice(c.systemLocation, current));
             connect(action, &QAction::triggered, this, [this, com, device = c.device] {
                 // A poll on the old device ends; the next tick asks the new one.
-                m_poll->abort();
-                MyComm->setDevice(com, device);
+                m_link->stopPoll();
+                m_link->port().setDevice(com, device);
                 m_settings->setValue(settingsKey(com), device);
                 showPortTooltip();
             });
         }
     }
-    menu->popup(Command6->mapToGlobal(at));
+    menu->popup(portButton->mapToGlobal(at));
 }

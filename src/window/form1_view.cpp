@@ -20,47 +20,41 @@
 
 void Form1::connectViewAids()
 {
-    LP1->readout = [this](int x) { return zq::readoutAt(ws, x); };
-    LP1->wheeled = [this](int notches, bool sideways) {
-        QScrollBar *bar = sideways ? HScroll1 : VScroll1;
+    chartBox->readout = [this](int x) { return zq::readoutAt(m_record, m_view, x); };
+    chartBox->wheeled = [this](int notches, bool sideways) {
+        QScrollBar *bar = sideways ? viewBar : scaleBar;
         // Up shows higher readings (the bar's top arrow) or earlier ones.
         const auto action = notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd;
         for (int i = 0; i < qAbs(notches); ++i)
             bar->triggerAction(action);
     };
-    LP1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(LP1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        auto *menu = new QMenu(LP1);
+    chartBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(chartBox, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        auto *menu = new QMenu(chartBox);
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->addAction(QStringLiteral("适合温度范围"), this, &Form1::fitToReadings)->setEnabled(ws.datatype != 0);
+        menu->addAction(QStringLiteral("适合温度范围"), this, &Form1::fitToReadings)->setEnabled(m_record.holdsData());
         menu->addAction(QStringLiteral("复制图像"), this, &Form1::copyChartImage);
         menu->addAction(QStringLiteral("保存图像…"), this, &Form1::saveChartImage);
-        menu->popup(LP1->mapToGlobal(at));
+        menu->popup(chartBox->mapToGlobal(at));
     });
-    connect(List1, &QListWidget::itemDoubleClicked, this, &Form1::List1_DblClick);
-}
-
-void Form1::updateSummary()
-{
-    summaryLine->setText(zq::summaryLine(zq::summarize(ws, selectedGroup())));
 }
 
 void Form1::fitToReadings()
 {
-    const int base = zq::fitBase(ws);
+    const int base = zq::fitBase(m_record, m_view);
     if (base > 0)
-        VScroll1->setValue(-base);
+        scaleBar->setValue(-base);
 }
 
 QImage Form1::chartImage() const
 {
     // The scale bar and its captions left of the chart, then the chart.
-    const QRect scale(LP1->x() - 63, LP1->y(), 63, zq::kChartHeight);
+    const QRect scale(chartBox->x() - 63, chartBox->y(), 63, zq::kChartHeight);
     QImage image(scale.width() + zq::kChartWidth, zq::kChartHeight, QImage::Format_RGB32);
     image.fill(QColor(236, 240, 244));
     QPainter p(&image);
     p.drawImage(QPoint(0, 0), m_layer, scale);
-    p.drawImage(scale.width(), 0, LP1->image());
+    p.drawImage(scale.width(), 0, chartBox->image());
     return image;
 }
 
@@ -71,9 +65,9 @@ void Form1::copyChartImage()
 
 void Form1::saveChartImage()
 {
-    const QString kind = ws.datatype == 1 ? QStringLiteral("STYLE0")
-        : ws.datatype == 2                ? QStringLiteral("STYLE1")
-                                          : QStringLiteral("chart");
+    const QString kind = m_record.isSequence() ? QStringLiteral("STYLE0")
+        : m_record.isTimeStamped()         ? QStringLiteral("STYLE1")
+                                           : QStringLiteral("chart");
     const QString filter = QStringLiteral("PNG (*.png)");
     QString path = m_dialogs->saveFile(QString(),
         QStringLiteral("温度曲线-%1-%2.png").arg(kind, QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))),
@@ -85,20 +79,20 @@ void Form1::saveChartImage()
         tellFailure(QStringLiteral("图像没有保存：%1\n无法写入这个文件").arg(QDir::toNativeSeparators(path)));
 }
 
-void Form1::List1_DblClick(QListWidgetItem *item)
+void Form1::onListDoubleClicked(QListWidgetItem *item)
 {
-    const int row = List1->row(item);
+    const int row = readingList->row(item);
     int target = -1;
-    if (ws.datatype == 1)
+    if (m_record.isSequence())
         target = row / 10;
-    else if (ws.datatype == 2)
-        target = ws.record(row, selectedGroup()).hour;
+    else if (m_record.isTimeStamped())
+        target = m_record.at(row, m_view.group).hour;
     if (target < 0)
         return;
     // Through the bar, so its change handler redraws; a bar already there
     // still brings the view back after the single click moved it.
-    if (HScroll1->value() == qMin(target, HScroll1->maximum()))
-        HScroll1_Change();
+    if (viewBar->value() == qMin(target, viewBar->maximum()))
+        onViewBarChanged();
     else
-        HScroll1->setValue(target);
+        viewBar->setValue(target);
 }

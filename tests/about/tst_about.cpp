@@ -1,5 +1,6 @@
 #include "about/frmabout.h"
-#include "testsupport.h"
+#include "support/line.h"
+#include "support/window.h"
 #include "window/clicklabel.h"
 
 #include <QLabel>
@@ -24,8 +25,8 @@ void TstAbout::oneBoxAndItsLink()
         return std::count_if(
             all.begin(), all.end(), [](QWidget *t) { return qobject_cast<frmAbout *>(t) && t->isVisible(); });
     };
-    w->Label12_Click();
-    w->Label12_Click();
+    w->showAbout();
+    w->showAbout();
     QCOMPARE(boxes(), 1);
     frmAbout *box = nullptr;
     for (QWidget *t : QApplication::topLevelWidgets())
@@ -40,7 +41,7 @@ void TstAbout::oneBoxAndItsLink()
     QVERIFY(banner.pixel(banner.width() / 2, banner.height() / 2) != box->grab().toImage().pixel(5, 5));
     box->cmdOK->click();
     QTRY_COMPARE(boxes(), 0);
-    w->Label12_Click(); // opens afresh, and Esc closes it like OK
+    w->showAbout(); // opens afresh, and Esc closes it like OK
     QTRY_COMPARE(boxes(), 1);
     for (QWidget *t : QApplication::topLevelWidgets())
         if (auto *a = qobject_cast<frmAbout *>(t); a && a->isVisible())

@@ -1,5 +1,5 @@
 #include "chart/chart.h"
-#include "testsupport.h"
+#include "support/records.h"
 
 #include <QImage>
 #include <QPainter>
@@ -9,17 +9,24 @@ namespace {
 const QColor kRed(255, 22, 22);
 
 // One column wider than the chart, to see what lands just past its edge.
-QImage chartOf(const Workspace &ws)
+QImage chartOf(const zq::Record &record, zq::ChartView view = {})
 {
     QImage img(zq::kChartWidth + 1, zq::kChartHeight, QImage::Format_RGB32);
     img.fill(Qt::black);
     QPainter p(&img);
-    zq::drawChartFrame(p, ws.datatype);
-    if (ws.datatype == zq::SequenceData)
-        zq::drawSequenceCurve(p, ws);
+    zq::drawChartFrame(p, record.type());
+    if (record.isSequence())
+        zq::drawSequenceCurve(p, record, view);
     else
-        zq::drawTimePoints(p, ws, QColor(255, 0, 0));
+        zq::drawTimePoints(p, record, view, QColor(255, 0, 0));
     return img;
+}
+
+zq::ChartView atBase(int ybase)
+{
+    zq::ChartView view;
+    view.ybase = ybase;
+    return view;
 }
 
 // Rows of column x holding colour c.
@@ -65,9 +72,8 @@ void TstChart::frame()
     QFETCH(int, datatype);
     QFETCH(QPoint, at);
     QFETCH(QColor, colour);
-    Workspace ws = sequenceData(0, 0);
-    ws.datatype = datatype;
-    QCOMPARE(QColor(chartOf(ws).pixel(at)), colour);
+    const zq::Record record = datatype == 1 ? sequenceData(0, 0) : datatype == 2 ? timeData(0) : zq::Record();
+    QCOMPARE(QColor(chartOf(record).pixel(at)), colour);
 }
 
 void TstChart::scale()
@@ -109,28 +115,29 @@ void TstChart::curveLimits()
     QFETCH(int, value);
     QFETCH(bool, drawn);
     // The base brings the value into view, so only the limits decide.
-    QCOMPARE(count(chartOf(sequenceData(0, value, qBound(400, value + 200, 2000))), 363, kRed) > 0, drawn);
+    QCOMPARE(count(chartOf(sequenceData(200, value), atBase(qBound(400, value + 200, 2000))), 363, kRed) > 0, drawn);
 }
 
 void TstChart::curveGapsAndEdges()
 {
-    Workspace ws = sequenceData(0, 500);
-    ws.wdseq[60] = zq::kFailedReading; // reading 60 stands at x=360
-    ws.wdseq[90] = 850; // 50 above the top edge at base 800
-    QImage img = chartOf(ws);
+    QVector<int16_t> readings(zq::kSeqReadings, 500);
+    readings[60] = zq::kFailedReading; // reading 60 stands at x=360
+    readings[90] = 850; // 50 above the top edge at base 800
+    QImage img = chartOf(zq::Record::sequence(readings));
     QCOMPARE(QColor(img.pixel(351, 300)), kRed); // a segment's mid-point
     QVERIFY(count(img, 357, kRed) == 0 && count(img, 363, kRed) == 0);
     QVERIFY(count(img, 370, kRed) > 0);
     QCOMPARE(QColor(img.pixel(540, 0)), kRed); // drawn towards 850, cut at the edge
-    Workspace zero = sequenceData(0, 0);
-    zero.wdseq[0] = zero.wdseq[2] = 500; // 500, 0, 500: no segment touches the 0
-    const QImage z = chartOf(zero);
+    const QImage z = chartOf(sequenceData({500, 0, 500})); // no segment touches the 0
     for (int x = 0; x <= 11; ++x)
         QVERIFY2(count(z, x, kRed) == 0, qPrintable(QString::number(x)));
-    ws.seqstart = zq::kSeqStartMax;
-    QVERIFY(count(chartOf(ws), 719, kRed) > 0); // the last view ends at x=720
-    ws.wdseq[3840] = 0;
-    QCOMPARE(count(chartOf(ws), 717, kRed), 0);
+    zq::ChartView last;
+    last.start = zq::ChartView::kSeqScrollMax;
+    // Reading 3839, the last a record holds, stands at x=714; nothing is drawn past it.
+    QVERIFY(count(chartOf(zq::Record::sequence(readings), last), 713, kRed) > 0);
+    QCOMPARE(count(chartOf(zq::Record::sequence(readings), last), 716, kRed), 0);
+    readings.removeLast(); // a reading short: the last segment goes too
+    QCOMPARE(count(chartOf(zq::Record::sequence(readings), last), 713, kRed), 0);
 }
 
 void TstChart::timePoints_data()
@@ -152,22 +159,20 @@ void TstChart::timePoints()
     QFETCH(int, minute);
     QFETCH(int, second);
     QFETCH(int, x);
-    Workspace ws;
-    ws.datatype = zq::TimeData;
-    ws.xstart = 14;
-    ws.grpcount[0] = 2;
-    ws.wdtab[0][0] = WDREC{500, 7, 26, uint8_t(hour), uint8_t(minute), uint8_t(second)};
-    ws.wdtab[1][0] = WDREC{500, 7, 27, uint8_t(hour), uint8_t(minute), uint8_t(second)}; // another day
-    const QImage img = chartOf(ws);
+    zq::ChartView view;
+    view.start = 14;
+    const WDREC first{500, 7, 26, uint8_t(hour), uint8_t(minute), uint8_t(second)};
+    const WDREC nextDay{500, 7, 27, uint8_t(hour), uint8_t(minute), uint8_t(second)};
+    const QImage img = chartOf(zq::Record::timeStamped({first, nextDay}), view);
     QList<int> found;
     for (int px = 0; px < img.width(); ++px)
         if (img.pixel(px, 300) == QColor(255, 0, 0).rgb())
             found.append(px);
     QCOMPARE(found, x < 0 ? QList<int>{} : QList<int>{x}); // both days on one pixel
-    ws.grpcount[0] = 1; // a group of one record draws it
-    QCOMPARE(count(chartOf(ws), qMax(x, 0), QColor(255, 0, 0)) > 0, x >= 0);
-    QCOMPARE(zq::timeCaption(ws, 0), QStringLiteral("07-26 %1").arg(hour));
-    QCOMPARE(zq::timeCaption(ws, 5), QStringLiteral("00-00 00"));
+    const zq::Record one = zq::Record::timeStamped({first}); // a group of one record draws it
+    QCOMPARE(count(chartOf(one, view), qMax(x, 0), QColor(255, 0, 0)) > 0, x >= 0);
+    QCOMPARE(zq::timeCaption(one, 0), QStringLiteral("07-26 %1").arg(hour));
+    QCOMPARE(zq::timeCaption(one, 5), QStringLiteral("00-00 00"));
 }
 
 QTEST_MAIN(TstChart)

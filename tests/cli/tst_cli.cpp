@@ -2,7 +2,8 @@
 // simulator over a pseudo-terminal, compared with what the window writes.
 #include "core/datafile.h"
 #include "core/textexport.h"
-#include "testsupport.h"
+#include "support/line.h"
+#include "support/window.h"
 
 #include <QPushButton>
 #include <QSerialPort>
@@ -89,14 +90,13 @@ void TstCli::download()
     Simulator again(args);
     TestWindow w(again.device);
     w->setKeepDir(dir.filePath("kept"));
-    w->Command5->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!w->download().active() && w.ws().havedata, 20000);
-    const int held = w.ws().datatype == zq::TimeData ? w.ws().grpcount[0] : w.ws().wdnum;
-    QCOMPARE(held, readings);
+    w->downloadButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().downloading() && w->record().holdsData(), 20000);
+    QCOMPARE(w->record().count(), readings);
     w.dialogs->paths = {dir.filePath("saved.ZQ")};
-    w->Command1_Click();
+    w->onSaveClicked();
     QCOMPARE(readAll(dir.filePath("got.ZQ")), readAll(dir.filePath("saved.ZQ")));
-    QVERIFY(readings == zq::kSeqReadings || args.contains("--style") || run.err.contains("200 readings"));
+    QVERIFY(readings == zq::kSeqReadings || args.contains("--style") || run.err.contains(QStringLiteral("只收到 200 个读数")));
     // Without -o: a new name from the local time, never over another.
     const Run second = zqcli({"download", "--port", again.device}, dir.path());
     QCOMPARE(second.code, 0);
@@ -107,9 +107,9 @@ void TstCli::exportMatchesTheWindow()
 {
     QTemporaryDir dir;
     write(dir.filePath("seq.ZQ"), zq::dataFileBytes(sequenceData(3840, 512)));
-    Workspace time = timeData(40);
-    time.wdtab[3][0].wd = zq::kFailedReading;
-    write(dir.filePath("time.ZQ"), zq::dataFileBytes(time));
+    QVector<WDREC> records = timeRecords(40);
+    records[3].wd = zq::kFailedReading;
+    write(dir.filePath("time.ZQ"), zq::dataFileBytes(zq::Record::timeStamped(records)));
     QDir().mkpath(dir.filePath("out"));
     for (const QString &format : {QStringLiteral("txt"), QStringLiteral("csv")}) {
         const Run run = zqcli({"export", dir.filePath("seq.ZQ"), dir.filePath("missing.ZQ"), dir.filePath("time.ZQ"),
@@ -122,8 +122,8 @@ void TstCli::exportMatchesTheWindow()
             TestWindow w;
             w.dialogs->paths = {dir.filePath(name + ".ZQ"), dir.filePath("window" + ext)};
             w.dialogs->pickFilter = format == "csv" ? zq::kCsvFilter : zq::kTextFilter;
-            w->Command2_Click();
-            w->Command4_Click();
+            w->onOpenClicked();
+            w->onExportClicked();
             QCOMPARE(readAll(dir.filePath("out/" + name + ext)), readAll(dir.filePath("window" + ext)));
         }
     }
@@ -136,12 +136,11 @@ void TstCli::exportMatchesTheWindow()
 void TstCli::reportAndInfo()
 {
     QTemporaryDir dir;
-    Workspace seq = sequenceData(100, 600);
-    std::fill(seq.wdseq.begin() + 100, seq.wdseq.end(), int16_t(0));
-    seq.wdseq[7] = 250;
-    seq.wdseq[42] = 990;
-    seq.wdseq[50] = zq::kFailedReading;
-    write(dir.filePath("seq.ZQ"), zq::dataFileBytes(seq));
+    QVector<int16_t> seq(100, 600);
+    seq[7] = 250;
+    seq[42] = 990;
+    seq[50] = zq::kFailedReading;
+    write(dir.filePath("seq.ZQ"), zq::dataFileBytes(zq::Record::sequence(seq)));
     const Run report = zqcli({"report", dir.filePath("seq.ZQ"), "-o", dir.filePath("r.pdf"), "--start", "40"});
     QVERIFY2(report.code == 0, qPrintable(report.err));
     QProcess text;

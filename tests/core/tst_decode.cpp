@@ -1,5 +1,7 @@
 #include "core/decode.h"
-#include "testsupport.h"
+#include "support/records.h"
+
+#include <QtTest>
 
 class TstDecode : public QObject
 {
@@ -33,35 +35,46 @@ void TstDecode::packets()
 {
     QFETCH(QByteArray, packet);
     QFETCH(QList<int>, stored);
-    Workspace ws;
-    ws.wdnum = 10;
-    ws.grpcount[0] = 3;
-    ws.recnum = 7;
-    ws.wdseq[11] = 1234; // an earlier download's reading must not survive
-    if (packet.size() == 4) {
-        QVERIFY(zq::storeSequencePacket(ws, packet));
-        QCOMPARE((QList<int>{ws.wdseq[10], ws.wdseq[11]}), stored);
-        QCOMPARE(ws.wdnum, 12);
+    zq::RecordBuilder builder;
+    const bool sequence = packet.size() == 4;
+    builder.begin(sequence ? zq::SequenceData : zq::TimeData);
+    QVERIFY(builder.add(sequence ? bytes({1, 0, 2, 0}) : bytes({0, 0, 0, 0, 1, 1, 5, 0})));
+    QVERIFY(builder.add(packet));
+    const zq::Record record = builder.record();
+    if (sequence) {
+        QCOMPARE(record.count(), 4);
+        QCOMPARE((QList<int>{record.reading(2), record.reading(3)}), stored);
     } else {
-        QVERIFY(zq::storeTimePacket(ws, packet));
-        const WDREC &r = ws.wdtab[3][0];
+        QCOMPARE(record.count(), 2);
+        const WDREC &r = record.at(1);
         QCOMPARE((QList<int>{r.wd, r.month, r.day, r.hour, r.minute, r.second}), stored);
-        QCOMPARE(ws.grpcount[0], 4);
-        QCOMPARE(ws.recnum, 8);
+        QCOMPARE(builder.packets(), 2);
     }
 }
 
 void TstDecode::capacity()
 {
-    Workspace ws;
-    ws.wdnum = zq::kSeqReadings;
-    ws.grpcount[0] = zq::kTabSlots;
-    QVERIFY(!zq::storeSequencePacket(ws, bytes({1, 0, 1, 0})));
-    QVERIFY(!zq::storeTimePacket(ws, bytes({0, 0, 0, 0, 1, 1, 5, 0})));
-    QVERIFY(!zq::storeTimePacket(ws, bytes({0, 0, 0}))); // short: ignored
-    QCOMPARE(ws.wdnum, zq::kSeqReadings);
-    QCOMPARE(ws.grpcount[0], zq::kTabSlots);
-    QCOMPARE(ws.recnum, 1); // still counted, so the transfer can end by its count
+    zq::RecordBuilder seq;
+    seq.begin(zq::SequenceData);
+    for (int i = 0; i < zq::kSeqReadings / 2; ++i)
+        QVERIFY(seq.add(bytes({1, 0, 1, 0})));
+    QVERIFY(!seq.add(bytes({1, 0, 1, 0})));
+    QCOMPARE(seq.record().count(), zq::kSeqReadings);
+
+    zq::RecordBuilder time;
+    time.begin(zq::TimeData);
+    for (int i = 0; i < zq::kTabSlots; ++i)
+        QVERIFY(time.add(bytes({0, 0, 0, 0, 1, 1, 5, 0})));
+    QVERIFY(!time.add(bytes({0, 0, 0, 0, 1, 1, 5, 0})));
+    QVERIFY(!time.add(bytes({0, 0, 0}))); // short: ignored
+    QCOMPARE(time.record().count(), zq::kTabSlots);
+    QCOMPARE(time.packets(), zq::kTabSlots + 1); // still counted, so the transfer can end by its count
+
+    // A record made is a value: a builder starting again leaves it alone.
+    const zq::Record made = time.record();
+    time.begin(zq::TimeData);
+    QCOMPARE(made.count(), zq::kTabSlots);
+    QCOMPARE(time.record().count(), 0);
 }
 
 void TstDecode::onlineReply_data()

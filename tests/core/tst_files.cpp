@@ -1,43 +1,20 @@
-// Data files and exports. Runs as an unprivileged user, since root ignores
-// a folder's write protection and a file's read protection.
+// Data file layouts, exports and kept copies.
 #include "core/datafile.h"
+#include "core/listlines.h"
+#include "core/summary.h"
 #include "core/textexport.h"
-#include "testsupport.h"
-#include "window/chartbox.h"
+#include "support/records.h"
 
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <csignal>
-#include <sys/resource.h>
+#include <QtTest>
 
 namespace {
-
-Workspace sequenceData(std::initializer_list<int> readings)
-{
-    Workspace ws;
-    ws.datatype = ws.havedata = zq::SequenceData;
-    for (int v : readings)
-        ws.wdseq[ws.wdnum++] = int16_t(v);
-    return ws;
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-void write(const QString &path, const QByteArray &data, qint64 size = -1)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
-    QVERIFY(size < 0 || f.resize(size));
-}
 } // namespace
 
 class TstFiles : public QObject
@@ -48,39 +25,31 @@ private Q_SLOTS:
     void lengthsDecideWhatIsRead_data();
     void lengthsDecideWhatIsRead();
     void exports();
-    void saveFromWindow();
-    void openFromWindow();
-    void failuresAreTold_data();
-    void failuresAreTold();
-    void extensionRules_data();
-    void extensionRules();
-    void typedNameIsAskedAboutWithItsExtension();
+    void listLines_data();
+    void listLines();
+    void summary_data();
+    void summary();
     void keptCopiesNeverOverwrite();
 };
 
 void TstFiles::layoutsByteForByte()
 {
-    Workspace ws = timeData(10);
-    ws.wdtab[4][0] = WDREC{-5, 12, 31, 23, 59, 58};
-    ws.wdtab[5][0].wd = zq::kFailedReading;
-    ws.wdtab[9][0].wd = 0; // a reading of 0 with its time is a record, not an empty slot
-    const QByteArray file = zq::dataFileBytes(ws);
+    QVector<WDREC> records = timeRecords(10);
+    records[4] = WDREC{-5, 12, 31, 23, 59, 58};
+    records[5].wd = zq::kFailedReading;
+    records[9].wd = 0; // a reading of 0 with its time is a record, not an empty slot
+    const zq::Record time = zq::Record::timeStamped(records);
+    const QByteArray file = zq::dataFileBytes(time);
     QCOMPARE(file.size(), 28224);
     QCOMPARE(file.left(7), bytes({200, 0, 7, 26, 13, 0, 9}));
     QCOMPARE(file.mid(28, 9), bytes({0xFB, 0xFF, 12, 31, 23, 59, 58, 0xB8, 0x22}));
     QCOMPARE(file.mid(70).count('\0'), file.size() - 70);
-    Workspace back;
-    zq::loadDataFileBytes(back, file);
-    QCOMPARE(back.grpcount[0], 10); // trailing empty slots are not readings
-    QVERIFY(back.wdtab == ws.wdtab);
+    QCOMPARE(zq::recordFromFileBytes(file), time); // trailing empty slots are not readings
 
-    const Workspace seq = sequenceData({564, 1400, 8888, -5});
+    const zq::Record seq = sequenceData({564, 1400, 8888, -5});
     QCOMPARE(zq::dataFileBytes(seq).size(), 7680);
     QCOMPARE(zq::dataFileBytes(seq).left(8), bytes({0x34, 0x02, 0x78, 0x05, 0xB8, 0x22, 0xFB, 0xFF}));
-    zq::loadDataFileBytes(back, zq::dataFileBytes(seq));
-    QCOMPARE(back.datatype, 1);
-    QCOMPARE(back.wdnum, 4);
-    QVERIFY(back.wdseq == seq.wdseq);
+    QCOMPARE(zq::recordFromFileBytes(zq::dataFileBytes(seq)), seq);
 }
 
 void TstFiles::lengthsDecideWhatIsRead_data()
@@ -101,13 +70,9 @@ void TstFiles::lengthsDecideWhatIsRead()
     QFETCH(int, length);
     QFETCH(int, datatype);
     QFETCH(int, count);
-    Workspace ws;
-    ws.wdtab[4032][0].wd = 77;
-    zq::loadDataFileBytes(ws, QByteArray(length, char(0x11)));
-    QCOMPARE(ws.datatype, datatype);
-    QCOMPARE(datatype == 1 ? ws.wdnum : ws.grpcount[0], count);
-    QCOMPARE(ws.wdtab[4032][0].wd, int16_t(77)); // never past the file's records
-    QVERIFY(datatype == 1 || count == 4032 || ws.wdtab[count][0].isEmpty());
+    const zq::Record record = zq::recordFromFileBytes(QByteArray(length, char(0x11)));
+    QCOMPARE(int(record.type()), datatype);
+    QCOMPARE(record.count(), count); // never past the file's records
 }
 
 void TstFiles::exports()
@@ -123,202 +88,56 @@ void TstFiles::exports()
     QVERIFY(text.endsWith(head + " 7 " + tail));
     QCOMPARE(text.count("\r\n"), 11); // 8 headers, 3 records
 
-    Workspace ws = timeData(2);
-    ws.wdtab[1][0].wd = zq::kFailedReading;
-    QCOMPARE(zq::exportCsv(ws),
+    QVector<WDREC> two = timeRecords(2);
+    two[1].wd = zq::kFailedReading;
+    QCOMPARE(zq::exportCsv(zq::Record::timeStamped(two)),
         "\xEF\xBB\xBF" + QStringLiteral("组,月,日,时,分,秒,温度\r\n0,7,26,13,0,9,200\r\n0,7,26,13,1,9,\r\n").toUtf8());
     QCOMPARE(zq::exportCsv(sequenceData({235, 8888})),
         "\xEF\xBB\xBF" + QStringLiteral("序号,温度\r\n1,235\r\n2,\r\n").toUtf8());
     QCOMPARE(zq::defaultExportName(QDate(2006, 7, 5), QLocale(QLocale::English)), QStringLiteral("Jul20065"));
 }
 
-void TstFiles::saveFromWindow()
+void TstFiles::listLines_data()
 {
-    QTemporaryDir dir;
-    TestWindow w;
-    w->Command1_Click();
-    w->Command4_Click();
-    QCOMPARE(w.dialogs->shown.size(), 2);
-    QCOMPARE(w.dialogs->lastText(), QStringLiteral("缓冲区无温度数据"));
-    QVERIFY(w.dialogs->offeredNames.isEmpty()); // no dialog without data
-
-    w.ws() = timeData(3);
-    const QString old = dir.filePath("old.ZQ");
-    write(old, QByteArray(40000, char(0x7F)));
-    w.dialogs->paths = {old, dir.filePath("typed"), dir.filePath("out")};
-    w->Command1_Click();
-    w->Command1_Click();
-    w->Command4_Click();
-    QCOMPARE(readAll(old), zq::dataFileBytes(w.ws())); // no tail of the longer old file
-    QCOMPARE(readAll(dir.filePath("typed.ZQ")), zq::dataFileBytes(w.ws()));
-    QCOMPARE(readAll(dir.filePath("out.Txt")), zq::exportText(w.ws()));
-    QCOMPARE(w.dialogs->offeredFilters.first(), QStringList{zq::kDataFilter});
-    const QDate today = QDate::currentDate();
-    QCOMPARE(w.dialogs->offeredNames.last(),
-        QLocale().monthName(today.month(), QLocale::ShortFormat) + QString::number(today.year())
-            + QString::number(today.day()));
-    w.dialogs->pickFilter = zq::kCsvFilter;
-    w.dialogs->paths = {dir.filePath("sheet"), dir.filePath("notes.txt")};
-    w->Command4_Click();
-    w->Command4_Click();
-    QCOMPARE(readAll(dir.filePath("sheet.csv")), zq::exportCsv(w.ws()));
-    QCOMPARE(readAll(dir.filePath("notes.txt")), zq::exportText(w.ws())); // the name decides the format
-    w.dialogs->pickFilter = zq::kTextFilter;
-    w.dialogs->paths = {dir.filePath("data.csv")};
-    w->Command4_Click();
-    QCOMPARE(readAll(dir.filePath("data.csv")), zq::exportCsv(w.ws()));
-    QCOMPARE(w.dialogs->shown.size(), 2);
-}
-
-void TstFiles::openFromWindow()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("t.zq");
-    write(path, zq::dataFileBytes(timeData(10)));
-    TestWindow w;
-    w.dialogs->paths = {path};
-    w->Command2_Click();
-    QCOMPARE(w->Label2->text(), QStringLiteral("STYLE ZQ"));
-    QCOMPARE(w->List1->count(), 10);
-
-    w.dialogs->answers = {QMessageBox::No};
-    w->Command2_Click(); // No keeps everything
-    QCOMPARE(w.dialogs->lastText(), QStringLiteral("是否删除电脑中的温度数据 ?"));
-    QCOMPARE(w->List1->count(), 10);
-
-    w.dialogs->answers = {QMessageBox::Yes};
-    w->Command2_Click(); // Yes, then Cancel: nothing held, chart area blank
-    QCOMPARE(w.dialogs->offeredNames.last(), path); // the dialog keeps the last name
-    QCOMPARE(int(w.ws().havedata), 0);
-    QCOMPARE(w->List1->count(), 0);
-    QCOMPARE(QColor(w->LP1->image().pixel(3, 4)), QColor(0, 64, 0));
-
-    // A file named on the command line opens as OPEN would, asking first.
-    w.ws() = timeData(4);
-    w.dialogs->answers = {QMessageBox::Yes};
-    w->openDataFile(path);
-    QCOMPARE(w.dialogs->lastText(), QStringLiteral("是否删除电脑中的温度数据 ?"));
-    QCOMPARE(w->List1->count(), 10);
-
-    write(dir.filePath("s.ZQ"), zq::dataFileBytes(sequenceData({1, 2, 3})));
-    write(dir.filePath("huge.ZQ"), zq::dataFileBytes(timeData(50)), qint64(1) << 30);
-    w.dialogs->paths = {dir.filePath("s.ZQ"), dir.filePath("huge.ZQ")};
-    w.dialogs->answers = {QMessageBox::Yes};
-    w->Command2_Click();
-    QCOMPARE(w->Label2->text(), QStringLiteral("STYLE 0"));
-    QCOMPARE(w->List1->count(), 3);
-    w.dialogs->answers = {QMessageBox::Yes};
-    w->Command2_Click();
-    QCOMPARE(w->List1->count(), 50); // a 1 GiB file: only its layout's records are read
-}
-
-void TstFiles::failuresAreTold_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("save into a read-only folder") << "readonly";
-    QTest::newRow("save onto a full disk") << "full";
-    QTest::newRow("open a missing file") << "missing";
-    QTest::newRow("open a folder") << "folder";
-    QTest::newRow("open an unreadable file") << "unreadable";
-}
-
-void TstFiles::failuresAreTold()
-{
-    QFETCH(QString, fault);
-    QTemporaryDir dir;
-    const QString path = fault == "folder" ? dir.path() : dir.filePath("x.ZQ");
-    if (fault == "full" || fault == "unreadable")
-        write(path, "previous");
-    if (fault == "unreadable")
-        QFile::setPermissions(path, QFileDevice::Permissions());
-    if (fault == "readonly")
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    TestWindow w;
-    w.ws() = timeData(5);
-    w->loadwd(0);
-    w.dialogs->answers = {QMessageBox::Yes};
-    w.dialogs->paths = {path};
-    const bool save = fault == "readonly" || fault == "full";
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    if (fault == "full") {
-        // A file-size limit makes the write fail midway, as a full disk does.
-        rlimit small = old;
-        small.rlim_cur = 4096;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    save ? w->Command1_Click() : w->Command2_Click();
-    setrlimit(RLIMIT_FSIZE, &old);
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY2(w.dialogs->lastText().contains(QDir::toNativeSeparators(path)), qPrintable(w.dialogs->lastText()));
-    if (save) {
-        QCOMPARE(w->List1->count(), 5); // the data held is untouched
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), fault == "full" ? QStringList{"x.ZQ"} : QStringList{});
-        QVERIFY(fault != "full" || readAll(path) == "previous");
-    } else {
-        QCOMPARE(int(w.ws().havedata), 0); // an empty, consistent workspace
-        QCOMPARE(w->List1->count(), 0);
-        QCOMPARE(QColor(w->LP1->image().pixel(3, 4)), QColor(1, 50, 1));
-    }
-}
-
-void TstFiles::extensionRules_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("expected");
-    const QString text = zq::kTextFilter, csv = zq::kCsvFilter;
-    QTest::newRow("German default name") << "/d/Dez.20265" << text << "/d/Dez.20265.Txt";
-    QTest::newRow("French default name") << "/d/déc.20265" << csv << "/d/déc.20265.csv";
-    QTest::newRow("no extension, text") << "/d/out" << text << "/d/out.Txt";
-    QTest::newRow("no extension, CSV") << "/d/out" << csv << "/d/out.csv";
-    QTest::newRow("csv typed, text selected") << "/d/data.csv" << text << "/d/data.csv";
-    QTest::newRow("txt typed, CSV selected") << "/d/data.TXT" << csv << "/d/data.TXT";
-    QTest::newRow("a dot in the folder") << "/d.v2/out" << text << "/d.v2/out.Txt";
+    QTest::newRow("sequence") << zq::sequenceLine(12, 235) << "0012--------0235";
+    QTest::newRow("failed sequence reading") << zq::sequenceLine(3839, 8888) << "3839--------8888";
+    QTest::newRow("negative") << zq::sequenceLine(5, -5) << "0005---------0005";
+    QTest::newRow("time-stamped") << zq::timeLine({235, 7, 26, 13, 5, 9}) << "07-26 13:05:09    0235";
+    QTest::newRow("failed time-stamped") << zq::timeLine({8888, 7, 26, 13, 5, 9}) << "ERRDATA!!!";
+    QTest::newRow("empty slot") << zq::timeLine({}) << "00-00 00:00:00    0000";
 }
 
-void TstFiles::extensionRules()
+void TstFiles::listLines()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, filter);
+    QFETCH(QString, line);
     QFETCH(QString, expected);
-    QCOMPARE(zq::withFilterExtension(typed, filter, {zq::kTextFilter, zq::kCsvFilter}), expected);
+    QCOMPARE(line, expected);
 }
 
-void TstFiles::typedNameIsAskedAboutWithItsExtension()
+void TstFiles::summary_data()
 {
-    QTemporaryDir dir;
-    write(dir.filePath("out.ZQ"), "previous");
-    TestWindow w;
-    w->setDialogs(std::make_unique<QtUserDialogs>(w.form.get()));
-    w.ws() = timeData(3);
-    w->commonDialogFileName = dir.filePath("first");
-    // A person at the dialogs: types "out", presses Enter, reads the
-    // question, answers No, then cancels.
-    QString asked;
-    QTimer person;
-    person.setInterval(20);
-    connect(&person, &QTimer::timeout, &person, [&] {
-        QWidget *top = QApplication::activeModalWidget();
-        if (auto *box = qobject_cast<QMessageBox *>(top)) {
-            asked = box->text();
-            box->button(QMessageBox::No)->click();
-        } else if (auto *dialog = qobject_cast<QFileDialog *>(top)) {
-            auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
-            if (!asked.isEmpty() || !edit) {
-                dialog->reject();
-                return;
-            }
-            edit->setText("out");
-            QMetaObject::invokeMethod(
-                edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); }, Qt::QueuedConnection);
-        }
-    });
-    person.start();
-    w->Command1_Click();
-    person.stop();
-    QVERIFY2(asked.contains("out.ZQ"), qPrintable(asked));
-    QCOMPARE(readAll(dir.filePath("out.ZQ")), QByteArray("previous"));
+    QTest::addColumn<QList<int>>("readings");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("failed readings take no part")
+        << QList<int>{500, 8888, 300, 700} << "读数 4  失败 1  最低 300 (0002)  最高 700 (0003)  平均 500.0";
+    QTest::newRow("one reading") << QList<int>{42} << "读数 1  失败 0  最低 42 (0000)  最高 42 (0000)  平均 42.0";
+    QTest::newRow("negative readings") << QList<int>{-5, -20, 10}
+                                       << "读数 3  失败 0  最低 -20 (0001)  最高 10 (0002)  平均 -5.0";
+    QTest::newRow("only failed") << QList<int>{8888, 8888} << "读数 2  失败 2";
+    QTest::newRow("nothing came") << QList<int>{} << "读数 0  失败 0";
+}
+
+void TstFiles::summary()
+{
+    QFETCH(QList<int>, readings);
+    QFETCH(QString, line);
+    QVector<int16_t> values;
+    for (int v : readings)
+        values.append(int16_t(v));
+    QCOMPARE(zq::summaryLine(zq::summarize(zq::Record::sequence(values), 0)), line);
+    QCOMPARE(zq::summaryLine(zq::summarize(zq::Record(), 0)), QString());
 }
 
 void TstFiles::keptCopiesNeverOverwrite()
@@ -326,7 +145,7 @@ void TstFiles::keptCopiesNeverOverwrite()
     QTemporaryDir dir;
     const QDateTime when(QDate(2026, 12, 6), QTime(21, 30, 5));
     QString error;
-    const Workspace time = timeData(300);
+    const zq::Record time = timeData(300);
     const QString first = zq::keepDownload(dir.filePath("downloads"), time, when, &error);
     const QString second = zq::keepDownload(dir.filePath("downloads"), time, when, &error);
     const QString seq = zq::keepDownload(dir.filePath("downloads"), sequenceData({1, 2}), when, &error);
@@ -338,14 +157,5 @@ void TstFiles::keptCopiesNeverOverwrite()
     QVERIFY(!error.isEmpty());
 }
 
-int main(int argc, char *argv[])
-{
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-        qFatal("cannot drop root privileges");
-    std::signal(SIGXFSZ, SIG_IGN);
-    QApplication app(argc, argv);
-    TstFiles files;
-    return QTest::qExec(&files, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TstFiles)
 #include "tst_files.moc"

@@ -1,7 +1,8 @@
 #include "core/datafile.h"
 #include "link/commport.h"
 #include "link/onlinepoll.h"
-#include "testsupport.h"
+#include "support/line.h"
+#include "support/window.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -29,6 +30,13 @@ private Q_SLOTS:
 };
 
 namespace {
+// Packets stored by the transfer under way.
+int packetsIn(TestWindow &w)
+{
+    const ReadComMachine &m = w->instrument().download();
+    return m.dataType() == zq::SequenceData ? m.received() / 2 : m.received();
+}
+
 QByteArray keptFile(const QString &dir)
 {
     const QStringList names = QDir(dir).entryList({"*.ZQ"}, QDir::Files, QDir::Name);
@@ -70,13 +78,13 @@ void TstDownload::fromSimulator()
     w->setKeepDir(keep.path());
     const bool timeStamped = args.contains("--style");
     // An earlier, longer record must leave nothing behind.
-    w.ws().wdseq.fill(777);
-    w.ws().wdtab[4033 - 1][0] = WDREC{300, 1, 1, 1, 1, 1};
-    auto received = [&] { return timeStamped ? w.ws().grpcount[0] : w.ws().wdnum; };
-    QSignalSpy done(&w->download(), &ReadComMachine::finished);
+    w.show(sequenceData(3840, 777));
+    w.dialogs->answers = {QMessageBox::Yes};
+    auto received = [&] { return w->instrument().download().received(); };
+    QSignalSpy done(&w->instrument().download(), &ReadComMachine::finished);
     QElapsedTimer clock;
     clock.start();
-    w->Command5->click();
+    w->downloadButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(received() == readings || done.count(), 20000);
     // It ends by itself: by its count, or two seconds after the line fell silent.
     QElapsedTimer afterLast;
@@ -92,23 +100,21 @@ void TstDownload::fromSimulator()
         QVERIFY2(waited <= 500, qPrintable(QString::number(waited)));
 
     QCOMPARE(received(), readings);
-    QCOMPARE(w->List1->count(), readings);
-    QCOMPARE(w->Label6->text(), readings ? QString::number(readings) : QStringLiteral("COM ERR")); // exact
+    QCOMPARE(w->readingList->count(), readings);
+    QCOMPARE(w->statusLabel->text(), readings ? QString::number(readings) : QStringLiteral("COM ERR")); // exact
     const bool full = outcome == ReadComMachine::Complete;
-    QCOMPARE(w->ProgressBar1->value(), full ? w->ProgressBar1->maximum() : readings);
-    QCOMPARE(w->ProgressBar1->maximum(), timeStamped ? 4033 : 4032);
-    QCOMPARE(w->Label2->text(), QString(!readings ? "STYLE" : timeStamped ? "STYLE 1" : "STYLE 0"));
-    QCOMPARE(int(w.ws().havedata), !readings ? 0 : timeStamped ? 2 : 1);
+    QCOMPARE(w->progressBar->value(), full ? w->progressBar->maximum() : readings);
+    QCOMPARE(w->progressBar->maximum(), timeStamped ? 4033 : 4032);
+    QCOMPARE(w->styleLabel->text(), QString(!readings ? "STYLE" : timeStamped ? "STYLE 1" : "STYLE 0"));
+    QCOMPARE(int(w->record().type()), !readings ? 0 : timeStamped ? 2 : 1);
+    QCOMPARE(w->record().count(), readings);
+    w.dialogs->shown.removeFirst(); // the question before the download
     QCOMPARE(w.dialogs->shown.isEmpty(), told.isEmpty());
     if (!told.isEmpty())
         QVERIFY(w.dialogs->lastText().contains(told));
     // Every download with readings is kept, byte for byte as SAVE writes it.
-    QCOMPARE(keptFile(keep.path()), readings ? zq::dataFileBytes(w.ws()) : QByteArray());
-    if (readings > 0 && !timeStamped) {
-        QVERIFY(std::all_of(w.ws().wdseq.begin() + readings, w.ws().wdseq.end(), [](int16_t v) { return v == 0; }));
-        QVERIFY(w.ws().wdtab[4032][0].isEmpty());
-    }
-    QVERIFY(!w->MyComm->portOpen());
+    QCOMPARE(keptFile(keep.path()), readings ? zq::dataFileBytes(w->record()) : QByteArray());
+    QVERIFY(!w->instrument().port().portOpen());
 }
 
 void TstDownload::timeLimit_data()
@@ -129,18 +135,19 @@ void TstDownload::timeLimit()
     };
     TestWindow w(inst.path());
     double now = clock.takeFirst();
-    w->download().timeOfDay = [&now] { return now; };
-    w->Command5->click();
-    QTRY_COMPARE(w.ws().grpcount[0], 1);
+    w->instrument().download().timeOfDay = [&now] { return now; };
+    w->downloadButton->click();
+    QTRY_COMPARE(packetsIn(w), 1);
     for (int i = 0; i < clock.size(); ++i) {
         now = clock[i];
-        w->download().step();
-        QCOMPARE(w->download().active(), i + 1 < stepsToEnd);
+        w->instrument().download().step();
+        QCOMPARE(w->instrument().download().active(), i + 1 < stepsToEnd);
     }
-    QCOMPARE(w->Label2->text(), QStringLiteral("STYLE 1"));
-    QCOMPARE(w->List1->item(0)->text(), QStringLiteral("07-26 14:03:00    0300"));
-    QCOMPARE(int(w.ws().havedata), 2);
-    QVERIFY(w.dialogs->shown.isEmpty()); // time-stamped transfers always end this way
+    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE 1"));
+    QCOMPARE(w->readingList->item(0)->text(), QStringLiteral("07-26 14:03:00    0300"));
+    QVERIFY(w->record().isTimeStamped());
+    // The limit, not a silence, ended it: the record may be short, and the user is told.
+    QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("85 秒内没有传完")), qPrintable(w.dialogs->lastText()));
 }
 
 void TstDownload::replyBytesOnePerPass()
@@ -154,12 +161,12 @@ void TstDownload::replyBytesOnePerPass()
     TestWindow w(inst.path());
     // The clock stands still, so only the notifications make passes: the
     // first tick's pass finds nothing, 0x55 takes one and 0x01 the next.
-    w->download().clockNs = [] { return qint64(0); };
-    w->Command5->click();
-    QTRY_COMPARE(w.ws().datatype, 2);
-    QCOMPARE(w.ws().workidx, 3);
-    QCOMPARE(w->Label2->text(), QStringLiteral("STYLE 1"));
-    w->download().abort();
+    w->instrument().download().clockNs = [] { return qint64(0); };
+    w->downloadButton->click();
+    QTRY_COMPARE(w->instrument().download().dataType(), zq::TimeData);
+    QCOMPARE(w->instrument().download().passes(), 3);
+    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE 1"));
+    w->instrument().download().abort();
 }
 
 void TstDownload::aPauseDoesNotEndTheTransfer()
@@ -172,12 +179,12 @@ void TstDownload::aPauseDoesNotEndTheTransfer()
         return req ? QByteArray() : bytes({0x01}) + record;
     };
     TestWindow w(inst.path());
-    QSignalSpy done(&w->download(), &ReadComMachine::finished);
-    w->Command5->click();
-    QTRY_COMPARE_WITH_TIMEOUT(w.ws().grpcount[0], 2, 3000);
+    QSignalSpy done(&w->instrument().download(), &ReadComMachine::finished);
+    w->downloadButton->click();
+    QTRY_COMPARE_WITH_TIMEOUT(packetsIn(w), 2, 3000);
     QVERIFY(done.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 4000);
-    QCOMPARE(w->List1->count(), 2);
+    QCOMPARE(w->readingList->count(), 2);
 }
 
 void TstDownload::portFaultsAreTold()
@@ -188,9 +195,8 @@ void TstDownload::portFaultsAreTold()
     QVERIFY(other.open(QIODevice::ReadWrite));
     for (const QString &device : {QStringLiteral("/dev/zq-no-such-port"), sim.device}) {
         TestWindow w(device);
-        w.ws().wdseq[0] = 321;
-        w->Command5->click();
-        QCOMPARE(w->Label6->text(), QStringLiteral("COM ERR"));
+        w->downloadButton->click();
+        QCOMPARE(w->statusLabel->text(), QStringLiteral("COM ERR"));
         QVERIFY(w.dialogs->lastText().contains("COM 1") && w.dialogs->lastText().contains(device));
         // In Chinese, saying what to do: check the cable, or close the other program (named).
         if (device == sim.device)
@@ -199,19 +205,18 @@ void TstDownload::portFaultsAreTold()
                 qPrintable(w.dialogs->lastText()));
         else
             QVERIFY(w.dialogs->lastText().startsWith(QStringLiteral("找不到串口 COM 1")));
-        QCOMPARE(w.ws().wdseq[0], int16_t(321)); // nothing cleared for a port that never opened
-        QVERIFY(!w->MyComm->portOpen());
+        QVERIFY(!w->instrument().port().portOpen());
     }
     // The far end vanishes mid-transfer: the readings stay, the user is told.
     auto inst = std::make_unique<PtyInstrument>();
     inst->respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x10, 0x01}); };
     TestWindow w(inst->path());
-    w->Command5->click();
-    QTRY_COMPARE(w.ws().wdnum, 2);
+    w->downloadButton->click();
+    QTRY_COMPARE(packetsIn(w), 1);
     inst.reset();
-    QTRY_VERIFY(!w->download().active());
-    QVERIFY(!w->MyComm->portOpen());
-    QCOMPARE(w->List1->count(), 2);
+    QTRY_VERIFY(!w->instrument().download().active());
+    QVERIFY(!w->instrument().port().portOpen());
+    QCOMPARE(w->readingList->count(), 2);
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("已断开")), qPrintable(w.dialogs->lastText()));
 }
 
@@ -220,33 +225,33 @@ void TstDownload::pressesThatMustChangeNothing()
     PtyInstrument inst;
     inst.respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x20, 0x01}); };
     auto w = std::make_unique<TestWindow>(inst.path());
-    (*w)->Command5->click();
-    QTRY_COMPARE(w->ws().wdnum, 2);
-    (*w)->Command5->click(); // ignored while the transfer holds the port
-    (*w)->Command6->click(); // so is a change of port
-    QCOMPARE(w->ws().wdseq[0], int16_t(272));
-    QCOMPARE((*w)->Command6->text(), QStringLiteral("COM 1"));
+    (*w)->downloadButton->click();
+    QTRY_COMPARE(packetsIn(*w), 1);
+    (*w)->downloadButton->click(); // ignored while the transfer holds the port
+    (*w)->portButton->click(); // so is a change of port
+    QCOMPARE((*w)->instrument().download().record().reading(0), 272);
+    QCOMPARE((*w)->portButton->text(), QStringLiteral("COM 1"));
     QVERIFY(w->dialogs->shown.isEmpty());
-    (*w)->download().abort();
+    (*w)->instrument().download().abort();
 
     // Data held: asked first, and No leaves the port alone.
-    w->ws().havedata = 1;
+    w->show(sequenceData(2, 100));
     w->dialogs->answers = {QMessageBox::No};
-    (*w)->Command5->click();
+    (*w)->downloadButton->click();
     const ScriptedDialogs::Shown q = w->dialogs->shown.value(0);
     QCOMPARE(q.text, QStringLiteral("是否删除电脑中的温度数据 ?"));
     QCOMPARE(q.title, QStringLiteral("提示信息"));
     QCOMPARE(q.icon, QMessageBox::Critical);
     QCOMPARE(q.defaultButton, QMessageBox::No);
     QCOMPARE(inst.received, bytes({0x00}));
-    QCOMPARE(w->ws().wdnum, 2);
+    QCOMPARE((*w)->record().count(), 2);
 
     // Closing the window mid-transfer closes the port.
-    w->ws().havedata = 0;
-    (*w)->Command5->click();
-    QTRY_COMPARE(w->ws().datatype, 1);
+    w->dialogs->answers = {QMessageBox::Yes};
+    (*w)->downloadButton->click();
+    QTRY_COMPARE((*w)->instrument().download().dataType(), zq::SequenceData);
     QVERIFY((*w)->close());
-    QVERIFY(!(*w)->MyComm->portOpen());
+    QVERIFY(!(*w)->instrument().port().portOpen());
     w.reset();
 }
 
@@ -278,35 +283,36 @@ void TstDownload::commandsWaitForTheTransfer()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
     double now = 0;
-    w->download().timeOfDay = [&now] { return now; };
+    w->instrument().download().timeOfDay = [&now] { return now; };
     w.dialogs->paths = {file, file, file};
-    QTest::mouseClick(w->Command5, Qt::LeftButton);
-    QTRY_COMPARE(w.ws().recnum + w.ws().wdnum / 2, 2);
-    const QList<QPushButton *> waiting{w->Command5, w->Command2, w->Command1, w->Command4, w->打印, w->Command6};
+    QTest::mouseClick(w->downloadButton, Qt::LeftButton);
+    QTRY_COMPARE(packetsIn(w), 2);
+    const QList<QPushButton *> waiting{w->downloadButton, w->openButton, w->saveButton, w->exportButton, w->printButton, w->portButton};
     for (QPushButton *b : waiting) {
         QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
         QTest::mouseClick(b, Qt::LeftButton);
     }
     QVERIFY(w.dialogs->offeredNames.isEmpty() && w.dialogs->shown.isEmpty()); // nothing asked, nothing opened
     inst.send(packet);
-    QTRY_COMPARE(w.ws().recnum + w.ws().wdnum / 2, 3);
+    QTRY_COMPARE(packetsIn(w), 3);
     now = 86;
-    w->download().step();
-    QVERIFY(!w->download().active());
+    w->instrument().download().step();
+    QVERIFY(!w->instrument().download().active());
     // One source only: the transfer's own three packets.
-    QCOMPARE(w->List1->count(), reply ? 3 : 6);
-    QCOMPARE(w->Command6->text(), QStringLiteral("COM 1"));
+    QCOMPARE(w->readingList->count(), reply ? 3 : 6);
+    QCOMPARE(w->portButton->text(), QStringLiteral("COM 1"));
     for (QPushButton *b : waiting)
         QVERIFY2(b->isEnabled(), qPrintable(b->text()));
     QVERIFY(w->onlineSwitch->isEnabled());
     if (reply) {
         QCOMPARE(QDir(keep).entryList(QDir::Files).size(), 1);
-        QVERIFY(w.dialogs->shown.isEmpty());
+        QCOMPARE(w.dialogs->shown.size(), 1); // the time limit ended it: told, nothing else
+        QVERIFY(w.dialogs->lastText().contains(QStringLiteral("85 秒内没有传完")));
     } else {
         // Told, naming the folder (beside the short transfer); the data stays.
         QVERIFY(std::any_of(w.dialogs->shown.begin(), w.dialogs->shown.end(),
             [&](const ScriptedDialogs::Shown &s) { return s.text.contains(keep); }));
-        QCOMPARE(int(w.ws().havedata), 1);
+        QVERIFY(w->record().isSequence());
     }
 }
 
@@ -319,30 +325,30 @@ void TstDownload::liveReadingGivesWay()
     QTemporaryDir keep;
     w->setKeepDir(keep.path());
     QTest::mouseClick(w->onlineSwitch, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(w->onlinePoll().active(), 3000);
-    QTest::mouseClick(w->Command5, Qt::LeftButton);
-    QVERIFY(!w->onlineSwitch->isChecked() && !w->Timer1->isActive());
-    QTRY_COMPARE(w.ws().wdnum, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(w->instrument().poll().active(), 3000);
+    QTest::mouseClick(w->downloadButton, Qt::LeftButton);
+    QVERIFY(!w->onlineSwitch->isChecked() && !w->liveTimer->isActive());
+    QTRY_COMPARE(packetsIn(w), 1);
     QCOMPARE(inst.received, bytes({0xC0, 0x00}));
-    w->download().abort();
+    w->instrument().download().abort();
 
     // A tick while the discard question is open must not keep the download out.
-    w.ws().havedata = 1;
+    w.show(sequenceData(2, 100));
     w->onlineSwitch->setChecked(true);
     w.dialogs->answers = {QMessageBox::Yes};
-    w.dialogs->whileAsking = [&] { w->Timer1_Timer(); };
-    QTest::mouseClick(w->Command5, Qt::LeftButton);
-    QVERIFY(w->download().active());
-    QTRY_COMPARE(w.ws().wdnum, 2);
-    w->download().abort();
+    w.dialogs->whileAsking = [&] { w->onLiveTick(); };
+    QTest::mouseClick(w->downloadButton, Qt::LeftButton);
+    QVERIFY(w->instrument().download().active());
+    QTRY_COMPARE(packetsIn(w), 1);
+    w->instrument().download().abort();
 
     // The port toggle ends a poll and takes effect at once.
     w.dialogs->whileAsking = nullptr;
-    w->Timer1_Timer();
-    QVERIFY(w->onlinePoll().active());
-    QTest::mouseClick(w->Command6, Qt::LeftButton);
-    QCOMPARE(w->Command6->text(), QStringLiteral("COM 2"));
-    QVERIFY(!w->onlinePoll().active() && !w->MyComm->portOpen());
+    w->onLiveTick();
+    QVERIFY(w->instrument().poll().active());
+    QTest::mouseClick(w->portButton, Qt::LeftButton);
+    QCOMPARE(w->portButton->text(), QStringLiteral("COM 2"));
+    QVERIFY(!w->instrument().poll().active() && !w->instrument().port().portOpen());
 }
 
 QTEST_MAIN(TstDownload)

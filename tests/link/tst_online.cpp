@@ -1,8 +1,10 @@
 #include "link/commport.h"
 #include "link/onlinepoll.h"
-#include "testsupport.h"
+#include "support/line.h"
+#include "support/window.h"
 
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -46,18 +48,17 @@ void TstOnline::replyShown()
     };
     TestWindow w(inst.path());
     // Held data is neither used nor changed by the poll.
-    w.ws().datatype = w.ws().havedata = zq::SequenceData;
-    w.ws().wdseq[0] = 100;
-    const auto before = w.ws().wdseq;
+    w.show(sequenceData({100}));
     QElapsedTimer clock;
     clock.start();
-    w->Timer1_Timer();
-    QCOMPARE(w->Label6->text(), QStringLiteral("在线测温开启"));
-    QTRY_COMPARE_WITH_TIMEOUT(w->Label6->text(), shown, 8000);
+    w->onLiveTick();
+    QCOMPARE(w->statusLabel->text(), QStringLiteral("在线测温开启"));
+    QTRY_COMPARE_WITH_TIMEOUT(w->statusLabel->text(), shown, 8000);
     QVERIFY(clock.elapsed() <= 6000);
-    QVERIFY(!w->MyComm->portOpen());
+    QVERIFY(!w->instrument().port().portOpen());
     QCOMPARE(inst.received, bytes({0xC0}));
-    QVERIFY(w.ws().wdseq == before);
+    QCOMPARE(w->record(), sequenceData({100}));
+    QCOMPARE(w->readingList->count(), 1);
 }
 
 void TstOnline::tickDuringDownloadChangesNothing()
@@ -65,16 +66,16 @@ void TstOnline::tickDuringDownloadChangesNothing()
     PtyInstrument inst;
     inst.respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x20, 0x01}); };
     TestWindow w(inst.path());
-    w->Command5->click();
-    QTRY_COMPARE(w.ws().wdnum, 2);
-    w->Timer1_Timer();
-    QTRY_COMPARE(w->Label6->text(), QStringLiteral("2"));
+    w->downloadButton->click();
+    QTRY_COMPARE(w->instrument().download().received(), 2);
+    w->onLiveTick();
+    QTRY_COMPARE(w->statusLabel->text(), QStringLiteral("2"));
     QCOMPARE(inst.received, bytes({0x00}));
     // Bytes arriving now belong to the download, whatever they look like.
     inst.send(bytes({0xC0, 0x05, 0x12, 0x21}));
-    QTRY_COMPARE(w.ws().wdnum, 4);
-    QCOMPARE(int(w.ws().wdseq[2]), 0x05C0);
-    w->download().abort();
+    QTRY_COMPARE(w->instrument().download().received(), 4);
+    QCOMPARE(w->instrument().download().record().reading(2), 0x05C0);
+    w->instrument().download().abort();
 }
 
 void TstOnline::switchAndFaults()
@@ -83,23 +84,23 @@ void TstOnline::switchAndFaults()
     auto w = std::make_unique<TestWindow>(sim.device);
     QVERIFY(!(*w)->onlineSwitch->isChecked());
     (*w)->onlineSwitch->click();
-    QVERIFY((*w)->Timer1->isActive());
-    QTRY_VERIFY((*w)->Label6->text().toInt() >= 250); // the simulator's live value
+    QVERIFY((*w)->liveTimer->isActive());
+    QTRY_VERIFY((*w)->statusLabel->text().toInt() >= 250); // the simulator's live value
     (*w)->onlineSwitch->click();
-    QVERIFY(!(*w)->Timer1->isActive());
+    QVERIFY(!(*w)->liveTimer->isActive());
 
     // Closing the window during a poll closes the port.
-    (*w)->Timer1_Timer();
-    QVERIFY((*w)->onlinePoll().active());
+    (*w)->onLiveTick();
+    QVERIFY((*w)->instrument().poll().active());
     QVERIFY((*w)->close());
-    QVERIFY(!(*w)->MyComm->portOpen());
+    QVERIFY(!(*w)->instrument().port().portOpen());
 
     // A port that cannot open is told once, and the live reading switches off.
     w = std::make_unique<TestWindow>("/dev/zq-no-such-port");
     (*w)->onlineSwitch->click();
-    (*w)->Timer1_Timer();
-    QCOMPARE((*w)->Label6->text(), QStringLiteral("COM ERR"));
-    QVERIFY(!(*w)->Timer1->isActive() && !(*w)->onlineSwitch->isChecked());
+    (*w)->onLiveTick();
+    QCOMPARE((*w)->statusLabel->text(), QStringLiteral("COM ERR"));
+    QVERIFY(!(*w)->liveTimer->isActive() && !(*w)->onlineSwitch->isChecked());
     QCOMPARE(w->dialogs->shown.size(), 1);
 }
 

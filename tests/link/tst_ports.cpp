@@ -3,7 +3,8 @@
 // since root may open any device.
 #include "link/commport.h"
 #include "link/porterrors.h"
-#include "testsupport.h"
+#include "support/line.h"
+#include "support/window.h"
 
 #include <QMenu>
 #include <QPushButton>
@@ -72,7 +73,7 @@ void TstPorts::permissionIsTold()
 {
     QVERIFY(::geteuid() != 0);
     TestWindow w(g_lockedDevice);
-    w->Command5->click();
+    w->downloadButton->click();
     QVERIFY2(w.dialogs->lastText().startsWith(QStringLiteral("没有权限打开串口 COM 1（%1）").arg(g_lockedDevice))
             && w.dialogs->lastText().contains("sudo usermod -aG "),
         qPrintable(w.dialogs->lastText()));
@@ -93,7 +94,7 @@ void TstPorts::menuChoosesAndRemembers()
         w->listPorts = ptys;
         w->choosePorts({first.path(), first.path()}, QString(), QString());
         w->show();
-        QMenu *menu = rightClick(w->Command6);
+        QMenu *menu = rightClick(w->portButton);
         QVERIFY(menu);
         QMenu *com2 = menu->actions().value(1)->menu();
         QCOMPARE(menu->actions().value(1)->text(), QStringLiteral("COM 2"));
@@ -101,21 +102,21 @@ void TstPorts::menuChoosesAndRemembers()
         QVERIFY(com2->actions()[0]->isChecked() && !com2->actions()[1]->isChecked());
         QVERIFY(com2->actions()[1]->text().contains("test line B"));
         com2->actions()[1]->trigger();
-        QCOMPARE(w->MyComm->deviceFor(2), second.path());
-        QVERIFY(w->Command6->toolTip().contains("COM 2: " + second.path()));
-        QVERIFY(w->Command6->toolTip().startsWith(QStringLiteral("通讯失败可改变COM口再试")));
+        QCOMPARE(w->instrument().port().deviceFor(2), second.path());
+        QVERIFY(w->portButton->toolTip().contains("COM 2: " + second.path()));
+        QVERIFY(w->portButton->toolTip().startsWith(QStringLiteral("通讯失败可改变COM口再试")));
     }
     TestWindow later; // the next run remembers it
     later->useSettingsFile(ini);
     later->choosePorts({first.path(), first.path()}, QString(), QString());
-    QCOMPARE(later->MyComm->deviceFor(2), second.path());
+    QCOMPARE(later->instrument().port().deviceFor(2), second.path());
     later->choosePorts({first.path(), first.path()}, QString(), "/dev/given"); // --com2 wins for one run
-    QCOMPARE(later->MyComm->deviceFor(2), QStringLiteral("/dev/given"));
+    QCOMPARE(later->instrument().port().deviceFor(2), QStringLiteral("/dev/given"));
     QSettings(ini, QSettings::IniFormat).setValue("ports/com2", "/dev/zq-unplugged");
     TestWindow unplugged;
     unplugged->useSettingsFile(ini);
     unplugged->choosePorts({first.path(), first.path()}, QString(), QString());
-    QCOMPARE(unplugged->MyComm->deviceFor(2), first.path()); // back to the default, quietly
+    QCOMPARE(unplugged->instrument().port().deviceFor(2), first.path()); // back to the default, quietly
     QVERIFY(unplugged.dialogs->shown.isEmpty());
 }
 

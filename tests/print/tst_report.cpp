@@ -1,21 +1,35 @@
 #include "print/fonts.h"
 #include "print/printsurface.h"
 #include "print/report.h"
-#include "testsupport.h"
+#include "support/records.h"
+
+#include <QtTest>
 
 #include <QPainterPath>
 #include <QPrinter>
-#include <QPushButton>
-#include <QTemporaryDir>
 
 namespace {
 using Ops = QVector<zq::PrintOp>;
 
-Ops layout(const Workspace &ws, int group = 0, int *pages = nullptr)
+zq::ChartView view(int ybase, int start = 0, int group = 0)
+{
+    zq::ChartView v;
+    v.ybase = ybase;
+    v.start = start;
+    v.group = group;
+    return v;
+}
+
+zq::ReportParams params(const zq::ChartView &v)
+{
+    return zq::ReportParams{v, QColor(255, 0, 0), QStringLiteral("2026/12/6")};
+}
+
+Ops layout(const zq::Record &record, const zq::ChartView &v = view(800), int *pages = nullptr)
 {
     zq::PrintSurface s(nullptr, 16000, QStringLiteral("黑体"));
     s.newPage = [] { return true; };
-    zq::layoutReport(s, ws, zq::ReportParams{group, QColor(255, 0, 0), QStringLiteral("2026/12/6")});
+    zq::layoutReport(s, record, params(v));
     if (pages)
         *pages = s.pages();
     return s.ops();
@@ -51,7 +65,6 @@ private Q_SLOTS:
     void fitsThePrintableArea_data();
     void fitsThePrintableArea();
     void timeStampedReport();
-    void printing();
 };
 
 void TstReport::texts_data()
@@ -74,7 +87,7 @@ void TstReport::texts()
     QFETCH(QPointF, at);
     QFETCH(double, size);
     const Ops ops
-        = filter(layout(sequenceData(3840, 1500, 1600)), [&](const zq::PrintOp &o) { return o.text == text; });
+        = filter(layout(sequenceData(3840, 1500), view(1600)), [&](const zq::PrintOp &o) { return o.text == text; });
     QCOMPARE(ops.size(), 1);
     QCOMPARE(QPointF(ops[0].x, ops[0].y), at);
     QCOMPARE(ops[0].fontSize, size);
@@ -82,10 +95,10 @@ void TstReport::texts()
 
 void TstReport::gridAndSequenceCurve()
 {
-    Workspace ws = sequenceData(0, 1500, 1600);
-    ws.wdseq[10] = 1600; // on the window's bounds: outside, with both steps beside them
-    ws.wdseq[20] = 1200;
-    const Ops ops = layout(ws);
+    QVector<int16_t> readings(zq::kSeqReadings, 1500);
+    readings[10] = 1600; // on the window's bounds: outside, with both steps beside them
+    readings[20] = 1200;
+    const Ops ops = layout(zq::Record::sequence(readings), view(1600));
     const Ops grid = filter(ops, [](const zq::PrintOp &o) { return o.kind == zq::PrintOp::Line && o.penWidth == 1; });
     QCOMPARE(grid.size(), 18);
     QVERIFY(std::all_of(
@@ -100,14 +113,12 @@ void TstReport::gridAndSequenceCurve()
 
 void TstReport::sequenceTableEndsAtLastReading()
 {
-    Workspace ws = sequenceData(zq::kSeqReadings, 700);
-    ws.seqstart = zq::kSeqStartMax;
-    Ops entries = tableEntries(layout(ws));
+    const zq::ChartView last = view(800, zq::ChartView::kSeqScrollMax);
+    Ops entries = tableEntries(layout(sequenceData(zq::kSeqReadings, 700), last));
     QCOMPARE(entries.size(), 120); // slot 3840 is no reading
     QCOMPARE(entries.last().text, QStringLiteral("3839-0700℃  "));
     QVERIFY(entries[1].x > entries[0].x); // entries follow one another on a row
-    ws.wdnum = 3725;
-    QCOMPARE(tableEntries(layout(ws)).size(), 5);
+    QCOMPARE(tableEntries(layout(sequenceData(3725, 700), last)).size(), 5);
 }
 
 void TstReport::fitsThePrintableArea_data()
@@ -132,14 +143,13 @@ void TstReport::fitsThePrintableArea()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageSize(QPageSize(QPageSize::PageSizeId(page)));
     const QRectF area = zq::printableTwips(printer.pageLayout());
-    Workspace ws = datatype == 1 ? sequenceData(zq::kSeqReadings, 1888, 2000) : timeData(4032, 10);
-    ws.wdseq[seqstart] = -8888;
-    ws.seqstart = seqstart;
-    ws.ybase = 2000;
+    QVector<int16_t> readings(zq::kSeqReadings, 1888);
+    readings[seqstart] = -8888;
+    const zq::Record record = datatype == 1 ? zq::Record::sequence(readings) : timeData(4032, 10);
     zq::PrintSurface s(nullptr, area.height(), QStringLiteral("黑体"));
     s.setPageWidth(area.width());
     s.newPage = [] { return true; };
-    zq::layoutReport(s, ws, zq::ReportParams{0, Qt::red, QStringLiteral("2026/12/6")});
+    zq::layoutReport(s, record, params(view(2000, seqstart / 10)));
     for (const zq::PrintOp &o : s.ops()) {
         const QRectF box = o.kind == zq::PrintOp::Text ? QRectF(o.x, o.y, o.width, o.height)
                                                        : QRectF(o.line.p1(), o.line.p2()).normalized();
@@ -162,10 +172,10 @@ void TstReport::fitsThePrintableArea()
 
 void TstReport::timeStampedReport()
 {
-    Workspace ws = timeData(130, 10);
-    ws.ybase = 300;
-    ws.wdtab[3][0].wd = zq::kFailedReading;
-    Ops ops = layout(ws);
+    QVector<WDREC> records = timeRecords(130, 10);
+    records[3].wd = zq::kFailedReading;
+    const zq::Record record = zq::Record::timeStamped(records);
+    Ops ops = layout(record, view(300));
     const Ops no = filter(ops, [](const zq::PrintOp &o) { return o.text == "No. 0 "; });
     QCOMPARE(no.size(), 1);
     QCOMPARE(QPointF(no[0].x, no[0].y), QPointF(2000, 2400));
@@ -178,7 +188,7 @@ void TstReport::timeStampedReport()
     QCOMPARE(curve(ops).first().colour, QColor(255, 0, 0));
 
     int pages = 0;
-    ops = tableEntries(layout(timeData(4032), 0, &pages));
+    ops = tableEntries(layout(timeData(4032), view(800), &pages));
     QCOMPARE(pages, ops.last().page + 1);
     QVERIFY(pages > 1);
     QVERIFY(std::all_of(ops.begin(), ops.end(), [](const zq::PrintOp &o) {
@@ -193,39 +203,11 @@ void TstReport::timeStampedReport()
         QVERIFY2(lowest > 16000 - 2 * ops.first().height, qPrintable(QString::number(lowest)));
     }
     for (int g : {1, 6}) { // empty groups: a caption and nothing else
-        ops = layout(ws, g);
+        ops = layout(record, view(300, 0, g));
         QVERIFY(tableEntries(ops).isEmpty() && curve(ops).isEmpty());
         QCOMPARE(
             filter(ops, [&](const zq::PrintOp &o) { return o.text == QStringLiteral("No. %1 ").arg(g); }).size(), 1);
     }
-}
-
-void TstReport::printing()
-{
-    TestWindow w;
-    w->打印->click();
-    QCOMPARE(w.dialogs->lastText(), QStringLiteral("没有温度数据供打印"));
-
-    // The degree sign must print: some CJK fonts carry an empty glyph for it.
-    zq::installFontSubstitutes();
-    for (const QString &glyph : {QStringLiteral("℃"), QStringLiteral("温")}) {
-        QPainterPath path;
-        path.addText(0, 0, QFont(QStringLiteral("黑体"), 20), glyph);
-        QVERIFY2(!path.isEmpty(), qPrintable(glyph));
-    }
-
-    // No printer here: the report goes to a PDF instead, through the real printing path.
-    QTemporaryDir dir;
-    w.ws() = timeData(1000, 10);
-    w.dialogs->paths = {dir.filePath("report")};
-    w->打印->click();
-    QProcess info, text;
-    info.start("pdfinfo", {dir.filePath("report.pdf")});
-    text.start("pdftotext", {dir.filePath("report.pdf"), "-"});
-    QVERIFY(info.waitForFinished() && text.waitForFinished());
-    QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages: +[2-9]")));
-    const QString content = QString::fromUtf8(text.readAllStandardOutput());
-    QVERIFY(content.contains("No. 0") && content.contains("07-26 10:00:09 0200℃"));
 }
 
 QTEST_MAIN(TstReport)

@@ -2,7 +2,8 @@
 // a failed open, and the warning for a file that cannot be a record.
 #include "about/frmabout.h"
 #include "core/datafile.h"
-#include "testsupport.h"
+#include "support/line.h"
+#include "support/window.h"
 #include "window/language.h"
 
 #include <QContextMenuEvent>
@@ -72,7 +73,7 @@ void TstDesktop::drops()
     TestWindow w;
     w->show();
     drop(w.form.get(), paths);
-    QCOMPARE(w->List1->count(), listed);
+    QCOMPARE(w->readingList->count(), listed);
     QCOMPARE(w.dialogs->shown.size(), told.isEmpty() ? 0 : 1);
     QVERIFY(w.dialogs->lastText().contains(told));
     // With data held, a dropped file asks first, as OPEN does.
@@ -96,7 +97,7 @@ void TstDesktop::recentFiles()
         first.dialogs->answers = {QMessageBox::Yes};
         first->openDataFile(dir.filePath("b.ZQ"));
         first.dialogs->paths = {dir.filePath("c.ZQ")};
-        first->Command1_Click();
+        first->onSaveClicked();
     }
     TestWindow next; // a later run
     next->useSettingsFile(ini);
@@ -106,7 +107,7 @@ void TstDesktop::recentFiles()
     QDir().mkpath(dir.filePath("kept"));
     write(dir.filePath("kept/20261206-213005-STYLE1.ZQ"), zq::dataFileBytes(timeData(7)));
     next->show();
-    QMenu *menu = rightClick(next->Command2);
+    QMenu *menu = rightClick(next->openButton);
     QVERIFY(menu);
     const QList<QAction *> actions = menu->actions();
     QVERIFY(actions.value(0)->text().startsWith(QStringLiteral("最近一次接收")));
@@ -118,19 +119,18 @@ void TstDesktop::recentFiles()
     QCOMPARE(next->recentFiles(), (QStringList{dir.filePath("c.ZQ"), dir.filePath("a.ZQ")}));
     menu->close();
     actions.value(0)->trigger(); // opens as OPEN would
-    QCOMPARE(next->List1->count(), 7);
+    QCOMPARE(next->readingList->count(), 7);
 }
 
 void TstDesktop::failedOpenAndImplausibleFiles()
 {
     QTemporaryDir dir;
     TestWindow w;
-    w.ws() = timeData(5);
-    w->loadwd(0);
+    w.show(timeData(5));
     w.dialogs->answers = {QMessageBox::Yes};
     w->openDataFile(dir.filePath("missing.ZQ"));
-    QCOMPARE(w->List1->count(), 0);
-    QCOMPARE(w->Label2->text(), QStringLiteral("STYLE"));
+    QCOMPARE(w->readingList->count(), 0);
+    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE"));
 
     // Random bytes read as data, are kept as they are, and are said to be doubtful.
     QByteArray noise(28224, Qt::Uninitialized);
@@ -140,7 +140,7 @@ void TstDesktop::failedOpenAndImplausibleFiles()
     write(dir.filePath("noise.ZQ"), noise);
     w.dialogs->shown.clear();
     w->openDataFile(dir.filePath("noise.ZQ"));
-    QCOMPARE(w->List1->count(), 4032);
+    QCOMPARE(w->readingList->count(), 4032);
     QCOMPARE(w.dialogs->shown.size(), 1);
     QVERIFY(w.dialogs->lastText().contains(QStringLiteral("可能不是本程序的温度数据文件")));
 
@@ -149,13 +149,13 @@ void TstDesktop::failedOpenAndImplausibleFiles()
         Simulator sim(args);
         TestWindow got(sim.device);
         got->setKeepDir(dir.filePath("kept"));
-        got->Command5->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!got->download().active() && got.ws().havedata, 20000);
+        got->downloadButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!got->instrument().downloading() && got->record().holdsData(), 20000);
         got.dialogs->paths = {dir.filePath("saved.ZQ")};
-        got->Command1_Click();
+        got->onSaveClicked();
         TestWindow reader;
         reader->openDataFile(dir.filePath("saved.ZQ"));
-        QVERIFY(reader->List1->count() > 0);
+        QVERIFY(reader->readingList->count() > 0);
         QVERIFY2(reader.dialogs->shown.isEmpty(), qPrintable(reader.dialogs->lastText()));
     }
 }
@@ -173,17 +173,17 @@ void TstDesktop::keysLanguageAndFolders()
         QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
         w.dialogs->paths = {dir.filePath("a.ZQ")};
         QTest::keyClick(w.form.get(), Qt::Key_O, Qt::ControlModifier); // OPEN
-        QTRY_COMPARE(w->List1->count(), 5); // a button's key presses it visibly, a moment later
+        QTRY_COMPARE(w->readingList->count(), 5); // a button's key presses it visibly, a moment later
         QTest::keyClick(w.form.get(), Qt::Key_E, Qt::ControlModifier); // 导出文本, cancelled
         QTRY_COMPARE(w.dialogs->offeredNames.size(), 2);
-        QVERIFY(w->Command4->toolTip().endsWith("(Ctrl+E)"));
+        QVERIFY(w->exportButton->toolTip().endsWith("(Ctrl+E)"));
         QTest::keyClick(w.form.get(), Qt::Key_F1);
         QTRY_VERIFY(w->findChild<frmAbout *>() && w->findChild<frmAbout *>()->isVisible());
     }
     // A later run starts each kind of dialog in the folder last used for it.
     TestWindow next;
     next->useSettingsFile(ini);
-    next->Command2_Click();
+    next->onOpenClicked();
     QCOMPARE(next.dialogs->offeredNames.last(), dir.path());
 
     // Qt's own texts in Chinese.

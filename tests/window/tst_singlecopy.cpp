@@ -1,4 +1,5 @@
-#include "testsupport.h"
+#include "support/line.h"
+#include "support/window.h"
 #include "window/singleinstance.h"
 
 #include <QProcess>

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/record.h"
+#include "link/download.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+class CommPort;
+class OnlinePollMachine;
+
+// How a download ended, as both front ends tell it.
+struct DownloadResult
+{
+    ReadComMachine::Outcome outcome = ReadComMachine::NoReply;
+    zq::Record record;
+    QString device;
+    QDateTime ended;
+    QString keptPath; // the kept copy, when one was written
+    QString keepError; // why the kept copy could not be written
+    QString note; // what to tell of how it ended; empty for a whole download
+};
+
+// The instrument on its serial line: the port, the download and the live
+// reading. Only this layer touches the port; what a download brings leaves
+// as a finished record, kept on disk by one policy for every front end.
+class Instrument : public QObject
+{
+    Q_OBJECT
+public:
+    enum StartResult { Started, Busy, Failed };
+
+    explicit Instrument(QObject *parent = nullptr);
+    ~Instrument() override;
+
+    CommPort &port() { return *m_port; }
+    const CommPort &port() const { return *m_port; }
+    ReadComMachine &download() { return *m_download; }
+    OnlinePollMachine &poll() { return *m_poll; }
+    bool downloading() const;
+    bool polling() const;
+
+    // Where every download with a reading is kept as it ends (none when empty).
+    void setKeepDir(const QString &dir) { m_keepDir = dir; }
+    QString keepDir() const { return m_keepDir; }
+
+    // Failed leaves the message to show in *message: which port, why, what to do.
+    StartResult startDownload(QString *message);
+    StartResult startPoll(QString *message);
+    void stopPoll();
+    // Closing: ends whatever runs; a download still ends with its record kept.
+    void abort();
+
+Q_SIGNALS:
+    void status(const QString &text);
+    void style(const QString &text);
+    void progress(int value);
+    void progressMaximum(int maximum);
+    void downloadEnded(const DownloadResult &result);
+    void pollEnded();
+    // The line went away during a live reading.
+    void pollLineLost(const QString &message);
+
+private:
+    void route(int commEvent);
+    void onLineLost(const QString &reason);
+    void onDownloadFinished(ReadComMachine::Outcome outcome);
+    QString openFailure(const QString &reason) const;
+
+    CommPort *m_port;
+    ReadComMachine *m_download;
+    OnlinePollMachine *m_poll;
+    QString m_keepDir;
+    QString m_lostMessage;
+};
+
+namespace zq {
+// What is told of a download that ended short of the instrument's memory;
+// empty when it is whole.
+QString shortTransferText(ReadComMachine::Outcome outcome, const Record &record);
+} // namespace zq

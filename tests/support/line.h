@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QtTest>
+#include <fcntl.h>
+#include <functional>
+#include <pty.h>
+#include <unistd.h>
+
+// An instrument on the far side of a real pseudo-terminal, scripted by the test.
+class PtyInstrument : public QObject
+{
+public:
+    std::function<QByteArray(uint8_t request)> respond;
+    QByteArray received;
+
+    PtyInstrument()
+    {
+        char name[256] = {0};
+        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+            qFatal("openpty failed");
+        fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        m_path = QString::fromLocal8Bit(name);
+        auto *notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            char buf[256];
+            const ssize_t n = ::read(m_master, buf, sizeof buf);
+            for (ssize_t i = 0; i < n; ++i) {
+                received.append(buf[i]);
+                if (respond)
+                    send(respond(uint8_t(buf[i])));
+            }
+        });
+    }
+    ~PtyInstrument() override
+    {
+        ::close(m_slave);
+        ::close(m_master);
+    }
+    QString path() const { return m_path; }
+    void send(const QByteArray &bytes) { QVERIFY(::write(m_master, bytes.constData(), bytes.size()) == bytes.size()); }
+    void sendLater(const QByteArray &bytes, int ms)
+    {
+        QTimer::singleShot(ms, this, [this, bytes] { send(bytes); });
+    }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_path;
+};
+
+// The simulator tool; its first line is the device path.
+struct Simulator
+{
+    QProcess process;
+    QString device;
+    explicit Simulator(const QStringList &args)
+    {
+        process.start(qEnvironmentVariable("ZQ_INSTRUMENT"), QStringList{"--fast"} + args);
+        if (QTest::qWaitFor([this] { return process.canReadLine(); }, 5000))
+            device = QString::fromLocal8Bit(process.readLine()).trimmed();
+    }
+    ~Simulator()
+    {
+        process.terminate();
+        process.waitForFinished(3000);
+    }
+};
+

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/record.h"
+
+#include <QByteArray>
+#include <initializer_list>
+
+// Time-stamped records 07-26 hour:i:09 reading 200 + i % 50, to edit before use.
+inline QVector<WDREC> timeRecords(int n, uint8_t hour = 13)
+{
+    QVector<WDREC> records(n);
+    for (int i = 0; i < n; ++i)
+        records[i] = WDREC{int16_t(200 + i % 50), 7, 26, hour, uint8_t(i % 60), 9};
+    return records;
+}
+
+inline zq::Record timeData(int n, uint8_t hour = 13)
+{
+    return zq::Record::timeStamped(timeRecords(n, hour));
+}
+
+inline zq::Record sequenceData(int n, int value)
+{
+    return zq::Record::sequence(QVector<int16_t>(n, int16_t(value)));
+}
+
+inline zq::Record sequenceData(std::initializer_list<int> readings)
+{
+    QVector<int16_t> v;
+    for (int r : readings)
+        v.append(int16_t(r));
+    return zq::Record::sequence(v);
+}
+
+inline QByteArray bytes(std::initializer_list<int> list)
+{
+    QByteArray a;
+    for (int b : list)
+        a.append(char(b));
+    return a;
+}

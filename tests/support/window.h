@@ -1,0 +1,86 @@
+#pragma once
+
+#include "link/commport.h"
+#include "link/instrument.h"
+#include "link/onlinepoll.h"
+#include "support/records.h"
+#include "window/dialogs.h"
+#include "window/form1.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+// Answers the window's questions from a script and remembers what was asked.
+struct ScriptedDialogs : UserDialogs
+{
+    struct Shown
+    {
+        QString text, title;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButton defaultButton;
+    };
+    QList<QMessageBox::StandardButton> answers; // in turn; none left: the default button
+    QStringList paths; // in turn; none left: cancel
+    QString pickFilter;
+    QList<Shown> shown;
+    QStringList offeredNames;
+    QList<QStringList> offeredFilters;
+
+    std::function<void()> whileAsking; // runs while a box is open, as the event loop would
+
+    QMessageBox::StandardButton message(const QString &text, const QString &title, QMessageBox::StandardButtons,
+        QMessageBox::Icon icon, QMessageBox::StandardButton def) override
+    {
+        shown.append({text, title, icon, def});
+        if (whileAsking)
+            whileAsking();
+        return answers.isEmpty() ? def : answers.takeFirst();
+    }
+    QString openFile(const QString &, const QString &name, const QStringList &filters) override
+    {
+        return saveFile({}, name, filters, nullptr);
+    }
+    QString saveFile(const QString &, const QString &name, const QStringList &filters, QString *selected) override
+    {
+        offeredNames.append(name);
+        offeredFilters.append(filters);
+        if (selected && !pickFilter.isEmpty())
+            *selected = pickFilter;
+        return paths.isEmpty() ? QString() : paths.takeFirst();
+    }
+    QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
+};
+
+// A window whose questions the test answers.
+struct TestWindow
+{
+    std::unique_ptr<Form1> form = std::make_unique<Form1>();
+    ScriptedDialogs *dialogs = new ScriptedDialogs;
+    QTemporaryDir settings;
+    TestWindow()
+    {
+        form->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
+        form->useSettingsFile(settings.filePath("zqtemp.ini"));
+    }
+    explicit TestWindow(const QString &device)
+        : TestWindow()
+    {
+        form->setPortDevices(device, device);
+    }
+    Form1 *operator->() { return form.get(); }
+    // A record in the window, as a download or OPEN would show it.
+    void show(const zq::Record &record, const QString &style = QString()) { form->showRecord(record, style); }
+};
+
+// A right-click on a button, as the window system delivers it; the menu it opened.
+inline QMenu *rightClick(QWidget *button)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), button->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(button, &event);
+    return button->findChild<QMenu *>();
+}
+
