@@ -2,8 +2,8 @@
 // after the last byte the program is done, and how much CPU it used
 // meanwhile. Arguments after the first go to the simulator (--style 1
 // --count 300 for a time-stamped log); the figures' names carry a label.
-#include "print/fonts.h"
 #include "link/instrument.h"
+#include "print/fonts.h"
 #include "window/form1.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 // their bounds, and every transfer and poll ends.
 #include "core/listlines.h"
 #include "link/download.h"
-#include "link/onlinepoll.h"
 #include "link/fakeport.h"
+#include "link/onlinepoll.h"
 
 #include <QCoreApplication>
 #include <cstdint>

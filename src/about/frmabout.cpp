@@ -3,8 +3,8 @@
 #include "print/fonts.h"
 #include "window/clicklabel.h"
 #include "window/dialogs.h"
-#include "window/form1.h"
 #include "window/resources.h"
+#include "window/texts.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

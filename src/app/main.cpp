@@ -8,28 +8,23 @@
 #include <QCommandLineParser>
 #include <cstdio>
 
-int main(int argc, char *argv[])
+namespace {
+// The options zqtemp takes, and Qt's own that QApplication reads from the
+// same command line.
+void describe(QCommandLineParser &parser)
 {
-    // These name the settings and the downloads folder: never change them.
-    QApplication::setOrganizationName(QStringLiteral("Lorvant"));
-    QApplication::setApplicationName(QStringLiteral("zqtemp"));
-    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
-
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TQRM_ZQ温度数据管理软件: download, view, keep and print the "
                                                     "readings of a TQRM-ZQ1 temperature instrument."));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption com1(
-        QStringLiteral("com1"), QStringLiteral("Device behind \"COM 1\"."), QStringLiteral("device"));
-    const QCommandLineOption com2(
-        QStringLiteral("com2"), QStringLiteral("Device behind \"COM 2\"."), QStringLiteral("device"));
-    const QCommandLineOption keepDir(QStringLiteral("keep-dir"),
-        QStringLiteral("Folder where every download is kept (default: the user's data folder)."),
-        QStringLiteral("folder"));
-    parser.addOptions({com1, com2, keepDir});
-    // Qt's own options, which QApplication takes from the same command line.
+    parser.addOptions({
+        {QStringLiteral("com1"), QStringLiteral("Device behind \"COM 1\"."), QStringLiteral("device")},
+        {QStringLiteral("com2"), QStringLiteral("Device behind \"COM 2\"."), QStringLiteral("device")},
+        {QStringLiteral("keep-dir"),
+            QStringLiteral("Folder where every download is kept (default: the user's data folder)."),
+            QStringLiteral("folder")},
+    });
     for (const char *qt : {"platform", "style", "display", "qwindowgeometry", "qwindowtitle"}) {
         QCommandLineOption option(QString::fromLatin1(qt), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -37,7 +32,12 @@ int main(int argc, char *argv[])
     }
     parser.addPositionalArgument(
         QStringLiteral("file"), QStringLiteral("A .ZQ data file to open."), QStringLiteral("[file]"));
-    // Read before the application exists: --help and --version need no display.
+}
+
+// Read before the application exists: --help and --version need no display.
+// -1 to go on, else the exit code.
+int parse(QCommandLineParser &parser, int argc, char *argv[])
+{
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
@@ -54,15 +54,30 @@ int main(int argc, char *argv[])
         std::printf("zqtemp %s\n", PROJECT_VERSION);
         return 0;
     }
+    return -1;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // These name the settings and the downloads folder: never change them.
+    QApplication::setOrganizationName(QStringLiteral("Lorvant"));
+    QApplication::setApplicationName(QStringLiteral("zqtemp"));
+    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    QCommandLineParser parser;
+    describe(parser);
+    if (const int rc = parse(parser, argc, argv); rc >= 0)
+        return rc;
 
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("zqtemp"));
     zq::installFontSubstitutes();
     installChineseTranslations();
     Form1 window;
-    window.choosePorts(zq::defaultPortDevices(), parser.value(com1), parser.value(com2));
-    if (parser.isSet(keepDir))
-        window.setKeepDir(parser.value(keepDir));
+    window.choosePorts(
+        zq::defaultPortDevices(), parser.value(QStringLiteral("com1")), parser.value(QStringLiteral("com2")));
+    if (parser.isSet(QStringLiteral("keep-dir")))
+        window.setKeepDir(parser.value(QStringLiteral("keep-dir")));
 
     SingleInstance single(SingleInstance::defaultLockPath());
     if (!showAsSingleCopy(window, single))

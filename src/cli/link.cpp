@@ -3,7 +3,6 @@
 #include "cli/cli.h"
 #include "core/datafile.h"
 #include "core/format.h"
-#include "link/commport.h"
 #include "link/instrument.h"
 
 #include <QCommandLineParser>
@@ -50,9 +49,9 @@ void quitOnInterrupt(QObject *context, const std::function<void()> &quit)
     std::signal(SIGTERM, onInterrupt);
 }
 
-QString portFailure(const CommPort &port, const QString &reason)
+QString portFailure(const Instrument &instrument, const QString &reason)
 {
-    return QStringLiteral("%1: %2").arg(port.deviceName(), reason);
+    return QStringLiteral("%1: %2").arg(instrument.deviceName(), reason);
 }
 
 QString oneLine(QString text)
@@ -61,12 +60,13 @@ QString oneLine(QString text)
 }
 
 // What the window would show, on stderr; the record written where asked.
-int finishDownload(const DownloadResult &result, const CommPort &line, const QString &output)
+int finishDownload(const DownloadResult &result, const Instrument &line, const QString &output)
 {
     if (result.outcome == ReadComMachine::NoReply)
         return fail(portFailure(line, QStringLiteral("no reply (COM ERR)")));
     if (result.record.count() == 0)
-        return fail(result.note.isEmpty() ? portFailure(line, QStringLiteral("no readings came")) : oneLine(result.note));
+        return fail(
+            result.note.isEmpty() ? portFailure(line, QStringLiteral("no readings came")) : oneLine(result.note));
     if (!result.note.isEmpty())
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(oneLine(result.note)));
     QString path = result.keptPath;
@@ -96,8 +96,7 @@ int download(const QStringList &arguments)
         return BadUsage;
     }
     Instrument instrument;
-    CommPort &line = instrument.port();
-    line.setDevices(parser.value(port), parser.value(port));
+    instrument.setDevices(parser.value(port), parser.value(port));
     const bool named = parser.isSet(output);
     // Without -o the download is kept here under a new name, as the window keeps its copies.
     if (!named)
@@ -111,7 +110,7 @@ int download(const QStringList &arguments)
     QObject::connect(&instrument, &Instrument::downloadEnded, &instrument, [&](const DownloadResult &result) {
         if (terminal)
             std::fputc('\n', stderr);
-        rc = finishDownload(result, line, named ? parser.value(output) : QString());
+        rc = finishDownload(result, instrument, named ? parser.value(output) : QString());
         QCoreApplication::exit(rc);
     });
     quitOnInterrupt(&instrument, [&instrument] { instrument.abort(); });
@@ -143,7 +142,7 @@ int live(const QStringList &arguments)
         return BadUsage;
     }
     Instrument instrument;
-    instrument.port().setDevices(parser.value(port), parser.value(port));
+    instrument.setDevices(parser.value(port), parser.value(port));
     QString shown;
     QObject::connect(&instrument, &Instrument::status, &instrument, [&shown](const QString &text) { shown = text; });
     int done = 0;

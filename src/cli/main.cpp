@@ -43,11 +43,13 @@ int main(int argc, char *argv[])
     for (const auto &[name, run] : commands) {
         if (command != QLatin1String(name))
             continue;
-        // Only the report paints, and it never needs a screen.
+        // Only the report paints, and it never needs a screen; a platform the
+        // user chose is left as it is.
         std::unique_ptr<QCoreApplication> app;
         int appArgc = 1;
         if (command == QLatin1String("report")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
             app = std::make_unique<QGuiApplication>(appArgc, argv);
         } else {
             app = std::make_unique<QCoreApplication>(appArgc, argv);

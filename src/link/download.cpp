@@ -84,8 +84,8 @@ void ReadComMachine::replyPasses(bool atLeastOne)
     // 10000 keeps a fixed span without spinning through them.
     const qint64 due = qMin<qint64>(kReplyPasses, (clockNs() - m_requestNs) / 1000 / passMicros + 1);
     bool first = atLeastOne;
-    while (m_state == AwaitingReply && dataType() == zq::NoData && m_passes < kReplyPasses
-        && (m_passes < due || first)) {
+    while (
+        m_state == AwaitingReply && dataType() == zq::NoData && m_passes < kReplyPasses && (m_passes < due || first)) {
         first = false;
         m_passes += 1;
         const int waiting = m_port.inBufferCount();

@@ -28,6 +28,47 @@ Instrument::~Instrument()
     m_poll->abort();
 }
 
+void Instrument::setDevices(const QString &com1, const QString &com2)
+{
+    m_poll->abort();
+    m_port->setDevices(com1, com2);
+}
+
+void Instrument::setDevice(int commPort, const QString &device)
+{
+    m_poll->abort();
+    m_port->setDevice(commPort, device);
+}
+
+QString Instrument::deviceFor(int commPort) const
+{
+    return m_port->deviceFor(commPort);
+}
+
+int Instrument::commPort() const
+{
+    return m_port->commPort();
+}
+
+void Instrument::setCommPort(int number)
+{
+    // A transfer keeps its port; a poll ends, and the next one asks the new port.
+    if (m_download->active())
+        return;
+    m_poll->abort();
+    m_port->setCommPort(number);
+}
+
+QString Instrument::deviceName() const
+{
+    return m_port->deviceName();
+}
+
+bool Instrument::portOpen() const
+{
+    return m_port->portOpen();
+}
+
 bool Instrument::downloading() const
 {
     return m_download->active();

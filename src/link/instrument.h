@@ -34,8 +34,16 @@ public:
     explicit Instrument(QObject *parent = nullptr);
     ~Instrument() override;
 
-    CommPort &port() { return *m_port; }
-    const CommPort &port() const { return *m_port; }
+    // COM 1 and COM 2 and the device behind each; a poll on the old one ends.
+    void setDevices(const QString &com1, const QString &com2);
+    void setDevice(int commPort, const QString &device);
+    QString deviceFor(int commPort) const;
+    int commPort() const;
+    void setCommPort(int number);
+    QString deviceName() const;
+    bool portOpen() const;
+    // The machines, for what they tell of a transfer under way; only this
+    // layer drives them.
     ReadComMachine &download() { return *m_download; }
     OnlinePollMachine &poll() { return *m_poll; }
     bool downloading() const;

@@ -1,8 +1,8 @@
 #include "link/onlinepoll.h"
 
 #include "core/decode.h"
-#include "core/record.h"
 #include "core/format.h"
+#include "core/record.h"
 #include "link/portio.h"
 
 OnlinePollMachine::OnlinePollMachine(PortIO &port, QObject *parent)

@@ -44,8 +44,8 @@ void sequencePart(PrintSurface &s, const Record &record, const ChartView &view)
             const int n = start + 10 * L + k;
             if (n >= last)
                 return;
-            s.print(
-                formatPadded(n, 3) + QLatin1Char('-') + formatPadded(record.reading(n), 4) + QStringLiteral("℃  "), false);
+            s.print(formatPadded(n, 3) + QLatin1Char('-') + formatPadded(record.reading(n), 4) + QStringLiteral("℃  "),
+                false);
         }
     }
 }

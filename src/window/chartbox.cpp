@@ -42,7 +42,8 @@ void ChartBox::movePointer(int x)
 {
     const QRegion before = overlayRegion();
     m_pointerX = x;
-    m_text = (x >= 0 && readout) ? readout(x) : QString();
+    m_text.clear();
+    Q_EMIT pointerMoved(x);
     // Only the old and the new overlay are repainted, never the whole chart.
     m_lastRegion = before + overlayRegion();
     update(m_lastRegion);
@@ -87,7 +88,7 @@ void ChartBox::wheelEvent(QWheelEvent *event)
     m_wheelRest += delta.x() != 0 ? delta.x() : delta.y();
     const int notches = m_wheelRest / 120;
     m_wheelRest -= notches * 120;
-    if (notches != 0 && wheeled)
-        wheeled(notches, sideways);
+    if (notches != 0)
+        Q_EMIT wheeled(notches, sideways);
     event->accept();
 }

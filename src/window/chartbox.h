@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QWidget>
-#include <functional>
 
 // The chart area chartBox: a retained picture that redraw draws and paint shows,
 // so it survives the window being covered. Over it, on an overlay that never
@@ -16,16 +15,21 @@ public:
     const QImage &image() const { return m_image; }
     void clear();
 
-    // The text for the pointer at chart column x; empty for none.
-    std::function<QString(int x)> readout;
-    // A wheel turned over the chart: notches up (+) or down (-), and whether
-    // it is meant sideways (Shift, or a horizontal wheel).
-    std::function<void(int notches, bool sideways)> wheeled;
+    // The text beside the pointer; set while pointerMoved() is handled.
+    void setReadoutText(const QString &text) { m_text = text; }
 
     int pointerX() const { return m_pointerX; }
     QString readoutText() const { return m_text; }
     // The region the last pointer move asked to repaint.
     QRegion lastOverlayRegion() const { return m_lastRegion; }
+
+Q_SIGNALS:
+    // The pointer is over chart column x (-1: it left); the receiver says
+    // what reading stands there with setReadoutText().
+    void pointerMoved(int x);
+    // A wheel turned over the chart: notches up (+) or down (-), and whether
+    // it is meant sideways (Shift, or a horizontal wheel).
+    void wheeled(int notches, bool sideways);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -4,6 +4,7 @@
 #include "core/record.h"
 #include "link/porterrors.h"
 #include "print/report.h"
+#include "window/texts.h"
 
 #include <QImage>
 #include <QPointer>
@@ -27,16 +28,6 @@ class QSettings;
 class QTimer;
 class UserDialogs;
 class frmAbout;
-
-namespace zq {
-const QString kAppTitle = QStringLiteral("TQRM_ZQ温度数据管理软件");
-const QString kBoxTitle = QStringLiteral("ZQ软件");
-const QString kDiscardQuestion = QStringLiteral("是否删除电脑中的温度数据 ?");
-const QString kNoData = QStringLiteral("缓冲区无温度数据");
-const QString kDataFilter = QStringLiteral("ZQ温度数据*.ZQ (*.ZQ *.zq)");
-const QString kTextFilter = QStringLiteral("温度数据文本文件 (*.Txt *.txt)");
-const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
-} // namespace zq
 
 // The main window. It holds the record shown and the view of it; every
 // change of either goes through showRecord() or setView() and redraws once.
@@ -149,6 +140,9 @@ protected:
 
 private:
     void createControls();
+    void createFrames();
+    void createViews();
+    void createKeys();
     void nameControls();
     void connectViewAids();
     void connectControls();

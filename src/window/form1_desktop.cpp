@@ -1,8 +1,7 @@
 // The window on the desktop: settings kept across runs, recent files, files
 // dropped from a file manager.
-#include "window/dialogs.h"
-#include "link/commport.h"
 #include "link/instrument.h"
+#include "window/dialogs.h"
 #include "window/form1.h"
 
 #include <QDir>

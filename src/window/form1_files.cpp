@@ -1,13 +1,13 @@
 // The window's side of data files, exports and the printed report.
 #include "core/datafile.h"
 #include "core/textexport.h"
+#include "link/instrument.h"
 #include "print/printsurface.h"
 #include "print/report.h"
 #include "print/reportpaint.h"
 #include "window/chartbox.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
-#include "link/instrument.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,5 +1,4 @@
 // The window's side of the instrument: download, port toggle, live reading.
-#include "link/commport.h"
 #include "link/instrument.h"
 #include "print/fonts.h"
 #include "window/chartbox.h"
@@ -30,7 +29,7 @@ void Form1::connectInstrument()
 
 void Form1::setPortDevices(const QString &com1, const QString &com2)
 {
-    m_link->port().setDevices(com1, com2);
+    m_link->setDevices(com1, com2);
     showPortTooltip();
 }
 
@@ -109,10 +108,8 @@ void Form1::onPortClicked()
     // A transfer keeps its port; a poll ends, and the next tick asks the new one.
     if (m_link->downloading())
         return;
-    m_link->stopPoll();
-    CommPort &port = m_link->port();
-    port.setCommPort(port.commPort() == 2 ? 1 : 2);
-    portButton->setText(QStringLiteral("COM %1").arg(port.commPort()));
+    m_link->setCommPort(m_link->commPort() == 2 ? 1 : 2);
+    portButton->setText(QStringLiteral("COM %1").arg(m_link->commPort()));
 }
 
 void Form1::onLiveTick()
@@ -149,6 +146,6 @@ void Form1::showStatus(const QString &text)
         font.setPointSizeF(points - 0.5);
     statusLabel->setFont(font);
     statusLabel->setText(text);
-    const CommPort &port = m_link->port();
-    statusLabel->setToolTip(QStringLiteral("%1\nCOM %2: %3").arg(text).arg(port.commPort()).arg(port.deviceName()));
+    statusLabel->setToolTip(
+        QStringLiteral("%1\nCOM %2: %3").arg(text).arg(m_link->commPort()).arg(m_link->deviceName()));
 }

@@ -1,9 +1,7 @@
 // Which devices "COM 1" and "COM 2" stand for: chosen from a menu on the port
 // button, remembered across runs.
-#include "link/commport.h"
-#include "link/onlinepoll.h"
-#include "link/commport.h"
 #include "link/instrument.h"
+#include "link/onlinepoll.h"
 #include "window/form1.h"
 
 #include <QFileInfo>
@@ -41,7 +39,7 @@ void Form1::choosePorts(const QPair<QString, QString> &defaults, const QString &
 void Form1::showPortTooltip()
 {
     portButton->setToolTip(QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2")
-                             .arg(m_link->port().deviceFor(1), m_link->port().deviceFor(2)));
+                               .arg(m_link->deviceFor(1), m_link->deviceFor(2)));
 }
 
 void Form1::showPortMenu(const QPoint &at)
@@ -54,7 +52,7 @@ void Form1::showPortMenu(const QPoint &at)
     const QList<zq::PortChoice> ports = listPorts ? listPorts() : zq::availablePortChoices();
     for (int com = 1; com <= 2; ++com) {
         QMenu *sub = menu->addMenu(QStringLiteral("COM %1").arg(com));
-        const QString current = m_link->port().deviceFor(com);
+        const QString current = m_link->deviceFor(com);
         QList<zq::PortChoice> choices = ports;
         if (std::none_of(choices.begin(), choices.end(), [&](const zq::PortChoice &c) {
                 return sameDevice(c.device, current) || sameDevice(c.systemLocation, current);
@@ -66,8 +64,7 @@ void Form1::showPortMenu(const QPoint &at)
             action->setChecked(sameDevice(c.device, current) || sameDevice(c.systemLocation, current));
             connect(action, &QAction::triggered, this, [this, com, device = c.device] {
                 // A poll on the old device ends; the next tick asks the new one.
-                m_link->stopPoll();
-                m_link->port().setDevice(com, device);
+                m_link->setDevice(com, device);
                 m_settings->setValue(settingsKey(com), device);
                 showPortTooltip();
             });

@@ -20,14 +20,17 @@
 
 void Form1::connectViewAids()
 {
-    chartBox->readout = [this](int x) { return zq::readoutAt(m_record, m_view, x); };
-    chartBox->wheeled = [this](int notches, bool sideways) {
+    connect(chartBox, &ChartBox::pointerMoved, this, [this](int x) {
+        if (x >= 0)
+            chartBox->setReadoutText(zq::readoutAt(m_record, m_view, x));
+    });
+    connect(chartBox, &ChartBox::wheeled, this, [this](int notches, bool sideways) {
         QScrollBar *bar = sideways ? viewBar : scaleBar;
         // Up shows higher readings (the bar's top arrow) or earlier ones.
         const auto action = notches > 0 ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd;
         for (int i = 0; i < qAbs(notches); ++i)
             bar->triggerAction(action);
-    };
+    });
     chartBox->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(chartBox, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         auto *menu = new QMenu(chartBox);
@@ -66,8 +69,8 @@ void Form1::copyChartImage()
 void Form1::saveChartImage()
 {
     const QString kind = m_record.isSequence() ? QStringLiteral("STYLE0")
-        : m_record.isTimeStamped()         ? QStringLiteral("STYLE1")
-                                           : QStringLiteral("chart");
+        : m_record.isTimeStamped()             ? QStringLiteral("STYLE1")
+                                               : QStringLiteral("chart");
     const QString filter = QStringLiteral("PNG (*.png)");
     QString path = m_dialogs->saveFile(QString(),
         QStringLiteral("温度曲线-%1-%2.png").arg(kind, QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))),

@@ -96,7 +96,8 @@ void TstCli::download()
     w.dialogs->paths = {dir.filePath("saved.ZQ")};
     w->onSaveClicked();
     QCOMPARE(readAll(dir.filePath("got.ZQ")), readAll(dir.filePath("saved.ZQ")));
-    QVERIFY(readings == zq::kSeqReadings || args.contains("--style") || run.err.contains(QStringLiteral("只收到 200 个读数")));
+    QVERIFY(readings == zq::kSeqReadings || args.contains("--style")
+        || run.err.contains(QStringLiteral("只收到 200 个读数")));
     // Without -o: a new name from the local time, never over another.
     const Run second = zqcli({"download", "--port", again.device}, dir.path());
     QCOMPARE(second.code, 0);

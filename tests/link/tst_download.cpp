@@ -114,7 +114,7 @@ void TstDownload::fromSimulator()
         QVERIFY(w.dialogs->lastText().contains(told));
     // Every download with readings is kept, byte for byte as SAVE writes it.
     QCOMPARE(keptFile(keep.path()), readings ? zq::dataFileBytes(w->record()) : QByteArray());
-    QVERIFY(!w->instrument().port().portOpen());
+    QVERIFY(!w->instrument().portOpen());
 }
 
 void TstDownload::timeLimit_data()
@@ -205,7 +205,7 @@ void TstDownload::portFaultsAreTold()
                 qPrintable(w.dialogs->lastText()));
         else
             QVERIFY(w.dialogs->lastText().startsWith(QStringLiteral("找不到串口 COM 1")));
-        QVERIFY(!w->instrument().port().portOpen());
+        QVERIFY(!w->instrument().portOpen());
     }
     // The far end vanishes mid-transfer: the readings stay, the user is told.
     auto inst = std::make_unique<PtyInstrument>();
@@ -215,7 +215,7 @@ void TstDownload::portFaultsAreTold()
     QTRY_COMPARE(packetsIn(w), 1);
     inst.reset();
     QTRY_VERIFY(!w->instrument().download().active());
-    QVERIFY(!w->instrument().port().portOpen());
+    QVERIFY(!w->instrument().portOpen());
     QCOMPARE(w->readingList->count(), 2);
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("已断开")), qPrintable(w.dialogs->lastText()));
 }
@@ -251,7 +251,7 @@ void TstDownload::pressesThatMustChangeNothing()
     (*w)->downloadButton->click();
     QTRY_COMPARE((*w)->instrument().download().dataType(), zq::SequenceData);
     QVERIFY((*w)->close());
-    QVERIFY(!(*w)->instrument().port().portOpen());
+    QVERIFY(!(*w)->instrument().portOpen());
     w.reset();
 }
 
@@ -287,7 +287,8 @@ void TstDownload::commandsWaitForTheTransfer()
     w.dialogs->paths = {file, file, file};
     QTest::mouseClick(w->downloadButton, Qt::LeftButton);
     QTRY_COMPARE(packetsIn(w), 2);
-    const QList<QPushButton *> waiting{w->downloadButton, w->openButton, w->saveButton, w->exportButton, w->printButton, w->portButton};
+    const QList<QPushButton *> waiting{
+        w->downloadButton, w->openButton, w->saveButton, w->exportButton, w->printButton, w->portButton};
     for (QPushButton *b : waiting) {
         QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
         QTest::mouseClick(b, Qt::LeftButton);
@@ -348,7 +349,7 @@ void TstDownload::liveReadingGivesWay()
     QVERIFY(w->instrument().poll().active());
     QTest::mouseClick(w->portButton, Qt::LeftButton);
     QCOMPARE(w->portButton->text(), QStringLiteral("COM 2"));
-    QVERIFY(!w->instrument().poll().active() && !w->instrument().port().portOpen());
+    QVERIFY(!w->instrument().poll().active() && !w->instrument().portOpen());
 }
 
 QTEST_MAIN(TstDownload)

@@ -4,8 +4,8 @@
 #include "support/window.h"
 
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 
@@ -55,7 +55,7 @@ void TstOnline::replyShown()
     QCOMPARE(w->statusLabel->text(), QStringLiteral("在线测温开启"));
     QTRY_COMPARE_WITH_TIMEOUT(w->statusLabel->text(), shown, 8000);
     QVERIFY(clock.elapsed() <= 6000);
-    QVERIFY(!w->instrument().port().portOpen());
+    QVERIFY(!w->instrument().portOpen());
     QCOMPARE(inst.received, bytes({0xC0}));
     QCOMPARE(w->record(), sequenceData({100}));
     QCOMPARE(w->readingList->count(), 1);
@@ -93,7 +93,7 @@ void TstOnline::switchAndFaults()
     (*w)->onLiveTick();
     QVERIFY((*w)->instrument().poll().active());
     QVERIFY((*w)->close());
-    QVERIFY(!(*w)->instrument().port().portOpen());
+    QVERIFY(!(*w)->instrument().portOpen());
 
     // A port that cannot open is told once, and the live reading switches off.
     w = std::make_unique<TestWindow>("/dev/zq-no-such-port");

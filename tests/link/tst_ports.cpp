@@ -102,21 +102,21 @@ void TstPorts::menuChoosesAndRemembers()
         QVERIFY(com2->actions()[0]->isChecked() && !com2->actions()[1]->isChecked());
         QVERIFY(com2->actions()[1]->text().contains("test line B"));
         com2->actions()[1]->trigger();
-        QCOMPARE(w->instrument().port().deviceFor(2), second.path());
+        QCOMPARE(w->instrument().deviceFor(2), second.path());
         QVERIFY(w->portButton->toolTip().contains("COM 2: " + second.path()));
         QVERIFY(w->portButton->toolTip().startsWith(QStringLiteral("通讯失败可改变COM口再试")));
     }
     TestWindow later; // the next run remembers it
     later->useSettingsFile(ini);
     later->choosePorts({first.path(), first.path()}, QString(), QString());
-    QCOMPARE(later->instrument().port().deviceFor(2), second.path());
+    QCOMPARE(later->instrument().deviceFor(2), second.path());
     later->choosePorts({first.path(), first.path()}, QString(), "/dev/given"); // --com2 wins for one run
-    QCOMPARE(later->instrument().port().deviceFor(2), QStringLiteral("/dev/given"));
+    QCOMPARE(later->instrument().deviceFor(2), QStringLiteral("/dev/given"));
     QSettings(ini, QSettings::IniFormat).setValue("ports/com2", "/dev/zq-unplugged");
     TestWindow unplugged;
     unplugged->useSettingsFile(ini);
     unplugged->choosePorts({first.path(), first.path()}, QString(), QString());
-    QCOMPARE(unplugged->instrument().port().deviceFor(2), first.path()); // back to the default, quietly
+    QCOMPARE(unplugged->instrument().deviceFor(2), first.path()); // back to the default, quietly
     QVERIFY(unplugged.dialogs->shown.isEmpty());
 }
 

@@ -70,4 +70,3 @@ struct Simulator
         process.waitForFinished(3000);
     }
 };
-

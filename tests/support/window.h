@@ -83,4 +83,3 @@ inline QMenu *rightClick(QWidget *button)
     QApplication::sendEvent(button, &event);
     return button->findChild<QMenu *>();
 }
-

@@ -71,8 +71,8 @@ void TstForm1::startupState()
 {
     TestWindow w;
     QCOMPARE(w->windowTitle(), QStringLiteral("TQRM_ZQ温度数据管理软件"));
-    const QStringList captions{w->groupLabel->text(), w->styleLabel->text(), w->statusLabel->text(), w->hourLabel->text(),
-        w->portButton->text(), w->makerLabel->text()};
+    const QStringList captions{w->groupLabel->text(), w->styleLabel->text(), w->statusLabel->text(),
+        w->hourLabel->text(), w->portButton->text(), w->makerLabel->text()};
     QCOMPARE(captions, (QStringList{"0", "STYLE", "----", "---", "COM 1", "LORVANT "}));
     QCOMPARE(w->readingList->count(), 0);
     QCOMPARE(w->view().ybase, 800);
@@ -155,7 +155,7 @@ void TstForm1::scrollBars()
     QCOMPARE(w->groupLabel->text(), QStringLiteral("0"));
     QCOMPARE(w->readingList->count(), 100);
     w->portButton->click();
-    QCOMPARE(w->instrument().port().commPort(), 2);
+    QCOMPARE(w->instrument().commPort(), 2);
     w->portButton->click();
     QCOMPARE(w->portButton->text(), QStringLiteral("COM 1"));
 }
@@ -209,7 +209,8 @@ void TstForm1::statusTextsFit()
         const QString text = QString::fromUtf8(utf8);
         w->showStatus(text);
         const QFontMetrics fm(w->statusLabel->font());
-        QVERIFY2(fm.horizontalAdvance(w->statusLabel->text()) <= w->statusLabel->contentsRect().width(), qPrintable(text));
+        QVERIFY2(
+            fm.horizontalAdvance(w->statusLabel->text()) <= w->statusLabel->contentsRect().width(), qPrintable(text));
         QVERIFY(fm.height() <= w->statusLabel->contentsRect().height());
         QVERIFY(w->statusLabel->toolTip().contains(text) && w->statusLabel->toolTip().contains("/dev/zq-test-port"));
         if (text.size() <= 4)

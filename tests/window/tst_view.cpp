@@ -86,7 +86,8 @@ void TstView::wheelAndFit()
     w.show(zq::Record::sequence(readings));
     auto wheel = [&](QPoint delta, Qt::KeyboardModifiers mods = {}) {
         const QPointF at(100, 100);
-        QWheelEvent event(at, w->chartBox->mapToGlobal(at), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QWheelEvent event(
+            at, w->chartBox->mapToGlobal(at), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
         QApplication::sendEvent(w->chartBox, &event);
     };
     int redraws = w->redrawCount();
@@ -101,7 +102,8 @@ void TstView::wheelAndFit()
     QCOMPARE(w->view().seqStart(), 0);
 
     // The chart's menu, by the pointer: 适合温度范围.
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(200, 200), w->chartBox->mapToGlobal(QPoint(200, 200)));
+    QContextMenuEvent rightClick(
+        QContextMenuEvent::Mouse, QPoint(200, 200), w->chartBox->mapToGlobal(QPoint(200, 200)));
     QApplication::sendEvent(w->chartBox, &rightClick);
     QMenu *menu = nullptr;
     QTRY_VERIFY((menu = w->chartBox->findChild<QMenu *>()) && menu->isVisible());

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The program's own texts that more than one window uses.
+namespace zq {
+const QString kAppTitle = QStringLiteral("TQRM_ZQ温度数据管理软件");
+const QString kBoxTitle = QStringLiteral("ZQ软件");
+const QString kDiscardQuestion = QStringLiteral("是否删除电脑中的温度数据 ?");
+const QString kNoData = QStringLiteral("缓冲区无温度数据");
+const QString kDataFilter = QStringLiteral("ZQ温度数据*.ZQ (*.ZQ *.zq)");
+const QString kTextFilter = QStringLiteral("温度数据文本文件 (*.Txt *.txt)");
+const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
+} // namespace zq
