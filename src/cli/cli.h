@@ -6,7 +6,8 @@
 class QCommandLineParser;
 
 namespace cli {
-enum ExitCode { Done = 0, Failed = 1, BadUsage = 2 };
+// 4: a partial record was kept (cut, lost line, interrupted, time limit, not whole).
+enum ExitCode { Done = 0, Failed = 1, BadUsage = 2, Partial = 4 };
 
 // One line on stderr naming what failed and why; returns Failed.
 int fail(const QString &what);

@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <cstdio>
 
 namespace cli {
@@ -43,11 +44,13 @@ bool load(const QString &path, zq::Record *record)
         return false;
     }
     if (read.noReadings()) {
-        fail(QStringLiteral("%1: %2").arg(path, zq::noReadingsText()));
+        fail(QStringLiteral("%1: %2").arg(path, read.warning().replace(QLatin1Char('\n'), QLatin1Char(' '))));
         return false;
     }
-    if (read.implausible > 0)
-        std::fprintf(stderr, "zqcli: %s: %s\n", qPrintable(path), qPrintable(zq::implausibleText(read.implausible)));
+    // What the window warns of, said here too; the file is used as it is.
+    if (!read.warning().isEmpty())
+        std::fprintf(stderr, "zqcli: %s: %s\n", qPrintable(path),
+            qPrintable(read.warning().replace(QLatin1Char('\n'), QLatin1Char(' '))));
     *record = read.record;
     return true;
 }
@@ -92,6 +95,7 @@ int exportFiles(const QStringList &arguments)
     }
     const bool csv = kind == QLatin1String("csv");
     int failures = 0;
+    QSet<QString> written;
     for (const QString &input : inputs) {
         zq::Record record;
         if (!load(input, &record)) {
@@ -99,10 +103,18 @@ int exportFiles(const QStringList &arguments)
             continue;
         }
         const QFileInfo in(input);
-        const QString name = in.completeBaseName() + (csv ? QStringLiteral(".csv") : QStringLiteral(".Txt"));
-        const QString out = parser.isSet(output) ? parser.value(output)
-            : parser.isSet(outDir)               ? QDir(parser.value(outDir)).filePath(name)
-                                                 : in.dir().filePath(name);
+        const QString extension = csv ? QStringLiteral(".csv") : QStringLiteral(".Txt");
+        QString out = parser.isSet(output) ? parser.value(output)
+            : parser.isSet(outDir)         ? QDir(parser.value(outDir)).filePath(in.completeBaseName() + extension)
+                                           : in.dir().filePath(in.completeBaseName() + extension);
+        // Two inputs of one name into one folder: the second gets a free name, and it is said.
+        const QString wanted = out;
+        for (int n = 2; written.contains(QFileInfo(out).absoluteFilePath()); ++n)
+            out = QFileInfo(wanted).dir().filePath(
+                QFileInfo(wanted).completeBaseName() + QStringLiteral("-%1").arg(n) + extension);
+        if (out != wanted)
+            std::fprintf(stderr, "zqcli: %s: %s was written from another input; this one goes to %s\n",
+                qPrintable(input), qPrintable(wanted), qPrintable(out));
         if (std::any_of(inputs.begin(), inputs.end(), [&](const QString &i) { return sameFile(i, out); })) {
             fail(QStringLiteral("%1: would write over an input").arg(out));
             ++failures;
@@ -112,6 +124,7 @@ int exportFiles(const QStringList &arguments)
             ++failures;
             continue;
         }
+        written.insert(QFileInfo(out).absoluteFilePath());
         std::printf("%s\n", qPrintable(out));
     }
     return failures ? Failed : Done;

@@ -59,24 +59,41 @@ QString oneLine(QString text)
     return text.replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
-// What the window would show, on stderr; the record written where asked.
-int finishDownload(const DownloadResult &result, const Instrument &line, const QString &output)
+// Why a kept record is partial, in a word a script's log can hold.
+QString partialReason(const DownloadResult &result)
+{
+    if (!result.note.isEmpty())
+        return oneLine(result.note);
+    return result.outcome == ReadComMachine::Aborted ? QStringLiteral("interrupted") : QStringLiteral("cut short");
+}
+
+// The record written where asked, then what the window would tell, on
+// stderr; the exit code. Nothing is said to be kept before it is.
+int keep(const DownloadResult &result, const Instrument &line, const QString &output, const QString &rawOutput)
 {
     if (result.outcome == ReadComMachine::NoReply)
         return fail(portFailure(line, QStringLiteral("no reply (COM ERR)")));
-    if (result.record.count() == 0)
-        return fail(
-            result.note.isEmpty() ? portFailure(line, QStringLiteral("no readings came")) : oneLine(result.note));
-    if (!result.note.isEmpty())
-        std::fprintf(stderr, "zqcli: %s\n", qPrintable(oneLine(result.note)));
-    QString path = result.keptPath;
     QString error = result.keepError;
-    if (!output.isEmpty() && zq::writeFileWhole(output, zq::dataFileBytes(result.record), &error))
-        path = output;
+    if (!rawOutput.isEmpty() && !result.raw.isEmpty() && !zq::writeFileWhole(rawOutput, result.raw, &error))
+        return fail(QStringLiteral("%1: %2").arg(rawOutput, error));
+    if (result.record.count() == 0) {
+        QString why
+            = result.note.isEmpty() ? portFailure(line, QStringLiteral("no readings came")) : oneLine(result.note);
+        if (!result.rawPath.isEmpty())
+            why += QStringLiteral(" [%1]").arg(QDir::current().relativeFilePath(result.rawPath));
+        return fail(why);
+    }
+    QString path = result.keptPath;
+    if (!output.isEmpty())
+        path = zq::writeFileWhole(output, zq::dataFileBytes(result.record), &error) ? output : QString();
     if (path.isEmpty())
         return fail(QStringLiteral("%1: %2").arg(output.isEmpty() ? QDir::currentPath() : output, error));
     std::printf("%s\n", qPrintable(QDir::current().relativeFilePath(path)));
-    return Done;
+    std::fflush(stdout);
+    if (!result.partial())
+        return Done;
+    std::fprintf(stderr, "zqcli: partial record kept: %s\n", qPrintable(partialReason(result)));
+    return Partial;
 }
 } // namespace
 
@@ -84,11 +101,15 @@ int download(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Downloads the instrument's record with the window's handshake and writes it as a .ZQ data file."));
+        "Downloads the instrument's record with the window's handshake and writes it as a .ZQ data file.\n"
+        "Exit codes: 0 a whole record kept, 1 nothing kept, 2 bad usage, 4 a partial record kept."));
     const QCommandLineOption port = portOption();
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("The data file (default: a new name from the local time, here)."), QStringLiteral("file"));
-    parser.addOptions({port, output});
+        QStringLiteral("The data file (default: a new name from the local time, here, with its .raw beside it)."),
+        QStringLiteral("file"));
+    const QCommandLineOption raw(QStringLiteral("raw"),
+        QStringLiteral("Also write the bytes as they came off the line to this file."), QStringLiteral("file"));
+    parser.addOptions({port, output, raw});
     if (const int rc = parse(parser, QStringLiteral("download"), arguments); rc >= 0)
         return rc;
     if (!parser.isSet(port) || !parser.positionalArguments().isEmpty()) {
@@ -97,9 +118,9 @@ int download(const QStringList &arguments)
     }
     Instrument instrument;
     instrument.setDevices(parser.value(port), parser.value(port));
-    const bool named = parser.isSet(output);
+    const QString named = parser.value(output);
     // Without -o the download is kept here under a new name, as the window keeps its copies.
-    if (!named)
+    if (named.isEmpty())
         instrument.setKeepDir(QDir::currentPath());
     const bool terminal = ::isatty(STDERR_FILENO);
     QObject::connect(&instrument, &Instrument::status, &instrument, [terminal](const QString &text) {
@@ -110,10 +131,26 @@ int download(const QStringList &arguments)
     QObject::connect(&instrument, &Instrument::downloadEnded, &instrument, [&](const DownloadResult &result) {
         if (terminal)
             std::fputc('\n', stderr);
-        rc = finishDownload(result, instrument, named ? parser.value(output) : QString());
-        QCoreApplication::exit(rc);
+        rc = keep(result, instrument, named, parser.value(raw));
+        // A silence ended it: whole only if nothing comes while the line is watched.
+        if (!instrument.watching())
+            QCoreApplication::exit(rc);
     });
-    quitOnInterrupt(&instrument, [&instrument] { instrument.abort(); });
+    QObject::connect(&instrument, &Instrument::watchEnded, &instrument, [&rc] { QCoreApplication::exit(rc); });
+    QObject::connect(&instrument, &Instrument::downloadIncomplete, &instrument, [&](const DownloadResult &result) {
+        if (!parser.value(raw).isEmpty())
+            (void)keep(result, instrument, QString(), parser.value(raw));
+        if (!result.keptPath.isEmpty())
+            std::printf("%s\n", qPrintable(QDir::current().relativeFilePath(result.keptPath)));
+        std::fprintf(stderr, "zqcli: partial record kept: %s\n", qPrintable(oneLine(result.note)));
+        QCoreApplication::exit(rc == Done ? Partial : rc);
+    });
+    quitOnInterrupt(&instrument, [&] {
+        const bool watched = instrument.watching();
+        instrument.abort();
+        if (watched)
+            QCoreApplication::exit(rc);
+    });
     QString message;
     if (instrument.startDownload(&message) != Instrument::Started)
         return fail(oneLine(message));

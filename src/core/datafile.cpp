@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
+#include <cerrno>
 
 namespace zq {
 namespace {
@@ -82,38 +82,67 @@ DataFileRead readDataFile(const QString &path)
     if (!readFileHead(path, kTimeFileBytes, &bytes, &read.error))
         return read;
     read.ok = true;
+    read.size = QFileInfo(path).size();
     read.record = recordFromFileBytes(bytes);
     read.implausible = implausibleRecords(read.record);
     return read;
 }
 
-QString noReadingsText()
+QString DataFileRead::warning() const
 {
-    return QStringLiteral("文件中没有温度读数。");
-}
-
-QString implausibleText(int damaged)
-{
-    return QStringLiteral("有 %1 条记录看起来已损坏：这可能不是本程序的温度数据文件。文件已按原样打开。").arg(damaged);
-}
-
-QString keepDownload(const QString &dir, const Record &record, const QDateTime &when, QString *error)
-{
-    const QByteArray bytes = dataFileBytes(record);
-    if (bytes.isEmpty()) {
-        *error = QStringLiteral("没有数据");
+    QStringList parts;
+    if (noReadings())
+        parts << QStringLiteral("文件中没有温度读数。");
+    if (oddSize())
+        parts << QStringLiteral(
+            "文件大小为 %1 字节，而本程序的数据文件是 %2 或 %3 字节：它可能不完整，或不是温度数据文件。")
+                     .arg(size)
+                     .arg(kSeqFileBytes)
+                     .arg(kTimeFileBytes);
+    if (implausible > 0)
+        parts << QStringLiteral("有 %1 条记录看起来已损坏：这可能不是本程序的温度数据文件。").arg(implausible);
+    if (parts.isEmpty())
         return QString();
-    }
+    return parts.join(QLatin1Char('\n')) + QStringLiteral("\n文件已按原样打开。");
+}
+
+KeptCopy keepDownload(const QString &dir, const Record &record, const QByteArray &raw, DataType type,
+    const QDateTime &when, const QString &tag)
+{
+    KeptCopy kept;
+    const QByteArray data = dataFileBytes(record);
     if (!QDir().mkpath(dir)) {
-        *error = QStringLiteral("无法创建文件夹");
-        return QString();
+        kept.error = QStringLiteral("无法创建文件夹");
+        return kept;
     }
-    const QString stem = when.toString(QStringLiteral("yyyyMMdd-HHmmss"))
-        + (record.isSequence() ? QStringLiteral("-STYLE0") : QStringLiteral("-STYLE1"));
-    QString path = QDir(dir).filePath(stem + QStringLiteral(".ZQ"));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QDir(dir).filePath(stem + QStringLiteral("-%1.ZQ").arg(n));
-    return writeFileWhole(path, bytes, error) ? path : QString();
+    const QString stem = QDir(dir).filePath(when.toString(QStringLiteral("yyyyMMdd-HHmmss"))
+        + (type == SequenceData ? QStringLiteral("-STYLE0") : QStringLiteral("-STYLE1")));
+    auto name = [&](int n, const char *extension) {
+        return stem + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + tag + QLatin1String(extension);
+    };
+    // The data file claims the name; its raw bytes take the same one.
+    for (int n = 1; n < 10000; ++n) {
+        if (QFileInfo::exists(name(n, ".raw")) || QFileInfo::exists(name(n, ".ZQ")))
+            continue;
+        int code = 0;
+        const QString claim = data.isEmpty() ? name(n, ".raw") : name(n, ".ZQ");
+        const QByteArray &bytes = data.isEmpty() ? raw : data;
+        if (!writeFileWhole(claim, bytes, &kept.error, WriteMode::NewOnly, &code)) {
+            if (code == EEXIST)
+                continue;
+            return kept;
+        }
+        if (data.isEmpty()) {
+            kept.rawPath = claim;
+            return kept;
+        }
+        kept.dataPath = claim;
+        if (writeFileWhole(name(n, ".raw"), raw, &kept.error, WriteMode::NewOnly))
+            kept.rawPath = name(n, ".raw");
+        return kept;
+    }
+    kept.error = systemReason(EEXIST);
+    return kept;
 }
 
 int implausibleRecords(const Record &record)
@@ -133,25 +162,6 @@ int implausibleRecords(const Record &record)
         }
     }
     return damaged;
-}
-
-bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error)

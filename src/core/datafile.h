@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/filewrite.h"
 #include "core/record.h"
 
 #include <QByteArray>
@@ -29,28 +30,37 @@ struct DataFileRead
     Record record;
     QString error; // why it could not be read
     int implausible = 0; // records this program could not have written
+    qint64 size = 0; // the file's size
     bool noReadings() const { return ok && record.count() == 0; }
+    // A size neither layout has: not a file this program wrote whole.
+    bool oddSize() const { return ok && size != kSeqFileBytes && size != kTimeFileBytes; }
+    // What to say of it when it opened, or empty when it is a file like ours.
+    QString warning() const;
 };
 DataFileRead readDataFile(const QString &path);
 
-// What the front ends say of a file that read but holds nothing, or holds
-// records the instrument could not have sent.
-QString noReadingsText();
-QString implausibleText(int damaged);
+// A download kept on disk: the data file as SAVE writes it, and beside it
+// the bytes as they came off the line (answer byte and packets), so a
+// questionable download can be examined and decoded again.
+struct KeptCopy
+{
+    QString dataPath; // empty when there was no record to keep
+    QString rawPath;
+    QString error; // why something was not kept
+};
 
-// Keeps a download as SAVE would write it, in `dir` (made when missing), named
-// after the local time it ended: 20261206-213000-STYLE0.ZQ, then -2, -3 … so
-// no file is ever overwritten. Returns the path, or empty with *error.
-QString keepDownload(const QString &dir, const Record &record, const QDateTime &when, QString *error);
+// Keeps a download in `dir` (made when missing), named after the local time
+// it ended: 20261206-213000-STYLE0.ZQ and .raw, then -2, -3 … claimed
+// atomically, so no file is ever overwritten, not even by another process.
+// `tag` ("-incomplete") goes before the extension.
+KeptCopy keepDownload(const QString &dir, const Record &record, const QByteArray &raw, DataType type,
+    const QDateTime &when, const QString &tag = QString());
 
 // Non-empty records a file of this program could not hold: a time stamp
 // outside the calendar and clock, or a reading outside what the instrument
 // sends (−999..2047 time-stamped, −999..2303 sequence; 8888 is a failed
 // reading). Nothing is refused for it: the format has no signature.
 int implausibleRecords(const Record &record);
-
-// Writes bytes so that the old file is replaced whole or not at all.
-bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error);
 
 // Reads at most maxBytes of a file: a huge file costs no more than a small one.
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error);

@@ -1,6 +1,5 @@
 #include "link/download.h"
 
-#include "core/decode.h"
 #include "link/portio.h"
 
 #include <QTime>
@@ -9,6 +8,23 @@ double secondsSinceMidnight()
 {
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
+
+namespace {
+bool bcd(uint8_t b, int low, int high)
+{
+    if ((b >> 4) > 9 || (b & 0x0F) > 9)
+        return false;
+    const int v = zq::bcdValue(b);
+    return v >= low && v <= high;
+}
+
+// A time stamp the instrument's clock can hold.
+bool validStamp(const QByteArray &packet)
+{
+    auto at = [&packet](int i) { return uint8_t(packet.at(i)); };
+    return bcd(at(5), 1, 12) && bcd(at(4), 1, 31) && bcd(at(3), 0, 23) && bcd(at(2), 0, 59) && bcd(at(1), 0, 59);
+}
+} // namespace
 
 ReadComMachine::ReadComMachine(PortIO &port, QObject *parent)
     : QObject(parent)
@@ -22,10 +38,22 @@ ReadComMachine::ReadComMachine(PortIO &port, QObject *parent)
 
 void ReadComMachine::step()
 {
-    if (m_state == AwaitingReply)
+    switch (m_state) {
+    case Settling:
+        settle();
+        return;
+    case AwaitingReply:
         replyPasses(false);
-    else if (m_state == Transferring)
+        return;
+    case Transferring:
         transferCheck();
+        return;
+    case Watching:
+        watch();
+        return;
+    case Idle:
+        return;
+    }
 }
 
 ReadComMachine::StartResult ReadComMachine::start(QString *error)
@@ -36,30 +64,74 @@ ReadComMachine::StartResult ReadComMachine::start(QString *error)
         return OpenFailed;
     // Readings of an earlier download must never pass for this one's.
     m_builder.begin(zq::NoData);
-    m_port.setInputLen(1);
+    m_raw.clear();
+    m_judgement.clear();
+    m_judged = m_badStamps = m_failedReadings = m_judgedReadings = 0;
+    m_passes = 0;
+    m_lastCount.clear();
+    m_port.setInputLen(0);
     m_port.discardInput();
     m_port.setRThreshold(1);
     Q_EMIT status(QStringLiteral("COM Test Begin"));
-    m_port.output(QByteArray(1, '\0'));
-    m_passes = 0;
-    m_state = AwaitingReply;
-    m_lastCount.clear();
-    m_requestNs = clockNs();
+    m_state = Settling;
+    m_startNs = m_quietNs = clockNs();
     m_tick.setInterval(10);
     m_tick.start();
     return Started;
 }
 
+void ReadComMachine::settle()
+{
+    if (msSince(m_quietNs) >= quietMs)
+        sendRequest();
+    else if (msSince(m_startNs) >= settleLimitMs) {
+        Q_EMIT status(QStringLiteral("COM BUSY"));
+        end(StillSending);
+    }
+}
+
+void ReadComMachine::sendRequest()
+{
+    m_port.setInputLen(1);
+    m_port.setRThreshold(1);
+    m_port.output(QByteArray(1, '\0'));
+    m_state = AwaitingReply;
+    m_requestNs = clockNs();
+}
+
 void ReadComMachine::receive()
 {
-    if (m_state == AwaitingReply) {
+    switch (m_state) {
+    case Settling:
+        // The rest of an earlier stream: never an answer to this request.
+        m_port.input();
+        m_quietNs = clockNs();
+        return;
+    case AwaitingReply:
         replyPasses(true);
         return;
-    }
-    if (m_state != Transferring)
+    case Watching: {
+        const QByteArray late = m_port.input();
+        if (late.isEmpty())
+            return;
+        close();
+        Q_EMIT lateBytes(late);
         return;
-    m_builder.add(m_port.input());
+    }
+    case Idle:
+        return;
+    case Transferring:
+        break;
+    }
+    const QByteArray packet = m_port.input();
+    m_raw += packet;
+    m_builder.add(packet);
     m_lastPacketNs = clockNs();
+    if (m_judged < kJudgedPackets) {
+        judge(packet);
+        if (m_judged == kJudgedPackets && rejected())
+            return;
+    }
     // Every packet is stored at once; the displays follow a few times a second.
     if (msSince(m_displayNs) >= displayMs)
         showCount();
@@ -68,6 +140,43 @@ void ReadComMachine::receive()
     if ((dataType() == zq::SequenceData && received() > kSeqComplete)
         || (dataType() == zq::TimeData && m_builder.packets() > kTimeComplete))
         end(Complete);
+}
+
+void ReadComMachine::judge(const QByteArray &packet)
+{
+    const bool time = dataType() == zq::TimeData;
+    if (packet.size() < (time ? zq::kTimePacket : zq::kSeqPacket))
+        return;
+    ++m_judged;
+    if (time) {
+        m_badStamps += !validStamp(packet);
+        m_failedReadings += uint8_t(packet.at(7)) >= 8;
+        m_judgedReadings += 1;
+    } else {
+        m_failedReadings += (uint8_t(packet.at(1)) > 8) + (uint8_t(packet.at(3)) > 8);
+        m_judgedReadings += 2;
+    }
+}
+
+QString ReadComMachine::verdict() const
+{
+    // The instrument's clock never sends an impossible stamp, and a record
+    // mostly of failed readings is what misread bytes look like.
+    if (4 * m_badStamps >= m_judged && m_badStamps > 0)
+        return QStringLiteral("前 %1 个数据包中有 %2 个的时间不是有效的日期和时间").arg(m_judged).arg(m_badStamps);
+    if (2 * m_failedReadings > m_judgedReadings)
+        return QStringLiteral("前 %1 个读数中有 %2 个是无效读数").arg(m_judgedReadings).arg(m_failedReadings);
+    return QString();
+}
+
+bool ReadComMachine::rejected()
+{
+    m_judgement = verdict();
+    if (m_judgement.isEmpty())
+        return false;
+    Q_EMIT status(QStringLiteral("DATA ERR"));
+    end(NotARecord);
+    return true;
 }
 
 void ReadComMachine::showCount()
@@ -99,20 +208,16 @@ void ReadComMachine::replyPasses(bool atLeastOne)
         const QByteArray reply = m_port.input();
         if (reply.isEmpty())
             continue;
-        if (reply.at(0) == 0x00) {
-            m_builder.begin(zq::SequenceData);
-            m_port.setInputLen(zq::kSeqPacket);
-            m_port.setRThreshold(zq::kSeqPacket);
-            Q_EMIT style(QStringLiteral("STYLE 0"));
-            Q_EMIT progressMaximum(zq::kProgressMax);
-        } else if (reply.at(0) == 0x01) {
-            m_builder.begin(zq::TimeData);
-            m_port.setInputLen(zq::kTimePacket);
-            m_port.setRThreshold(zq::kTimePacket);
-            Q_EMIT style(QStringLiteral("STYLE 1"));
-            // Records received against what the instrument's memory holds.
-            Q_EMIT progressMaximum(zq::kTabSlots);
-        }
+        const bool sequence = reply.at(0) == 0x00;
+        if (!sequence && reply.at(0) != 0x01)
+            continue;
+        m_raw = reply.left(1);
+        m_builder.begin(sequence ? zq::SequenceData : zq::TimeData);
+        m_port.setInputLen(sequence ? zq::kSeqPacket : zq::kTimePacket);
+        m_port.setRThreshold(sequence ? zq::kSeqPacket : zq::kTimePacket);
+        Q_EMIT style(sequence ? QStringLiteral("STYLE 0") : QStringLiteral("STYLE 1"));
+        // Records received against what the instrument's memory holds.
+        Q_EMIT progressMaximum(sequence ? zq::kProgressMax : zq::kTabSlots);
     }
     if (dataType() != zq::NoData) {
         m_state = Transferring;
@@ -130,11 +235,12 @@ void ReadComMachine::replyPasses(bool atLeastOne)
 
 void ReadComMachine::transferCheck()
 {
-    if (m_state != Transferring)
-        return;
     if (m_displayPending)
         showCount();
     if (received() > 0 && msSince(m_lastPacketNs) >= silenceMs) {
+        // A transfer shorter than the judged packets is judged on what came.
+        if (m_judged < kJudgedPackets && rejected())
+            return;
         end(dataType() == zq::TimeData ? Complete : Cut);
         return;
     }
@@ -146,31 +252,58 @@ void ReadComMachine::transferCheck()
         end(TimedOut);
 }
 
+void ReadComMachine::watch()
+{
+    if (msSince(m_lastPacketNs) < silenceMs + watchMs)
+        return;
+    close();
+    Q_EMIT watchEnded();
+}
+
 void ReadComMachine::lineLost()
 {
-    if (m_state == AwaitingReply) {
+    if (m_state == Settling || m_state == AwaitingReply) {
         Q_EMIT status(QStringLiteral("COM ERR"));
         end(NoReply);
     } else if (m_state == Transferring) {
         end(LineLost);
+    } else if (m_state == Watching) {
+        close();
+        Q_EMIT watchEnded();
     }
 }
 
 void ReadComMachine::abort()
 {
-    if (m_state != Idle)
+    if (m_state == Watching)
+        close();
+    else if (m_state != Idle)
         end(Aborted);
+}
+
+void ReadComMachine::close()
+{
+    m_tick.stop();
+    m_port.close();
+    m_state = Idle;
 }
 
 void ReadComMachine::end(Outcome outcome)
 {
-    m_tick.stop();
-    m_port.close();
-    if (m_state == Transferring) {
+    const bool transferred = m_state == Transferring;
+    if (transferred) {
         showCount(); // the final count, exact
         if (outcome == Complete)
             Q_EMIT progress(dataType() == zq::TimeData ? zq::kTabSlots : zq::kProgressMax);
     }
-    m_state = Idle;
+    // A silence ended it: the port stays open a while, listening.
+    const bool bySilence = transferred && outcome == Complete && msSince(m_lastPacketNs) >= silenceMs;
+    if (bySilence && watchMs > 0) {
+        m_port.setInputLen(0);
+        m_port.setRThreshold(1);
+        m_state = Watching;
+    } else {
+        close();
+    }
     Q_EMIT finished(outcome);
 }

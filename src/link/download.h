@@ -8,32 +8,43 @@
 
 class PortIO;
 
-// The download: request, reply poll, transfer wait. Each pass of the reply
-// poll and each check of the transfer is one step, driven by the port's
-// notifications and a coarse timer, so the window never blocks and the
-// process sleeps while the line is quiet.
+// The download: a quiet line, the request, the reply poll, the transfer,
+// and after a silence a watch for bytes that would mean the record was not
+// whole. Each step is driven by the port's notifications and a coarse
+// timer, so the window never blocks and the process sleeps while the line
+// is quiet.
 class ReadComMachine : public QObject
 {
     Q_OBJECT
 public:
-    enum State { Idle, AwaitingReply, Transferring };
+    enum State { Idle, Settling, AwaitingReply, Transferring, Watching };
     enum StartResult { Started, PortBusy, OpenFailed };
     // Cut: a sequence transfer whose line fell silent short of its count.
-    enum Outcome { NoReply, Complete, TimedOut, Cut, LineLost, Aborted };
+    // StillSending: the line never fell quiet, so no request went out.
+    // NotARecord: the first packets were no instrument's record.
+    enum Outcome { NoReply, Complete, TimedOut, Cut, LineLost, Aborted, StillSending, NotARecord };
+    Q_ENUM(Outcome)
 
     static constexpr int kReplyPasses = 10000;
     static constexpr int kSeqComplete = 3839; // done when more readings than this are stored
     static constexpr int kTimeComplete = 4040; // done when more packets than this have come
+    static constexpr int kJudgedPackets = 16; // the first packets, judged before anything is believed
 
     explicit ReadComMachine(PortIO &port, QObject *parent = nullptr);
 
     StartResult start(QString *error);
     State state() const { return m_state; }
-    bool active() const { return m_state != Idle; }
+    // A transfer holds the port; a watch after it leaves the window free.
+    bool active() const { return m_state != Idle && m_state != Watching; }
+    bool watching() const { return m_state == Watching; }
     // Readings (sequence) or records (time-stamped) stored so far.
     int received() const { return m_builder.stored(); }
     // What came: the record so far, whole once finished() is emitted.
     zq::Record record() const { return m_builder.record(); }
+    // The answer byte and every packet, exactly as they came off the line.
+    QByteArray raw() const { return m_raw; }
+    // Why the first packets were judged no record.
+    QString judgement() const { return m_judgement; }
     // Reply passes made so far.
     int passes() const { return m_passes; }
     // The reply's type; NoData until it came.
@@ -57,6 +68,12 @@ public:
     // The instrument streams its memory without a pause: once readings have
     // come, this long without a packet means it is done (or the line is cut).
     int silenceMs = 2000;
+    // After that silence, bytes within this long mean it was only a pause.
+    int watchMs = 5000;
+    // Before the request the line must be this quiet, so no rest of an
+    // earlier stream is taken for the answer; it gives up after settleLimitMs.
+    int quietMs = 300;
+    int settleLimitMs = 5000;
     // The status and progress displays change at most this often.
     int displayMs = 100;
 
@@ -67,25 +84,47 @@ Q_SIGNALS:
     // The progress bar's end for the data type detected.
     void progressMaximum(int maximum);
     void finished(ReadComMachine::Outcome outcome);
+    // Bytes came during the watch: the record that finished was not whole.
+    void lateBytes(const QByteArray &bytes);
+    // The watch ended with nothing late; the port is free.
+    void watchEnded();
 
 private:
+    void settle();
+    void sendRequest();
     void replyPasses(bool atLeastOne);
     void transferCheck();
+    void judge(const QByteArray &packet);
+    QString verdict() const;
+    // Ends the transfer when the packets judged are no record.
+    bool rejected();
+    void watch();
     void end(Outcome outcome);
+    void close();
     void showCount();
+    qint64 msSince(qint64 ns) const { return (clockNs() - ns) / 1000000; }
 
     PortIO &m_port;
     zq::RecordBuilder m_builder;
-    int m_passes = 0;
+    QByteArray m_raw;
     State m_state = Idle;
     QTimer m_tick;
-    qint64 msSince(qint64 ns) const { return (clockNs() - ns) / 1000000; }
+    int m_passes = 0;
+    qint64 m_startNs = 0;
+    qint64 m_quietNs = 0;
     qint64 m_requestNs = 0;
     qint64 m_lastPacketNs = 0;
     qint64 m_displayNs = 0;
     bool m_displayPending = false;
     double m_transferStart = 0;
     QString m_lastCount;
+    int m_judged = 0; // packets judged so far
+    int m_badStamps = 0;
+    int m_failedReadings = 0;
+    int m_judgedReadings = 0;
+    QString m_judgement;
 };
+
+Q_DECLARE_METATYPE(ReadComMachine::Outcome)
 
 double secondsSinceMidnight();

@@ -1,9 +1,11 @@
 #include "link/instrument.h"
 
 #include "core/datafile.h"
+
 #include "link/commport.h"
 #include "link/onlinepoll.h"
 #include "link/porterrors.h"
+#include <QFile>
 
 Instrument::Instrument(QObject *parent)
     : QObject(parent)
@@ -18,6 +20,8 @@ Instrument::Instrument(QObject *parent)
     connect(m_download, &ReadComMachine::progress, this, &Instrument::progress);
     connect(m_download, &ReadComMachine::progressMaximum, this, &Instrument::progressMaximum);
     connect(m_download, &ReadComMachine::finished, this, &Instrument::onDownloadFinished);
+    connect(m_download, &ReadComMachine::lateBytes, this, &Instrument::onLateBytes);
+    connect(m_download, &ReadComMachine::watchEnded, this, &Instrument::watchEnded);
     connect(m_poll, &OnlinePollMachine::status, this, &Instrument::status);
     connect(m_poll, &OnlinePollMachine::finished, this, &Instrument::pollEnded);
 }
@@ -79,12 +83,17 @@ bool Instrument::polling() const
     return m_poll->active();
 }
 
+bool Instrument::watching() const
+{
+    return m_download->watching();
+}
+
 void Instrument::route(int commEvent)
 {
     if (commEvent != CommPort::kReceive)
         return;
     // Bytes go to whatever the port was opened for, never by the data held.
-    if (m_download->active())
+    if (m_download->active() || m_download->watching())
         m_download->receive();
     else if (m_poll->active())
         m_poll->receive();
@@ -101,7 +110,15 @@ Instrument::StartResult Instrument::startDownload(QString *message)
     if (m_download->active())
         return Busy;
     m_poll->abort();
+    m_download->abort(); // a watch gives way to the new download
     m_lostMessage.clear();
+    // A forgotten reader of the same device takes bytes meant for us.
+    const zq::PortFacts facts = zq::gatherPortFacts(m_port->deviceName());
+    if (!facts.holders.isEmpty()) {
+        *message
+            = zq::portErrorText(m_port->commPort(), m_port->deviceName(), QSerialPort::OpenError, QString(), facts);
+        return Failed;
+    }
     QString reason;
     switch (m_download->start(&reason)) {
     case ReadComMachine::Started:
@@ -150,24 +167,87 @@ void Instrument::onLineLost(const QString &reason)
     Q_EMIT pollLineLost(message);
 }
 
+QString Instrument::otherReaders() const
+{
+    const QStringList holders = zq::gatherPortFacts(m_port->deviceName()).holders;
+    if (holders.isEmpty())
+        return QString();
+    return QStringLiteral("\n另一个程序（进程 %1）也打开了这个串口，它可能读走了数据。请先关闭那个程序。")
+        .arg(holders.join(QStringLiteral("，")));
+}
+
 void Instrument::onDownloadFinished(ReadComMachine::Outcome outcome)
 {
     DownloadResult result;
     result.outcome = outcome;
-    result.record = m_download->record();
+    // Bytes judged no record are kept raw, never shown as a download.
+    if (outcome != ReadComMachine::NotARecord)
+        result.record = m_download->record();
+    result.raw = m_download->raw();
     result.device = m_port->deviceName();
     result.ended = QDateTime::currentDateTime();
-    result.note = outcome == ReadComMachine::LineLost ? m_lostMessage : zq::shortTransferText(outcome, result.record);
-    if (result.record.count() > 0 && !m_keepDir.isEmpty())
-        result.keptPath = zq::keepDownload(m_keepDir, result.record, result.ended, &result.keepError);
+    result.note = outcome == ReadComMachine::LineLost ? m_lostMessage : zq::endingText(outcome, *m_download);
+    if ((outcome == ReadComMachine::Cut || outcome == ReadComMachine::LineLost) && result.record.count() > 0)
+        result.note += otherReaders();
+    if (!m_keepDir.isEmpty() && result.raw.size() > 1) {
+        const zq::KeptCopy kept
+            = zq::keepDownload(m_keepDir, result.record, result.raw, m_download->dataType(), result.ended);
+        result.keptPath = kept.dataPath;
+        result.rawPath = kept.rawPath;
+        result.keepError = kept.error;
+    }
+    m_last = result;
     Q_EMIT downloadEnded(result);
 }
 
-namespace zq {
-QString shortTransferText(ReadComMachine::Outcome outcome, const Record &record)
+void Instrument::onLateBytes(const QByteArray &bytes)
 {
-    if (outcome != ReadComMachine::TimedOut && outcome != ReadComMachine::Cut)
+    DownloadResult result = m_last;
+    result.raw += bytes;
+    result.note = QStringLiteral("接收结束后又收到了 %1 个字节：测温仪中途停顿过，这次接收的记录不完整。\n"
+                                 "已收到的读数已保留；请重新接收数据。")
+                      .arg(bytes.size());
+    // The kept files say so in their names, and the raw file holds the late bytes too.
+    if (!result.keptPath.isEmpty() || !result.rawPath.isEmpty()) {
+        const zq::KeptCopy kept = zq::keepDownload(
+            m_keepDir, result.record, result.raw, m_download->dataType(), result.ended, QStringLiteral("-incomplete"));
+        if (!kept.dataPath.isEmpty() || !kept.rawPath.isEmpty()) {
+            for (const QString &old : {result.keptPath, result.rawPath})
+                if (!old.isEmpty())
+                    QFile::remove(old); // the same bytes live on under the new name
+            result.keptPath = kept.dataPath;
+            result.rawPath = kept.rawPath;
+        }
+        result.keepError = kept.error;
+    }
+    m_last = result;
+    Q_EMIT downloadIncomplete(result);
+}
+
+bool DownloadResult::partial() const
+{
+    return outcome == ReadComMachine::Cut || outcome == ReadComMachine::LineLost || outcome == ReadComMachine::TimedOut
+        || outcome == ReadComMachine::Aborted || note.contains(QStringLiteral("不完整"));
+}
+
+namespace zq {
+QString endingText(ReadComMachine::Outcome outcome, const ReadComMachine &download)
+{
+    const Record record = download.record();
+    switch (outcome) {
+    case ReadComMachine::StillSending:
+        return QStringLiteral("测温仪仍在发送上一次的数据，没有开始新的接收。\n"
+                              "请等它发送完毕（最长约 85 秒），或将测温仪关机再开机，然后重新接收数据。");
+    case ReadComMachine::NotARecord:
+        return QStringLiteral("收到的数据不是测温仪的记录（%1），没有作为接收的数据显示。\n"
+                              "可能是上一次传送的剩余数据，或串口设置不对。原始字节已保存，请重新接收数据。")
+            .arg(download.judgement());
+    case ReadComMachine::TimedOut:
+    case ReadComMachine::Cut:
+        break;
+    default:
         return QString();
+    }
     // The instrument always sends its full sequence memory, so a shorter
     // transfer means the line failed.
     if (record.isSequence() && record.count() < kSeqReadings)

@@ -15,11 +15,15 @@ struct DownloadResult
 {
     ReadComMachine::Outcome outcome = ReadComMachine::NoReply;
     zq::Record record;
+    QByteArray raw; // the answer byte and the packets, exactly as they came
     QString device;
     QDateTime ended;
     QString keptPath; // the kept copy, when one was written
+    QString rawPath; // the bytes as they came, beside it
     QString keepError; // why the kept copy could not be written
     QString note; // what to tell of how it ended; empty for a whole download
+    // Kept, but short of what the instrument holds (or not whole).
+    bool partial() const;
 };
 
 // The instrument on its serial line: the port, the download and the live
@@ -48,6 +52,8 @@ public:
     OnlinePollMachine &poll() { return *m_poll; }
     bool downloading() const;
     bool polling() const;
+    // After a download ended by a silence: still listening for late bytes.
+    bool watching() const;
 
     // Where every download with a reading is kept as it ends (none when empty).
     void setKeepDir(const QString &dir) { m_keepDir = dir; }
@@ -66,6 +72,11 @@ Q_SIGNALS:
     void progress(int value);
     void progressMaximum(int maximum);
     void downloadEnded(const DownloadResult &result);
+    // Bytes came after a download ended by a silence: it was not whole. The
+    // kept files now carry "-incomplete" in their names.
+    void downloadIncomplete(const DownloadResult &result);
+    // The watch after a download ended quietly; the port is free.
+    void watchEnded();
     void pollEnded();
     // The line went away during a live reading.
     void pollLineLost(const QString &message);
@@ -74,6 +85,9 @@ private:
     void route(int commEvent);
     void onLineLost(const QString &reason);
     void onDownloadFinished(ReadComMachine::Outcome outcome);
+    void onLateBytes(const QByteArray &bytes);
+    // Another process that holds the device reads bytes meant for us.
+    QString otherReaders() const;
     QString openFailure(const QString &reason) const;
 
     CommPort *m_port;
@@ -81,10 +95,11 @@ private:
     OnlinePollMachine *m_poll;
     QString m_keepDir;
     QString m_lostMessage;
+    DownloadResult m_last;
 };
 
 namespace zq {
-// What is told of a download that ended short of the instrument's memory;
-// empty when it is whole.
-QString shortTransferText(ReadComMachine::Outcome outcome, const Record &record);
+// What is told of how a download ended: short of the instrument's memory,
+// no record at all, or the line never quiet; empty when it is whole.
+QString endingText(ReadComMachine::Outcome outcome, const ReadComMachine &download);
 } // namespace zq

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,26 +17,48 @@ QString readText(const QString &path)
     return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()).trimmed() : QString();
 }
 
-// The processes that have the device open, from /proc where it lets us look.
+// Whether a process's open files include the device, and whether it holds
+// the master of the device's pseudo-terminal (the far end of the line, as an
+// instrument simulator does, not another reader).
+struct Holding
+{
+    bool device = false;
+    bool farEnd = false;
+};
+
+Holding holdingOf(const QString &pid, const QString &target, const QString &ptyIndex)
+{
+    Holding h;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &fd : fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString link = QFileInfo(fds.filePath(fd)).symLinkTarget();
+        if (link == target)
+            h.device = true;
+        else if (!ptyIndex.isEmpty() && link == QLatin1String("/dev/ptmx")
+            && readText(QStringLiteral("/proc/%1/fdinfo/%2").arg(pid, fd))
+                   .contains(QStringLiteral("tty-index:\t") + ptyIndex))
+            h.farEnd = true;
+    }
+    return h;
+}
+
+// The other processes that have the device open, from /proc where it lets us look.
 QStringList holdersOf(const QString &device)
 {
     QStringList holders;
     const QString target = QFileInfo(device).canonicalFilePath();
     if (target.isEmpty())
         return holders;
+    const QString ptyIndex
+        = target.startsWith(QLatin1String("/dev/pts/")) ? target.mid(int(qstrlen("/dev/pts/"))) : QString();
     const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &pid : pids) {
         bool numeric = false;
         if (pid.toInt(&numeric) <= 0 || !numeric)
             continue;
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        const QStringList links = fds.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &fd : links) {
-            if (QFileInfo(fds.filePath(fd)).symLinkTarget() == target) {
-                holders.append(QStringLiteral("%1 (%2)").arg(pid, readText(QStringLiteral("/proc/%1/comm").arg(pid))));
-                break;
-            }
-        }
+        const Holding h = holdingOf(pid, target, ptyIndex);
+        if (h.device && !h.farEnd)
+            holders.append(QStringLiteral("%1 (%2)").arg(pid, readText(QStringLiteral("/proc/%1/comm").arg(pid))));
     }
     return holders;
 }
@@ -94,6 +117,10 @@ PortFacts gatherPortFacts(const QString &device)
         f.accessible = ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
         if (const group *g = ::getgrgid(st.st_gid))
             f.group = QString::fromLocal8Bit(g->gr_name);
+        if (const passwd *p = ::getpwuid(st.st_uid))
+            f.owner = QString::fromLocal8Bit(p->pw_name);
+        f.mode = st.st_mode & 07777;
+        f.groupReadWrite = (st.st_mode & S_IRGRP) && (st.st_mode & S_IWGRP);
         f.holders = holdersOf(device);
     }
     for (const PortChoice &c : availablePortChoices())
@@ -120,10 +147,16 @@ QString portErrorText(int commPort, const QString &device, QSerialPort::SerialPo
         return text;
     }
     if (!facts.accessible) {
-        const QString group = facts.group.isEmpty() ? QStringLiteral("dialout") : facts.group;
-        return QStringLiteral("没有权限打开%1：当前用户不在设备所属的 %2 组中。\n"
-                              "请运行 sudo usermod -aG %2 $USER，然后注销并重新登录。")
-            .arg(port, group);
+        // Joining the group helps only where the group may read and write.
+        if (facts.groupReadWrite && !facts.group.isEmpty() && facts.group != QLatin1String("root"))
+            return QStringLiteral("没有权限打开%1：当前用户不在设备所属的 %2 组中。\n"
+                                  "请运行 sudo usermod -aG %2 $USER，然后注销并重新登录。")
+                .arg(port, facts.group);
+        return QStringLiteral("没有权限打开%1：只有 %2（用户 %3、组 %4、权限 %5）可以打开它，加入某个组也无济于事。\n"
+                              "请管理员用 udev 规则为这个设备授予读写权限（例如 MODE=\"0660\", GROUP=\"dialout\"），"
+                              "或请管理员为您开放访问。")
+            .arg(port, facts.groupReadWrite ? QStringLiteral("其所有者和组") : QStringLiteral("其所有者"), facts.owner,
+                facts.group, QString::number(facts.mode, 8).rightJustified(4, QLatin1Char('0')));
     }
     if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError) {
         QString text = QStringLiteral("%1正被其他程序占用").arg(port);

@@ -10,8 +10,11 @@ struct PortFacts
 {
     bool exists = true;
     bool accessible = true; // this user may read and write it
+    QString owner; // the user who owns the device
     QString group; // the group that owns the device
-    QStringList holders; // "1234 (minicom)" for each process that has it open
+    uint mode = 0; // its permission bits
+    bool groupReadWrite = false; // members of its group may read and write it
+    QStringList holders; // "1234 (minicom)" for each other process that has it open
     QStringList present; // the serial ports there are
     bool brltty = false; // the braille service that takes USB serial adapters runs
     bool adapterWithoutNode = false; // a USB serial adapter without a /dev node

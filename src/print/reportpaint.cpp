@@ -3,8 +3,10 @@
 #include "chart/chart.h"
 #include "print/printsurface.h"
 
+#include "core/filewrite.h"
+
+#include <QBuffer>
 #include <QDate>
-#include <QFileInfo>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
@@ -37,16 +39,21 @@ bool paintReport(QPagedPaintDevice &device, const Record &record, const ReportPa
 
 bool writeReportPdf(const QString &path, const Record &record, const ReportParams &params, QString *error)
 {
-    QPdfWriter writer(path);
+    // Painted into memory first, so a failed write leaves no half a report.
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setResolution(1200);
     writer.setPageLayout(QPageLayout(
         QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
     writer.setTitle(QStringLiteral("温度数据曲线"));
     writer.setCreator(QStringLiteral("zqtemp"));
-    if (!paintReport(writer, record, params) || !QFileInfo(path).isFile()) {
-        *error = QStringLiteral("无法写入 PDF 文件");
+    if (!paintReport(writer, record, params)) {
+        *error = QStringLiteral("无法生成 PDF 文件");
         return false;
     }
-    return true;
+    buffer.close();
+    return writeFileWhole(path, pdf, error);
 }
 } // namespace zq

@@ -20,6 +20,10 @@ public:
     void accept() override
     {
         const QString typed = selectedFiles().value(0);
+        if (acceptMode() == AcceptOpen) {
+            acceptToOpen(typed);
+            return;
+        }
         if (!typed.isEmpty()) {
             const QString fixed = zq::withFilterExtension(typed, selectedNameFilter(), nameFilters());
             // selectFile() leaves a focused name field alone, so the typed
@@ -29,6 +33,25 @@ public:
                 edit->setText(edit->text() + fixed.mid(typed.size()));
             else if (fixed != typed)
                 selectFile(fixed);
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    // A name that exists opens as typed; only a name with no extension that
+    // does not exist gets the filter's, when that one exists.
+    void acceptToOpen(const QString &typed)
+    {
+        const QFileInfo info(typed);
+        if (!typed.isEmpty() && !info.exists() && !info.fileName().contains(QLatin1Char('.'))) {
+            const QString ext = zq::filterExtensions(selectedNameFilter()).value(0);
+            if (!ext.isEmpty() && QFileInfo::exists(typed + QLatin1Char('.') + ext)) {
+                auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                if (edit && edit->hasFocus())
+                    edit->setText(edit->text() + QLatin1Char('.') + ext);
+                else
+                    selectFile(typed + QLatin1Char('.') + ext);
+            }
         }
         QFileDialog::accept();
     }

@@ -68,7 +68,8 @@ void Form1::onOpenClicked()
         return;
     if (!confirmDiscard())
         return;
-    const QString path = m_dialogs->openFile(QString(), inFolder(kDataFolder, commonDialogFileName), {zq::kDataFilter});
+    const QString path = m_dialogs->openFile(
+        QString(), inFolder(kDataFolder, commonDialogFileName), {zq::kDataFilter, zq::kAllFilesFilter});
     if (path.isEmpty())
         return;
     rememberFolder(kDataFolder, path);
@@ -95,11 +96,9 @@ void Form1::loadFile(const QString &path)
     showRecord(read.record, read.record.isSequence() ? QStringLiteral("STYLE 0") : QStringLiteral("STYLE ZQ"));
     rememberRecent(path);
     // Any file reads as data; one that holds nothing, or could not have come
-    // from the instrument, is said so and left as it is.
-    if (read.noReadings())
-        tellFailure(QDir::toNativeSeparators(path) + QLatin1Char('\n') + zq::noReadingsText());
-    else if (read.implausible > 0)
-        tellFailure(QDir::toNativeSeparators(path) + QLatin1Char('\n') + zq::implausibleText(read.implausible));
+    // whole from the instrument, is said so and left as it is.
+    if (!read.warning().isEmpty())
+        tellFailure(QDir::toNativeSeparators(path) + QLatin1Char('\n') + read.warning());
 }
 
 void Form1::onExportClicked()

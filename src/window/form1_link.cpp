@@ -21,6 +21,12 @@ void Form1::connectInstrument()
     connect(m_link, &Instrument::progress, progressBar, &QProgressBar::setValue);
     connect(m_link, &Instrument::progressMaximum, progressBar, &QProgressBar::setMaximum);
     connect(m_link, &Instrument::downloadEnded, this, &Form1::downloadEnded);
+    connect(m_link, &Instrument::downloadIncomplete, this, [this](const DownloadResult &result) {
+        QString text = result.note;
+        if (!result.keptPath.isEmpty())
+            text += QStringLiteral("\n保存为 %1").arg(QDir::toNativeSeparators(result.keptPath));
+        tellFailure(text);
+    });
     connect(m_link, &Instrument::pollLineLost, this, [this](const QString &message) {
         showStatus(QStringLiteral("COM ERR"));
         tellFailure(message);
@@ -95,12 +101,19 @@ void Form1::downloadEnded(const DownloadResult &result)
         m_lastKept = result.keptPath;
     if (result.outcome == ReadComMachine::LineLost || result.outcome == ReadComMachine::NoReply)
         showStatus(QStringLiteral("COM ERR"));
+    if (result.outcome == ReadComMachine::NotARecord || result.outcome == ReadComMachine::StillSending)
+        styleLabel->setText(QStringLiteral("STYLE"));
     showRecord(result.record, QString());
     if (!result.keepError.isEmpty())
         tellFailure(QStringLiteral("接收的数据未能自动保存到 %1\n%2\n数据仍在窗口中，请用 SAVE 保存。")
                         .arg(QDir::toNativeSeparators(keepDir()), result.keepError));
-    if (!result.note.isEmpty())
-        tellFailure(result.note);
+    if (result.note.isEmpty())
+        return;
+    QString text = result.note;
+    // The bytes judged no record are there to be looked at.
+    if (result.outcome == ReadComMachine::NotARecord && !result.rawPath.isEmpty())
+        text += QStringLiteral("\n原始字节：%1").arg(QDir::toNativeSeparators(result.rawPath));
+    tellFailure(text);
 }
 
 void Form1::onPortClicked()

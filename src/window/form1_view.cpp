@@ -1,6 +1,7 @@
 // Reading the record on the chart: summary line, pointer readout, wheel, the
 // chart's menu (fit, copy, save), and a double-click on the list.
 #include "chart/chart.h"
+#include "core/filewrite.h"
 #include "core/summary.h"
 #include "core/textexport.h"
 #include "core/view.h"
@@ -9,6 +10,7 @@
 #include "window/form1.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDate>
 #include <QDir>
@@ -78,8 +80,12 @@ void Form1::saveChartImage()
     if (path.isEmpty())
         return;
     path = zq::withFilterExtension(path, filter, {filter});
-    if (!chartImage().save(path, "PNG"))
-        tellFailure(QStringLiteral("图像没有保存：%1\n无法写入这个文件").arg(QDir::toNativeSeparators(path)));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QString error = QStringLiteral("无法生成图像");
+    if (!chartImage().save(&buffer, "PNG") || !zq::writeFileWhole(path, png, &error))
+        tellFailure(QStringLiteral("图像没有保存：%1\n%2").arg(QDir::toNativeSeparators(path), error));
 }
 
 void Form1::onListDoubleClicked(QListWidgetItem *item)

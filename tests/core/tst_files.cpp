@@ -144,17 +144,26 @@ void TstFiles::keptCopiesNeverOverwrite()
 {
     QTemporaryDir dir;
     const QDateTime when(QDate(2026, 12, 6), QTime(21, 30, 5));
-    QString error;
+    const QString folder = dir.filePath("downloads");
     const zq::Record time = timeData(300);
-    const QString first = zq::keepDownload(dir.filePath("downloads"), time, when, &error);
-    const QString second = zq::keepDownload(dir.filePath("downloads"), time, when, &error);
-    const QString seq = zq::keepDownload(dir.filePath("downloads"), sequenceData({1, 2}), when, &error);
-    QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("20261206-213005-STYLE1.ZQ"));
-    QCOMPARE(QFileInfo(second).fileName(), QStringLiteral("20261206-213005-STYLE1-2.ZQ"));
-    QCOMPARE(QFileInfo(seq).fileName(), QStringLiteral("20261206-213005-STYLE0.ZQ"));
-    QCOMPARE(readAll(second), zq::dataFileBytes(time));
-    QVERIFY(zq::keepDownload(dir.filePath("downloads/20261206-213005-STYLE0.ZQ/sub"), time, when, &error).isEmpty());
-    QVERIFY(!error.isEmpty());
+    const QByteArray raw = "\x01" + QByteArray(8 * 300, 'x');
+    const zq::KeptCopy first = zq::keepDownload(folder, time, raw, zq::TimeData, when);
+    const zq::KeptCopy second = zq::keepDownload(folder, time, raw, zq::TimeData, when);
+    const zq::KeptCopy seq
+        = zq::keepDownload(folder, sequenceData({1, 2}), "\x00\x01\x00\x02\x00", zq::SequenceData, when);
+    QCOMPARE(QFileInfo(first.dataPath).fileName(), QStringLiteral("20261206-213005-STYLE1.ZQ"));
+    QCOMPARE(QFileInfo(first.rawPath).fileName(), QStringLiteral("20261206-213005-STYLE1.raw"));
+    QCOMPARE(QFileInfo(second.dataPath).fileName(), QStringLiteral("20261206-213005-STYLE1-2.ZQ"));
+    QCOMPARE(QFileInfo(second.rawPath).fileName(), QStringLiteral("20261206-213005-STYLE1-2.raw"));
+    QCOMPARE(QFileInfo(seq.dataPath).fileName(), QStringLiteral("20261206-213005-STYLE0.ZQ"));
+    QCOMPARE(readAll(second.dataPath), zq::dataFileBytes(time));
+    QCOMPARE(readAll(second.rawPath), raw);
+    // Bytes that are no record: only the raw file, under the same kind of name.
+    const zq::KeptCopy junk = zq::keepDownload(folder, zq::Record(), "\x01junk", zq::TimeData, when);
+    QVERIFY(junk.dataPath.isEmpty());
+    QCOMPARE(QFileInfo(junk.rawPath).fileName(), QStringLiteral("20261206-213005-STYLE1-3.raw"));
+    const zq::KeptCopy bad = zq::keepDownload(folder + "/20261206-213005-STYLE0.ZQ/sub", time, raw, zq::TimeData, when);
+    QVERIFY(bad.dataPath.isEmpty() && !bad.error.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstFiles)

@@ -76,6 +76,7 @@ void TstDownload::fromSimulator()
     TestWindow w(sim.device);
     QTemporaryDir keep;
     w->setKeepDir(keep.path());
+    w->instrument().download().watchMs = 200; // the watch after a silence has a test of its own
     const bool timeStamped = args.contains("--style");
     // An earlier, longer record must leave nothing behind.
     w.show(sequenceData(3840, 777));
@@ -114,7 +115,7 @@ void TstDownload::fromSimulator()
         QVERIFY(w.dialogs->lastText().contains(told));
     // Every download with readings is kept, byte for byte as SAVE writes it.
     QCOMPARE(keptFile(keep.path()), readings ? zq::dataFileBytes(w->record()) : QByteArray());
-    QVERIFY(!w->instrument().portOpen());
+    QTRY_VERIFY(!w->instrument().portOpen());
 }
 
 void TstDownload::timeLimit_data()
@@ -159,10 +160,14 @@ void TstDownload::replyBytesOnePerPass()
         return QByteArray();
     };
     TestWindow w(inst.path());
-    // The clock stands still, so only the notifications make passes: the
-    // first tick's pass finds nothing, 0x55 takes one and 0x01 the next.
-    w->instrument().download().clockNs = [] { return qint64(0); };
+    // The clock stands still once the request is out, so only the
+    // notifications make passes: the first tick's pass finds nothing, 0x55
+    // takes one and 0x01 the next.
+    qint64 now = 0;
+    w->instrument().download().clockNs = [&now] { return now; };
     w->downloadButton->click();
+    now = 300 * 1000000LL; // the line has been quiet long enough
+    QTRY_COMPARE(inst.received, bytes({0x00}));
     QTRY_COMPARE(w->instrument().download().dataType(), zq::TimeData);
     QCOMPARE(w->instrument().download().passes(), 3);
     QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE 1"));
@@ -306,7 +311,8 @@ void TstDownload::commandsWaitForTheTransfer()
         QVERIFY2(b->isEnabled(), qPrintable(b->text()));
     QVERIFY(w->onlineSwitch->isEnabled());
     if (reply) {
-        QCOMPARE(QDir(keep).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(keep).entryList({"*.ZQ"}, QDir::Files).size(), 1);
+        QCOMPARE(QDir(keep).entryList({"*.raw"}, QDir::Files).size(), 1); // the bytes as they came, beside it
         QCOMPARE(w.dialogs->shown.size(), 1); // the time limit ended it: told, nothing else
         QVERIFY(w.dialogs->lastText().contains(QStringLiteral("85 秒内没有传完")));
     } else {

@@ -21,9 +21,10 @@ struct Line
         machine.clockNs = [this] { return now; };
         machine.timeOfDay = [this] { return 1000 + now / 1e9; };
     }
-    // The instrument's answer, then packets as the port would deliver them.
+    // The line quiet long enough for the request, then the instrument's answer.
     void reply(int byte)
     {
+        after(300);
         port.waiting.append(char(byte));
         machine.receive();
     }
@@ -60,9 +61,9 @@ void TstMachines::recordAsItCame()
     Line line;
     QString error;
     QCOMPARE(line.machine.start(&error), ReadComMachine::Started);
-    QCOMPARE(line.port.written, QList<QByteArray>{bytes({0x00})});
     QSignalSpy done(&line.machine, &ReadComMachine::finished);
     line.reply(0x00);
+    QCOMPARE(line.port.written, QList<QByteArray>{bytes({0x00})});
     line.packet(bytes({0x34, 0x02, 0x78, 0x05, 0x00, 0x09, 0x10, 0x01}));
     line.after(2000);
     QCOMPARE(done.count(), 1);
@@ -119,6 +120,7 @@ void TstMachines::noReplyAfterItsPasses()
     QString error;
     line.machine.start(&error);
     QSignalSpy done(&line.machine, &ReadComMachine::finished);
+    line.after(300); // the request goes out
     line.after(1000);
     QVERIFY(done.isEmpty());
     line.port.waiting.append(char(0x55)); // not a reply: dropped, one pass

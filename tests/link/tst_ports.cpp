@@ -9,10 +9,24 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <grp.h>
 #include <sys/stat.h>
 
 namespace {
-QString g_lockedDevice; // made before privileges are dropped
+QString g_devices; // a folder of devices made before privileges are dropped
+
+// A file standing in for a device, with its owner, group and mode.
+bool makeDevice(const QString &name, const char *group, mode_t mode)
+{
+    const QString path = QDir(g_devices).filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.close();
+    const struct group *g = ::getgrnam(group);
+    return g && ::chown(QFile::encodeName(path).constData(), 0, g->gr_gid) == 0
+        && ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
 } // namespace
 
 class TstPorts : public QObject
@@ -21,6 +35,7 @@ class TstPorts : public QObject
 private Q_SLOTS:
     void errorTexts_data();
     void errorTexts();
+    void permissionIsTold_data();
     void permissionIsTold();
     void menuChoosesAndRemembers();
 };
@@ -63,20 +78,46 @@ void TstPorts::errorTexts()
     facts.exists = exists;
     facts.accessible = accessible;
     facts.group = "dialout";
+    facts.groupReadWrite = true;
     facts.holders = {"4242 (minicom)"};
     facts.present = {"/dev/ttyS0"};
     facts.brltty = facts.adapterWithoutNode = brltty;
     QCOMPARE(zq::portErrorText(2, "/dev/ttyUSB0", QSerialPort::SerialPortError(error), "Unknown error", facts), text);
 }
 
+void TstPorts::permissionIsTold_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("advice");
+    // Joining tty gives write only; joining root is no advice at all.
+    QTest::newRow("root:tty 0620") << "ttyTTY"
+                                   << "只有 其所有者（用户 root、组 tty、权限 0620）可以打开它";
+    QTest::newRow("root:root 0600") << "ttyROOT"
+                                    << "只有 其所有者（用户 root、组 root、权限 0600）可以打开它";
+    QTest::newRow("root:dialout 0660") << "ttyDIALOUT"
+                                       << "sudo usermod -aG dialout $USER";
+}
+
 void TstPorts::permissionIsTold()
 {
+    QFETCH(QString, device);
+    QFETCH(QString, advice);
+    if (!QFileInfo::exists(QDir(g_devices).filePath(device)))
+        QSKIP("the devices are made as root");
     QVERIFY(::geteuid() != 0);
-    TestWindow w(g_lockedDevice);
+    const QString path = QDir(g_devices).filePath(device);
+    TestWindow w(path);
     w->downloadButton->click();
-    QVERIFY2(w.dialogs->lastText().startsWith(QStringLiteral("没有权限打开串口 COM 1（%1）").arg(g_lockedDevice))
-            && w.dialogs->lastText().contains("sudo usermod -aG "),
-        qPrintable(w.dialogs->lastText()));
+    const QString told = w.dialogs->lastText();
+    QVERIFY2(told.startsWith(QStringLiteral("没有权限打开串口 COM 1（%1）").arg(path)) && told.contains(advice),
+        qPrintable(told));
+    QCOMPARE(told.contains("usermod"), device == "ttyDIALOUT");
+    // zqcli gives the same advice.
+    QProcess cli;
+    cli.start(qEnvironmentVariable("ZQCLI_BIN"), {"download", "--port", path});
+    QVERIFY(cli.waitForFinished(10000));
+    QCOMPARE(cli.exitCode(), 1);
+    QVERIFY2(QString::fromUtf8(cli.readAllStandardError()).contains(advice), qPrintable(told));
 }
 
 void TstPorts::menuChoosesAndRemembers()
@@ -122,17 +163,15 @@ void TstPorts::menuChoosesAndRemembers()
 
 int main(int argc, char *argv[])
 {
-    // A device this user may not open: a root-owned 0600 file once the test
-    // runs as nobody, or an inaccessible one of our own.
+    // Devices this user may not open, once the test runs as nobody.
     static QTemporaryDir dir;
     dir.setAutoRemove(true);
     ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-    g_lockedDevice = dir.filePath("ttyLOCKED");
-    QFile f(g_lockedDevice);
-    if (!f.open(QIODevice::WriteOnly))
-        qFatal("cannot make the locked device");
-    f.close();
-    f.setPermissions(::geteuid() == 0 ? QFileDevice::ReadOwner | QFileDevice::WriteOwner : QFileDevice::Permissions());
+    g_devices = dir.path();
+    if (::geteuid() == 0
+        && !(makeDevice("ttyTTY", "tty", 0620) && makeDevice("ttyROOT", "root", 0600)
+            && makeDevice("ttyDIALOUT", "dialout", 0660)))
+        qFatal("cannot make the devices");
     // The folder goes to the user the test becomes, so it can clean up after itself.
     if (::geteuid() == 0 && ::chown(QFile::encodeName(dir.path()).constData(), 65534, 65534) != 0)
         qFatal("cannot hand the folder over");
