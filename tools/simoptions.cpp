@@ -12,7 +12,8 @@ void usage()
         "usage: zq-instrument [--style 0|1] [--count N] [--file DATA.ZQ] [--fast]\n"
         "                     [--reply-delay MS] [--no-reply] [--junk N] [--cut-after PACKETS]\n"
         "                     [--garble OFFSET] [--junk-bytes HEX] [--pause-after PACKETS --pause-ms MS]\n"
-        "                     [--busy-ignores-requests] [--device PATH] [--link PATH] [--report-last-byte]\n"
+        "                     [--busy-ignores-requests] [--byte-us MICROSECONDS] [--device PATH] [--link PATH]\n"
+        "                     [--report-last-byte]\n"
         "Prints the device to use on its first line, then serves until SIGINT or SIGTERM.\n");
 }
 } // namespace
@@ -36,6 +37,7 @@ bool parse(int argc, char **argv, Options *o)
             }},
         {"--pause-after", [o](const char *v) { o->pauseAfter = std::atoi(v); }},
         {"--pause-ms", [o](const char *v) { o->pauseMs = std::atoi(v); }},
+        {"--byte-us", [o](const char *v) { o->byteMicros = std::atoi(v); }},
         {"--device", [o](const char *v) { o->device = v; }}, {"--link", [o](const char *v) { o->link = v; }}};
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];

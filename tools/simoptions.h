@@ -10,6 +10,7 @@ struct Options
     int count = -1;
     std::string file;
     bool fast = false;
+    int byteMicros = -1; // the line's pace; -1: 4800 baud, or none with --fast
     bool reportLastByte = false;
     int replyDelayMs = 0;
     bool noReply = false;

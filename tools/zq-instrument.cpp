@@ -48,7 +48,9 @@ public:
     Line(const Options &opt, const SimRecord &record)
         : m_opt(opt)
         , m_record(record)
-        , m_byteTime(std::chrono::microseconds(opt.fast ? 0 : 2083)) // 10 bits at 4800 baud
+        , m_byteTime(std::chrono::microseconds(opt.byteMicros >= 0 ? opt.byteMicros
+                  : opt.fast                                       ? 0
+                                                                   : 2083)) // 10 bits at 4800 baud
         , m_start(Clock::now())
     { }
 

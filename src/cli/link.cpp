@@ -88,7 +88,7 @@ int keep(const DownloadResult &result, const Instrument &line, const QString &ou
         path = zq::writeFileWhole(output, zq::dataFileBytes(result.record), &error) ? output : QString();
     if (path.isEmpty())
         return fail(QStringLiteral("%1: %2").arg(output.isEmpty() ? QDir::currentPath() : output, error));
-    std::printf("%s\n", qPrintable(QDir::current().relativeFilePath(path)));
+    std::printf("%s\n", qPrintable(output.isEmpty() ? QDir::current().relativeFilePath(path) : output));
     std::fflush(stdout);
     if (!result.partial())
         return Done;
@@ -143,7 +143,9 @@ int download(const QStringList &arguments)
         if (!result.keptPath.isEmpty())
             std::printf("%s\n", qPrintable(QDir::current().relativeFilePath(result.keptPath)));
         std::fprintf(stderr, "zqcli: partial record kept: %s\n", qPrintable(oneLine(result.note)));
-        QCoreApplication::exit(rc == Done ? Partial : rc);
+        if (rc == Done)
+            rc = Partial;
+        QCoreApplication::exit(rc);
     });
     quitOnInterrupt(&instrument, [&] {
         const bool watched = instrument.watching();

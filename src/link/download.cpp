@@ -161,10 +161,11 @@ void ReadComMachine::judge(const QByteArray &packet)
 QString ReadComMachine::verdict() const
 {
     // The instrument's clock never sends an impossible stamp, and a record
-    // mostly of failed readings is what misread bytes look like.
+    // that starts with half its readings failed is what misread bytes look
+    // like (a time-stamped stream read as readings fails about half of them).
     if (4 * m_badStamps >= m_judged && m_badStamps > 0)
         return QStringLiteral("前 %1 个数据包中有 %2 个的时间不是有效的日期和时间").arg(m_judged).arg(m_badStamps);
-    if (2 * m_failedReadings > m_judgedReadings)
+    if (m_judgedReadings > 0 && 2 * m_failedReadings >= m_judgedReadings)
         return QStringLiteral("前 %1 个读数中有 %2 个是无效读数").arg(m_judgedReadings).arg(m_failedReadings);
     return QString();
 }
@@ -291,7 +292,7 @@ void ReadComMachine::close()
 void ReadComMachine::end(Outcome outcome)
 {
     const bool transferred = m_state == Transferring;
-    if (transferred) {
+    if (transferred && outcome != NotARecord) {
         showCount(); // the final count, exact
         if (outcome == Complete)
             Q_EMIT progress(dataType() == zq::TimeData ? zq::kTabSlots : zq::kProgressMax);

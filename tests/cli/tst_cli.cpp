@@ -9,31 +9,9 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
-struct Run
-{
-    int code = -1;
-    QString out, err;
-    qint64 ms = 0;
-};
-
-Run zqcli(const QStringList &args, const QString &dir = QString())
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(dir.isEmpty() ? QDir::currentPath() : dir);
-    QElapsedTimer clock;
-    clock.start();
-    p.start(qEnvironmentVariable("ZQCLI_BIN"), args);
-    p.waitForFinished(30000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-        QString::fromUtf8(p.readAllStandardError()), clock.elapsed()};
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -55,6 +33,9 @@ private Q_SLOTS:
     void download();
     void exportMatchesTheWindow();
     void reportAndInfo();
+    void partialRecords_data();
+    void partialRecords();
+    void namesNeverCollide();
     void liveEndsOnCtrlC();
     void badUsage_data();
     void badUsage();
@@ -161,6 +142,84 @@ void TstCli::reportAndInfo()
         QVERIFY2(info.out.contains(QString::fromLatin1(line)), qPrintable(info.out));
     // (97 × 600 + 250 + 990) / 99
     QVERIFY2(info.out.contains("mean: 600.4"), qPrintable(info.out));
+}
+
+void TstCli::partialRecords_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("the line is lost") << "lost";
+    QTest::newRow("Ctrl+C") << "SIGINT";
+    QTest::newRow("kill") << "SIGTERM";
+    QTest::newRow("the instrument answers, then nothing; Ctrl+C") << "nothing";
+}
+
+void TstCli::partialRecords()
+{
+    // What came is kept and said to be partial (exit 4); nothing kept is a failure (exit 1).
+    QFETCH(QString, ending);
+    QTemporaryDir dir;
+    auto inst = std::make_unique<PtyInstrument>();
+    inst->respond = [&](uint8_t req) {
+        return req ? QByteArray() : ending == "nothing" ? bytes({0x00}) : bytes({0x00, 0x10, 0x01, 0x20, 0x01});
+    };
+    QProcess p;
+    p.start(qEnvironmentVariable("ZQCLI_BIN"), {"download", "--port", inst->path(), "-o", dir.filePath("got.ZQ")});
+    QTRY_COMPARE_WITH_TIMEOUT(inst->received, bytes({0x00}), 5000);
+    const bool nothing = ending == "nothing";
+    // The count shown: the packet is in (or, for nothing, the answer).
+    QByteArray shown;
+    QTRY_VERIFY((shown += p.readAllStandardError()).contains(nothing ? "STYLE" : "\n2\n") || nothing);
+    if (ending == "lost")
+        inst.reset();
+    else
+        ::kill(pid_t(p.processId()), ending == "SIGTERM" ? SIGTERM : SIGINT);
+    QVERIFY(p.waitForFinished(15000));
+    const QString err = QString::fromUtf8(shown + p.readAllStandardError());
+    QCOMPARE(p.exitCode(), nothing ? 1 : 4);
+    QCOMPARE(QFile::exists(dir.filePath("got.ZQ")), !nothing);
+    QVERIFY2(err.contains(nothing ? "no readings came" : "partial record kept"), qPrintable(err));
+    if (!nothing) {
+        QCOMPARE(zq::readDataFile(dir.filePath("got.ZQ")).record.count(), 2);
+        // Said to be kept only once it was.
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()).trimmed(), dir.filePath("got.ZQ"));
+    }
+}
+
+void TstCli::namesNeverCollide()
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("day1"));
+    QDir().mkpath(dir.filePath("day2"));
+    write(dir.filePath("day1/run.ZQ"), zq::dataFileBytes(timeData(5)));
+    write(dir.filePath("day2/run.ZQ"), zq::dataFileBytes(timeData(9)));
+    const Run run
+        = zqcli({"export", dir.filePath("day1/run.ZQ"), dir.filePath("day2/run.ZQ"), "--out-dir", dir.path()});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(readAll(dir.filePath("run.Txt")), zq::exportText(timeData(5)));
+    QCOMPARE(readAll(dir.filePath("run-2.Txt")), zq::exportText(timeData(9)));
+    QVERIFY2(run.err.contains(dir.filePath("run-2.Txt")), qPrintable(run.err));
+
+    // Never over anything but a regular file: a pipe stays a pipe.
+    const QString fifo = dir.filePath("pipe");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0644) == 0);
+    Simulator sim({});
+    for (const QStringList &args : {QStringList{"export", dir.filePath("day1/run.ZQ"), "-o", fifo},
+             QStringList{"download", "--port", sim.device, "-o", fifo}}) {
+        const Run refused = zqcli(args);
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains(fifo), qPrintable(refused.err));
+        QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    }
+    // The report never writes over its input.
+    const QByteArray before = readAll(dir.filePath("day1/run.ZQ"));
+    QCOMPARE(zqcli({"report", dir.filePath("day1/run.ZQ"), "-o", dir.filePath("day1/run.ZQ")}).code, 1);
+    QCOMPARE(readAll(dir.filePath("day1/run.ZQ")), before);
+
+    // A size neither layout has is said, and the file used as it is.
+    write(dir.filePath("short.ZQ"), zq::dataFileBytes(timeData(5)).left(4096));
+    const Run info = zqcli({"info", dir.filePath("short.ZQ")});
+    QCOMPARE(info.code, 0);
+    QVERIFY2(info.err.contains(QStringLiteral("文件大小为 4096 字节")), qPrintable(info.err));
 }
 
 void TstCli::liveEndsOnCtrlC()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -70,3 +71,27 @@ struct Simulator
         process.waitForFinished(3000);
     }
 };
+
+// zqcli as a script runs it, with no display.
+struct Run
+{
+    int code = -1;
+    QString out, err;
+    qint64 ms = 0;
+};
+
+inline Run zqcli(const QStringList &args, const QString &dir = QString())
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(dir.isEmpty() ? QDir::currentPath() : dir);
+    QElapsedTimer clock;
+    clock.start();
+    p.start(qEnvironmentVariable("ZQCLI_BIN"), args);
+    p.waitForFinished(30000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+        QString::fromUtf8(p.readAllStandardError()), clock.elapsed()};
+}

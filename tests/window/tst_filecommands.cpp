@@ -40,6 +40,8 @@ private Q_SLOTS:
     void failuresAreTold_data();
     void failuresAreTold();
     void typedNameIsAskedAboutWithItsExtension();
+    void typedNameOpensAsTyped_data();
+    void typedNameOpensAsTyped();
     void printing();
     void extensionRules_data();
     void extensionRules();
@@ -208,6 +210,53 @@ void TstFileCommands::typedNameIsAskedAboutWithItsExtension()
     person.stop();
     QVERIFY2(asked.contains("out.ZQ"), qPrintable(asked));
     QCOMPARE(readAll(dir.filePath("out.ZQ")), QByteArray("previous"));
+}
+
+void TstFileCommands::typedNameOpensAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("readings");
+    QTest::newRow("an existing name without extension") << "data" << 10; // not data.ZQ beside it
+    QTest::newRow("another extension") << "run.dat" << 7;
+    QTest::newRow("a missing name gets .ZQ") << "only" << 3;
+}
+
+void TstFileCommands::typedNameOpensAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, readings);
+    QTemporaryDir dir;
+    write(dir.filePath("data"), zq::dataFileBytes(timeData(10)));
+    write(dir.filePath("data.ZQ"), zq::dataFileBytes(timeData(5)));
+    write(dir.filePath("run.dat"), zq::dataFileBytes(timeData(7)));
+    write(dir.filePath("only.ZQ"), zq::dataFileBytes(timeData(3)));
+    TestWindow w;
+    w->setDialogs(std::make_unique<QtUserDialogs>(w.form.get()));
+    w->commonDialogFileName = dir.filePath("first");
+    // A person at the open dialog types the full path and presses Enter.
+    bool typedOnce = false;
+    QTimer person;
+    person.setInterval(20);
+    connect(&person, &QTimer::timeout, &person, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        auto *edit = dialog ? dialog->findChild<QLineEdit *>("fileNameEdit") : nullptr;
+        if (!edit)
+            return;
+        if (typedOnce) {
+            dialog->reject(); // a second dialog: the name was refused
+            return;
+        }
+        typedOnce = true;
+        edit->setFocus();
+        edit->setText(dir.filePath(typed));
+        QMetaObject::invokeMethod(
+            edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); }, Qt::QueuedConnection);
+    });
+    person.start();
+    w->onOpenClicked();
+    person.stop();
+    QCOMPARE(w->readingList->count(), readings);
+    QVERIFY(w->recentFiles().value(0).endsWith(typed == "only" ? "only.ZQ" : typed));
 }
 
 void TstFileCommands::printing()
