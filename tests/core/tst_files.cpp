@@ -25,6 +25,8 @@ private Q_SLOTS:
     void lengthsDecideWhatIsRead_data();
     void lengthsDecideWhatIsRead();
     void exports();
+    void implausible_data();
+    void implausible();
     void listLines_data();
     void listLines();
     void summary_data();
@@ -92,8 +94,8 @@ void TstFiles::exports()
     two[1].wd = zq::kFailedReading;
     QCOMPARE(zq::exportCsv(zq::Record::timeStamped(two)),
         "\xEF\xBB\xBF" + QStringLiteral("组,月,日,时,分,秒,温度\r\n0,7,26,13,0,9,200\r\n0,7,26,13,1,9,\r\n").toUtf8());
-    QCOMPARE(zq::exportCsv(sequenceData({235, 8888})),
-        "\xEF\xBB\xBF" + QStringLiteral("序号,温度\r\n1,235\r\n2,\r\n").toUtf8());
+    QCOMPARE(zq::exportCsv(sequenceData({235, 8888, -5})),
+        "\xEF\xBB\xBF" + QStringLiteral("序号,温度\r\n1,235\r\n2,\r\n3,-5\r\n").toUtf8());
     QCOMPARE(zq::defaultExportName(QDate(2006, 7, 5), QLocale(QLocale::English)), QStringLiteral("Jul20065"));
 }
 
@@ -126,6 +128,9 @@ void TstFiles::summary_data()
     QTest::newRow("negative readings") << QList<int>{-5, -20, 10}
                                        << "读数 3  失败 0  最低 -20 (0001)  最高 10 (0002)  平均 -5.0";
     QTest::newRow("only failed") << QList<int>{8888, 8888} << "读数 2  失败 2";
+    // Where a value occurs again, its first place is named.
+    QTest::newRow("repeated extremes") << QList<int>{500, 300, 700, 300, 700}
+                                       << "读数 5  失败 0  最低 300 (0001)  最高 700 (0002)  平均 500.0";
     QTest::newRow("nothing came") << QList<int>{} << "读数 0  失败 0";
 }
 
@@ -138,6 +143,44 @@ void TstFiles::summary()
         values.append(int16_t(v));
     QCOMPARE(zq::summaryLine(zq::summarize(zq::Record::sequence(values), 0)), line);
     QCOMPARE(zq::summaryLine(zq::summarize(zq::Record(), 0)), QString());
+}
+
+void TstFiles::implausible_data()
+{
+    QTest::addColumn<int>("field"); // 0 reading, 1 month, 2 day, 3 hour, 4 minute, 5 second
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("damaged");
+    QTest::newRow("December") << 1 << 12 << 0;
+    QTest::newRow("month 13") << 1 << 13 << 1;
+    QTest::newRow("month 0") << 1 << 0 << 1;
+    QTest::newRow("day 31") << 2 << 31 << 0;
+    QTest::newRow("day 32") << 2 << 32 << 1;
+    QTest::newRow("23 o'clock") << 3 << 23 << 0;
+    QTest::newRow("24 o'clock") << 3 << 24 << 1;
+    QTest::newRow("second 60") << 5 << 60 << 1;
+    QTest::newRow("reading 2047") << 0 << 2047 << 0;
+    QTest::newRow("reading 2048") << 0 << 2048 << 1;
+    QTest::newRow("failed reading") << 0 << 8888 << 0;
+    QTest::newRow("reading -1000") << 0 << -1000 << 1;
+}
+
+void TstFiles::implausible()
+{
+    QFETCH(int, field);
+    QFETCH(int, value);
+    QFETCH(int, damaged);
+    QVector<WDREC> records = timeRecords(20);
+    WDREC &r = records[7];
+    if (field == 0)
+        r.wd = int16_t(value);
+    else
+        (field == 1          ? r.month
+                : field == 2 ? r.day
+                : field == 3 ? r.hour
+                : field == 4 ? r.minute
+                             : r.second)
+            = uint8_t(value);
+    QCOMPARE(zq::implausibleRecords(zq::Record::timeStamped(records)), damaged);
 }
 
 void TstFiles::keptCopiesNeverOverwrite()
@@ -158,10 +201,15 @@ void TstFiles::keptCopiesNeverOverwrite()
     QCOMPARE(QFileInfo(seq.dataPath).fileName(), QStringLiteral("20261206-213005-STYLE0.ZQ"));
     QCOMPARE(readAll(second.dataPath), zq::dataFileBytes(time));
     QCOMPARE(readAll(second.rawPath), raw);
+    // A third and a fourth in the same second: -3, -4, never over -2.
+    for (const char *name : {"20261206-213005-STYLE1-3.ZQ", "20261206-213005-STYLE1-4.ZQ"})
+        QCOMPARE(QFileInfo(zq::keepDownload(folder, time, raw, zq::TimeData, when).dataPath).fileName(),
+            QString::fromLatin1(name));
+    QCOMPARE(readAll(second.dataPath), zq::dataFileBytes(time));
     // Bytes that are no record: only the raw file, under the same kind of name.
     const zq::KeptCopy junk = zq::keepDownload(folder, zq::Record(), "\x01junk", zq::TimeData, when);
     QVERIFY(junk.dataPath.isEmpty());
-    QCOMPARE(QFileInfo(junk.rawPath).fileName(), QStringLiteral("20261206-213005-STYLE1-3.raw"));
+    QCOMPARE(QFileInfo(junk.rawPath).fileName(), QStringLiteral("20261206-213005-STYLE1-5.raw"));
     const zq::KeptCopy bad = zq::keepDownload(folder + "/20261206-213005-STYLE0.ZQ/sub", time, raw, zq::TimeData, when);
     QVERIFY(bad.dataPath.isEmpty() && !bad.error.isEmpty());
 }

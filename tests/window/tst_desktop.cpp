@@ -21,8 +21,9 @@ void write(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
-// A drop as a file manager makes it: enter, then drop, through the window's event path.
-void drop(QWidget *window, const QStringList &paths)
+// A drop as a file manager makes it: enter, then drop, through the window's
+// event path. Whether the window took the enter.
+bool drop(QWidget *window, const QStringList &paths)
 {
     QMimeData mime;
     QList<QUrl> urls;
@@ -32,9 +33,9 @@ void drop(QWidget *window, const QStringList &paths)
     const QPoint at(500, 400);
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window, &enter);
-    QVERIFY(enter.isAccepted());
     QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window, &dropped);
+    return enter.isAccepted();
 }
 } // namespace
 
@@ -44,6 +45,7 @@ class TstDesktop : public QObject
 private Q_SLOTS:
     void drops_data();
     void drops();
+    void dropDuringTransfer();
     void recentFiles();
     void failedOpenAndImplausibleFiles();
     void keysLanguageAndFolders();
@@ -72,16 +74,34 @@ void TstDesktop::drops()
     }
     TestWindow w;
     w->show();
-    drop(w.form.get(), paths);
+    QVERIFY(drop(w.form.get(), paths));
     QCOMPARE(w->readingList->count(), listed);
     QCOMPARE(w.dialogs->shown.size(), told.isEmpty() ? 0 : 1);
     QVERIFY(w.dialogs->lastText().contains(told));
     // With data held, a dropped file asks first, as OPEN does.
     if (listed) {
         w.dialogs->answers = {QMessageBox::No};
-        drop(w.form.get(), paths.mid(0, 1));
+        QVERIFY(drop(w.form.get(), paths.mid(0, 1)));
         QVERIFY(w.dialogs->shown.last().text.contains(QStringLiteral("是否删除电脑中的温度数据")));
     }
+}
+
+void TstDesktop::dropDuringTransfer()
+{
+    QTemporaryDir dir;
+    write(dir.filePath("a.ZQ"), zq::dataFileBytes(timeData(10)));
+    PtyInstrument inst;
+    inst.respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x20, 0x01}); };
+    TestWindow w(inst.path());
+    w->show();
+    w->downloadButton->click();
+    QTRY_COMPARE(w->instrument().download().received(), 2);
+    QVERIFY(!drop(w.form.get(), {dir.filePath("a.ZQ")}));
+    QVERIFY(w.dialogs->shown.isEmpty()); // refused: nothing asked, nothing opened
+    QVERIFY(w->instrument().downloading());
+    QCOMPARE(w->readingList->count(), 0);
+    w->instrument().download().abort();
+    QCOMPARE(w->readingList->count(), 2); // the transfer's own readings, not the file's
 }
 
 void TstDesktop::recentFiles()
@@ -120,17 +140,45 @@ void TstDesktop::recentFiles()
     menu->close();
     actions.value(0)->trigger(); // opens as OPEN would
     QCOMPARE(next->readingList->count(), 7);
+    // A file opened again is listed once, at the top.
+    next.dialogs->answers = {QMessageBox::Yes};
+    next->openDataFile(dir.filePath("a.ZQ"));
+    QCOMPARE(next->readingList->count(), 5);
+    QCOMPARE(next->recentFiles(),
+        (QStringList{dir.filePath("a.ZQ"), dir.filePath("kept/20261206-213005-STYLE1.ZQ"), dir.filePath("c.ZQ")}));
 }
 
 void TstDesktop::failedOpenAndImplausibleFiles()
 {
     QTemporaryDir dir;
+    write(dir.filePath("real.ZQ"), zq::dataFileBytes(timeData(5)));
     TestWindow w;
-    w.show(timeData(5));
+    w->openDataFile(dir.filePath("real.ZQ"));
+    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE ZQ"));
     w.dialogs->answers = {QMessageBox::Yes};
     w->openDataFile(dir.filePath("missing.ZQ"));
     QCOMPARE(w->readingList->count(), 0);
     QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE"));
+    // Nothing held: PRINT refuses rather than print an empty report.
+    w->printButton->click();
+    QCOMPARE(w.dialogs->lastText(), QStringLiteral("没有温度数据供打印"));
+
+    // One damaged record is enough to be told; a December stamp is no damage.
+    for (const auto &[month, warned] : {std::pair{13, true}, std::pair{12, false}}) {
+        QVector<WDREC> records = timeRecords(5);
+        records[3].month = uint8_t(month);
+        write(dir.filePath("one.ZQ"), zq::dataFileBytes(zq::Record::timeStamped(records)));
+        w.dialogs->shown.clear();
+        w.dialogs->answers = {QMessageBox::Yes};
+        w->openDataFile(dir.filePath("one.ZQ"));
+        QCOMPARE(w->readingList->count(), 5);
+        QCOMPARE(w.dialogs->lastText().contains(QStringLiteral("有 1 条记录看起来已损坏")), warned);
+    }
+    // A size neither layout has.
+    write(dir.filePath("short.ZQ"), zq::dataFileBytes(timeData(5)).left(4096));
+    w.dialogs->answers = {QMessageBox::Yes};
+    w->openDataFile(dir.filePath("short.ZQ"));
+    QVERIFY(w.dialogs->lastText().contains(QStringLiteral("文件大小为 4096 字节")));
 
     // Random bytes read as data, are kept as they are, and are said to be doubtful.
     QByteArray noise(28224, Qt::Uninitialized);
@@ -139,9 +187,10 @@ void TstDesktop::failedOpenAndImplausibleFiles()
         c = char(gen.bounded(256));
     write(dir.filePath("noise.ZQ"), noise);
     w.dialogs->shown.clear();
+    w.dialogs->answers = {QMessageBox::Yes};
     w->openDataFile(dir.filePath("noise.ZQ"));
     QCOMPARE(w->readingList->count(), 4032);
-    QCOMPARE(w.dialogs->shown.size(), 1);
+    QCOMPARE(w.dialogs->shown.size(), 2); // the question before it, then the warning
     QVERIFY(w.dialogs->lastText().contains(QStringLiteral("可能不是本程序的温度数据文件")));
 
     // Records the program downloaded and saved never warn.
