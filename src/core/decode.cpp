@@ -1,17 +1,33 @@
 #include "core/decode.h"
 
 namespace zq {
+uint8_t bcdValue(uint8_t b)
+{
+    return static_cast<uint8_t>((b >> 4) * 10 + (b & 0x0F));
+}
+
 namespace {
 uint8_t byteAt(const QByteArray &a, int i)
 {
     return static_cast<uint8_t>(a.at(i));
 }
-} // namespace
 
-uint8_t bcdValue(uint8_t b)
+bool bcdInRange(uint8_t b, int low, int high)
 {
-    return static_cast<uint8_t>((b >> 4) * 10 + (b & 0x0F));
+    if ((b >> 4) > 9 || (b & 0x0F) > 9)
+        return false;
+    const int v = bcdValue(b);
+    return v >= low && v <= high;
 }
+
+// A time stamp the instrument's clock can hold.
+bool validStamp(const QByteArray &packet)
+{
+    return bcdInRange(byteAt(packet, 5), 1, 12) && bcdInRange(byteAt(packet, 4), 1, 31)
+        && bcdInRange(byteAt(packet, 3), 0, 23) && bcdInRange(byteAt(packet, 2), 0, 59)
+        && bcdInRange(byteAt(packet, 1), 0, 59);
+}
+} // namespace
 
 int16_t sequenceReading(uint8_t low, uint8_t high)
 {
@@ -48,6 +64,37 @@ int16_t decodeOnlineReply(const QByteArray &reply)
     if (value > 2000)
         return kFailedReading;
     return static_cast<int16_t>(value);
+}
+
+void PacketJudge::begin(DataType type)
+{
+    *this = PacketJudge();
+    m_type = type;
+}
+
+void PacketJudge::add(const QByteArray &packet)
+{
+    const bool time = m_type == TimeData;
+    if (full() || packet.size() < (time ? kTimePacket : kSeqPacket))
+        return;
+    ++m_judged;
+    if (time) {
+        m_badStamps += !validStamp(packet);
+        m_failed += byteAt(packet, 7) >= 8;
+        m_readings += 1;
+    } else {
+        m_failed += (byteAt(packet, 1) > 8) + (byteAt(packet, 3) > 8);
+        m_readings += 2;
+    }
+}
+
+QString PacketJudge::verdict() const
+{
+    if (m_badStamps > 0 && 4 * m_badStamps >= m_judged)
+        return QStringLiteral("前 %1 个数据包中有 %2 个的时间不是有效的日期和时间").arg(m_judged).arg(m_badStamps);
+    if (m_readings > 0 && 2 * m_failed >= m_readings)
+        return QStringLiteral("前 %1 个读数中有 %2 个是无效读数").arg(m_readings).arg(m_failed);
+    return QString();
 }
 
 void RecordBuilder::begin(DataType type)

@@ -3,6 +3,7 @@
 #include "core/record.h"
 
 #include <QByteArray>
+#include <QString>
 #include <cstdint>
 
 namespace zq {
@@ -21,6 +22,30 @@ WDREC decodeTimePacket(const QByteArray &packet);
 
 // The instrument's live reading from its reply; 8888 for anything not a reading.
 int16_t decodeOnlineReply(const QByteArray &reply);
+
+// Judges the first packets of a transfer: an instrument's clock never sends
+// an impossible stamp, and a record that starts with half its readings
+// failed is what misread bytes look like (a time-stamped stream read as
+// sequence packets fails about half of them).
+class PacketJudge
+{
+public:
+    static constexpr int kPackets = 16;
+    void begin(DataType type);
+    // Counts one packet while fewer than kPackets have been judged.
+    void add(const QByteArray &packet);
+    bool full() const { return m_judged >= kPackets; }
+    int judged() const { return m_judged; }
+    // Why the packets judged are no record; empty when they may be one.
+    QString verdict() const;
+
+private:
+    DataType m_type = NoData;
+    int m_judged = 0;
+    int m_badStamps = 0;
+    int m_failed = 0;
+    int m_readings = 0;
+};
 
 // Assembles a download's record packet by packet. Only the link makes
 // records this way; what it hands on is the finished value.

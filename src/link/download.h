@@ -28,7 +28,6 @@ public:
     static constexpr int kReplyPasses = 10000;
     static constexpr int kSeqComplete = 3839; // done when more readings than this are stored
     static constexpr int kTimeComplete = 4040; // done when more packets than this have come
-    static constexpr int kJudgedPackets = 16; // the first packets, judged before anything is believed
 
     explicit ReadComMachine(PortIO &port, QObject *parent = nullptr);
 
@@ -94,9 +93,7 @@ private:
     void sendRequest();
     void replyPasses(bool atLeastOne);
     void transferCheck();
-    void judge(const QByteArray &packet);
-    QString verdict() const;
-    // Ends the transfer when the packets judged are no record.
+    // Ends the transfer when the first packets are no record.
     bool rejected();
     void watch();
     void end(Outcome outcome);
@@ -118,10 +115,7 @@ private:
     bool m_displayPending = false;
     double m_transferStart = 0;
     QString m_lastCount;
-    int m_judged = 0; // packets judged so far
-    int m_badStamps = 0;
-    int m_failedReadings = 0;
-    int m_judgedReadings = 0;
+    zq::PacketJudge m_judge; // the first packets, judged before anything is believed
     QString m_judgement;
 };
 

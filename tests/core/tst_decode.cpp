@@ -10,6 +10,8 @@ private Q_SLOTS:
     void packets_data();
     void packets();
     void capacity();
+    void firstPacketsJudged_data();
+    void firstPacketsJudged();
     void onlineReply_data();
     void onlineReply();
 };
@@ -75,6 +77,37 @@ void TstDecode::capacity()
     time.begin(zq::TimeData);
     QCOMPARE(made.count(), zq::kTabSlots);
     QCOMPARE(time.record().count(), 0);
+}
+
+void TstDecode::firstPacketsJudged_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("packets");
+    QTest::addColumn<int>("badFrom"); // packets from here on have an impossible stamp, or a failed reading
+    QTest::addColumn<bool>("record");
+    QTest::newRow("16 good records") << 2 << 16 << 16 << true;
+    QTest::newRow("3 of 16 stamps impossible") << 2 << 16 << 13 << true;
+    QTest::newRow("4 of 16 stamps impossible") << 2 << 16 << 12 << false;
+    QTest::newRow("1 of 3 stamps impossible") << 2 << 3 << 2 << false; // a short transfer, judged on what came
+    QTest::newRow("15 of 32 readings failed") << 1 << 16 << 1 << true;
+    QTest::newRow("16 of 32 readings failed") << 1 << 16 << 0 << false;
+    QTest::newRow("only the first 16 packets count") << 1 << 40 << 16 << true;
+}
+
+void TstDecode::firstPacketsJudged()
+{
+    QFETCH(int, type);
+    QFETCH(int, packets);
+    QFETCH(int, badFrom);
+    QFETCH(bool, record);
+    zq::PacketJudge judge;
+    judge.begin(zq::DataType(type));
+    const QByteArray good = type == 2 ? bytes({0, 0x59, 0x59, 0x23, 0x31, 0x12, 0x2C, 1}) : bytes({0x2C, 1, 0x2C, 1});
+    const QByteArray worse = type == 2 ? bytes({0, 0x60, 0x59, 0x23, 0x31, 0x12, 0x2C, 1}) // second 60
+                                       : bytes({0x2C, 9, 0x2C, 1}); // the first reading failed
+    for (int i = 0; i < packets; ++i)
+        judge.add(i >= badFrom ? worse : good);
+    QCOMPARE(judge.verdict().isEmpty(), record);
 }
 
 void TstDecode::onlineReply_data()
