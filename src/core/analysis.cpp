@@ -1,0 +1,255 @@
+#include "core/analysis.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zq {
+namespace {
+struct Point
+{
+    double t;
+    int v;
+    int at; // record index
+};
+
+// The valid readings of the range, and for each but the last whether it
+// joins the next into one span.
+struct Run
+{
+    QVector<Point> points;
+    QVector<bool> joined;
+    double median = 0;
+};
+
+double medianStep(const QVector<double> &t, int first, int last)
+{
+    QVector<double> steps;
+    for (int i = first; i < last; ++i)
+        if (t[i + 1] > t[i])
+            steps.append(t[i + 1] - t[i]);
+    if (steps.isEmpty())
+        return 0;
+    std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
+    return steps[steps.size() / 2];
+}
+
+Run collect(const Record &record, int group, const QVector<double> &t, Analysis &a)
+{
+    Run run;
+    run.median = medianStep(t, a.first, a.last);
+    for (int i = a.first; i <= a.last; ++i) {
+        if (i > a.first && run.median > 0 && t[i] - t[i - 1] > 3 * run.median)
+            a.gaps.append({i, false, t[i] - t[i - 1]});
+        if (record.isFailed(i, group)) {
+            a.gaps.append({i, true, 0});
+            ++a.failed;
+            continue;
+        }
+        if (!run.points.isEmpty()) {
+            const Point &p = run.points.last();
+            const double dt = t[i] - p.t;
+            run.joined.append(p.at == i - 1 && dt > 0 && (run.median <= 0 || dt <= 3 * run.median));
+        }
+        run.points.append({t[i], record.reading(i, group), i});
+    }
+    return run;
+}
+
+void extremes(const Run &run, Analysis &a)
+{
+    double sum = 0;
+    for (const Point &p : run.points) {
+        if (a.peakAt < 0 || p.v > a.peak)
+            a.peak = p.v, a.peakAt = p.at;
+        if (a.lowestAt < 0 || p.v < a.lowest)
+            a.lowest = p.v, a.lowestAt = p.at;
+        sum += p.v;
+    }
+    const int n = int(run.points.size());
+    a.mean = n ? sum / n : 0;
+    double squares = 0;
+    for (const Point &p : run.points)
+        squares += (p.v - a.mean) * (p.v - a.mean);
+    a.stddev = n ? std::sqrt(squares / n) : 0;
+}
+
+// Total and longest time of joined intervals whose both ends satisfy `in`,
+// from point `from` on.
+template <typename In> std::pair<double, double> spans(const Run &run, int from, In in)
+{
+    double total = 0, longest = 0, current = 0;
+    for (int k = qMax(from, 0); k + 1 < run.points.size(); ++k) {
+        if (run.joined[k] && in(run.points[k].v) && in(run.points[k + 1].v)) {
+            const double dt = run.points[k + 1].t - run.points[k].t;
+            total += dt;
+            current += dt;
+            longest = qMax(longest, current);
+        } else {
+            current = 0;
+        }
+    }
+    return {total, longest};
+}
+
+void thresholds(const Run &run, const Recipe &recipe, double t0, Analysis &a)
+{
+    for (double value : recipe.thresholds) {
+        ThresholdFigures f;
+        f.value = value;
+        auto above = [value](int v) { return v >= value; };
+        for (const Point &p : run.points)
+            if (above(p.v)) {
+                f.firstAt = p.at;
+                f.firstTime = p.t - t0;
+                break;
+            }
+        std::tie(f.totalAbove, f.longestAbove) = spans(run, 0, above);
+        a.thresholds.append(f);
+    }
+}
+
+// Least squares over each window of joined readings that spans the window.
+void rates(const Run &run, double window, double t0, Analysis &a)
+{
+    a.rateWindow = window;
+    const double perMinute = a.timeAxis ? 60 : 1;
+    for (int k = 0; k < run.points.size(); ++k) {
+        int end = k;
+        while (end + 1 < run.points.size() && run.joined[end] && run.points[end + 1].t - run.points[k].t <= window)
+            ++end;
+        const double span = run.points[end].t - run.points[k].t;
+        if (end == k || span < window - qMax(run.median, 1e-9) + 1e-9)
+            continue;
+        ++a.rateWindows;
+        double st = 0, sv = 0;
+        for (int j = k; j <= end; ++j)
+            st += run.points[j].t - run.points[k].t, sv += run.points[j].v;
+        const double n = end - k + 1, mt = st / n, mv = sv / n;
+        double num = 0, den = 0;
+        for (int j = k; j <= end; ++j) {
+            const double dt = run.points[j].t - run.points[k].t - mt;
+            num += dt * (run.points[j].v - mv);
+            den += dt * dt;
+        }
+        const double slope = num / den * perMinute;
+        const RateFigure f{true, std::abs(slope), run.points[k].at, run.points[k].t - t0};
+        if (slope > 0 && (!a.maxHeat.measured || slope > a.maxHeat.rate))
+            a.maxHeat = f;
+        if (slope < 0 && (!a.maxCool.measured || -slope > a.maxCool.rate))
+            a.maxCool = f;
+    }
+}
+
+void band(const Run &run, const Recipe &r, double t0, Analysis &a)
+{
+    BandFigures b;
+    const double low = r.setpoint - r.below, high = r.setpoint + r.above;
+    auto in = [&](int v) { return v >= low && v <= high; };
+    int entry = -1;
+    for (int k = 0; k < run.points.size() && entry < 0; ++k)
+        if (in(run.points[k].v))
+            entry = k;
+    if (entry < 0) {
+        a.band = b;
+        return;
+    }
+    b.enteredAt = run.points[entry].at;
+    b.timeToEnter = run.points[entry].t - t0;
+    std::tie(b.afterEntry, std::ignore) = spans(run, entry, [](int) { return true; });
+    std::tie(b.inBand, b.longestSoak) = spans(run, entry, in);
+    b.outside = b.afterEntry - b.inBand;
+    std::tie(b.overshootTime, std::ignore) = spans(run, entry, [high](int v) { return v > high; });
+    std::tie(b.undershootTime, std::ignore) = spans(run, entry, [low](int v) { return v < low; });
+    auto outside = [&](int v) { return v > high ? v - high : v < low ? low - v : 0.0; };
+    const double perMinute = a.timeAxis ? 60 : 1;
+    for (int k = entry; k < run.points.size(); ++k) {
+        const Point &p = run.points[k];
+        if (p.v - high > b.overshoot)
+            b.overshoot = p.v - high, b.overshootAt = p.at;
+        if (low - p.v > b.undershoot)
+            b.undershoot = low - p.v, b.undershootAt = p.at;
+        if (k > entry && !in(p.v) && in(run.points[k - 1].v))
+            ++b.excursions;
+        if (k + 1 < run.points.size() && run.joined[k])
+            b.degreeMinutes
+                += (outside(p.v) + outside(run.points[k + 1].v)) / 2 * (run.points[k + 1].t - p.t) / perMinute;
+    }
+    a.band = b;
+}
+} // namespace
+
+QVector<double> runAxis(const Record &record, int group, double intervalSec, int *brokenAt)
+{
+    const int n = record.count(group);
+    QVector<double> t(n);
+    *brokenAt = -1;
+    if (!record.isTimeStamped()) {
+        for (int i = 0; i < n; ++i)
+            t[i] = intervalSec > 0 ? i * intervalSec : i;
+        return t;
+    }
+    // No year in a stamp: February has 29 days only when the run shows one.
+    bool leap = false;
+    for (const WDREC &r : record.records())
+        leap = leap || (r.month == 2 && r.day == 29);
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int before[13] = {0};
+    for (int m = 0; m < 12; ++m)
+        before[m + 1] = before[m] + days[m] + (m == 1 && leap);
+    const double year = before[12] * 86400.0;
+    double offset = 0;
+    for (int i = 0; i < n; ++i) {
+        const WDREC &r = record.at(i, group);
+        const int m = qBound(1, int(r.month), 12);
+        t[i] = offset + (before[m - 1] + r.day - 1) * 86400.0 + r.hour * 3600 + r.minute * 60 + r.second;
+        if (i > 0 && t[i] < t[i - 1]) {
+            const int previous = record.at(i - 1, group).month;
+            if (previous == 12 && r.month == 1) {
+                offset += year; // the year turned
+                t[i] += year;
+            } else if (*brokenAt < 0) {
+                *brokenAt = i;
+            }
+        }
+    }
+    return t;
+}
+
+Analysis analyze(const Record &record, const Recipe &recipe, int group, int first, int last)
+{
+    Analysis a;
+    a.type = record.type();
+    a.group = group;
+    const int n = record.count(group);
+    a.first = qBound(0, first, qMax(n - 1, 0));
+    a.last = last < 0 ? n - 1 : qMin(last, n - 1);
+    a.timeAxis = record.isTimeStamped() || recipe.intervalSec > 0;
+    a.assumedInterval = record.isSequence() && recipe.intervalSec > 0;
+    a.intervalSec = a.assumedInterval ? recipe.intervalSec : 0;
+    if (!(a.problem = recipe.problem()).isEmpty())
+        return a;
+    if (n == 0 || a.last < a.first) {
+        a.problem = QStringLiteral("没有读数");
+        return a;
+    }
+    if (recipe.rateWindow && recipe.rateWindow->readings == a.timeAxis) {
+        a.problem = a.timeAxis ? QStringLiteral("速率窗口应为时长（如 60s），这些数据有时间轴")
+                               : QStringLiteral("速率窗口应为读数个数（如 10r），或给出采样间隔");
+        return a;
+    }
+    const QVector<double> t = runAxis(record, group, a.intervalSec, &a.orderBrokenAt);
+    if (a.orderBrokenAt > a.last || a.orderBrokenAt <= a.first)
+        a.orderBrokenAt = -1;
+    a.readings = a.last - a.first + 1;
+    a.elapsed = t[a.last] - t[a.first];
+    const Run run = collect(record, group, t, a);
+    extremes(run, a);
+    thresholds(run, recipe, t[a.first], a);
+    const double window = recipe.rateWindow ? recipe.rateWindow->value : a.timeAxis ? 60 : 10;
+    rates(run, window, t[a.first], a);
+    if (recipe.hasBand)
+        band(run, recipe, t[a.first], a);
+    judge(recipe, a);
+    return a;
+}
+} // namespace zq

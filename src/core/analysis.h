@@ -1,0 +1,113 @@
+#pragma once
+
+#include "core/recipe.h"
+#include "core/record.h"
+
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace zq {
+// Figures of a run against a recipe. Times are measured along the run's own
+// axis: seconds from the time stamps (or from the sample interval the user
+// gives for sequence data, marked assumed), else reading numbers. Every time
+// is counted from the range's first reading. An interval between two
+// readings counts as at or above a temperature, or in the band, only when
+// both readings are; a failed reading, a gap in time longer than three times
+// the median interval, or a broken order ends every span.
+struct ThresholdFigures
+{
+    double value = 0;
+    int firstAt = -1; // record index of the first reading at or above it; -1: never
+    double firstTime = 0;
+    double totalAbove = 0;
+    double longestAbove = 0;
+};
+
+struct RateFigure
+{
+    bool measured = false; // a whole window was there to measure over
+    double rate = 0; // ℃/min on a time axis, ℃ per reading otherwise
+    int at = -1; // the window's first reading
+    double time = 0;
+};
+
+struct BandFigures
+{
+    int enteredAt = -1; // -1: the run never entered the band
+    double timeToEnter = 0;
+    double afterEntry = 0; // time after entry, gaps left out
+    double inBand = 0;
+    double outside = 0;
+    double longestSoak = 0;
+    double overshoot = 0; // ℃ above the band's top, largest
+    int overshootAt = -1;
+    double overshootTime = 0;
+    double undershoot = 0;
+    int undershootAt = -1;
+    double undershootTime = 0;
+    int excursions = 0;
+    double degreeMinutes = 0; // ℃·min outside the band after entry (℃·readings without a time axis)
+};
+
+struct CriterionResult
+{
+    QString key; // minSoak, maxOvershoot, maxHeatRate, maxCoolRate, minPeak, maxPeak
+    QString label;
+    double measured = 0;
+    double limit = 0;
+    double margin = 0; // how far inside (+) or outside (−) the limit
+    bool judged = true; // false: nothing to measure it by
+    bool pass = false;
+};
+
+struct Gap
+{
+    int at = -1; // record index of the failed reading, or of the reading after a time gap
+    bool failed = false;
+    double length = 0; // a time gap's length
+};
+
+struct Analysis
+{
+    QString problem; // empty when the figures stand
+    DataType type = NoData;
+    int group = 0;
+    int first = 0; // the range, record indices
+    int last = -1;
+    bool timeAxis = false; // seconds (else reading numbers)
+    bool assumedInterval = false; // sequence data timed by the interval the user gave
+    double intervalSec = 0;
+    double elapsed = 0;
+    int orderBrokenAt = -1; // a stamp earlier than the one before, outside a year's end
+    int readings = 0;
+    int failed = 0;
+    QVector<Gap> gaps;
+    int peak = 0;
+    int peakAt = -1;
+    int lowest = 0;
+    int lowestAt = -1;
+    double mean = 0;
+    double stddev = 0;
+    QVector<ThresholdFigures> thresholds;
+    double rateWindow = 0; // in the axis's units
+    int rateWindows = 0; // windows measured over
+    RateFigure maxHeat;
+    RateFigure maxCool;
+    std::optional<BandFigures> band;
+    QVector<CriterionResult> criteria;
+    std::optional<bool> pass; // none without criteria
+    QString unit() const { return timeAxis ? QStringLiteral("s") : QStringLiteral("读数"); }
+    QString rateUnit() const { return timeAxis ? QStringLiteral("℃/min") : QStringLiteral("℃/读数"); }
+};
+
+// The figures of a group's readings first..last (−1: to the end) against a recipe.
+Analysis analyze(const Record &record, const Recipe &recipe, int group = 0, int first = 0, int last = -1);
+
+// The verdict of the measured figures against the recipe's criteria.
+void judge(const Recipe &recipe, Analysis &analysis);
+
+// Each reading's place on the run's axis (seconds or reading numbers), and
+// the first stamp out of order (−1 for none).
+QVector<double> runAxis(const Record &record, int group, double intervalSec, int *brokenAt);
+} // namespace zq

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+namespace zq {
+// A length of time or of readings: "90s", "55m", "1.5h", or "300r" for
+// sequence data whose sample interval is not known.
+struct Span
+{
+    double value = 0; // seconds, or readings
+    bool readings = false;
+    QString text() const;
+};
+std::optional<Span> parseSpan(const QString &text);
+
+// A rate: ℃/min, or ℃ per reading with "r" ("2r").
+struct Rate
+{
+    double value = 0;
+    bool perReading = false;
+    QString text() const;
+};
+std::optional<Rate> parseRate(const QString &text);
+
+// What a run should have done: the figures to work out and what to judge
+// them by. Saved as one JSON file a recipe, readable and writable by hand.
+struct Recipe
+{
+    QString name;
+    QVector<double> thresholds; // at most four
+    bool hasBand = false;
+    double setpoint = 0;
+    double below = 0; // the band is setpoint − below … setpoint + above
+    double above = 0;
+    std::optional<Span> minSoak;
+    std::optional<double> maxOvershoot; // ℃ above the band's top
+    std::optional<Rate> maxHeatRate;
+    std::optional<Rate> maxCoolRate;
+    std::optional<double> minPeak;
+    std::optional<double> maxPeak;
+    std::optional<Span> rateWindow; // default: 60 s, or 10 readings
+    double intervalSec = 0; // sequence data: seconds per reading, 0 when not known
+    QStringList requiredFields; // run fields a process report may not leave empty
+
+    bool hasCriteria() const { return minSoak || maxOvershoot || maxHeatRate || maxCoolRate || minPeak || maxPeak; }
+    // Empty when the recipe can be used; else why not.
+    QString problem() const;
+};
+
+QByteArray recipeToJson(const Recipe &recipe);
+// Refuses bad JSON and values out of range whole, never half-loaded.
+bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error);
+} // namespace zq
