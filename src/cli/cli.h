@@ -7,7 +7,8 @@ class QCommandLineParser;
 
 namespace cli {
 // 4: a partial record was kept (cut, lost line, interrupted, time limit, not whole).
-enum ExitCode { Done = 0, Failed = 1, BadUsage = 2, Partial = 4 };
+// 3: an analysis whose verdict is FAIL.
+enum ExitCode { Done = 0, Failed = 1, BadUsage = 2, Unmet = 3, Partial = 4 };
 
 // One line on stderr naming what failed and why; returns Failed.
 int fail(const QString &what);
@@ -21,4 +22,5 @@ int live(const QStringList &arguments);
 int exportFiles(const QStringList &arguments);
 int report(const QStringList &arguments);
 int info(const QStringList &arguments);
+int analyze(const QStringList &arguments);
 } // namespace cli

@@ -11,7 +11,8 @@
 namespace {
 const char *const kUsage = "usage: zqcli COMMAND [options]\n"
                            "\n"
-                           "  download --port DEVICE [-o FILE.ZQ]      download the instrument's record\n"
+                           "  download --port DEVICE [-o FILE.ZQ] [--raw FILE]\n"
+                           "                                           download the instrument's record\n"
                            "  live --port DEVICE [--count N] [--interval MS]\n"
                            "                                           print the live reading, one line a poll\n"
                            "  export FILE.ZQ... [--format txt|csv] [-o OUT | --out-dir DIR]\n"
@@ -19,8 +20,11 @@ const char *const kUsage = "usage: zqcli COMMAND [options]\n"
                            "  report FILE.ZQ -o OUT.pdf [--group G] [--start N] [--base V]\n"
                            "                                           the printed report as a PDF\n"
                            "  info FILE.ZQ...                          what each file holds\n"
+                           "  analyze FILE.ZQ... [--recipe NAME | --setpoint S --tol T ...] [--format text|csv|json]\n"
+                           "                                           the process check and its verdict\n"
                            "\n"
-                           "zqcli COMMAND --help tells more. Exit codes: 0 done, 1 failed, 2 bad usage.\n";
+                           "zqcli COMMAND --help tells more. Exit codes: 0 done, 1 failed, 2 bad usage;\n"
+                           "3 an analysis FAIL, 4 a partial download kept.\n";
 } // namespace
 
 int main(int argc, char *argv[])
@@ -39,7 +43,7 @@ int main(int argc, char *argv[])
     }
     using Run = int (*)(const QStringList &);
     const std::pair<const char *, Run> commands[] = {{"download", cli::download}, {"live", cli::live},
-        {"export", cli::exportFiles}, {"report", cli::report}, {"info", cli::info}};
+        {"export", cli::exportFiles}, {"report", cli::report}, {"info", cli::info}, {"analyze", cli::analyze}};
     for (const auto &[name, run] : commands) {
         if (command != QLatin1String(name))
             continue;

@@ -97,10 +97,20 @@ QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
         rows.append({QStringLiteral("带外度·分"), num(b.degreeMinutes),
             a.timeAxis ? QStringLiteral("℃·min") : QStringLiteral("℃·读数")});
     }
-    for (const CriterionResult &c : a.criteria)
-        rows.append({QStringLiteral("判据 ") + c.label, c.judged ? num(c.measured, 2) : QStringLiteral("—"),
+    for (const CriterionResult &c : a.criteria) {
+        // Each in its own unit: a soak as a length, a rate per its axis, the rest in ℃.
+        const bool soak = c.key == QLatin1String("minSoak");
+        const bool rate = c.key.endsWith(QLatin1String("Rate"));
+        auto show = [&](double v) {
+            return soak ? length(a, v)
+                : rate  ? num(v, 2) + QLatin1Char(' ') + a.rateUnit()
+                        : num(v, 0) + QStringLiteral(" ℃");
+        };
+        rows.append({QStringLiteral("判据 ") + c.label, c.judged ? show(c.measured) : QStringLiteral("—"),
             QStringLiteral("限值 %1，余量 %2，%3")
-                .arg(num(c.limit, 2), num(c.margin, 2), c.pass ? QStringLiteral("合格") : QStringLiteral("不合格"))});
+                .arg(show(c.limit), c.judged ? show(c.margin) : QStringLiteral("—"),
+                    c.pass ? QStringLiteral("合格") : QStringLiteral("不合格"))});
+    }
     if (a.pass)
         rows.append({QStringLiteral("结论"), verdictText(a), {}});
     return rows;

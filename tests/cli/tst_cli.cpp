@@ -5,6 +5,9 @@
 #include "support/line.h"
 #include "support/window.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPushButton>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -36,6 +39,8 @@ private Q_SLOTS:
     void partialRecords_data();
     void partialRecords();
     void namesNeverCollide();
+    void analyze_data();
+    void analyze();
     void liveEndsOnCtrlC();
     void badUsage_data();
     void badUsage();
@@ -220,6 +225,62 @@ void TstCli::namesNeverCollide()
     const Run info = zqcli({"info", dir.filePath("short.ZQ")});
     QCOMPARE(info.code, 0);
     QVERIFY2(info.err.contains(QStringLiteral("文件大小为 4096 字节")), qPrintable(info.err));
+}
+
+void TstCli::analyze_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("verdict"); // in the JSON; "-" for none
+    // 800 ×10, 850 ×60, 870 ×5, 850 ×60: longest soak 59 s, overshoot 10 ℃.
+    QTest::newRow("no criteria") << QStringList{"--setpoint", "850", "--tol", "10"} << 0 << "-";
+    QTest::newRow("passes at its margin")
+        << QStringList{"--setpoint", "850", "--tol", "10", "--max-overshoot", "10"} << 0 << "PASS";
+    QTest::newRow("fails") << QStringList{"--setpoint", "850", "--tol-low", "10", "--tol-high", "10", "--min-soak",
+        "1m"} << 3 << "FAIL";
+    QTest::newRow("a saved recipe") << QStringList{"--recipe", "淬火 850℃"} << 3 << "FAIL";
+    QTest::newRow("a recipe with an option on top")
+        << QStringList{"--recipe", "淬火 850℃", "--min-soak", "59s"} << 0 << "PASS";
+    QTest::newRow("a file that cannot be read")
+        << QStringList{"--setpoint", "850", "--tol", "10", "MISSING"} << 1 << "-";
+    QTest::newRow("no such recipe") << QStringList{"--recipe", "none"} << 1 << "";
+    QTest::newRow("a duration without a unit") << QStringList{"--min-soak", "5", "--setpoint", "850"} << 2 << "";
+    QTest::newRow("a soak without a band") << QStringList{"--min-soak", "5m"} << 2 << "";
+    QTest::newRow("an unknown format") << QStringList{"--format", "xml"} << 2 << "";
+}
+
+void TstCli::analyze()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, code);
+    QFETCH(QString, verdict);
+    QTemporaryDir dir;
+    QVector<WDREC> records;
+    int i = 0;
+    for (const auto &[count, value] : {std::pair{10, 800}, {60, 850}, {5, 870}, {60, 850}})
+        for (int k = 0; k < count; ++k, ++i)
+            records.append(WDREC{int16_t(value), 7, 26, 10, uint8_t(i / 60), uint8_t(i % 60)});
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(zq::Record::timeStamped(records)));
+    QDir().mkpath(dir.filePath("config/Lorvant/zqtemp/recipes"));
+    write(dir.filePath("config/Lorvant/zqtemp/recipes/quench.json"),
+        R"({"name": "淬火 850℃", "band": {"setpoint": 850, "below": 10, "above": 10}, "criteria": {"minSoak": "1m"}})");
+    options.replaceInStrings("MISSING", dir.filePath("missing.ZQ"));
+    if (!options.contains("--format"))
+        options << "--format"
+                << "json";
+    const Run run = zqcli(QStringList{"analyze", dir.filePath("run.ZQ")} + options, QString(),
+        {"XDG_CONFIG_HOME=" + dir.filePath("config")});
+    QVERIFY2(run.code == code, qPrintable(run.err));
+    if (verdict.isEmpty())
+        return;
+    const QJsonArray files = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    QCOMPARE(files.size(), 1); // one object a file read; a file not read is named on stderr
+    const QJsonObject o = files.at(0).toObject();
+    QCOMPARE(o.value("version").toInt(), 1);
+    QCOMPARE(o.value("band").toObject().value("longestSoak").toDouble(), 59.0);
+    QCOMPARE(o.value("band").toObject().value("overshoot").toObject().value("value").toDouble(), 10.0);
+    QCOMPARE(o.value("verdict").isNull() ? QStringLiteral("-") : o.value("verdict").toString(), verdict);
+    QVERIFY(code != 1 || run.err.contains("missing.ZQ"));
 }
 
 void TstCli::liveEndsOnCtrlC()

@@ -210,6 +210,8 @@ void TstFiles::keptCopiesNeverOverwrite()
     const zq::KeptCopy junk = zq::keepDownload(folder, zq::Record(), "\x01junk", zq::TimeData, when);
     QVERIFY(junk.dataPath.isEmpty());
     QCOMPARE(QFileInfo(junk.rawPath).fileName(), QStringLiteral("20261206-213005-STYLE1-5.raw"));
+    // Nothing of the writing is left behind: no temporary file, hidden or not.
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 11);
     const zq::KeptCopy bad = zq::keepDownload(folder + "/20261206-213005-STYLE0.ZQ/sub", time, raw, zq::TimeData, when);
     QVERIFY(bad.dataPath.isEmpty() && !bad.error.isEmpty());
 }

@@ -80,10 +80,12 @@ struct Run
     qint64 ms = 0;
 };
 
-inline Run zqcli(const QStringList &args, const QString &dir = QString())
+inline Run zqcli(const QStringList &args, const QString &dir = QString(), const QStringList &extraEnv = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &pair : extraEnv)
+        env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     p.setProcessEnvironment(env);

@@ -1,0 +1,180 @@
+// zqcli analyze: the process check of data files against a recipe, as the
+// analysis window shows it.
+#include "cli/cli.h"
+#include "core/analysisformat.h"
+#include "core/datafile.h"
+#include "core/recipestore.h"
+
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <cstdio>
+
+namespace cli {
+namespace {
+struct Options
+{
+    QCommandLineOption recipe{
+        QStringLiteral("recipe"), QStringLiteral("A saved recipe, by name or .json file."), QStringLiteral("NAME")};
+    QCommandLineOption setpoint{
+        QStringLiteral("setpoint"), QStringLiteral("The band's setpoint, ℃."), QStringLiteral("S")};
+    QCommandLineOption tol{QStringLiteral("tol"), QStringLiteral("Tolerance either side, ℃."), QStringLiteral("T")};
+    QCommandLineOption tolLow{QStringLiteral("tol-low"), QStringLiteral("Tolerance below, ℃."), QStringLiteral("T1")};
+    QCommandLineOption tolHigh{QStringLiteral("tol-high"), QStringLiteral("Tolerance above, ℃."), QStringLiteral("T2")};
+    QCommandLineOption threshold{
+        QStringLiteral("threshold"), QStringLiteral("A temperature to time (up to 4)."), QStringLiteral("V")};
+    QCommandLineOption minSoak{
+        QStringLiteral("min-soak"), QStringLiteral("Criterion: longest soak in band, DUR."), QStringLiteral("DUR")};
+    QCommandLineOption maxOvershoot{
+        QStringLiteral("max-overshoot"), QStringLiteral("Criterion: ℃ over the band."), QStringLiteral("D")};
+    QCommandLineOption maxHeat{
+        QStringLiteral("max-heat-rate"), QStringLiteral("Criterion: ℃/min (2r: per reading)."), QStringLiteral("R")};
+    QCommandLineOption maxCool{
+        QStringLiteral("max-cool-rate"), QStringLiteral("Criterion: ℃/min (2r: per reading)."), QStringLiteral("R")};
+    QCommandLineOption minPeak{
+        QStringLiteral("min-peak"), QStringLiteral("Criterion: lowest peak allowed, ℃."), QStringLiteral("V")};
+    QCommandLineOption maxPeak{
+        QStringLiteral("max-peak"), QStringLiteral("Criterion: highest peak allowed, ℃."), QStringLiteral("V")};
+    QCommandLineOption rateWindow{QStringLiteral("rate-window"),
+        QStringLiteral("Window of the rates, DUR (60s; 10r for sequence data)."), QStringLiteral("DUR")};
+    QCommandLineOption interval{QStringLiteral("interval"),
+        QStringLiteral("Sequence data: seconds per reading (figures then say assumed)."), QStringLiteral("SEC")};
+    QCommandLineOption group{
+        QStringLiteral("group"), QStringLiteral("Group (0)."), QStringLiteral("G"), QStringLiteral("0")};
+    QCommandLineOption first{
+        QStringLiteral("first"), QStringLiteral("First reading of the range (0)."), QStringLiteral("N")};
+    QCommandLineOption last{
+        QStringLiteral("last"), QStringLiteral("Last reading of the range (the end)."), QStringLiteral("N")};
+    QCommandLineOption format{
+        QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")};
+    QList<QCommandLineOption> all() const
+    {
+        return {recipe, setpoint, tol, tolLow, tolHigh, threshold, minSoak, maxOvershoot, maxHeat, maxCool, minPeak,
+            maxPeak, rateWindow, interval, group, first, last, format};
+    }
+};
+
+// The recipe the options make: a saved one, with any option given on top.
+// Empty with the reason, a usage error in *usage.
+bool buildRecipe(const QCommandLineParser &p, const Options &o, zq::Recipe *r, QString *error, bool *usage)
+{
+    *usage = true;
+    if (p.isSet(o.recipe) && !zq::RecipeStore().load(p.value(o.recipe), r, error)) {
+        *usage = false;
+        return false;
+    }
+    bool ok = true;
+    auto number = [&](const QCommandLineOption &opt) {
+        bool fine = false;
+        const double v = p.value(opt).toDouble(&fine);
+        ok = ok && fine;
+        return v;
+    };
+    if (p.isSet(o.setpoint)) {
+        r->hasBand = true;
+        r->setpoint = number(o.setpoint);
+        r->below = r->above = p.isSet(o.tol) ? number(o.tol) : 0;
+    }
+    if (p.isSet(o.tolLow))
+        r->below = number(o.tolLow);
+    if (p.isSet(o.tolHigh))
+        r->above = number(o.tolHigh);
+    if (p.isSet(o.threshold)) {
+        r->thresholds.clear();
+        for (const QString &v : p.values(o.threshold))
+            r->thresholds.append(v.toDouble(&ok));
+    }
+    auto span = [&](const QCommandLineOption &opt, std::optional<zq::Span> &into) {
+        if (p.isSet(opt) && !(into = zq::parseSpan(p.value(opt))))
+            ok = false;
+    };
+    auto rate = [&](const QCommandLineOption &opt, std::optional<zq::Rate> &into) {
+        if (p.isSet(opt) && !(into = zq::parseRate(p.value(opt))))
+            ok = false;
+    };
+    span(o.minSoak, r->minSoak);
+    span(o.rateWindow, r->rateWindow);
+    rate(o.maxHeat, r->maxHeatRate);
+    rate(o.maxCool, r->maxCoolRate);
+    for (const auto &[opt, into] : {std::pair{&o.maxOvershoot, &r->maxOvershoot}, std::pair{&o.minPeak, &r->minPeak},
+             std::pair{&o.maxPeak, &r->maxPeak}})
+        if (p.isSet(*opt))
+            *into = number(*opt);
+    if (p.isSet(o.interval))
+        r->intervalSec = number(o.interval);
+    *error = ok ? r->problem() : QStringLiteral("a value is not of its form (see --help)");
+    return error->isEmpty();
+}
+
+void print(const QString &format, const QVector<QStringList> &csv, const QJsonArray &json, const QString &text)
+{
+    if (format == QLatin1String("csv")) {
+        for (const QStringList &row : csv) {
+            QStringList cells;
+            for (QString cell : row)
+                cells.append(cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"'))
+                        ? QLatin1Char('"') + cell.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"')
+                        : cell);
+            std::printf("%s\r\n", qPrintable(cells.join(QLatin1Char(','))));
+        }
+    } else if (format == QLatin1String("json")) {
+        std::printf("%s", QJsonDocument(json).toJson(QJsonDocument::Indented).constData());
+    } else {
+        std::printf("%s", qPrintable(text));
+    }
+}
+} // namespace
+
+int analyze(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "The process check of each data file: figures, and a verdict against the criteria given.\n"
+        "DUR is 90s, 55m, 1.5h, or 300r (readings, for sequence data without --interval).\n"
+        "Exit codes: 0 done, every verdict PASS or no criteria; 3 done, a verdict FAIL; 1 a file could not be read; "
+        "2 bad usage."));
+    const Options o;
+    parser.addOptions(o.all());
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Data files."), QStringLiteral("FILE.ZQ..."));
+    if (const int rc = parse(parser, QStringLiteral("analyze"), arguments); rc >= 0)
+        return rc;
+    const QString format = parser.value(o.format);
+    zq::Recipe recipe;
+    QString error;
+    bool usage = false;
+    bool okGroup = false, okFirst = true, okLast = true;
+    const int group = parser.value(o.group).toInt(&okGroup);
+    const int first = parser.isSet(o.first) ? parser.value(o.first).toInt(&okFirst) : 0;
+    const int last = parser.isSet(o.last) ? parser.value(o.last).toInt(&okLast) : -1;
+    if (parser.positionalArguments().isEmpty() || !QStringList{"text", "csv", "json"}.contains(format) || !okGroup
+        || !okFirst || !okLast || group < 0 || group > 7 || first < 0 || (parser.isSet(o.last) && last < first)) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    if (!buildRecipe(parser, o, &recipe, &error, &usage)) {
+        std::fprintf(stderr, "zqcli analyze: %s\n", qPrintable(error));
+        return usage ? BadUsage : Failed;
+    }
+    int unread = 0, failedVerdicts = 0;
+    QVector<QStringList> csv{zq::csvHeader()};
+    QJsonArray json;
+    QString text;
+    for (const QString &file : parser.positionalArguments()) {
+        const zq::DataFileRead read = zq::readDataFile(file);
+        if (!read.ok || read.noReadings()) {
+            fail(QStringLiteral("%1: %2").arg(
+                file, read.ok ? read.warning().section(QLatin1Char('\n'), 0, 0) : read.error));
+            ++unread;
+            continue;
+        }
+        const zq::Analysis a = zq::analyze(read.record, recipe, group, first, last);
+        failedVerdicts += a.pass && !*a.pass;
+        csv.append(zq::csvRow(a, file));
+        json.append(zq::analysisJson(a, recipe, file));
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("file: %1\n").arg(file)
+            + zq::figuresText(zq::figureRows(a, read.record));
+    }
+    print(format, csv, json, text);
+    return unread ? Failed : failedVerdicts ? Unmet : Done;
+}
+} // namespace cli
