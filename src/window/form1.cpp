@@ -2,9 +2,11 @@
 
 #include "about/frmabout.h"
 #include "chart/chart.h"
+#include "chart/guides.h"
 #include "core/listlines.h"
 #include "core/summary.h"
 #include "link/instrument.h"
+#include "window/analysiswindow.h"
 #include "window/chartbox.h"
 #include "window/clicklabel.h"
 #include "window/dialogs.h"
@@ -113,6 +115,7 @@ void Form1::redraw()
     {
         QPainter lp(&chartBox->image());
         zq::drawChartFrame(lp, m_record.type());
+        zq::drawGuides(lp, m_view, m_recipe);
         if (m_record.isSequence()) {
             zq::drawSequenceCurve(lp, m_record, m_view);
         } else if (m_record.isTimeStamped()) {
@@ -161,6 +164,8 @@ void Form1::listRecord()
     readingList->setPalette(pal);
     readingList->addItems(zq::readingLines(m_record, g));
     summaryLine->setText(zq::summaryLine(zq::summarize(m_record, g)));
+    if (m_analysis)
+        m_analysis->setRun(m_record, g);
     zq::ChartView view = m_view;
     // Time-stamped data open at the hour of the group's first record.
     if (m_record.isTimeStamped())

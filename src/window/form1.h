@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/chartview.h"
+#include "core/recipestore.h"
 #include "core/record.h"
 #include "link/porterrors.h"
 #include "print/report.h"
@@ -28,6 +29,7 @@ class QSettings;
 class QTimer;
 class UserDialogs;
 class frmAbout;
+class AnalysisWindow;
 
 // The main window. It holds the record shown and the view of it; every
 // change of either goes through showRecord() or setView() and redraws once.
@@ -70,6 +72,11 @@ public:
     void onGroupChanged();
     void onLiveTick();
     void showAbout();
+    // 工艺分析, beside the main window; it follows the record and the group.
+    AnalysisWindow *showAnalysis();
+    // Where recipes are kept; tests give their own folder.
+    void setRecipeFolder(const QString &folder);
+    const zq::Recipe &recipe() const { return m_recipe; }
     // The chart's menu.
     void fitToReadings();
     void copyChartImage();
@@ -171,6 +178,9 @@ private:
     std::unique_ptr<UserDialogs> m_dialogs;
     Instrument *m_link = nullptr;
     QPointer<frmAbout> m_about;
+    QPointer<AnalysisWindow> m_analysis;
+    zq::RecipeStore m_recipes;
+    zq::Recipe m_recipe;
     QString m_keepDir;
     QString m_lastKept;
     std::unique_ptr<QSettings> m_settings;

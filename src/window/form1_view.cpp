@@ -5,6 +5,7 @@
 #include "core/summary.h"
 #include "core/textexport.h"
 #include "core/view.h"
+#include "window/analysiswindow.h"
 #include "window/chartbox.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSettings>
 
 void Form1::connectViewAids()
 {
@@ -40,8 +42,37 @@ void Form1::connectViewAids()
         menu->addAction(QStringLiteral("适合温度范围"), this, &Form1::fitToReadings)->setEnabled(m_record.holdsData());
         menu->addAction(QStringLiteral("复制图像"), this, &Form1::copyChartImage);
         menu->addAction(QStringLiteral("保存图像…"), this, &Form1::saveChartImage);
+        menu->addSeparator();
+        menu->addAction(QStringLiteral("工艺分析…  (F3)"), this, &Form1::showAnalysis);
         menu->popup(chartBox->mapToGlobal(at));
     });
+}
+
+AnalysisWindow *Form1::showAnalysis()
+{
+    if (!m_analysis) {
+        m_analysis = new AnalysisWindow(m_recipes, this);
+        connect(m_analysis, &AnalysisWindow::recipeChanged, this, [this](const zq::Recipe &recipe) {
+            m_recipe = recipe;
+            if (!recipe.name.isEmpty())
+                m_settings->setValue(QStringLiteral("analysis/recipe"), recipe.name);
+            redraw();
+        });
+        const QString last = m_settings->value(QStringLiteral("analysis/recipe")).toString();
+        if (!last.isEmpty())
+            m_analysis->chooseRecipe(last);
+        m_analysis->setRun(m_record, m_view.group);
+        // Beside the main window, not over it.
+        m_analysis->move(frameGeometry().topRight() + QPoint(8, 0));
+    }
+    m_analysis->show();
+    m_analysis->raise();
+    return m_analysis;
+}
+
+void Form1::setRecipeFolder(const QString &folder)
+{
+    m_recipes = zq::RecipeStore(folder);
 }
 
 void Form1::fitToReadings()

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/chartview.h"
+#include "core/recipe.h"
+
+#include <QColor>
+
+class QPainter;
+
+namespace zq {
+const QColor kBandColour(90, 200, 255);
+const QColor kThresholdColour(255, 200, 60);
+
+// The recipe's band and thresholds across the chart: thin dashed lines at
+// their readings' rows, drawn before the curve so it stays on top.
+void drawGuides(QPainter &p, const ChartView &view, const Recipe &recipe);
+} // namespace zq

@@ -1,0 +1,225 @@
+#include "window/analysiswindow.h"
+
+#include "core/analysisformat.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+QString text(double v)
+{
+    return QString::number(v, 'g', 10);
+}
+
+std::optional<double> number(const QLineEdit *edit, bool *ok)
+{
+    if (edit->text().trimmed().isEmpty())
+        return std::nullopt;
+    bool fine = false;
+    const double v = edit->text().toDouble(&fine);
+    *ok = *ok && fine;
+    return v;
+}
+} // namespace
+
+AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_store(store)
+{
+    setWindowTitle(QStringLiteral("工艺分析"));
+    setObjectName(QStringLiteral("analysisWindow"));
+    auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    recipeBox = new QComboBox(this);
+    recipeBox->addItems(m_store.names());
+    auto *save = new QPushButton(QStringLiteral("保存配方"), this);
+    auto *copy = new QPushButton(QStringLiteral("复制"), this);
+    top->addWidget(new QLabel(QStringLiteral("配方"), this));
+    top->addWidget(recipeBox, 1);
+    top->addWidget(save);
+    top->addWidget(copy);
+    layout->addLayout(top);
+    auto *form = new QFormLayout;
+    buildForm(form);
+    layout->addLayout(form);
+    verdictLabel = new QLabel(this);
+    verdictLabel->setObjectName(QStringLiteral("verdict"));
+    QFont big = verdictLabel->font();
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    big.setBold(true);
+    verdictLabel->setFont(big);
+    problemLabel = new QLabel(this);
+    problemLabel->setStyleSheet(QStringLiteral("color: rgb(180, 40, 40);"));
+    layout->addWidget(verdictLabel);
+    layout->addWidget(problemLabel);
+    figures = new QTableWidget(0, 3, this);
+    figures->setHorizontalHeaderLabels({QStringLiteral("项目"), QStringLiteral("数值"), QStringLiteral("单位 / 位置")});
+    figures->horizontalHeader()->setStretchLastSection(true);
+    figures->verticalHeader()->hide();
+    figures->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(figures, 1);
+    resize(560, 720);
+    connect(recipeBox, &QComboBox::textActivated, this, &AnalysisWindow::chooseRecipe);
+    connect(save, &QPushButton::clicked, this, &AnalysisWindow::saveRecipe);
+    connect(copy, &QPushButton::clicked, this, &AnalysisWindow::copyFigures);
+}
+
+void AnalysisWindow::buildForm(QFormLayout *form)
+{
+    const std::pair<QLineEdit **, const char *> fields[] = {{&m_name, "名称"}, {&m_setpoint, "设定温度 ℃"},
+        {&m_below, "下公差 ℃"}, {&m_above, "上公差 ℃"}, {&m_thresholds, "温度阈值 ℃（逗号分隔）"},
+        {&m_minSoak, "最短保温（如 55m）"}, {&m_maxOvershoot, "最大超调 ℃"}, {&m_maxHeat, "最大升温速率 ℃/min"},
+        {&m_maxCool, "最大降温速率 ℃/min"}, {&m_minPeak, "最低峰值 ℃"}, {&m_maxPeak, "最高峰值 ℃"},
+        {&m_rateWindow, "速率窗口（如 60s、10r）"}, {&m_interval, "采样间隔 s（顺序数据）"}};
+    for (const auto &[edit, label] : fields) {
+        *edit = new QLineEdit(this);
+        form->addRow(QString::fromUtf8(label), *edit);
+        // Every edit is judged at once: the figures follow what the fields say.
+        connect(*edit, &QLineEdit::textEdited, this, [this] {
+            readFields();
+            update();
+        });
+    }
+}
+
+void AnalysisWindow::fillFields(const zq::Recipe &r)
+{
+    auto opt = [](const auto &v) { return v ? text(*v) : QString(); };
+    m_name->setText(r.name);
+    m_setpoint->setText(r.hasBand ? text(r.setpoint) : QString());
+    m_below->setText(r.hasBand ? text(r.below) : QString());
+    m_above->setText(r.hasBand ? text(r.above) : QString());
+    QStringList thresholds;
+    for (double t : r.thresholds)
+        thresholds.append(text(t));
+    m_thresholds->setText(thresholds.join(QStringLiteral(", ")));
+    m_minSoak->setText(r.minSoak ? r.minSoak->text() : QString());
+    m_maxOvershoot->setText(opt(r.maxOvershoot));
+    m_maxHeat->setText(r.maxHeatRate ? r.maxHeatRate->text() : QString());
+    m_maxCool->setText(r.maxCoolRate ? r.maxCoolRate->text() : QString());
+    m_minPeak->setText(opt(r.minPeak));
+    m_maxPeak->setText(opt(r.maxPeak));
+    m_rateWindow->setText(r.rateWindow ? r.rateWindow->text() : QString());
+    m_interval->setText(r.intervalSec > 0 ? text(r.intervalSec) : QString());
+}
+
+void AnalysisWindow::readFields()
+{
+    zq::Recipe r;
+    bool ok = true;
+    r.name = m_name->text().trimmed();
+    const std::optional<double> setpoint = number(m_setpoint, &ok);
+    r.hasBand = setpoint.has_value();
+    r.setpoint = setpoint.value_or(0);
+    r.below = number(m_below, &ok).value_or(0);
+    r.above = number(m_above, &ok).value_or(0);
+    for (const QString &t : m_thresholds->text().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool fine = false;
+        r.thresholds.append(t.trimmed().toDouble(&fine));
+        ok = ok && fine;
+    }
+    auto span = [&ok](const QLineEdit *e) {
+        const auto s = e->text().trimmed().isEmpty() ? std::nullopt : zq::parseSpan(e->text());
+        ok = ok && (s || e->text().trimmed().isEmpty());
+        return s;
+    };
+    auto rate = [&ok](const QLineEdit *e) {
+        const auto s = e->text().trimmed().isEmpty() ? std::nullopt : zq::parseRate(e->text());
+        ok = ok && (s || e->text().trimmed().isEmpty());
+        return s;
+    };
+    r.minSoak = span(m_minSoak);
+    r.rateWindow = span(m_rateWindow);
+    r.maxHeatRate = rate(m_maxHeat);
+    r.maxCoolRate = rate(m_maxCool);
+    r.maxOvershoot = number(m_maxOvershoot, &ok);
+    r.minPeak = number(m_minPeak, &ok);
+    r.maxPeak = number(m_maxPeak, &ok);
+    r.intervalSec = number(m_interval, &ok).value_or(0);
+    m_recipe = r;
+    problemLabel->setText(ok ? r.problem() : QStringLiteral("有一项不是数值或时长（如 55m、90s、10r）"));
+    Q_EMIT recipeChanged(m_recipe);
+}
+
+bool AnalysisWindow::chooseRecipe(const QString &name)
+{
+    zq::Recipe r;
+    QString error;
+    if (!m_store.load(name, &r, &error)) {
+        problemLabel->setText(error);
+        return false;
+    }
+    fillFields(r);
+    readFields();
+    update();
+    return true;
+}
+
+bool AnalysisWindow::saveRecipe()
+{
+    readFields();
+    QString error;
+    if (!m_store.save(m_recipe, &error)) {
+        problemLabel->setText(QStringLiteral("配方没有保存：") + error);
+        return false;
+    }
+    recipeBox->clear();
+    recipeBox->addItems(m_store.names());
+    recipeBox->setCurrentText(m_recipe.name);
+    return true;
+}
+
+void AnalysisWindow::setRun(const zq::Record &record, int group)
+{
+    m_record = record;
+    m_group = group;
+    update();
+}
+
+QString AnalysisWindow::verdictText() const
+{
+    return verdictLabel->text();
+}
+
+QString AnalysisWindow::figuresTsv() const
+{
+    return zq::figuresTsv(zq::figureRows(m_analysis, m_record));
+}
+
+void AnalysisWindow::copyFigures()
+{
+    QApplication::clipboard()->setText(figuresTsv());
+}
+
+void AnalysisWindow::update()
+{
+    m_analysis = zq::analyze(m_record, m_recipe, m_group);
+    const QVector<zq::FigureRow> rows
+        = m_record.holdsData() ? zq::figureRows(m_analysis, m_record) : QVector<zq::FigureRow>{};
+    figures->setRowCount(int(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        figures->setItem(i, 0, new QTableWidgetItem(rows[i].label));
+        figures->setItem(i, 1, new QTableWidgetItem(rows[i].value));
+        figures->setItem(i, 2, new QTableWidgetItem(rows[i].unit));
+    }
+    figures->resizeColumnsToContents();
+    const bool judged = m_record.holdsData() && m_analysis.pass.has_value();
+    const bool pass = judged && *m_analysis.pass;
+    QString verdict = judged ? (pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")) : QString();
+    if (judged && !pass)
+        for (const zq::CriterionResult &c : m_analysis.criteria)
+            if (!c.pass)
+                verdict += QStringLiteral("  ") + c.label;
+    verdictLabel->setText(verdict);
+    verdictLabel->setStyleSheet(
+        pass ? QStringLiteral("color: rgb(0, 150, 0);") : QStringLiteral("color: rgb(200, 0, 0);"));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/analysis.h"
+#include "core/recipestore.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+// 工艺分析: the figures of the run in the main window against a recipe, the
+// verdict, and the recipe to choose, edit and save. It follows every change
+// of the record and the group it is given.
+class AnalysisWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit AnalysisWindow(const zq::RecipeStore &store, QWidget *parent = nullptr);
+
+    void setRun(const zq::Record &record, int group);
+    // A recipe by name from the store; false when it does not load (said in the window).
+    bool chooseRecipe(const QString &name);
+    zq::Recipe recipe() const { return m_recipe; }
+    const zq::Analysis &analysis() const { return m_analysis; }
+    QString verdictText() const;
+    // The figures as tab-separated text, as 复制 puts them on the clipboard.
+    QString figuresTsv() const;
+    void copyFigures();
+    bool saveRecipe();
+
+    QComboBox *recipeBox = nullptr;
+    QLabel *verdictLabel = nullptr;
+    QLabel *problemLabel = nullptr;
+    QTableWidget *figures = nullptr;
+
+Q_SIGNALS:
+    // The recipe the fields now describe (for the chart's band and thresholds).
+    void recipeChanged(const zq::Recipe &recipe);
+
+private:
+    void buildForm(class QFormLayout *form);
+    void fillFields(const zq::Recipe &recipe);
+    void readFields();
+    void update();
+
+    const zq::RecipeStore &m_store;
+    zq::Record m_record;
+    int m_group = 0;
+    zq::Recipe m_recipe;
+    zq::Analysis m_analysis;
+    QLineEdit *m_name = nullptr;
+    QLineEdit *m_setpoint = nullptr;
+    QLineEdit *m_below = nullptr;
+    QLineEdit *m_above = nullptr;
+    QLineEdit *m_thresholds = nullptr;
+    QLineEdit *m_minSoak = nullptr;
+    QLineEdit *m_maxOvershoot = nullptr;
+    QLineEdit *m_maxHeat = nullptr;
+    QLineEdit *m_maxCool = nullptr;
+    QLineEdit *m_minPeak = nullptr;
+    QLineEdit *m_maxPeak = nullptr;
+    QLineEdit *m_rateWindow = nullptr;
+    QLineEdit *m_interval = nullptr;
+};
