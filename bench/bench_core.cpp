@@ -1,5 +1,6 @@
 // Times the program's own work on full-size data: median of several runs each.
 #include "chart/chart.h"
+#include "core/analysis.h"
 #include "core/datafile.h"
 #include "core/decode.h"
 #include "core/summary.h"
@@ -118,6 +119,15 @@ int main(int argc, char *argv[])
     row("export_text_3840_readings_ms", medianMs([&] { w.exportTo(dir.filePath("s.Txt"), false); }), "ms");
 
     row("summary_4033_records_ms", medianMs([&] { (void)zq::summarize(full, 0); }, 51), "ms");
+    {
+        zq::Recipe recipe;
+        recipe.thresholds = {200, 400, 500, 650};
+        recipe.hasBand = true;
+        recipe.setpoint = 500;
+        recipe.below = recipe.above = 20;
+        recipe.maxOvershoot = 10;
+        row("analysis_4033_records_4_thresholds_band_ms", medianMs([&] { (void)zq::analyze(full, recipe); }, 51), "ms");
+    }
     {
         // A pointer move over the chart, painted: the overlay's cost and area.
         Form1 shown;

@@ -4,6 +4,7 @@
 #include "core/listlines.h"
 
 #include <QJsonArray>
+#include <cmath>
 
 namespace zq {
 namespace {
@@ -17,7 +18,10 @@ QString length(const Analysis &a, double v)
 {
     if (!a.timeAxis)
         return num(v, 0) + QStringLiteral(" 读数");
-    return num(v / 60.0) + QStringLiteral(" min") + (a.assumedInterval ? QStringLiteral("（假定间隔）") : QString());
+    // Seconds while they are few, so 59 s never reads as a whole minute.
+    const QString shown = std::abs(v) < 120 ? num(v, std::fmod(v, 1.0) == 0 ? 0 : 1) + QStringLiteral(" s")
+                                            : num(v / 60.0) + QStringLiteral(" min");
+    return shown + (a.assumedInterval ? QStringLiteral("（假定间隔）") : QString());
 }
 
 // Where a reading stands: its time stamp, or its number as the list writes it.
