@@ -48,6 +48,7 @@ ReadComMachine::StartResult ReadComMachine::start(QString *error)
     // Readings of an earlier download must never pass for this one's.
     m_builder.begin(zq::NoData);
     m_raw.clear();
+    m_late.clear();
     m_judgement.clear();
     m_passes = 0;
     m_lastCount.clear();

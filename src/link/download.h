@@ -83,7 +83,8 @@ Q_SIGNALS:
     // The progress bar's end for the data type detected.
     void progressMaximum(int maximum);
     void finished(ReadComMachine::Outcome outcome);
-    // Bytes came during the watch: the record that finished was not whole.
+    // Bytes came during the watch (all of them, once the line is quiet
+    // again): the record that finished was not whole.
     void lateBytes(const QByteArray &bytes);
     // The watch ended with nothing late; the port is free.
     void watchEnded();
@@ -104,6 +105,8 @@ private:
     PortIO &m_port;
     zq::RecordBuilder m_builder;
     QByteArray m_raw;
+    QByteArray m_late; // bytes after a silence end
+
     State m_state = Idle;
     QTimer m_tick;
     int m_passes = 0;

@@ -15,11 +15,12 @@ void ReadComMachine::receive()
         replyPasses(true);
         return;
     case Watching: {
+        // Late bytes are gathered until the line is quiet again, so all of them are kept.
         const QByteArray late = m_port.input();
         if (late.isEmpty())
             return;
-        close();
-        Q_EMIT lateBytes(late);
+        m_late += late;
+        m_lastPacketNs = clockNs();
         return;
     }
     case Idle:
@@ -85,6 +86,13 @@ void ReadComMachine::transferCheck()
 
 void ReadComMachine::watch()
 {
+    if (!m_late.isEmpty()) {
+        if (msSince(m_lastPacketNs) < silenceMs && timeOfDay() <= m_transferStart + timeLimit)
+            return;
+        close();
+        Q_EMIT lateBytes(m_late);
+        return;
+    }
     if (msSince(m_lastPacketNs) < silenceMs + watchMs)
         return;
     close();

@@ -22,6 +22,8 @@ void Form1::connectInstrument()
     connect(m_link, &Instrument::progressMaximum, progressBar, &QProgressBar::setMaximum);
     connect(m_link, &Instrument::downloadEnded, this, &Form1::downloadEnded);
     connect(m_link, &Instrument::downloadIncomplete, this, [this](const DownloadResult &result) {
+        // The bar no longer says whole.
+        progressBar->setValue(result.record.count());
         QString text = result.note;
         if (!result.keptPath.isEmpty())
             text += QStringLiteral("\n保存为 %1").arg(QDir::toNativeSeparators(result.keptPath));

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
 
@@ -141,6 +142,7 @@ void TstWholeDownload::aPauseMeansIncomplete()
     QVERIFY(w->downloadButton->isEnabled()); // the window is usable while the line is watched
     QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().watching(), 8000);
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("不完整")), qPrintable(w.dialogs->lastText()));
+    QCOMPARE(w->progressBar->value(), 300); // no longer full
     const QStringList kept = filesIn(keep.path(), "*");
     QCOMPARE(kept.size(), 2);
     QVERIFY2(kept.value(0).endsWith("-incomplete.ZQ") && kept.value(1).endsWith("-incomplete.raw"),
@@ -154,7 +156,10 @@ void TstWholeDownload::aPauseMeansIncomplete()
     QTemporaryDir here;
     const Run cli = zqcli({"download", "--port", again.device}, here.path());
     QCOMPARE(cli.code, 4);
-    QVERIFY2(cli.err.contains("partial record kept") && cli.out.contains("-incomplete.ZQ"), qPrintable(cli.err));
+    // Told as the window tells it.
+    QVERIFY2(cli.err.contains("partial record kept") && cli.err.contains(QStringLiteral("测温仪中途停顿过"))
+            && cli.out.contains("-incomplete.ZQ"),
+        qPrintable(cli.err));
     QVERIFY(QFile::exists(QDir(here.path()).filePath(cli.out.split('\n').value(1).trimmed())));
 }
 
