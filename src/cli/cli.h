@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QCommandLineParser;
+struct DownloadResult;
 
 namespace cli {
 // 4: a partial record was kept (cut, lost line, interrupted, time limit, not whole).
@@ -23,4 +24,9 @@ int exportFiles(const QStringList &arguments);
 int report(const QStringList &arguments);
 int info(const QStringList &arguments);
 int analyze(const QStringList &arguments);
+int archive(const QStringList &arguments);
+int verify(const QStringList &arguments);
+
+// A kept download in the run archive; a failure is said, never fatal.
+void recordDownload(const QString &archivePath, const DownloadResult &result, const QString &keptPath);
 } // namespace cli

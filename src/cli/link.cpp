@@ -1,5 +1,6 @@
 // The commands over the serial line: download and live. Both run the same
 // machines as the window, driven by the port's notifications and timers.
+#include "archive/archive.h"
 #include "cli/cli.h"
 #include "core/datafile.h"
 #include "core/format.h"
@@ -69,7 +70,8 @@ QString partialReason(const DownloadResult &result)
 
 // The record written where asked, then what the window would tell, on
 // stderr; the exit code. Nothing is said to be kept before it is.
-int keep(const DownloadResult &result, const Instrument &line, const QString &output, const QString &rawOutput)
+int keep(const DownloadResult &result, const Instrument &line, const QString &output, const QString &rawOutput,
+    const QString &archivePath)
 {
     if (result.outcome == ReadComMachine::NoReply)
         return fail(portFailure(line, QStringLiteral("no reply (COM ERR)")));
@@ -90,6 +92,8 @@ int keep(const DownloadResult &result, const Instrument &line, const QString &ou
         return fail(QStringLiteral("%1: %2").arg(output.isEmpty() ? QDir::currentPath() : output, error));
     std::printf("%s\n", qPrintable(output.isEmpty() ? QDir::current().relativeFilePath(path) : output));
     std::fflush(stdout);
+    if (!archivePath.isEmpty())
+        recordDownload(archivePath, result, path);
     if (!result.partial())
         return Done;
     std::fprintf(stderr, "zqcli: partial record kept: %s\n", qPrintable(partialReason(result)));
@@ -109,7 +113,9 @@ int download(const QStringList &arguments)
         QStringLiteral("file"));
     const QCommandLineOption raw(QStringLiteral("raw"),
         QStringLiteral("Also write the bytes as they came off the line to this file."), QStringLiteral("file"));
-    parser.addOptions({port, output, raw});
+    const QCommandLineOption archive(QStringLiteral("archive"), QStringLiteral("The run archive to record it in."),
+        QStringLiteral("PATH"), zq::Archive::defaultPath());
+    parser.addOptions({port, output, raw, archive});
     if (const int rc = parse(parser, QStringLiteral("download"), arguments); rc >= 0)
         return rc;
     if (!parser.isSet(port) || !parser.positionalArguments().isEmpty()) {
@@ -131,7 +137,7 @@ int download(const QStringList &arguments)
     QObject::connect(&instrument, &Instrument::downloadEnded, &instrument, [&](const DownloadResult &result) {
         if (terminal)
             std::fputc('\n', stderr);
-        rc = keep(result, instrument, named, parser.value(raw));
+        rc = keep(result, instrument, named, parser.value(raw), parser.value(archive));
         // A silence ended it: whole only if nothing comes while the line is watched.
         if (!instrument.watching())
             QCoreApplication::exit(rc);
@@ -139,7 +145,7 @@ int download(const QStringList &arguments)
     QObject::connect(&instrument, &Instrument::watchEnded, &instrument, [&rc] { QCoreApplication::exit(rc); });
     QObject::connect(&instrument, &Instrument::downloadIncomplete, &instrument, [&](const DownloadResult &result) {
         if (!parser.value(raw).isEmpty())
-            (void)keep(result, instrument, QString(), parser.value(raw));
+            (void)keep(result, instrument, QString(), parser.value(raw), QString());
         if (!result.keptPath.isEmpty())
             std::printf("%s\n", qPrintable(QDir::current().relativeFilePath(result.keptPath)));
         std::fprintf(stderr, "zqcli: partial record kept: %s\n", qPrintable(oneLine(result.note)));

@@ -8,6 +8,13 @@ bool DownloadResult::partial() const
 }
 
 namespace zq {
+QString outcomeName(ReadComMachine::Outcome outcome)
+{
+    static const char *const names[]
+        = {"no reply", "complete", "timed out", "cut", "line lost", "interrupted", "still sending", "not a record"};
+    return QString::fromLatin1(names[qBound(0, int(outcome), 7)]);
+}
+
 QString endingText(ReadComMachine::Outcome outcome, const ReadComMachine &download)
 {
     const Record record = download.record();

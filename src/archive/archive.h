@@ -1,0 +1,105 @@
+#pragma once
+
+#include "core/record.h"
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace zq {
+// What a user fills in about a run.
+struct RunFields
+{
+    QString operatorName;
+    QString equipment;
+    QString load;
+    QString thermocouple;
+    QString comment;
+};
+
+// One run: one distinct file content, keyed by the SHA-256 of its .ZQ bytes.
+struct RunRow
+{
+    QString sha256;
+    int dataType = 0;
+    int readings = 0;
+    int failed = 0;
+    QString firstStamp;
+    QString lastStamp;
+    int peak = 0;
+    QString verdict; // PASS, FAIL or empty
+    QString recipe;
+    RunFields fields;
+    QDateTime added;
+    QDateTime downloaded; // invalid when it never came from a download here
+    QStringList paths;
+};
+
+struct RunFilter
+{
+    QDate since; // by the day it was added or downloaded
+    QDate until;
+    QString equipment;
+    QString verdict; // PASS or FAIL
+    QString search; // in every text field
+};
+
+struct RunNote
+{
+    int atReading = 0;
+    QString text;
+};
+
+// What is known of a file's bytes.
+struct Provenance
+{
+    enum Kind { Downloaded, ChangedSinceDownload, Unknown } kind = Unknown;
+    QDateTime when;
+    QString device;
+    QString keptPath;
+};
+
+// The run archive on SQLite: every run in one searchable place. The archive
+// is never needed to download, view, save or export: whoever uses it goes on
+// without it when it cannot be opened, told once why.
+class Archive
+{
+public:
+    static constexpr int kSchemaVersion = 2;
+    static QString defaultPath();
+
+    Archive();
+    ~Archive();
+    Archive(const Archive &) = delete;
+    Archive &operator=(const Archive &) = delete;
+
+    // Opens (or creates) the archive. A file that is no database, or fails
+    // its integrity check, is moved aside under a time-stamped name and a new
+    // archive started; *notice then says so.
+    bool open(const QString &path, QString *error, QString *notice = nullptr);
+    bool isOpen() const;
+    QString path() const { return m_path; }
+
+    // The run these bytes are (added when new); empty on failure.
+    QString addRun(const QByteArray &fileBytes, const QString &seenAt, bool *isNew, QString *error);
+    bool recordDownload(const QString &sha256, const QDateTime &ended, const QString &device, const QString &outcome,
+        const QString &keptPath, QString *error);
+    bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error);
+    bool setFields(const QString &sha256, const RunFields &fields, QString *error);
+    bool addNote(const QString &sha256, const RunNote &note, QString *error);
+
+    QVector<RunRow> list(const RunFilter &filter, QString *error) const;
+    std::optional<RunRow> run(const QString &sha256OrPrefix, QString *error) const;
+    QVector<RunNote> notes(const QString &sha256, QString *error) const;
+    Provenance provenance(const QByteArray &fileBytes, const QString &path, QString *error) const;
+
+    static QString sha256Of(const QByteArray &bytes);
+
+private:
+    bool migrate(QString *error);
+    QString m_connection;
+    QString m_path;
+};
+} // namespace zq

@@ -1,0 +1,262 @@
+// zqcli archive and zqcli verify: the run archive from a script.
+#include "archive/archive.h"
+#include "cli/cli.h"
+#include "core/datafile.h"
+#include "link/instrument.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace cli {
+namespace {
+QCommandLineOption archiveOption()
+{
+    return QCommandLineOption(QStringLiteral("archive"),
+        QStringLiteral("The archive file (default: %1).").arg(zq::Archive::defaultPath()), QStringLiteral("PATH"),
+        zq::Archive::defaultPath());
+}
+
+bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
+{
+    QString error, notice;
+    if (!archive.open(parser.value(QStringLiteral("archive")), &error, &notice)) {
+        fail(error);
+        return false;
+    }
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
+    return true;
+}
+
+QStringList dataFilesUnder(const QStringList &paths)
+{
+    QStringList files;
+    for (const QString &p : paths) {
+        if (!QFileInfo(p).isDir()) {
+            files << p;
+            continue;
+        }
+        QDirIterator it(p, {QStringLiteral("*.ZQ"), QStringLiteral("*.zq")}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+    }
+    return files;
+}
+
+int importFiles(zq::Archive &archive, const QStringList &paths)
+{
+    int added = 0, known = 0, skipped = 0;
+    for (const QString &file : dataFilesUnder(paths)) {
+        QByteArray bytes;
+        QString error;
+        const zq::DataFileRead read = zq::readDataFile(file);
+        if (!read.ok || read.noReadings() || !zq::readFileHead(file, zq::kTimeFileBytes, &bytes, &error)) {
+            fail(QStringLiteral("%1: not a data file, skipped (%2)")
+                     .arg(file, read.ok ? read.warning().section(QLatin1Char('\n'), 0, 0) : read.error));
+            ++skipped;
+            continue;
+        }
+        bool isNew = false;
+        if (archive.addRun(bytes, file, &isNew, &error).isEmpty()) {
+            fail(QStringLiteral("%1: %2").arg(file, error));
+            ++skipped;
+            continue;
+        }
+        isNew ? ++added : ++known;
+    }
+    std::printf("%d new, %d already in the archive, %d skipped\n", added, known, skipped);
+    return skipped ? Failed : Done;
+}
+
+QJsonObject runJson(const zq::RunRow &r)
+{
+    return {{QStringLiteral("sha256"), r.sha256}, {QStringLiteral("type"), r.dataType},
+        {QStringLiteral("readings"), r.readings}, {QStringLiteral("failed"), r.failed},
+        {QStringLiteral("first"), r.firstStamp}, {QStringLiteral("last"), r.lastStamp},
+        {QStringLiteral("peak"), r.peak}, {QStringLiteral("verdict"), r.verdict}, {QStringLiteral("recipe"), r.recipe},
+        {QStringLiteral("operator"), r.fields.operatorName}, {QStringLiteral("equipment"), r.fields.equipment},
+        {QStringLiteral("load"), r.fields.load}, {QStringLiteral("thermocouple"), r.fields.thermocouple},
+        {QStringLiteral("comment"), r.fields.comment}, {QStringLiteral("added"), r.added.toString(Qt::ISODate)},
+        {QStringLiteral("downloaded"), r.downloaded.toString(Qt::ISODate)},
+        {QStringLiteral("paths"), QJsonArray::fromStringList(r.paths)}};
+}
+
+int listRuns(zq::Archive &archive, const QCommandLineParser &p)
+{
+    zq::RunFilter filter;
+    filter.since = QDate::fromString(p.value(QStringLiteral("since")), Qt::ISODate);
+    filter.until = QDate::fromString(p.value(QStringLiteral("until")), Qt::ISODate);
+    filter.equipment = p.value(QStringLiteral("equipment"));
+    filter.verdict = p.value(QStringLiteral("verdict"));
+    filter.search = p.value(QStringLiteral("search"));
+    QString error;
+    const QVector<zq::RunRow> rows = archive.list(filter, &error);
+    if (!error.isEmpty())
+        return fail(error);
+    const QString format = p.value(QStringLiteral("format"));
+    if (format == QLatin1String("json")) {
+        QJsonArray out;
+        for (const zq::RunRow &r : rows)
+            out.append(runJson(r));
+        std::printf("%s", QJsonDocument(out).toJson().constData());
+        return Done;
+    }
+    const QString sep = format == QLatin1String("csv") ? QStringLiteral(",") : QStringLiteral("\t");
+    if (format == QLatin1String("csv"))
+        std::printf("sha256,date,type,readings,peak,equipment,load,operator,verdict,comment\r\n");
+    for (const zq::RunRow &r : rows) {
+        const QDateTime when = r.downloaded.isValid() ? r.downloaded : r.added;
+        QStringList cells{r.sha256.left(16), when.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+            r.dataType == 1 ? QStringLiteral("STYLE0") : QStringLiteral("STYLE1"), QString::number(r.readings),
+            QString::number(r.peak), r.fields.equipment, r.fields.load, r.fields.operatorName, r.verdict,
+            r.fields.comment};
+        if (format == QLatin1String("csv"))
+            for (QString &c : cells)
+                if (c.contains(QLatin1Char(',')) || c.contains(QLatin1Char('"')))
+                    c = QLatin1Char('"') + c.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+        std::printf("%s%s", qPrintable(cells.join(sep)), format == QLatin1String("csv") ? "\r\n" : "\n");
+    }
+    return Done;
+}
+
+// A run named by a file (its bytes) or by its hash or a prefix of it.
+QString shaOf(const QString &fileOrHash)
+{
+    QByteArray bytes;
+    QString error;
+    if (QFileInfo(fileOrHash).isFile() && zq::readFileHead(fileOrHash, zq::kTimeFileBytes, &bytes, &error))
+        return zq::Archive::sha256Of(bytes);
+    return fileOrHash;
+}
+} // namespace
+
+void recordDownload(const QString &archivePath, const DownloadResult &result, const QString &keptPath)
+{
+    zq::Archive archive;
+    QString error, notice;
+    bool isNew = false;
+    const QByteArray bytes = zq::dataFileBytes(result.record);
+    QString sha;
+    // The archive is never needed: a download goes on without it, told why.
+    if (!archive.open(archivePath, &error, &notice) || (sha = archive.addRun(bytes, keptPath, &isNew, &error)).isEmpty()
+        || !archive.recordDownload(sha, result.ended, result.device, zq::outcomeName(result.outcome), keptPath, &error))
+        std::fprintf(stderr, "zqcli: the archive was not updated: %s\n", qPrintable(error));
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
+}
+
+int archive(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("The run archive. Commands:\n"
+                       "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
+                       "[--format text|csv|json]\n"
+                       "  import PATH...          files and folders (recursively); each new run counted\n"
+                       "  show FILE|HASH\n"
+                       "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
+                       "  note FILE|HASH --at N --text T"));
+    parser.addOption(archiveOption());
+    for (const char *o : {"since", "until", "equipment", "verdict", "search", "operator", "load", "thermocouple",
+             "comment", "at", "text"})
+        parser.addOption(QCommandLineOption(QString::fromLatin1(o), QString::fromLatin1(o), QStringLiteral("value")));
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, import, show, set or note."));
+    if (const int rc = parse(parser, QStringLiteral("archive"), arguments); rc >= 0)
+        return rc;
+    const QStringList args = parser.positionalArguments();
+    const QString command = args.value(0);
+    const bool oneRun
+        = command == QLatin1String("show") || command == QLatin1String("set") || command == QLatin1String("note");
+    if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
+        || !QStringList{"list", "import", "show", "set", "note"}.contains(command)
+        || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    zq::Archive archive;
+    if (!openArchive(archive, parser))
+        return Failed;
+    if (command == QLatin1String("import"))
+        return importFiles(archive, args.mid(1));
+    if (command == QLatin1String("list"))
+        return listRuns(archive, parser);
+    QString error;
+    const std::optional<zq::RunRow> run = archive.run(shaOf(args.value(1)), &error);
+    if (!run)
+        return fail(QStringLiteral("%1: %2").arg(args.value(1), error));
+    if (command == QLatin1String("show")) {
+        QJsonObject o = runJson(*run);
+        QJsonArray notes;
+        for (const zq::RunNote &n : archive.notes(run->sha256, &error))
+            notes.append(QJsonObject{{QStringLiteral("at"), n.atReading}, {QStringLiteral("text"), n.text}});
+        o.insert(QStringLiteral("notes"), notes);
+        std::printf("%s", QJsonDocument(o).toJson().constData());
+        return Done;
+    }
+    if (command == QLatin1String("note")) {
+        bool ok = false;
+        const int at = parser.value(QStringLiteral("at")).toInt(&ok);
+        if (!ok || parser.value(QStringLiteral("text")).isEmpty()) {
+            std::fputs(qPrintable(parser.helpText()), stderr);
+            return BadUsage;
+        }
+        return archive.addNote(run->sha256, {at, parser.value(QStringLiteral("text"))}, &error) ? Done : fail(error);
+    }
+    zq::RunFields f = run->fields;
+    const std::pair<const char *, QString *> fields[] = {{"equipment", &f.equipment}, {"operator", &f.operatorName},
+        {"load", &f.load}, {"thermocouple", &f.thermocouple}, {"comment", &f.comment}};
+    for (const auto &[name, into] : fields)
+        if (parser.isSet(QString::fromLatin1(name)))
+            *into = parser.value(QString::fromLatin1(name));
+    return archive.setFields(run->sha256, f, &error) ? Done : fail(error);
+}
+
+int verify(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Whether these exact bytes came from a download (when, from which port), changed since a download at that "
+        "path, or are unknown. Exit codes: 0 verified, 3 not verified, 1 error, 2 bad usage."));
+    parser.addOption(archiveOption());
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A data file."), QStringLiteral("FILE.ZQ"));
+    if (const int rc = parse(parser, QStringLiteral("verify"), arguments); rc >= 0)
+        return rc;
+    if (parser.positionalArguments().size() != 1) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    const QString file = parser.positionalArguments().constFirst();
+    QByteArray bytes;
+    QString error;
+    if (!zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error))
+        return fail(QStringLiteral("%1: %2").arg(file, error));
+    zq::Archive archive;
+    if (!openArchive(archive, parser))
+        return Failed;
+    const zq::Provenance p = archive.provenance(bytes, file, &error);
+    if (!error.isEmpty())
+        return fail(error);
+    switch (p.kind) {
+    case zq::Provenance::Downloaded:
+        std::printf(
+            "verified: downloaded %s from %s\n", qPrintable(p.when.toString(Qt::ISODate)), qPrintable(p.device));
+        return Done;
+    case zq::Provenance::ChangedSinceDownload:
+        std::printf("not verified: changed since it was downloaded %s from %s\n",
+            qPrintable(p.when.toString(Qt::ISODate)), qPrintable(p.device));
+        return Unmet;
+    case zq::Provenance::Unknown:
+        break;
+    }
+    std::printf("not verified: unknown to the archive\n");
+    return Unmet;
+}
+} // namespace cli

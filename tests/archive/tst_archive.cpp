@@ -1,0 +1,244 @@
+// The run archive on real SQLite files: runs by content, fields and notes,
+// filters, a version-1 archive migrated, two writers at once, a writer
+// killed mid-import, a broken file moved aside, a read-only archive, and
+// zqcli verify.
+#include "archive/archive.h"
+#include "core/datafile.h"
+#include "support/records.h"
+
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+QByteArray fileOf(int n, uint8_t hour = 9)
+{
+    return zq::dataFileBytes(timeData(n, hour));
+}
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+struct Cli
+{
+    int code = -1;
+    QString out, err;
+};
+
+Cli zqcli(const QStringList &args)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("ZQCLI_BIN"), args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+} // namespace
+
+class TstArchive : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void runsFieldsNotesAndFilters();
+    void migratesVersionOne();
+    void twoWritersLoseNothing();
+    void killedMidImport();
+    void brokenFileMovedAside();
+    void readOnlyArchive();
+    void verify();
+};
+
+void TstArchive::runsFieldsNotesAndFilters()
+{
+    QTemporaryDir dir;
+    zq::Archive a;
+    QString error;
+    QVERIFY2(a.open(dir.filePath("a.sqlite"), &error), qPrintable(error));
+    bool isNew = false;
+    const QString one = a.addRun(fileOf(10), dir.filePath("one.ZQ"), &isNew, &error);
+    QVERIFY(isNew && one == zq::Archive::sha256Of(fileOf(10)));
+    QCOMPARE(a.addRun(fileOf(10), dir.filePath("copy.ZQ"), &isNew, &error), one); // the same bytes: one run
+    QVERIFY(!isNew);
+    const QString two = a.addRun(fileOf(20, 11), QString(), &isNew, &error);
+    QVERIFY(a.setFields(one,
+        {QStringLiteral("王"), QStringLiteral("3"), QStringLiteral("齿轮"), QStringLiteral("K1"),
+            QStringLiteral("第一炉")},
+        &error));
+    QVERIFY(a.setVerdict(one, "FAIL", QStringLiteral("淬火"), &error));
+    QVERIFY(a.addNote(one, {1200, QStringLiteral("炉门打开")}, &error));
+    QVERIFY(a.recordDownload(
+        two, QDateTime(QDate(2026, 3, 1), QTime(8, 0)), "/dev/ttyUSB0", "complete", dir.filePath("kept.ZQ"), &error));
+    const std::optional<zq::RunRow> run = a.run(one.left(12), &error);
+    QVERIFY(run);
+    QCOMPARE(run->fields.thermocouple, QStringLiteral("K1"));
+    QCOMPARE(run->readings, 10);
+    QCOMPARE(run->paths.size(), 2);
+    QCOMPARE(a.notes(one, &error).value(0).text, QStringLiteral("炉门打开"));
+    auto count = [&](zq::RunFilter f) { return a.list(f, &error).size(); };
+    QCOMPARE(count({}), 2);
+    QCOMPARE(count({{}, {}, QStringLiteral("3"), {}, {}}), 1);
+    QCOMPARE(count({{}, {}, {}, QStringLiteral("fail"), {}}), 1);
+    QCOMPARE(count({{}, {}, {}, {}, QStringLiteral("炉门")}), 1); // notes are searched too
+    QCOMPARE(count({QDate(2026, 3, 1), QDate(2026, 3, 1), {}, {}, {}}), 1); // by the download's day
+    QVERIFY(error.isEmpty());
+}
+
+void TstArchive::migratesVersionOne()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("v1.sqlite");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fixture");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QFile sql(QFINDTESTDATA("v1.sql"));
+        QVERIFY(sql.open(QIODevice::ReadOnly));
+        for (const QString &statement : QString::fromUtf8(sql.readAll()).split(';', Qt::SkipEmptyParts))
+            if (!statement.trimmed().isEmpty())
+                QVERIFY(QSqlQuery(db).exec(statement));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("fixture");
+    zq::Archive a;
+    QString error;
+    QVERIFY2(a.open(path, &error), qPrintable(error));
+    const std::optional<zq::RunRow> run = a.run("00aa11bb", &error);
+    QVERIFY(run);
+    QCOMPARE(run->fields.equipment, QStringLiteral("3"));
+    QCOMPARE(run->verdict, QStringLiteral("FAIL"));
+    QCOMPARE(a.notes("00aa11bb", &error).value(0).text, QStringLiteral("炉门打开"));
+    QVERIFY(a.setFields("00aa11bb", {"王", "3", "齿轮", "K2", "第一炉"}, &error)); // a column version 1 lacked
+    QCOMPARE(a.run("00aa11bb", &error)->fields.thermocouple, QStringLiteral("K2"));
+}
+
+void TstArchive::twoWritersLoseNothing()
+{
+    // Two imports at once over overlapping folders: every distinct file once.
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("a"));
+    QDir().mkpath(dir.filePath("b"));
+    for (int i = 0; i < 60; ++i)
+        write(dir.filePath(QStringLiteral("%1/f%2.ZQ").arg(i < 40 ? "a" : "b").arg(i)), fileOf(i + 1));
+    for (int i = 20; i < 40; ++i) // the same bytes in both folders
+        write(dir.filePath(QStringLiteral("b/copy%1.ZQ").arg(i)), fileOf(i + 1));
+    const QString archive = dir.filePath("a.sqlite");
+    QProcess first, second;
+    first.start(qEnvironmentVariable("ZQCLI_BIN"), {"archive", "--archive", archive, "import", dir.filePath("a")});
+    second.start(qEnvironmentVariable("ZQCLI_BIN"), {"archive", "--archive", archive, "import", dir.filePath("b")});
+    QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+    QCOMPARE(first.exitCode() + second.exitCode(), 0);
+    zq::Archive a;
+    QString error;
+    QVERIFY(a.open(archive, &error));
+    QCOMPARE(a.list({}, &error).size(), 60);
+}
+
+void TstArchive::killedMidImport()
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("in"));
+    for (int i = 0; i < 400; ++i)
+        write(dir.filePath(QStringLiteral("in/f%1.ZQ").arg(i)), fileOf(1 + i % 4000, uint8_t(i % 24)));
+    const QString archive = dir.filePath("a.sqlite");
+    QProcess p;
+    p.start(qEnvironmentVariable("ZQCLI_BIN"), {"archive", "--archive", archive, "import", dir.filePath("in")});
+    QVERIFY(p.waitForStarted());
+    // Killed once some runs are in.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(archive + "-wal").size() > 0 || QFileInfo(archive).size() > 8192, 20000);
+    ::kill(pid_t(p.processId()), SIGKILL);
+    p.waitForFinished();
+    zq::Archive a;
+    QString error, notice;
+    QVERIFY2(a.open(archive, &error, &notice), qPrintable(error));
+    QVERIFY2(notice.isEmpty(), qPrintable(notice)); // intact: nothing moved aside
+    const int kept = int(a.list({}, &error).size());
+    // The import again finds every committed run and adds only the rest.
+    const Cli again = zqcli({"archive", "--archive", archive, "import", dir.filePath("in")});
+    QCOMPARE(again.code, 0);
+    QVERIFY2(
+        again.out.startsWith(QStringLiteral("%1 new, %2 already").arg(400 - kept).arg(kept)), qPrintable(again.out));
+}
+
+void TstArchive::brokenFileMovedAside()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.sqlite");
+    write(path, QByteArray(8192, 'x'));
+    zq::Archive a;
+    QString error, notice;
+    QVERIFY2(a.open(path, &error, &notice), qPrintable(error));
+    QVERIFY2(notice.contains(QStringLiteral("已损坏")) && notice.contains("zqcli archive import"), qPrintable(notice));
+    const QStringList aside = QDir(dir.path()).entryList({"a.sqlite.broken-*"});
+    QCOMPARE(aside.size(), 1);
+    QFile moved(dir.filePath(aside.value(0)));
+    QVERIFY(moved.open(QIODevice::ReadOnly) && moved.readAll() == QByteArray(8192, 'x')); // never deleted
+    bool isNew = false;
+    QVERIFY(!a.addRun(fileOf(3), QString(), &isNew, &error).isEmpty());
+}
+
+void TstArchive::readOnlyArchive()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.sqlite");
+    {
+        zq::Archive a;
+        QString error;
+        QVERIFY(a.open(path, &error));
+    }
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    if (QFileInfo(path).isWritable())
+        QSKIP("root may write any file");
+    write(dir.filePath("run.ZQ"), fileOf(5));
+    const Cli cli = zqcli({"archive", "--archive", path, "import", dir.filePath("run.ZQ")});
+    QCOMPARE(cli.code, 1);
+    QVERIFY2(cli.err.contains(path) || cli.err.contains("readonly"), qPrintable(cli.err));
+}
+
+void TstArchive::verify()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("a.sqlite");
+    const QString kept = dir.filePath("20261206-213005-STYLE1.ZQ");
+    write(kept, fileOf(30));
+    {
+        zq::Archive a;
+        QString error;
+        QVERIFY(a.open(archive, &error));
+        bool isNew = false;
+        const QString sha = a.addRun(fileOf(30), kept, &isNew, &error);
+        QVERIFY(a.recordDownload(
+            sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", "complete", kept, &error));
+    }
+    Cli v = zqcli({"verify", "--archive", archive, kept});
+    QCOMPARE(v.code, 0);
+    QVERIFY2(v.out.contains("downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0"), qPrintable(v.out));
+    write(dir.filePath("copy.ZQ"), fileOf(30)); // the same bytes elsewhere
+    QCOMPARE(zqcli({"verify", "--archive", archive, dir.filePath("copy.ZQ")}).code, 0);
+    QByteArray changed = fileOf(30);
+    changed[0] = char(changed[0] + 1);
+    write(kept, changed);
+    v = zqcli({"verify", "--archive", archive, kept});
+    QCOMPARE(v.code, 3);
+    QVERIFY2(v.out.contains("changed since it was downloaded"), qPrintable(v.out));
+    write(dir.filePath("other.ZQ"), fileOf(31));
+    v = zqcli({"verify", "--archive", archive, dir.filePath("other.ZQ")});
+    QCOMPARE(v.code, 3);
+    QVERIFY(v.out.contains("unknown"));
+}
+
+int main(int argc, char *argv[])
+{
+    // As an unprivileged user: root ignores a file's read-only mode.
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        qFatal("cannot drop root privileges");
+    QCoreApplication app(argc, argv);
+    TstArchive archive;
+    return QTest::qExec(&archive, argc, argv);
+}
+#include "tst_archive.moc"
