@@ -110,7 +110,8 @@ bool Archive::open(const QString &path, QString *error, QString *notice)
         *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), db.lastError().text());
         return false;
     }
-    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA foreign_keys=ON"})
+    // WAL with NORMAL sync: a killed writer loses no committed row.
+    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON"})
         exec(db, QString::fromLatin1(pragma), &why);
     if (!migrate(error)) {
         *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), *error);

@@ -56,15 +56,19 @@ QString Archive::addRun(const QByteArray &fileBytes, const QString &seenAt, bool
     const QString sha = sha256Of(fileBytes);
     const Record record = recordFromFileBytes(fileBytes);
     const Summary s = summarize(record, 0);
-    // One statement: two writers adding the same bytes at once make one run.
+    // One statement: two writers adding the same bytes at once make one run;
+    // the run and its path go in together or not at all.
+    db.transaction();
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO runs (sha256, data_type, readings, failed, first_stamp, last_stamp, peak,"
                              " added_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (sha256) DO NOTHING"));
     for (const QVariant &v : {QVariant(sha), QVariant(int(record.type())), QVariant(s.readings), QVariant(s.failed),
              QVariant(s.first), QVariant(s.last), s.valid ? QVariant(s.maximum) : QVariant(), QVariant(now())})
         q.addBindValue(v);
-    if (!execQuery(q, error))
+    if (!execQuery(q, error)) {
+        db.rollback();
         return QString();
+    }
     *isNew = q.numRowsAffected() > 0;
     if (!seenAt.isEmpty()) {
         QSqlQuery p(db);
@@ -73,8 +77,14 @@ QString Archive::addRun(const QByteArray &fileBytes, const QString &seenAt, bool
         p.addBindValue(sha);
         p.addBindValue(QFileInfo(seenAt).absoluteFilePath());
         p.addBindValue(now());
-        if (!execQuery(p, error))
+        if (!execQuery(p, error)) {
+            db.rollback();
             return QString();
+        }
+    }
+    if (!db.commit()) {
+        *error = db.lastError().text();
+        return QString();
     }
     return sha;
 }

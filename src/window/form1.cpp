@@ -1,6 +1,7 @@
 #include "window/form1.h"
 
 #include "about/frmabout.h"
+#include "archive/archive.h"
 #include "chart/chart.h"
 #include "chart/guides.h"
 #include "core/listlines.h"

@@ -30,6 +30,9 @@ class QTimer;
 class UserDialogs;
 class frmAbout;
 class AnalysisWindow;
+namespace zq {
+class Archive;
+}
 
 // The main window. It holds the record shown and the view of it; every
 // change of either goes through showRecord() or setView() and redraws once.
@@ -74,6 +77,10 @@ public:
     void showAbout();
     // 工艺分析, beside the main window; it follows the record and the group.
     AnalysisWindow *showAnalysis();
+    // The run archive (default: the user's data folder), opened when first
+    // needed; null when it cannot be (told once).
+    void setArchivePath(const QString &path);
+    zq::Archive *archive();
     // Where recipes are kept; tests give their own folder.
     void setRecipeFolder(const QString &folder);
     const zq::Recipe &recipe() const { return m_recipe; }
@@ -170,6 +177,7 @@ private:
     void rememberFolder(const QString &kind, const QString &path);
     void tellFailure(const QString &text);
     void printToPdf();
+    void archiveRun(const zq::Record &record, const QString &path, const DownloadResult *download);
 
     zq::Record m_record;
     zq::ChartView m_view;
@@ -180,6 +188,9 @@ private:
     QPointer<frmAbout> m_about;
     QPointer<AnalysisWindow> m_analysis;
     zq::RecipeStore m_recipes;
+    std::unique_ptr<zq::Archive> m_archive;
+    QString m_archivePath;
+    bool m_archiveTold = false;
     zq::Recipe m_recipe;
     QString m_keepDir;
     QString m_lastKept;

@@ -95,6 +95,7 @@ void Form1::loadFile(const QString &path)
     }
     showRecord(read.record, read.record.isSequence() ? QStringLiteral("STYLE 0") : QStringLiteral("STYLE ZQ"));
     rememberRecent(path);
+    archiveRun(read.record, path, nullptr);
     // Any file reads as data; one that holds nothing, or could not have come
     // whole from the instrument, is said so and left as it is.
     if (!read.warning().isEmpty())

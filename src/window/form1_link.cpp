@@ -99,8 +99,10 @@ void Form1::setTransferring(bool on)
 void Form1::downloadEnded(const DownloadResult &result)
 {
     setTransferring(false);
-    if (!result.keptPath.isEmpty())
+    if (!result.keptPath.isEmpty()) {
         m_lastKept = result.keptPath;
+        archiveRun(result.record, result.keptPath, &result);
+    }
     if (result.outcome == ReadComMachine::LineLost || result.outcome == ReadComMachine::NoReply)
         showStatus(QStringLiteral("COM ERR"));
     if (result.outcome == ReadComMachine::NotARecord || result.outcome == ReadComMachine::StillSending)

@@ -2,12 +2,14 @@
 // stream, never junk read as a record, never a paused stream passed off as
 // whole, never two downloads under one name, never bytes shared with
 // another reader. The window and zqcli against the simulator.
+#include "archive/archive.h"
 #include "core/datafile.h"
 #include "support/line.h"
 #include "support/window.h"
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
@@ -35,6 +37,7 @@ private Q_SLOTS:
     void aPauseMeansIncomplete();
     void anotherReaderIsNamed();
     void concurrentDownloadsNeverShareAName();
+    void downloadsGoToTheArchive();
 };
 
 void TstWholeDownload::restOfAnEarlierStreamIsDropped()
@@ -200,6 +203,51 @@ void TstWholeDownload::concurrentDownloadsNeverShareAName()
     }
     QCOMPARE(filesIn(here.path(), "*.ZQ").size(), 100);
     QCOMPARE(filesIn(here.path(), "*.raw").size(), 100);
+}
+
+void TstWholeDownload::downloadsGoToTheArchive()
+{
+    QTemporaryDir keep;
+    Simulator sim({"--style", "1", "--count", "120"});
+    TestWindow w(sim.device);
+    w->setKeepDir(keep.path());
+    w->instrument().download().watchMs = 200;
+    w->downloadButton->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().downloading() && w->record().holdsData(), 10000);
+    zq::Archive *archive = w->archive();
+    QVERIFY(archive);
+    QString error;
+    const QVector<zq::RunRow> runs = archive->list({}, &error);
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0].readings, 120);
+    QVERIFY(runs[0].downloaded.isValid());
+    const QString kept = QDir(keep.path()).filePath(filesIn(keep.path(), "*.ZQ").value(0));
+    QCOMPARE(archive->run(runs[0].sha256, &error)->paths, QStringList{kept});
+    // Its fields, once filled, show beside the summary when the file is opened.
+    QVERIFY(archive->setFields(runs[0].sha256, {"王", "3号炉", "齿轮", "K", ""}, &error));
+    w.dialogs->answers = {QMessageBox::Yes};
+    w->openDataFile(kept);
+    QVERIFY2(w->summaryLine->toolTip().contains(QStringLiteral("设备：3号炉")), qPrintable(w->summaryLine->toolTip()));
+
+    // An archive that cannot be opened (its folder is a file) is told once; downloads go on.
+    QTRY_VERIFY(!w->instrument().portOpen());
+    QFile blocker(keep.filePath("blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TestWindow other(sim.device);
+    other->setKeepDir(keep.filePath("other"));
+    other->setArchivePath(keep.filePath("blocker/archive.sqlite"));
+    for (int round = 0; round < 2; ++round) {
+        other->instrument().download().watchMs = 200;
+        other.dialogs->answers = {QMessageBox::Yes};
+        other->downloadButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!other->instrument().downloading() && other->record().holdsData(), 10000);
+        QTRY_VERIFY(!other->instrument().portOpen());
+    }
+    QCOMPARE(std::count_if(other.dialogs->shown.begin(), other.dialogs->shown.end(),
+                 [](const ScriptedDialogs::Shown &s) { return s.text.startsWith(QStringLiteral("记录库无法打开")); }),
+        1);
+    QCOMPARE(filesIn(keep.filePath("other"), "*.ZQ").size(), 2);
 }
 
 QTEST_MAIN(TstWholeDownload)

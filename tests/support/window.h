@@ -65,6 +65,7 @@ struct TestWindow
     {
         form->setDialogs(std::unique_ptr<UserDialogs>(dialogs));
         form->useSettingsFile(settings.filePath("zqtemp.ini"));
+        form->setArchivePath(settings.filePath("archive.sqlite"));
     }
     explicit TestWindow(const QString &device)
         : TestWindow()

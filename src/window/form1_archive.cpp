@@ -1,0 +1,64 @@
+// The window's side of the run archive: downloads and opened files go in;
+// the archive is opened when first needed and never stands in the way.
+#include "archive/archive.h"
+#include "core/datafile.h"
+#include "link/instrument.h"
+#include "window/dialogs.h"
+#include "window/form1.h"
+
+#include <QDir>
+#include <QLabel>
+
+void Form1::setArchivePath(const QString &path)
+{
+    m_archivePath = path;
+    m_archive.reset();
+    m_archiveTold = false;
+}
+
+zq::Archive *Form1::archive()
+{
+    if (m_archive && m_archive->isOpen())
+        return m_archive.get();
+    if (m_archiveTold)
+        return nullptr;
+    auto archive = std::make_unique<zq::Archive>();
+    QString error, notice;
+    const QString path = m_archivePath.isEmpty() ? zq::Archive::defaultPath() : m_archivePath;
+    if (!archive->open(path, &error, &notice)) {
+        // Said once; downloads, files and exports go on without it.
+        m_archiveTold = true;
+        tellFailure(QStringLiteral("记录库无法打开：%1\n程序不使用记录库继续运行。").arg(error));
+        return nullptr;
+    }
+    if (!notice.isEmpty())
+        tellFailure(notice);
+    m_archive = std::move(archive);
+    return m_archive.get();
+}
+
+void Form1::archiveRun(const zq::Record &record, const QString &path, const DownloadResult *download)
+{
+    zq::Archive *a = archive();
+    if (!a || !record.holdsData())
+        return;
+    QString error;
+    bool isNew = false;
+    const QString sha = a->addRun(zq::dataFileBytes(record), path, &isNew, &error);
+    if (!sha.isEmpty() && download)
+        a->recordDownload(sha, download->ended, download->device, zq::outcomeName(download->outcome), path, &error);
+    if (sha.isEmpty() || !error.isEmpty()) {
+        m_archiveTold = true;
+        m_archive.reset();
+        tellFailure(
+            QStringLiteral("记录库没有更新：%1\n%2").arg(QDir::toNativeSeparators(a ? path : QString()), error));
+        return;
+    }
+    // The run's fields, where a user filled them, beside its summary.
+    const std::optional<zq::RunRow> run = a->run(sha, &error);
+    if (!run)
+        return;
+    const zq::RunFields &f = run->fields;
+    summaryLine->setToolTip(QStringLiteral("设备：%1\n工件：%2\n操作员：%3\n热电偶：%4\n备注：%5\nSHA-256：%6")
+                                .arg(f.equipment, f.load, f.operatorName, f.thermocouple, f.comment, sha));
+}
