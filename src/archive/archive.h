@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -91,6 +92,14 @@ public:
     bool addNote(const QString &sha256, const RunNote &note, QString *error);
 
     QVector<RunRow> list(const RunFilter &filter, QString *error) const;
+    // The same runs as an executed query, for a view that fetches as it
+    // scrolls: sha256, date, type, readings, peak, equipment, load, operator,
+    // verdict, comment, ordered by the column given (1-based, negative: descending).
+    QSqlQuery browse(const RunFilter &filter, int orderBy, QString *error) const;
+    QStringList equipments(QString *error) const;
+    // Where these bytes can still be found: kept copies first, then the paths
+    // they were seen at, each checked to hold the same bytes.
+    QString findFile(const QString &sha256, QString *error) const;
     std::optional<RunRow> run(const QString &sha256OrPrefix, QString *error) const;
     QVector<RunNote> notes(const QString &sha256, QString *error) const;
     Provenance provenance(const QByteArray &fileBytes, const QString &path, QString *error) const;

@@ -30,6 +30,7 @@ class QTimer;
 class UserDialogs;
 class frmAbout;
 class AnalysisWindow;
+class ArchiveWindow;
 namespace zq {
 class Archive;
 }
@@ -81,6 +82,8 @@ public:
     // needed; null when it cannot be (told once).
     void setArchivePath(const QString &path);
     zq::Archive *archive();
+    // 记录库 (Ctrl+L, and the first entry of OPEN's menu).
+    ArchiveWindow *showArchive();
     // Where recipes are kept; tests give their own folder.
     void setRecipeFolder(const QString &folder);
     const zq::Recipe &recipe() const { return m_recipe; }
@@ -187,6 +190,7 @@ private:
     Instrument *m_link = nullptr;
     QPointer<frmAbout> m_about;
     QPointer<AnalysisWindow> m_analysis;
+    QPointer<ArchiveWindow> m_archiveWindow;
     zq::RecipeStore m_recipes;
     std::unique_ptr<zq::Archive> m_archive;
     QString m_archivePath;

@@ -3,15 +3,33 @@
 #include "archive/archive.h"
 #include "core/datafile.h"
 #include "link/instrument.h"
+#include "window/archivewindow.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
 
 #include <QDir>
 #include <QLabel>
 
+ArchiveWindow *Form1::showArchive()
+{
+    if (!m_archiveWindow) {
+        zq::Archive *a = archive();
+        if (!a)
+            return nullptr;
+        m_archiveWindow = new ArchiveWindow(*a, this);
+        connect(m_archiveWindow, &ArchiveWindow::openFile, this, &Form1::openDataFile);
+        connect(m_archiveWindow, &ArchiveWindow::problem, this, &Form1::tellFailure);
+    }
+    m_archiveWindow->refresh();
+    m_archiveWindow->show();
+    m_archiveWindow->raise();
+    return m_archiveWindow;
+}
+
 void Form1::setArchivePath(const QString &path)
 {
     m_archivePath = path;
+    delete m_archiveWindow;
     m_archive.reset();
     m_archiveTold = false;
 }

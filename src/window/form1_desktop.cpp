@@ -63,6 +63,8 @@ void Form1::showRecentMenu(const QPoint &at)
         action->setEnabled(QFileInfo::exists(path));
         action->setToolTip(QDir::toNativeSeparators(path));
     };
+    menu->addAction(QStringLiteral("记录库…  (Ctrl+L)"), this, &Form1::showArchive);
+    menu->addSeparator();
     // The newest kept download first: the way back to a record not saved.
     QString kept = m_lastKept;
     if (kept.isEmpty()) {

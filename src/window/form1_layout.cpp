@@ -210,6 +210,8 @@ void Form1::createKeys()
     }
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &Form1::showAbout);
+    auto *archive = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(archive, &QShortcut::activated, this, &Form1::showArchive);
     auto *analysis = new QShortcut(QKeySequence(Qt::Key_F3), this);
     connect(analysis, &QShortcut::activated, this, &Form1::showAnalysis);
     makerLabel->setToolTip(QStringLiteral("关于  (F1)"));

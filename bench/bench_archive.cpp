@@ -1,0 +1,87 @@
+// The run archive's figures: importing 1,000 files, and listing and
+// filtering 10,000 runs.
+#include "archive/archive.h"
+#include "core/datafile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+QByteArray fileBytes(int i)
+{
+    QVector<WDREC> records(4032);
+    for (int k = 0; k < records.size(); ++k)
+        records[k] = WDREC{int16_t(300 + (k + i) % 500), 7, uint8_t(1 + i % 28), uint8_t(k / 720 % 24),
+            uint8_t(k / 12 % 60), uint8_t(k * 5 % 60)};
+    return zq::dataFileBytes(zq::Record::timeStamped(records));
+}
+
+template <typename Work> double medianMs(Work work, int runs = 11)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    {
+        zq::Archive archive;
+        QString error;
+        archive.open(dir.filePath("import.sqlite"), &error);
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < 1000; ++i) {
+            bool isNew = false;
+            archive.addRun(fileBytes(i), dir.filePath(QStringLiteral("f%1.ZQ").arg(i)), &isNew, &error);
+        }
+        std::printf("archive_import_1000_files_s\t%.2f s\n", t.nsecsElapsed() / 1e9);
+    }
+    zq::Archive archive;
+    QString error;
+    archive.open(dir.filePath("list.sqlite"), &error);
+    {
+        // 10,000 runs written in one go: the listing is what is measured.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(dir.filePath("list.sqlite"));
+        db.open();
+        db.transaction();
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO runs (sha256, data_type, readings, failed, peak, equipment, verdict,"
+                                 " comment, added_at) VALUES (?, 2, 4032, 0, ?, ?, ?, ?, '2026-12-01T08:00:00')"));
+        for (int i = 0; i < 10000; ++i) {
+            q.addBindValue(zq::Archive::sha256Of(QByteArray::number(i)));
+            q.addBindValue(500 + i % 400);
+            q.addBindValue(QString::number(i % 12));
+            q.addBindValue(i % 7 ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+            q.addBindValue(QStringLiteral("炉次 %1").arg(i));
+            q.exec();
+        }
+        db.commit();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    std::printf("archive_list_10000_runs_ms\t%.1f ms\n", medianMs([&] { (void)archive.list({}, &error); }));
+    zq::RunFilter filter;
+    filter.equipment = QStringLiteral("3");
+    filter.verdict = QStringLiteral("fail");
+    std::printf("archive_filter_10000_runs_ms\t%.1f ms\n", medianMs([&] { (void)archive.list(filter, &error); }));
+    filter = {};
+    filter.search = QStringLiteral("炉次 99");
+    std::printf("archive_search_10000_runs_ms\t%.1f ms\n", medianMs([&] { (void)archive.list(filter, &error); }));
+    return 0;
+}

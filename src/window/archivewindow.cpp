@@ -1,0 +1,165 @@
+#include "window/archivewindow.h"
+
+#include "archive/archive.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQueryModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+const char *const kColumns[] = {"", "日期", "类型", "读数", "峰值", "设备", "工件", "操作员", "结论", "备注"};
+const QDate kAnyDay(2000, 1, 1);
+} // namespace
+
+ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_archive(archive)
+{
+    setWindowTitle(QStringLiteral("记录库"));
+    setObjectName(QStringLiteral("archiveWindow"));
+    auto *layout = new QVBoxLayout(this);
+    auto *filters = new QHBoxLayout;
+    buildFilters(filters);
+    layout->addLayout(filters);
+    m_model = new QSqlQueryModel(this);
+    table = new QTableView(this);
+    table->setModel(m_model);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->setSectionsClickable(true);
+    table->horizontalHeader()->setSortIndicatorShown(true);
+    table->verticalHeader()->hide();
+    layout->addWidget(table, 1);
+    auto *form = new QFormLayout;
+    for (auto [field, label] : {std::pair{&operatorField, "操作员"}, {&equipmentField, "设备"}, {&loadField, "工件"},
+             {&thermocoupleField, "热电偶"}, {&commentField, "备注"}}) {
+        *field = new QLineEdit(this);
+        form->addRow(QString::fromUtf8(label), *field);
+    }
+    auto *save = new QPushButton(QStringLiteral("保存字段"), this);
+    form->addRow(QString(), save);
+    layout->addLayout(form);
+    resize(900, 640);
+    connect(save, &QPushButton::clicked, this, &ArchiveWindow::saveFields);
+    connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { openRow(i.row()); });
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        // A second click on the same column turns the order round.
+        m_order = m_order == section + 1 ? -(section + 1) : section + 1;
+        refresh();
+    });
+    refresh();
+}
+
+void ArchiveWindow::buildFilters(QBoxLayout *layout)
+{
+    search = new QLineEdit(this);
+    search->setPlaceholderText(QStringLiteral("搜索（设备、工件、操作员、备注、注释…）"));
+    equipment = new QComboBox(this);
+    verdict = new QComboBox(this);
+    verdict->addItems({QStringLiteral("全部结论"), QStringLiteral("PASS"), QStringLiteral("FAIL")});
+    since = new QDateEdit(kAnyDay, this);
+    until = new QDateEdit(kAnyDay, this);
+    for (QDateEdit *d : {since, until}) {
+        d->setCalendarPopup(true);
+        d->setMinimumDate(kAnyDay);
+        d->setSpecialValueText(QStringLiteral("不限"));
+        connect(d, &QDateEdit::dateChanged, this, &ArchiveWindow::refresh);
+    }
+    layout->addWidget(search, 1);
+    layout->addWidget(equipment);
+    layout->addWidget(verdict);
+    layout->addWidget(new QLabel(QStringLiteral("从"), this));
+    layout->addWidget(since);
+    layout->addWidget(new QLabel(QStringLiteral("到"), this));
+    layout->addWidget(until);
+    connect(search, &QLineEdit::textChanged, this, &ArchiveWindow::refresh);
+    connect(equipment, &QComboBox::currentIndexChanged, this, &ArchiveWindow::refresh);
+    connect(verdict, &QComboBox::currentIndexChanged, this, &ArchiveWindow::refresh);
+}
+
+void ArchiveWindow::refresh()
+{
+    QString error;
+    // The equipment list follows the archive; the choice stays.
+    const QString chosen = equipment->currentIndex() > 0 ? equipment->currentText() : QString();
+    {
+        const QSignalBlocker block(equipment);
+        equipment->clear();
+        equipment->addItem(QStringLiteral("全部设备"));
+        equipment->addItems(m_archive.equipments(&error));
+        equipment->setCurrentIndex(qMax(0, equipment->findText(chosen)));
+    }
+    zq::RunFilter filter;
+    filter.search = search->text().trimmed();
+    filter.equipment = equipment->currentIndex() > 0 ? equipment->currentText() : QString();
+    filter.verdict = verdict->currentIndex() > 0 ? verdict->currentText() : QString();
+    filter.since = since->date() > kAnyDay ? since->date() : QDate();
+    filter.until = until->date() > kAnyDay ? until->date() : QDate();
+    m_model->setQuery(m_archive.browse(filter, m_order, &error));
+    for (int c = 1; c < 10; ++c)
+        m_model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(kColumns[c]));
+    table->hideColumn(0);
+    table->horizontalHeader()->setSortIndicator(
+        qAbs(m_order) - 1, m_order < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
+    if (!error.isEmpty())
+        Q_EMIT problem(QStringLiteral("记录库查询失败：%1").arg(error));
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ArchiveWindow::showSelected,
+        Qt::UniqueConnection);
+}
+
+QString ArchiveWindow::selectedRun() const
+{
+    const QModelIndex i = table->currentIndex();
+    return i.isValid() ? m_model->index(i.row(), 0).data().toString() : QString();
+}
+
+void ArchiveWindow::showSelected()
+{
+    QString error;
+    const std::optional<zq::RunRow> run = m_archive.run(selectedRun(), &error);
+    const zq::RunFields f = run ? run->fields : zq::RunFields();
+    operatorField->setText(f.operatorName);
+    equipmentField->setText(f.equipment);
+    loadField->setText(f.load);
+    thermocoupleField->setText(f.thermocouple);
+    commentField->setText(f.comment);
+}
+
+bool ArchiveWindow::saveFields()
+{
+    const QString sha = selectedRun();
+    QString error;
+    if (sha.isEmpty()
+        || !m_archive.setFields(sha,
+            {operatorField->text(), equipmentField->text(), loadField->text(), thermocoupleField->text(),
+                commentField->text()},
+            &error)) {
+        Q_EMIT problem(QStringLiteral("字段没有保存：%1").arg(sha.isEmpty() ? QStringLiteral("没有选中记录") : error));
+        return false;
+    }
+    refresh();
+    return true;
+}
+
+void ArchiveWindow::openRow(int row)
+{
+    const QString sha = m_model->index(row, 0).data().toString();
+    QString error;
+    const QString path = m_archive.findFile(sha, &error);
+    if (path.isEmpty()) {
+        Q_EMIT problem(
+            QStringLiteral("找不到这个记录的文件：保存的副本和见过它的路径都已不在，或内容已改变。\nSHA-256：%1")
+                .arg(sha));
+        return;
+    }
+    Q_EMIT openFile(path);
+}

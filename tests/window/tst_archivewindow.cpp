@@ -1,0 +1,103 @@
+// 记录库 as a person uses it: Ctrl+L, a search typed, a filter chosen with
+// the keyboard, a run opened by a double-click, a field edited and saved.
+#include "archive/archive.h"
+#include "core/datafile.h"
+#include "support/window.h"
+#include "window/archivewindow.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSqlQueryModel>
+#include <QTableView>
+
+namespace {
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+int rows(ArchiveWindow *a)
+{
+    auto *model = qobject_cast<QSqlQueryModel *>(a->table->model());
+    while (model->canFetchMore())
+        model->fetchMore();
+    return model->rowCount();
+}
+} // namespace
+
+class TstArchiveWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void findOpenAndEdit();
+};
+
+void TstArchiveWindow::findOpenAndEdit()
+{
+    QTemporaryDir dir;
+    TestWindow w;
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+    zq::Archive *archive = w->archive();
+    QVERIFY(archive);
+    QString error;
+    bool isNew = false;
+    QStringList shas;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = dir.filePath(QStringLiteral("run%1.ZQ").arg(i));
+        write(path, zq::dataFileBytes(timeData(10 + i)));
+        shas << archive->addRun(zq::dataFileBytes(timeData(10 + i)), path, &isNew, &error);
+        QVERIFY(archive->setFields(shas[i], {"王", i == 1 ? "5" : "3", "齿轮", "K", i == 2 ? "炉门未关" : ""}, &error));
+        QVERIFY(archive->setVerdict(shas[i], i == 0 ? "PASS" : "FAIL", "淬火", &error));
+    }
+    QFile::remove(dir.filePath("run2.ZQ")); // its file gone
+    QTest::keyClick(w.form.get(), Qt::Key_L, Qt::ControlModifier);
+    auto *a = w->findChild<ArchiveWindow *>();
+    QVERIFY(a && a->isVisible());
+    QCOMPARE(rows(a), 3);
+    // Furnace 3, failed: the equipment and the verdict chosen with the keyboard.
+    a->equipment->setFocus();
+    QTest::keyClick(a->equipment, Qt::Key_Down); // 全部设备 → 3
+    QCOMPARE(a->equipment->currentText(), QStringLiteral("3"));
+    QCOMPARE(rows(a), 2);
+    QTest::keyClick(a->verdict, Qt::Key_Down);
+    QTest::keyClick(a->verdict, Qt::Key_Down); // → FAIL
+    QCOMPARE(rows(a), 1);
+    a->verdict->setCurrentIndex(0);
+    a->equipment->setCurrentIndex(0);
+    QTest::keyClicks(a->search, "dat"); // nothing holds it
+    QCOMPARE(rows(a), 0);
+    a->search->clear();
+    QCOMPARE(rows(a), 3);
+    // A double-click opens the run in the main window, from where its bytes still are.
+    auto *model = qobject_cast<QSqlQueryModel *>(a->table->model());
+    int row = -1;
+    for (int r = 0; r < model->rowCount(); ++r)
+        if (model->index(r, 0).data().toString() == shas[1])
+            row = r;
+    const QRect cell = a->table->visualRect(model->index(row, 3));
+    QTest::mouseClick(a->table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(a->table->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(w->readingList->count(), 11);
+    // The selected run's fields, edited and saved.
+    QCOMPARE(a->selectedRun(), shas[1]);
+    a->loadField->clear();
+    QTest::keyClicks(a->loadField, "shaft");
+    QVERIFY(a->saveFields());
+    QCOMPARE(archive->run(shas[1], &error)->fields.load, QStringLiteral("shaft"));
+    // A run whose files are all gone is said so.
+    for (int r = 0; r < model->rowCount(); ++r)
+        if (model->index(r, 0).data().toString() == shas[2])
+            row = r;
+    const QPoint gone = a->table->visualRect(model->index(row, 3)).center();
+    QTest::mouseClick(a->table->viewport(), Qt::LeftButton, {}, gone);
+    QTest::mouseDClick(a->table->viewport(), Qt::LeftButton, {}, gone);
+    QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("找不到这个记录的文件")), qPrintable(w.dialogs->lastText()));
+}
+
+QTEST_MAIN(TstArchiveWindow)
+#include "tst_archivewindow.moc"
