@@ -53,7 +53,7 @@ RunRow rowFrom(const QSqlQuery &q)
 QString Archive::addRun(const QByteArray &fileBytes, const QString &seenAt, bool *isNew, QString *error)
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    const QString sha = sha256Of(fileBytes);
+    QString sha = sha256Of(fileBytes);
     const Record record = recordFromFileBytes(fileBytes);
     const Summary s = summarize(record, 0);
     // One statement: two writers adding the same bytes at once make one run;
@@ -222,7 +222,7 @@ QString Archive::findFile(const QString &sha256, QString *error) const
     if (!execQuery(q, error))
         return QString();
     while (q.next()) {
-        const QString path = q.value(0).toString();
+        QString path = q.value(0).toString();
         QByteArray bytes;
         QString ignored;
         if (readFileHead(path, kTimeFileBytes + 1, &bytes, &ignored) && sha256Of(bytes) == sha256)

@@ -89,7 +89,7 @@ QString systemReason(int code)
         {EFBIG, "文件太大，超出允许的大小"}, {EROFS, "文件系统是只读的"}, {EACCES, "没有写入权限"},
         {EPERM, "没有写入权限"}, {ENOENT, "文件夹不存在"}, {ENOTDIR, "路径中有一项不是文件夹"}, {EIO, "读写出错"},
         {EEXIST, "文件已存在"}, {EISDIR, "这是一个文件夹"}, {ENAMETOOLONG, "文件名太长"}};
-    const QString system = QString::fromLocal8Bit(std::strerror(code));
+    QString system = QString::fromLocal8Bit(std::strerror(code));
     for (const auto &[errnum, text] : words)
         if (errnum == code)
             return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(text), system);
@@ -139,7 +139,7 @@ bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error
 QString writeNewFile(const std::function<QString(int n)> &nameAt, const QByteArray &bytes, QString *error)
 {
     for (int n = 1; n < 10000; ++n) {
-        const QString path = nameAt(n);
+        QString path = nameAt(n);
         int code = 0;
         if (writeFileWhole(path, bytes, error, WriteMode::NewOnly, &code))
             return path;

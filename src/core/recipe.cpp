@@ -146,7 +146,8 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
     Recipe r;
     error->clear();
     r.name = o.value(QLatin1String("name")).toString();
-    for (const QJsonValue &t : o.value(QLatin1String("thresholds")).toArray()) {
+    const QJsonArray thresholds = o.value(QLatin1String("thresholds")).toArray();
+    for (const auto &t : thresholds) {
         if (!t.isDouble())
             *error = QStringLiteral("“thresholds” 应为数字列表");
         r.thresholds.append(t.toDouble());
@@ -163,7 +164,8 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
         && !(r.rateWindow = parseSpan(o.value(QLatin1String("rateWindow")).toString())))
         *error = QStringLiteral("“rateWindow” 应为时长，如 \"60s\" 或 \"10r\"");
     r.intervalSec = numberAt(o, "interval", error).value_or(0);
-    for (const QJsonValue &f : o.value(QLatin1String("required")).toArray())
+    const QJsonArray required = o.value(QLatin1String("required")).toArray();
+    for (const auto &f : required)
         r.requiredFields.append(f.toString());
     if (error->isEmpty())
         *error = r.problem();
