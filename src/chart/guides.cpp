@@ -27,4 +27,14 @@ void drawGuides(QPainter &p, const ChartView &view, const Recipe &recipe)
     }
     p.restore();
 }
+void drawNoteMarkers(QPainter &p, const QVector<int> &columns)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(kNoteColour);
+    p.setBrush(kNoteColour);
+    for (int x : columns)
+        p.drawPolygon(QPolygon({QPoint(x - 3, 0), QPoint(x + 3, 0), QPoint(x, 5)}));
+    p.restore();
+}
 } // namespace zq

@@ -14,4 +14,8 @@ const QColor kThresholdColour(255, 200, 60);
 // The recipe's band and thresholds across the chart: thin dashed lines at
 // their readings' rows, drawn before the curve so it stays on top.
 void drawGuides(QPainter &p, const ChartView &view, const Recipe &recipe);
+
+const QColor kNoteColour(255, 255, 255);
+// A small marker at the chart's top edge for each note in view (its column).
+void drawNoteMarkers(QPainter &p, const QVector<int> &columns);
 } // namespace zq

@@ -7,17 +7,13 @@
 #include <cstdlib>
 
 namespace zq {
-QString readoutAt(const Record &record, const ChartView &view, int x)
+int readingAt(const Record &record, const ChartView &view, int x)
 {
     if (x < 0 || x >= kChartWidth)
-        return QString();
+        return -1;
     if (record.isSequence()) {
         const int n = view.seqStart() + int(std::lround(double(x) / ChartView::kPixelsPerReading));
-        if (n < 0 || n >= record.count())
-            return QString();
-        const int v = record.reading(n);
-        return formatPadded(n, 4) + QStringLiteral("  ")
-            + (v == kFailedReading ? QStringLiteral("ERRDATA!!!") : formatPadded(v, 4));
+        return n >= 0 && n < record.count() ? n : -1;
     }
     int best = -1;
     int bestDistance = 3;
@@ -30,9 +26,30 @@ QString readoutAt(const Record &record, const ChartView &view, int x)
             bestDistance = distance;
         }
     }
-    if (best < 0)
+    return best;
+}
+
+int columnOf(const Record &record, const ChartView &view, int index)
+{
+    if (record.isSequence()) {
+        const int x = (index - view.seqStart()) * ChartView::kPixelsPerReading;
+        return x >= 0 && x < kChartWidth ? x : -1;
+    }
+    const WDREC &r = record.at(index);
+    return index < record.count() && view.inView(r) ? ChartView::timeColumn(r) : -1;
+}
+
+QString readoutAt(const Record &record, const ChartView &view, int x)
+{
+    const int n = readingAt(record, view, x);
+    if (n < 0)
         return QString();
-    const WDREC &r = record.at(best);
+    if (record.isSequence()) {
+        const int v = record.reading(n);
+        return formatPadded(n, 4) + QStringLiteral("  ")
+            + (v == kFailedReading ? QStringLiteral("ERRDATA!!!") : formatPadded(v, 4));
+    }
+    const WDREC &r = record.at(n);
     return r.wd == kFailedReading ? timeStamp(r) + QStringLiteral("    ERRDATA!!!") : timeLine(r);
 }
 

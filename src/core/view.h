@@ -10,6 +10,11 @@ namespace zq {
 // of the hour shown nearest to x within two pixels. Empty for none.
 QString readoutAt(const Record &record, const ChartView &view, int x);
 
+// The reading under chart column x (as the readout finds it), or -1.
+int readingAt(const Record &record, const ChartView &view, int x);
+// The column a reading stands at in the view, or -1 when it is not in view.
+int columnOf(const Record &record, const ChartView &view, int index);
+
 // The lowest chart base (a step of the scale bar) that puts the highest
 // drawable reading of the view at or below the top edge; -1 with none.
 int fitBase(const Record &record, const ChartView &view);

@@ -220,6 +220,8 @@ void AnalysisWindow::update()
             if (!c.pass)
                 verdict += QStringLiteral("  ") + c.label;
     verdictLabel->setText(verdict);
+    if (judged)
+        Q_EMIT this->judged(pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), m_recipe.name);
     verdictLabel->setStyleSheet(
         pass ? QStringLiteral("color: rgb(0, 150, 0);") : QStringLiteral("color: rgb(200, 0, 0);"));
 }

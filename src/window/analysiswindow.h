@@ -38,6 +38,8 @@ public:
 Q_SIGNALS:
     // The recipe the fields now describe (for the chart's band and thresholds).
     void recipeChanged(const zq::Recipe &recipe);
+    // A verdict given (PASS or FAIL) for the run, with the recipe's name.
+    void judged(const QString &verdict, const QString &recipe);
 
 private:
     void buildForm(class QFormLayout *form);

@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -95,6 +96,11 @@ QMessageBox::StandardButton QtUserDialogs::message(const QString &text, const QS
     box.exec();
     const QMessageBox::StandardButton answer = box.standardButton(box.clickedButton());
     return answer == QMessageBox::NoButton ? QMessageBox::Cancel : answer;
+}
+
+QString QtUserDialogs::askText(const QString &title, const QString &label)
+{
+    return QInputDialog::getText(m_parent, title, label).trimmed();
 }
 
 QString QtUserDialogs::openFile(const QString &title, const QString &fileName, const QStringList &filters)

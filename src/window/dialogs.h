@@ -19,6 +19,8 @@ public:
     virtual QString saveFile(
         const QString &title, const QString &fileName, const QStringList &filters, QString *selectedFilter)
         = 0;
+    // A line of text from the user; empty when cancelled.
+    virtual QString askText(const QString &title, const QString &label) = 0;
     // Folders every file dialog offers in its sidebar (where downloads are kept).
     QStringList places;
 };
@@ -34,6 +36,7 @@ public:
     QString openFile(const QString &title, const QString &fileName, const QStringList &filters) override;
     QString saveFile(
         const QString &title, const QString &fileName, const QStringList &filters, QString *selectedFilter) override;
+    QString askText(const QString &title, const QString &label) override;
 
 private:
     QWidget *m_parent;

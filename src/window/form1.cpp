@@ -6,6 +6,7 @@
 #include "chart/guides.h"
 #include "core/listlines.h"
 #include "core/summary.h"
+#include "core/view.h"
 #include "link/instrument.h"
 #include "window/analysiswindow.h"
 #include "window/chartbox.h"
@@ -117,6 +118,11 @@ void Form1::redraw()
         QPainter lp(&chartBox->image());
         zq::drawChartFrame(lp, m_record.type());
         zq::drawGuides(lp, m_view, m_recipe);
+        QVector<int> marks;
+        for (const zq::RunNote &n : m_notes)
+            if (const int x = zq::columnOf(m_record, m_view, n.atReading); x >= 0)
+                marks.append(x);
+        zq::drawNoteMarkers(lp, marks);
         if (m_record.isSequence()) {
             zq::drawSequenceCurve(lp, m_record, m_view);
         } else if (m_record.isTimeStamped()) {
@@ -151,6 +157,9 @@ void Form1::setView(const zq::ChartView &view)
 void Form1::showRecord(const zq::Record &record, const QString &style)
 {
     m_record = record;
+    // Its notes come with its place in the archive, if it has one.
+    m_runSha.clear();
+    m_notes.clear();
     if (!style.isEmpty())
         styleLabel->setText(style);
     listRecord();

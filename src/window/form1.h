@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/archive.h"
 #include "core/chartview.h"
 #include "core/recipestore.h"
 #include "core/record.h"
@@ -31,9 +32,6 @@ class UserDialogs;
 class frmAbout;
 class AnalysisWindow;
 class ArchiveWindow;
-namespace zq {
-class Archive;
-}
 
 // The main window. It holds the record shown and the view of it; every
 // change of either goes through showRecord() or setView() and redraws once.
@@ -84,6 +82,9 @@ public:
     zq::Archive *archive();
     // 记录库 (Ctrl+L, and the first entry of OPEN's menu).
     ArchiveWindow *showArchive();
+    // A note pinned to the reading under chart column x, asked for and kept in the archive.
+    bool addNote(int x);
+    const QVector<zq::RunNote> &notes() const { return m_notes; }
     // Where recipes are kept; tests give their own folder.
     void setRecipeFolder(const QString &folder);
     const zq::Recipe &recipe() const { return m_recipe; }
@@ -195,6 +196,8 @@ private:
     std::unique_ptr<zq::Archive> m_archive;
     QString m_archivePath;
     bool m_archiveTold = false;
+    QString m_runSha; // the run shown, as the archive knows it
+    QVector<zq::RunNote> m_notes;
     zq::Recipe m_recipe;
     QString m_keepDir;
     QString m_lastKept;

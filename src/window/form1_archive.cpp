@@ -2,6 +2,7 @@
 // the archive is opened when first needed and never stands in the way.
 #include "archive/archive.h"
 #include "core/datafile.h"
+#include "core/view.h"
 #include "link/instrument.h"
 #include "window/archivewindow.h"
 #include "window/dialogs.h"
@@ -24,6 +25,29 @@ ArchiveWindow *Form1::showArchive()
     m_archiveWindow->show();
     m_archiveWindow->raise();
     return m_archiveWindow;
+}
+
+bool Form1::addNote(int x)
+{
+    const int at = zq::readingAt(m_record, m_view, x);
+    zq::Archive *a = at >= 0 ? archive() : nullptr;
+    if (!a)
+        return false;
+    const QString text = m_dialogs->askText(QStringLiteral("添加注释"), QStringLiteral("第 %1 个读数的注释：").arg(at));
+    if (text.isEmpty())
+        return false;
+    QString error;
+    bool isNew = false;
+    // A record shown but never kept or opened from a file goes in now.
+    if (m_runSha.isEmpty())
+        m_runSha = a->addRun(zq::dataFileBytes(m_record), QString(), &isNew, &error);
+    if (m_runSha.isEmpty() || !a->addNote(m_runSha, {at, text}, &error)) {
+        tellFailure(QStringLiteral("注释没有保存：%1").arg(error));
+        return false;
+    }
+    m_notes = a->notes(m_runSha, &error);
+    redraw();
+    return true;
 }
 
 void Form1::setArchivePath(const QString &path)
@@ -72,6 +96,9 @@ void Form1::archiveRun(const zq::Record &record, const QString &path, const Down
             QStringLiteral("记录库没有更新：%1\n%2").arg(QDir::toNativeSeparators(a ? path : QString()), error));
         return;
     }
+    m_runSha = sha;
+    m_notes = a->notes(sha, &error);
+    redraw();
     // The run's fields, where a user filled them, beside its summary.
     const std::optional<zq::RunRow> run = a->run(sha, &error);
     if (!run)

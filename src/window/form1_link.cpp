@@ -99,15 +99,15 @@ void Form1::setTransferring(bool on)
 void Form1::downloadEnded(const DownloadResult &result)
 {
     setTransferring(false);
-    if (!result.keptPath.isEmpty()) {
+    if (!result.keptPath.isEmpty())
         m_lastKept = result.keptPath;
-        archiveRun(result.record, result.keptPath, &result);
-    }
     if (result.outcome == ReadComMachine::LineLost || result.outcome == ReadComMachine::NoReply)
         showStatus(QStringLiteral("COM ERR"));
     if (result.outcome == ReadComMachine::NotARecord || result.outcome == ReadComMachine::StillSending)
         styleLabel->setText(QStringLiteral("STYLE"));
     showRecord(result.record, QString());
+    if (!result.keptPath.isEmpty())
+        archiveRun(result.record, result.keptPath, &result);
     if (!result.keepError.isEmpty())
         tellFailure(QStringLiteral("接收的数据未能自动保存到 %1\n%2\n数据仍在窗口中，请用 SAVE 保存。")
                         .arg(QDir::toNativeSeparators(keepDir()), result.keepError));

@@ -25,8 +25,14 @@
 void Form1::connectViewAids()
 {
     connect(chartBox, &ChartBox::pointerMoved, this, [this](int x) {
-        if (x >= 0)
-            chartBox->setReadoutText(zq::readoutAt(m_record, m_view, x));
+        if (x < 0)
+            return;
+        QString text = zq::readoutAt(m_record, m_view, x);
+        // A note's text shows when the pointer is over its marker.
+        for (const zq::RunNote &n : m_notes)
+            if (const int at = zq::columnOf(m_record, m_view, n.atReading); at >= 0 && qAbs(at - x) <= 3)
+                text += QStringLiteral("  ▸ ") + n.text;
+        chartBox->setReadoutText(text);
     });
     connect(chartBox, &ChartBox::wheeled, this, [this](int notches, bool sideways) {
         QScrollBar *bar = sideways ? viewBar : scaleBar;
@@ -42,6 +48,8 @@ void Form1::connectViewAids()
         menu->addAction(QStringLiteral("适合温度范围"), this, &Form1::fitToReadings)->setEnabled(m_record.holdsData());
         menu->addAction(QStringLiteral("复制图像"), this, &Form1::copyChartImage);
         menu->addAction(QStringLiteral("保存图像…"), this, &Form1::saveChartImage);
+        menu->addAction(QStringLiteral("添加注释…"), this, [this, at] { addNote(at.x()); })
+            ->setEnabled(zq::readingAt(m_record, m_view, at.x()) >= 0);
         menu->addSeparator();
         menu->addAction(QStringLiteral("工艺分析…  (F3)"), this, &Form1::showAnalysis);
         menu->popup(chartBox->mapToGlobal(at));
@@ -52,6 +60,12 @@ AnalysisWindow *Form1::showAnalysis()
 {
     if (!m_analysis) {
         m_analysis = new AnalysisWindow(m_recipes, this);
+        connect(m_analysis, &AnalysisWindow::judged, this, [this](const QString &verdict, const QString &recipe) {
+            // The last verdict, with its recipe, goes with the run in the archive.
+            QString error;
+            if (!m_runSha.isEmpty() && archive())
+                archive()->setVerdict(m_runSha, verdict, recipe, &error);
+        });
         connect(m_analysis, &AnalysisWindow::recipeChanged, this, [this](const zq::Recipe &recipe) {
             m_recipe = recipe;
             if (!recipe.name.isEmpty())

@@ -52,6 +52,12 @@ struct ScriptedDialogs : UserDialogs
             *selected = pickFilter;
         return paths.isEmpty() ? QString() : paths.takeFirst();
     }
+    QStringList texts; // in turn; none left: cancel
+    QString askText(const QString &, const QString &label) override
+    {
+        shown.append({label, QString(), QMessageBox::NoIcon, QMessageBox::NoButton});
+        return texts.isEmpty() ? QString() : texts.takeFirst();
+    }
     QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
 };
 

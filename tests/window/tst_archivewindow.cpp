@@ -3,11 +3,14 @@
 #include "archive/archive.h"
 #include "core/datafile.h"
 #include "support/window.h"
+#include "window/analysiswindow.h"
 #include "window/archivewindow.h"
+#include "window/chartbox.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSqlQueryModel>
 #include <QTableView>
@@ -33,6 +36,7 @@ class TstArchiveWindow : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void findOpenAndEdit();
+    void notesAndVerdictsGoWithTheRun();
 };
 
 void TstArchiveWindow::findOpenAndEdit()
@@ -97,6 +101,48 @@ void TstArchiveWindow::findOpenAndEdit()
     QTest::mouseClick(a->table->viewport(), Qt::LeftButton, {}, gone);
     QTest::mouseDClick(a->table->viewport(), Qt::LeftButton, {}, gone);
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("找不到这个记录的文件")), qPrintable(w.dialogs->lastText()));
+}
+
+void TstArchiveWindow::notesAndVerdictsGoWithTheRun()
+{
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(sequenceData(400, 650)));
+    TestWindow w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    w->openDataFile(dir.filePath("run.ZQ"));
+    // A right-click at column 10: the note goes to reading 2 (10 / 6, rounded).
+    QMenu *menu = rightClick(w->chartBox);
+    QVERIFY(menu);
+    QAction *note = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->text() == QStringLiteral("添加注释…"))
+            note = a;
+    QVERIFY(note && note->isEnabled());
+    w.dialogs->texts = {QStringLiteral("炉门打开")};
+    note->trigger();
+    menu->close();
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QString error;
+    const QString sha = zq::Archive::sha256Of(zq::dataFileBytes(sequenceData(400, 650)));
+    QCOMPARE(w->archive()->notes(sha, &error).value(0).atReading, 2);
+    // A marker at its column, and its text under the pointer.
+    QCOMPARE(QColor(w->chartBox->image().pixel(12, 1)), QColor(255, 255, 255));
+    // The pointer over the marker, as the window system reports a move.
+    QMouseEvent move(QEvent::MouseMove, QPointF(12, 200), w->chartBox->mapToGlobal(QPointF(12, 200)), Qt::NoButton,
+        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w->chartBox, &move);
+    QTRY_VERIFY2(
+        w->chartBox->readoutText().contains(QStringLiteral("▸ 炉门打开")), qPrintable(w->chartBox->readoutText()));
+    // The run opened again brings its notes back.
+    w.dialogs->answers = {QMessageBox::Yes};
+    w->openDataFile(dir.filePath("run.ZQ"));
+    QCOMPARE(w->notes().size(), 1);
+    // The process check's verdict goes with the run.
+    AnalysisWindow *a = w->showAnalysis();
+    auto *peak = a->findChildren<QLineEdit *>().at(10); // 最高峰值
+    QTest::keyClicks(peak, "600");
+    QCOMPARE(w->archive()->run(sha, &error)->verdict, QStringLiteral("FAIL"));
 }
 
 QTEST_MAIN(TstArchiveWindow)
