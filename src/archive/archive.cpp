@@ -12,12 +12,14 @@
 
 namespace zq {
 namespace {
-// The schema as it stands; version 1 had no thermocouple and no named ranges.
+// The schema as it stands; version 1 had no thermocouple, no latest download
+// time on the run and no named ranges.
 const char *const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS runs (sha256 TEXT PRIMARY KEY, data_type INTEGER NOT NULL, readings INTEGER NOT NULL,"
     " failed INTEGER NOT NULL, first_stamp TEXT, last_stamp TEXT, peak INTEGER, verdict TEXT, recipe TEXT,"
-    " operator TEXT, equipment TEXT, load TEXT, thermocouple TEXT, comment TEXT, added_at TEXT NOT NULL)",
+    " operator TEXT, equipment TEXT, load TEXT, thermocouple TEXT, comment TEXT, added_at TEXT NOT NULL,"
+    " downloaded_at TEXT)",
     "CREATE TABLE IF NOT EXISTS paths (sha256 TEXT NOT NULL REFERENCES runs(sha256), path TEXT NOT NULL,"
     " seen_at TEXT NOT NULL, PRIMARY KEY (sha256, path))",
     "CREATE TABLE IF NOT EXISTS downloads (sha256 TEXT NOT NULL REFERENCES runs(sha256), ended_at TEXT NOT NULL,"
@@ -136,7 +138,12 @@ bool Archive::migrate(QString *error)
     }
     bool ok = true;
     if (version == 1)
-        ok = exec(db, QStringLiteral("ALTER TABLE runs ADD COLUMN thermocouple TEXT"), error);
+        ok = exec(db, QStringLiteral("ALTER TABLE runs ADD COLUMN thermocouple TEXT"), error)
+            && exec(db, QStringLiteral("ALTER TABLE runs ADD COLUMN downloaded_at TEXT"), error)
+            && exec(db,
+                QStringLiteral("UPDATE runs SET downloaded_at = (SELECT MAX(d.ended_at) FROM downloads d"
+                               " WHERE d.sha256 = runs.sha256)"),
+                error);
     for (const char *sql : kSchema)
         ok = ok && exec(db, QString::fromLatin1(sql), error);
     ok = ok && exec(db, QStringLiteral("DELETE FROM schema_version"), error)

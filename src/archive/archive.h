@@ -33,8 +33,9 @@ struct RunRow
     QString verdict; // PASS, FAIL or empty
     QString recipe;
     RunFields fields;
-    QDateTime added;
-    QDateTime downloaded; // invalid when it never came from a download here
+    // Local times as ISO 8601 text, as stored: a list of thousands parses none.
+    QString addedAt;
+    QString downloadedAt; // empty when it never came from a download here
     QStringList paths;
 };
 

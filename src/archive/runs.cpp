@@ -28,7 +28,7 @@ bool execQuery(QSqlQuery &q, QString *error)
 const QString kColumns = QStringLiteral(
     "r.sha256, r.data_type, r.readings, r.failed, r.first_stamp, r.last_stamp, r.peak, r.verdict, r.recipe,"
     " r.operator, r.equipment, r.load, r.thermocouple, r.comment, r.added_at,"
-    " (SELECT MAX(d.ended_at) FROM downloads d WHERE d.sha256 = r.sha256)");
+    " r.downloaded_at");
 
 RunRow rowFrom(const QSqlQuery &q)
 {
@@ -44,8 +44,8 @@ RunRow rowFrom(const QSqlQuery &q)
     r.recipe = q.value(8).toString();
     r.fields = {q.value(9).toString(), q.value(10).toString(), q.value(11).toString(), q.value(12).toString(),
         q.value(13).toString()};
-    r.added = QDateTime::fromString(q.value(14).toString(), Qt::ISODate);
-    r.downloaded = QDateTime::fromString(q.value(15).toString(), Qt::ISODate);
+    r.addedAt = q.value(14).toString();
+    r.downloadedAt = q.value(15).toString();
     return r;
 }
 } // namespace
@@ -99,7 +99,16 @@ bool Archive::recordDownload(const QString &sha256, const QDateTime &ended, cons
     for (const QVariant &v : {QVariant(sha256), QVariant(ended.toString(Qt::ISODate)), QVariant(device),
              QVariant(outcome), QVariant(QFileInfo(keptPath).absoluteFilePath())})
         q.addBindValue(v);
-    return execQuery(q, error);
+    if (!execQuery(q, error))
+        return false;
+    // The latest download's time on the run itself: lists need no lookup a row.
+    QSqlQuery latest(QSqlDatabase::database(m_connection, false));
+    latest.prepare(
+        QStringLiteral("UPDATE runs SET downloaded_at = (SELECT MAX(ended_at) FROM downloads WHERE sha256 = ?)"
+                       " WHERE sha256 = ?"));
+    latest.addBindValue(sha256);
+    latest.addBindValue(sha256);
+    return execQuery(latest, error);
 }
 
 bool Archive::setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error)
@@ -143,8 +152,7 @@ namespace {
 QString whereOf(const RunFilter &filter, QVariantList *values)
 {
     QStringList where;
-    const QString day = QStringLiteral("substr(COALESCE((SELECT MAX(d.ended_at) FROM downloads d WHERE d.sha256 = "
-                                       "r.sha256), r.added_at), 1, 10)");
+    const QString day = QStringLiteral("substr(COALESCE(r.downloaded_at, r.added_at), 1, 10)");
     if (filter.since.isValid())
         where << day + QStringLiteral(" >= ?"), *values << filter.since.toString(Qt::ISODate);
     if (filter.until.isValid())
@@ -188,8 +196,8 @@ QSqlQuery Archive::browse(const RunFilter &filter, int orderBy, QString *error) 
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     const int column = qBound(1, qAbs(orderBy), 10);
     q.prepare(
-        QStringLiteral("SELECT r.sha256, substr(COALESCE((SELECT MAX(d.ended_at) FROM downloads d WHERE"
-                       " d.sha256 = r.sha256), r.added_at), 1, 16) AS day,"
+        QStringLiteral("SELECT r.sha256, substr(COALESCE(r.downloaded_at, "
+                       "r.added_at), 1, 16) AS day,"
                        " CASE r.data_type WHEN 1 THEN 'STYLE 0' ELSE 'STYLE 1' END, r.readings, r.peak,"
                        " r.equipment, r.load, r.operator, r.verdict, r.comment FROM runs r%1 ORDER BY %2 %3, r.sha256")
             .arg(whereOf(filter, &values))

@@ -82,9 +82,8 @@ QJsonObject runJson(const zq::RunRow &r)
         {QStringLiteral("peak"), r.peak}, {QStringLiteral("verdict"), r.verdict}, {QStringLiteral("recipe"), r.recipe},
         {QStringLiteral("operator"), r.fields.operatorName}, {QStringLiteral("equipment"), r.fields.equipment},
         {QStringLiteral("load"), r.fields.load}, {QStringLiteral("thermocouple"), r.fields.thermocouple},
-        {QStringLiteral("comment"), r.fields.comment}, {QStringLiteral("added"), r.added.toString(Qt::ISODate)},
-        {QStringLiteral("downloaded"), r.downloaded.toString(Qt::ISODate)},
-        {QStringLiteral("paths"), QJsonArray::fromStringList(r.paths)}};
+        {QStringLiteral("comment"), r.fields.comment}, {QStringLiteral("added"), r.addedAt},
+        {QStringLiteral("downloaded"), r.downloadedAt}, {QStringLiteral("paths"), QJsonArray::fromStringList(r.paths)}};
 }
 
 int listRuns(zq::Archive &archive, const QCommandLineParser &p)
@@ -111,8 +110,10 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
     if (format == QLatin1String("csv"))
         std::printf("sha256,date,type,readings,peak,equipment,load,operator,verdict,comment\r\n");
     for (const zq::RunRow &r : rows) {
-        const QDateTime when = r.downloaded.isValid() ? r.downloaded : r.added;
-        QStringList cells{r.sha256.left(16), when.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+        const QString when = (r.downloadedAt.isEmpty() ? r.addedAt : r.downloadedAt)
+                                 .left(16)
+                                 .replace(QLatin1Char('T'), QLatin1Char(' '));
+        QStringList cells{r.sha256.left(16), when,
             r.dataType == 1 ? QStringLiteral("STYLE0") : QStringLiteral("STYLE1"), QString::number(r.readings),
             QString::number(r.peak), r.fields.equipment, r.fields.load, r.fields.operatorName, r.verdict,
             r.fields.comment};

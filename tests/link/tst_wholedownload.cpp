@@ -220,7 +220,7 @@ void TstWholeDownload::downloadsGoToTheArchive()
     const QVector<zq::RunRow> runs = archive->list({}, &error);
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs[0].readings, 120);
-    QVERIFY(runs[0].downloaded.isValid());
+    QVERIFY(!runs[0].downloadedAt.isEmpty());
     const QString kept = QDir(keep.path()).filePath(filesIn(keep.path(), "*.ZQ").value(0));
     QCOMPARE(archive->run(runs[0].sha256, &error)->paths, QStringList{kept});
     // Its fields, once filled, show beside the summary when the file is opened.
