@@ -51,7 +51,7 @@ QString writeTemporary(const QString &target, const QByteArray &bytes, mode_t mo
     struct stat st
     {
     };
-    if (!failed && ::fsync(fd) != 0)
+    if (!failed && ::fdatasync(fd) != 0)
         failed = errno;
     if (!failed && (::fstat(fd, &st) != 0 || st.st_size != bytes.size()))
         failed = errno ? errno : EIO;
@@ -63,15 +63,6 @@ QString writeTemporary(const QString &target, const QByteArray &bytes, mode_t mo
         return QString();
     }
     return temp;
-}
-
-void syncFolder(const QString &path)
-{
-    const int fd = ::open(local(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 bool refuse(const QString &why, QString *error, int *code)
@@ -132,7 +123,6 @@ bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error
         *error = systemReason(failed);
         return false;
     }
-    syncFolder(target);
     return true;
 }
 

@@ -178,8 +178,8 @@ void TstAnalysis::elapsedTime_data()
     QTest::newRow("28 Feb to 1 Mar") << QVector<WDREC>{s(2, 28, 12, 0, 0), s(3, 1, 12, 0, 0)} << 86400.0 << -1;
     QTest::newRow("a backward stamp") << QVector<WDREC>{s(7, 26, 10, 0, 5), s(7, 26, 10, 0, 9), s(7, 26, 10, 0, 0)}
                                       << -5.0 << 2;
-    QTest::newRow("June to January is no year end") << QVector<WDREC>{s(6, 30, 0, 0, 0), s(1, 1, 0, 0, 0)}
-                                                    << -180 * 86400.0 << 1;
+    QTest::newRow("June to January is no year end")
+        << QVector<WDREC>{s(6, 30, 0, 0, 0), s(1, 1, 0, 0, 0)} << -180 * 86400.0 << 1;
     QTest::newRow("April before March") << QVector<WDREC>{s(4, 1, 0, 0, 0), s(3, 1, 0, 0, 0)} << -31 * 86400.0 << 1;
 }
 
