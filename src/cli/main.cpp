@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -55,8 +56,7 @@ int main(int argc, char *argv[])
         std::unique_ptr<QCoreApplication> app;
         int appArgc = 1;
         if (command == QLatin1String("report")) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 0); // 0: a platform already chosen stands
             app = std::make_unique<QGuiApplication>(appArgc, argv);
         } else {
             app = std::make_unique<QCoreApplication>(appArgc, argv);

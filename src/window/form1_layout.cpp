@@ -43,7 +43,7 @@ void setColours(QWidget *w, const QColor &text, const QColor &background = QColo
 }
 // The designed controls as data: where each stands, what it says and in
 // which face. Creation order is stacking and tab order.
-struct ButtonSpec
+struct DesignedButton
 {
     QPushButton *Form1::*control;
     const char *caption;
@@ -53,7 +53,7 @@ struct ButtonSpec
     double points;
 };
 
-struct LabelSpec
+struct DesignedLabel
 {
     QLabel *Form1::*control;
     const char *caption;
@@ -66,7 +66,7 @@ struct LabelSpec
     QColor background; // invalid: none of its own
 };
 
-const ButtonSpec kButtons[] = {
+const DesignedButton kButtons[] = {
     {&Form1::downloadButton, "接收数据", "读数据(请注意将测温仪设置为锁定)", {5160, 840, 2835, 945}, "华文细黑", 12},
     {&Form1::openButton, "OPEN", "打开一个温度数据文件", {8025, 840, 1155, 945}, "", 0},
     {&Form1::saveButton, "SAVE", "温度数据存盘", {9210, 840, 1140, 945}, "", 0},
@@ -81,7 +81,7 @@ const ButtonSpec kButtons[] = {
 const QColor kLight(224, 224, 224);
 const QColor kDark(64, 64, 64);
 const QColor kBand(40, 48, 64);
-const LabelSpec kLabels[] = {
+const DesignedLabel kLabels[] = {
     {&Form1::groupLabel, " - 点-位 - ", {2475, 1260, 1275, 390}, "Arial", 15.75, true, true, kLight, kDark},
     {&Form1::styleLabel, "STYLE", {1785, 2565, 1260, 375}, "", 0, true, true, QColor(255, 0, 0), kDark},
     {&Form1::styleCaption, "数据类型", {5775, 2115, 1095, 270}, "宋体", 9, true, false, QColor(), QColor()},
@@ -106,15 +106,15 @@ void Form1::createControls()
     setFont(zq::designFont(QStringLiteral("Arial"), 12, true));
     setFixedSize(twips(0, 0, 15135 + 120, 10740 + 90).size());
     createFrames();
-    for (const ButtonSpec &spec : kButtons) {
-        auto *b = new QPushButton(QString::fromUtf8(spec.caption), this);
-        b->setToolTip(QString::fromUtf8(spec.tip));
-        b->setGeometry(pixels(spec.place));
+    for (const DesignedButton &design : kButtons) {
+        auto *b = new QPushButton(QString::fromUtf8(design.caption), this);
+        b->setToolTip(QString::fromUtf8(design.tip));
+        b->setGeometry(pixels(design.place));
         b->setStyleSheet(kButtonStyle);
         b->setFocusPolicy(Qt::TabFocus);
-        if (*spec.face)
-            b->setFont(zq::designFont(QString::fromUtf8(spec.face), spec.points, true));
-        this->*spec.control = b;
+        if (*design.face)
+            b->setFont(zq::designFont(QString::fromUtf8(design.face), design.points, true));
+        this->*design.control = b;
     }
     plugButton->setIcon(QIcon(QStringLiteral(":/plug.png")));
     plugButton->setIconSize(QSize(32, 32));
@@ -124,16 +124,16 @@ void Form1::createControls()
     timeButton = new QPushButton(QStringLiteral("time"), this);
     timeButton->setGeometry(twips(1710, 9435, 1320, 285));
     createViews();
-    for (const LabelSpec &spec : kLabels) {
-        auto *l = new QLabel(QString::fromUtf8(spec.caption), this);
-        l->setGeometry(pixels(spec.place));
-        if (*spec.face)
-            l->setFont(zq::designFont(QString::fromUtf8(spec.face), spec.points, spec.bold));
-        if (spec.centred)
+    for (const DesignedLabel &design : kLabels) {
+        auto *l = new QLabel(QString::fromUtf8(design.caption), this);
+        l->setGeometry(pixels(design.place));
+        if (*design.face)
+            l->setFont(zq::designFont(QString::fromUtf8(design.face), design.points, design.bold));
+        if (design.centred)
             l->setAlignment(Qt::AlignCenter);
-        if (spec.text.isValid())
-            setColours(l, spec.text, spec.background);
-        this->*spec.control = l;
+        if (design.text.isValid())
+            setColours(l, design.text, design.background);
+        this->*design.control = l;
     }
     groupLabel->setToolTip(QStringLiteral("数据类型为STYLE1时有效"));
     // Its designed place lies under the PRINT button.
