@@ -3,10 +3,12 @@
 #include "archive/archive.h"
 #include "core/datafile.h"
 
+#include "median.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -22,18 +24,6 @@ QByteArray fileBytes(int i)
     return zq::dataFileBytes(zq::Record::timeStamped(records));
 }
 
-template <typename Work> double medianMs(Work work, int runs = 11)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -75,7 +65,7 @@ int main(int argc, char *argv[])
         db.commit();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-    std::printf("archive_list_10000_runs_ms\t%.1f ms\n", medianMs([&] { (void)archive.list({}, &error); }));
+    std::printf("archive_list_10000_runs_ms\t%.1f ms\n", medianMs([&] { (void)archive.list({}, &error); }, 11));
     zq::RunFilter filter;
     filter.equipment = QStringLiteral("3");
     filter.verdict = QStringLiteral("fail");

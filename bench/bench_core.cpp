@@ -12,11 +12,13 @@
 #include "window/chartbox.h"
 #include "window/form1.h"
 
+#include "median.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QScrollBar>
+
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -24,18 +26,6 @@
 #include <vector>
 
 namespace {
-double medianMs(const std::function<void()> &work, int runs = 9)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void row(const char *name, double value, const char *unit)
 {

@@ -1,4 +1,5 @@
 #include "archive/archive.h"
+#include "archive/sql.h"
 
 #include <QAtomicInt>
 #include <QCryptographicHash>
@@ -11,6 +12,7 @@
 #include <QVariant>
 
 namespace zq {
+using sql::exec;
 namespace {
 // The schema as it stands; version 1 had no thermocouple, no latest download
 // time on the run and no named ranges.
@@ -32,14 +34,6 @@ const char *const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS downloads_kept ON downloads (kept_path)",
 };
 
-bool exec(const QSqlDatabase &db, const QString &sql, QString *error)
-{
-    QSqlQuery q(db);
-    if (q.exec(sql))
-        return true;
-    *error = q.lastError().text();
-    return false;
-}
 } // namespace
 
 QString Archive::defaultPath()

@@ -110,12 +110,7 @@ void print(const QString &format, const QVector<QStringList> &csv, const QJsonAr
 {
     if (format == QLatin1String("csv")) {
         for (const QStringList &row : csv) {
-            QStringList cells;
-            for (QString cell : row)
-                cells.append(cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"'))
-                        ? QLatin1Char('"') + cell.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"')
-                        : cell);
-            std::printf("%s\r\n", qPrintable(cells.join(QLatin1Char(','))));
+            std::printf("%s\r\n", qPrintable(csvLine(row)));
         }
     } else if (format == QLatin1String("json")) {
         std::printf("%s", QJsonDocument(json).toJson(QJsonDocument::Indented).constData());

@@ -14,7 +14,6 @@
 #include <cstdio>
 
 namespace cli {
-namespace {
 QCommandLineOption archiveOption()
 {
     return QCommandLineOption(QStringLiteral("archive"),
@@ -34,6 +33,7 @@ bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
     return true;
 }
 
+namespace {
 QStringList dataFilesUnder(const QStringList &paths)
 {
     QStringList files;
@@ -117,11 +117,8 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
             r.dataType == 1 ? QStringLiteral("STYLE0") : QStringLiteral("STYLE1"), QString::number(r.readings),
             QString::number(r.peak), r.fields.equipment, r.fields.load, r.fields.operatorName, r.verdict,
             r.fields.comment};
-        if (format == QLatin1String("csv"))
-            for (QString &c : cells)
-                if (c.contains(QLatin1Char(',')) || c.contains(QLatin1Char('"')))
-                    c = QLatin1Char('"') + c.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-        std::printf("%s%s", qPrintable(cells.join(sep)), format == QLatin1String("csv") ? "\r\n" : "\n");
+        const bool csv = format == QLatin1String("csv");
+        std::printf("%s%s", qPrintable(csv ? csvLine(cells) : cells.join(sep)), csv ? "\r\n" : "\n");
     }
     return Done;
 }
@@ -136,21 +133,6 @@ QString shaOf(const QString &fileOrHash)
     return fileOrHash;
 }
 } // namespace
-
-void recordDownload(const QString &archivePath, const DownloadResult &result, const QString &keptPath)
-{
-    zq::Archive archive;
-    QString error, notice;
-    bool isNew = false;
-    const QByteArray bytes = zq::dataFileBytes(result.record);
-    QString sha;
-    // The archive is never needed: a download goes on without it, told why.
-    if (!archive.open(archivePath, &error, &notice) || (sha = archive.addRun(bytes, keptPath, &isNew, &error)).isEmpty()
-        || !archive.recordDownload(sha, result.ended, result.device, zq::outcomeName(result.outcome), keptPath, &error))
-        std::fprintf(stderr, "zqcli: the archive was not updated: %s\n", qPrintable(error));
-    if (!notice.isEmpty())
-        std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
-}
 
 int archive(const QStringList &arguments)
 {
@@ -220,44 +202,4 @@ int archive(const QStringList &arguments)
     return archive.setFields(run->sha256, f, &error) ? Done : fail(error);
 }
 
-int verify(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Whether these exact bytes came from a download (when, from which port), changed since a download at that "
-        "path, or are unknown. Exit codes: 0 verified, 3 not verified, 1 error, 2 bad usage."));
-    parser.addOption(archiveOption());
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A data file."), QStringLiteral("FILE.ZQ"));
-    if (const int rc = parse(parser, QStringLiteral("verify"), arguments); rc >= 0)
-        return rc;
-    if (parser.positionalArguments().size() != 1) {
-        std::fputs(qPrintable(parser.helpText()), stderr);
-        return BadUsage;
-    }
-    const QString file = parser.positionalArguments().constFirst();
-    QByteArray bytes;
-    QString error;
-    if (!zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error))
-        return fail(QStringLiteral("%1: %2").arg(file, error));
-    zq::Archive archive;
-    if (!openArchive(archive, parser))
-        return Failed;
-    const zq::Provenance p = archive.provenance(bytes, file, &error);
-    if (!error.isEmpty())
-        return fail(error);
-    switch (p.kind) {
-    case zq::Provenance::Downloaded:
-        std::printf(
-            "verified: downloaded %s from %s\n", qPrintable(p.when.toString(Qt::ISODate)), qPrintable(p.device));
-        return Done;
-    case zq::Provenance::ChangedSinceDownload:
-        std::printf("not verified: changed since it was downloaded %s from %s\n",
-            qPrintable(p.when.toString(Qt::ISODate)), qPrintable(p.device));
-        return Unmet;
-    case zq::Provenance::Unknown:
-        break;
-    }
-    std::printf("not verified: unknown to the archive\n");
-    return Unmet;
-}
 } // namespace cli

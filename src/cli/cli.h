@@ -3,13 +3,20 @@
 #include <QString>
 #include <QStringList>
 
+class QCommandLineOption;
 class QCommandLineParser;
+namespace zq {
+class Archive;
+}
 struct DownloadResult;
 
 namespace cli {
 // 4: a partial record was kept (cut, lost line, interrupted, time limit, not whole).
 // 3: an analysis whose verdict is FAIL.
 enum ExitCode { Done = 0, Failed = 1, BadUsage = 2, Unmet = 3, Partial = 4 };
+
+// Cells as one CSV line (RFC 4180 quoting), without its line end.
+QString csvLine(const QStringList &cells);
 
 // One line on stderr naming what failed and why; returns Failed.
 int fail(const QString &what);
@@ -26,6 +33,10 @@ int info(const QStringList &arguments);
 int analyze(const QStringList &arguments);
 int archive(const QStringList &arguments);
 int verify(const QStringList &arguments);
+
+// --archive PATH, defaulting to the user's archive; opening it says why it failed.
+QCommandLineOption archiveOption();
+bool openArchive(zq::Archive &archive, const QCommandLineParser &parser);
 
 // A kept download in the run archive; a failure is said, never fatal.
 void recordDownload(const QString &archivePath, const DownloadResult &result, const QString &keptPath);

@@ -13,6 +13,16 @@
 #include <cstdio>
 
 namespace cli {
+QString csvLine(const QStringList &cells)
+{
+    QStringList quoted;
+    for (QString cell : cells)
+        quoted.append(cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"'))
+                ? QLatin1Char('"') + cell.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"')
+                : cell);
+    return quoted.join(QLatin1Char(','));
+}
+
 int fail(const QString &what)
 {
     std::fprintf(stderr, "zqcli: %s\n", qPrintable(what));

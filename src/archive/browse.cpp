@@ -1,0 +1,105 @@
+// Finding runs: lists and filters, the browsing query, and where a run's
+// bytes can still be found.
+#include "archive/archive.h"
+#include "archive/sql.h"
+#include "core/datafile.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace zq {
+using sql::exec;
+
+namespace {
+// The WHERE clause of a filter and its values.
+QString whereOf(const RunFilter &filter, QVariantList *values)
+{
+    QStringList where;
+    const QString day = QStringLiteral("substr(COALESCE(r.downloaded_at, r.added_at), 1, 10)");
+    if (filter.since.isValid())
+        where << day + QStringLiteral(" >= ?"), *values << filter.since.toString(Qt::ISODate);
+    if (filter.until.isValid())
+        where << day + QStringLiteral(" <= ?"), *values << filter.until.toString(Qt::ISODate);
+    if (!filter.equipment.isEmpty())
+        where << QStringLiteral("r.equipment = ?"), *values << filter.equipment;
+    if (!filter.verdict.isEmpty())
+        where << QStringLiteral("r.verdict = ?"), *values << filter.verdict.toUpper();
+    if (!filter.search.isEmpty()) {
+        const QString like = QLatin1Char('%') + filter.search + QLatin1Char('%');
+        QStringList any;
+        for (const char *c : {"operator", "equipment", "load", "thermocouple", "comment", "recipe", "sha256"})
+            any << QStringLiteral("r.%1 LIKE ?").arg(QLatin1String(c)), *values << like;
+        any << QStringLiteral("EXISTS (SELECT 1 FROM notes n WHERE n.sha256 = r.sha256 AND n.text LIKE ?)");
+        *values << like;
+        where << QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    }
+    return where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+}
+} // namespace
+
+QVector<RunRow> Archive::list(const RunFilter &filter, QString *error) const
+{
+    QVariantList values;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT %1 FROM runs r%2 ORDER BY r.added_at DESC, r.sha256")
+                  .arg(sql::kRunColumns, whereOf(filter, &values)));
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    QVector<RunRow> rows;
+    if (!exec(q, error))
+        return rows;
+    while (q.next())
+        rows.append(sql::rowFrom(q));
+    return rows;
+}
+
+QSqlQuery Archive::browse(const RunFilter &filter, int orderBy, QString *error) const
+{
+    QVariantList values;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    const int column = qBound(1, qAbs(orderBy), 10);
+    q.prepare(
+        QStringLiteral("SELECT r.sha256, substr(COALESCE(r.downloaded_at, "
+                       "r.added_at), 1, 16) AS day,"
+                       " CASE r.data_type WHEN 1 THEN 'STYLE 0' ELSE 'STYLE 1' END, r.readings, r.peak,"
+                       " r.equipment, r.load, r.operator, r.verdict, r.comment FROM runs r%1 ORDER BY %2 %3, r.sha256")
+            .arg(whereOf(filter, &values))
+            .arg(column)
+            .arg(orderBy < 0 ? QStringLiteral("DESC") : QStringLiteral("ASC")));
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    exec(q, error);
+    return q;
+}
+
+QStringList Archive::equipments(QString *error) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT DISTINCT equipment FROM runs WHERE equipment <> '' ORDER BY equipment"));
+    QStringList out;
+    if (exec(q, error))
+        while (q.next())
+            out << q.value(0).toString();
+    return out;
+}
+
+QString Archive::findFile(const QString &sha256, QString *error) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT kept_path FROM downloads WHERE sha256 = ? UNION ALL"
+                             " SELECT path FROM paths WHERE sha256 = ?"));
+    q.addBindValue(sha256);
+    q.addBindValue(sha256);
+    if (!exec(q, error))
+        return QString();
+    while (q.next()) {
+        QString path = q.value(0).toString();
+        QByteArray bytes;
+        QString ignored;
+        if (readFileHead(path, kTimeFileBytes + 1, &bytes, &ignored) && sha256Of(bytes) == sha256)
+            return path;
+    }
+    return QString();
+}
+
+} // namespace zq

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "archive/archive.h"
+
+#include <QSqlQuery>
+#include <QString>
+
+// What the archive's source files share: running a statement, and a run's
+// columns and their reading into a row.
+namespace zq::sql {
+QString now();
+bool exec(QSqlQuery &q, QString *error);
+bool exec(const QSqlDatabase &db, const QString &statement, QString *error);
+extern const QString kRunColumns;
+RunRow rowFrom(const QSqlQuery &q);
+} // namespace zq::sql

@@ -1,0 +1,66 @@
+// zqcli verify, and a download recorded in the run archive.
+#include "archive/archive.h"
+#include "cli/cli.h"
+#include "core/datafile.h"
+#include "link/instrument.h"
+
+#include <QCommandLineParser>
+#include <cstdio>
+
+namespace cli {
+void recordDownload(const QString &archivePath, const DownloadResult &result, const QString &keptPath)
+{
+    zq::Archive archive;
+    QString error, notice;
+    bool isNew = false;
+    const QByteArray bytes = zq::dataFileBytes(result.record);
+    QString sha;
+    // The archive is never needed: a download goes on without it, told why.
+    if (!archive.open(archivePath, &error, &notice) || (sha = archive.addRun(bytes, keptPath, &isNew, &error)).isEmpty()
+        || !archive.recordDownload(sha, result.ended, result.device, zq::outcomeName(result.outcome), keptPath, &error))
+        std::fprintf(stderr, "zqcli: the archive was not updated: %s\n", qPrintable(error));
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
+}
+
+int verify(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Whether these exact bytes came from a download (when, from which port), changed since a download at that "
+        "path, or are unknown. Exit codes: 0 verified, 3 not verified, 1 error, 2 bad usage."));
+    parser.addOption(archiveOption());
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A data file."), QStringLiteral("FILE.ZQ"));
+    if (const int rc = parse(parser, QStringLiteral("verify"), arguments); rc >= 0)
+        return rc;
+    if (parser.positionalArguments().size() != 1) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    const QString file = parser.positionalArguments().constFirst();
+    QByteArray bytes;
+    QString error;
+    if (!zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error))
+        return fail(QStringLiteral("%1: %2").arg(file, error));
+    zq::Archive archive;
+    if (!openArchive(archive, parser))
+        return Failed;
+    const zq::Provenance p = archive.provenance(bytes, file, &error);
+    if (!error.isEmpty())
+        return fail(error);
+    switch (p.kind) {
+    case zq::Provenance::Downloaded:
+        std::printf(
+            "verified: downloaded %s from %s\n", qPrintable(p.when.toString(Qt::ISODate)), qPrintable(p.device));
+        return Done;
+    case zq::Provenance::ChangedSinceDownload:
+        std::printf("not verified: changed since it was downloaded %s from %s\n",
+            qPrintable(p.when.toString(Qt::ISODate)), qPrintable(p.device));
+        return Unmet;
+    case zq::Provenance::Unknown:
+        break;
+    }
+    std::printf("not verified: unknown to the archive\n");
+    return Unmet;
+}
+} // namespace cli
