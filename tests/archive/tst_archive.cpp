@@ -4,6 +4,7 @@
 // zqcli verify.
 #include "archive/archive.h"
 #include "core/datafile.h"
+#include "support/line.h"
 #include "support/records.h"
 
 #include <QProcess>
@@ -20,25 +21,6 @@ QByteArray fileOf(int n, uint8_t hour = 9)
     return zq::dataFileBytes(timeData(n, hour));
 }
 
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
-struct Cli
-{
-    int code = -1;
-    QString out, err;
-};
-
-Cli zqcli(const QStringList &args)
-{
-    QProcess p;
-    p.start(qEnvironmentVariable("ZQCLI_BIN"), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
 } // namespace
 
 class TstArchive : public QObject
@@ -159,7 +141,7 @@ void TstArchive::killedMidImport()
     QVERIFY2(notice.isEmpty(), qPrintable(notice)); // intact: nothing moved aside
     const int kept = int(a.list({}, &error).size());
     // The import again finds every committed run and adds only the rest.
-    const Cli again = zqcli({"archive", "--archive", archive, "import", dir.filePath("in")});
+    const Run again = zqcli({"archive", "--archive", archive, "import", dir.filePath("in")});
     QCOMPARE(again.code, 0);
     QVERIFY2(
         again.out.startsWith(QStringLiteral("%1 new, %2 already").arg(400 - kept).arg(kept)), qPrintable(again.out));
@@ -195,7 +177,7 @@ void TstArchive::readOnlyArchive()
     if (QFileInfo(path).isWritable())
         QSKIP("root may write any file");
     write(dir.filePath("run.ZQ"), fileOf(5));
-    const Cli cli = zqcli({"archive", "--archive", path, "import", dir.filePath("run.ZQ")});
+    const Run cli = zqcli({"archive", "--archive", path, "import", dir.filePath("run.ZQ")});
     QCOMPARE(cli.code, 1);
     QVERIFY2(cli.err.contains(path) || cli.err.contains("readonly"), qPrintable(cli.err));
 }
@@ -215,7 +197,7 @@ void TstArchive::verify()
         QVERIFY(a.recordDownload(
             sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", "complete", kept, &error));
     }
-    Cli v = zqcli({"verify", "--archive", archive, kept});
+    Run v = zqcli({"verify", "--archive", archive, kept});
     QCOMPARE(v.code, 0);
     QVERIFY2(v.out.contains("downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0"), qPrintable(v.out));
     write(dir.filePath("copy.ZQ"), fileOf(30)); // the same bytes elsewhere

@@ -14,20 +14,6 @@
 #include <csignal>
 #include <sys/stat.h>
 
-namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-} // namespace
-
 class TstCli : public QObject
 {
     Q_OBJECT

@@ -67,7 +67,6 @@ private Q_SLOTS:
     void criteriaAtTheirMargins();
     void recipes_data();
     void recipes();
-    void jsonShape();
     void property_data();
     void property();
 };
@@ -305,21 +304,6 @@ void TstAnalysis::recipes()
     zq::Recipe back;
     QVERIFY(zq::recipeFromJson(zq::recipeToJson(r), &back, &error));
     QCOMPARE(zq::recipeToJson(back), zq::recipeToJson(r));
-}
-
-void TstAnalysis::jsonShape()
-{
-    zq::Recipe r = band(850, 10, 10);
-    r.name = "soak";
-    r.maxOvershoot = 5;
-    const QJsonObject o = zq::analysisJson(zq::analyze(timed(kSoak), r), r, "run.ZQ");
-    QCOMPARE(o.value("version").toInt(), 1);
-    QCOMPARE(o.value("verdict").toString(), QStringLiteral("FAIL"));
-    QCOMPARE(o.value("failedCriteria").toArray().at(0).toString(), QStringLiteral("maxOvershoot"));
-    QCOMPARE(o.value("band").toObject().value("longestSoak").toDouble(), 59.0);
-    QCOMPARE(o.value("axis").toString(), QStringLiteral("seconds"));
-    QVERIFY(o.value("assumedIntervalSec").isNull());
-    QCOMPARE(zq::csvRow(zq::analyze(timed(kSoak), r), "run.ZQ").size(), zq::csvHeader().size());
 }
 
 void TstAnalysis::property_data()

@@ -8,15 +8,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
-
 class TstFiles : public QObject
 {
     Q_OBJECT

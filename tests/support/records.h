@@ -3,6 +3,8 @@
 #include "core/record.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QtTest>
 #include <initializer_list>
 
 // Time-stamped records 07-26 hour:i:09 reading 200 + i % 50, to edit before use.
@@ -38,4 +40,18 @@ inline QByteArray bytes(std::initializer_list<int> list)
     for (int b : list)
         a.append(char(b));
     return a;
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A file of these bytes, at the given size when one is given.
+inline void write(const QString &path, const QByteArray &bytes, qint64 size = -1)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    QVERIFY(size < 0 || f.resize(size));
 }

@@ -16,12 +16,6 @@
 #include <QTableView>
 
 namespace {
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
 int rows(ArchiveWindow *a)
 {
     auto *model = qobject_cast<QSqlQueryModel *>(a->table->model());

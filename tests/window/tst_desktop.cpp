@@ -15,12 +15,6 @@
 #include <QRandomGenerator>
 
 namespace {
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
 // A drop as a file manager makes it: enter, then drop, through the window's
 // event path. Whether the window took the enter.
 bool drop(QWidget *window, const QStringList &paths)

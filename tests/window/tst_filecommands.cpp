@@ -16,21 +16,6 @@
 #include <csignal>
 #include <sys/resource.h>
 
-namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void write(const QString &path, const QByteArray &data, qint64 size = -1)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
-    QVERIFY(size < 0 || f.resize(size));
-}
-} // namespace
-
 class TstFileCommands : public QObject
 {
     Q_OBJECT

@@ -12,12 +12,6 @@
 #include <sys/mount.h>
 
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A 64 KiB tmpfs with one 4 KiB page left free.
 struct FullDisk
 {
