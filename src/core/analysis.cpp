@@ -8,7 +8,7 @@ namespace {
 struct Point
 {
     double t;
-    int v;
+    double v; // a reading, or its place in a band that follows a schedule
     int at; // record index
 };
 
@@ -50,7 +50,7 @@ Run collect(const Record &record, int group, const QVector<double> &t, Analysis 
             const double dt = t[i] - p.t;
             run.joined.append(p.at == i - 1 && dt > 0 && (run.median <= 0 || dt <= 3 * run.median));
         }
-        run.points.append({t[i], record.reading(i, group), i});
+        run.points.append({t[i], double(record.reading(i, group)), i});
     }
     return run;
 }
@@ -60,9 +60,9 @@ void extremes(const Run &run, Analysis &a)
     double sum = 0;
     for (const Point &p : run.points) {
         if (a.peakAt < 0 || p.v > a.peak)
-            a.peak = p.v, a.peakAt = p.at;
+            a.peak = int(p.v), a.peakAt = p.at;
         if (a.lowestAt < 0 || p.v < a.lowest)
-            a.lowest = p.v, a.lowestAt = p.at;
+            a.lowest = int(p.v), a.lowestAt = p.at;
         sum += p.v;
     }
     const int n = int(run.points.size());
@@ -96,7 +96,7 @@ void thresholds(const Run &run, const Recipe &recipe, double t0, Analysis &a)
     for (double value : recipe.thresholds) {
         ThresholdFigures f;
         f.value = value;
-        auto above = [value](int v) { return v >= value; };
+        auto above = [value](double v) { return v >= value; };
         for (const Point &p : run.points)
             if (above(p.v)) {
                 f.firstAt = p.at;
@@ -144,7 +144,7 @@ void band(const Run &run, const Recipe &r, double t0, Analysis &a)
 {
     BandFigures b;
     const double low = r.setpoint - r.below, high = r.setpoint + r.above;
-    auto in = [&](int v) { return v >= low && v <= high; };
+    auto in = [&](double v) { return v >= low && v <= high; };
     int entry = -1;
     for (int k = 0; k < run.points.size() && entry < 0; ++k)
         if (in(run.points[k].v))
@@ -155,12 +155,12 @@ void band(const Run &run, const Recipe &r, double t0, Analysis &a)
     }
     b.enteredAt = run.points[entry].at;
     b.timeToEnter = run.points[entry].t - t0;
-    std::tie(b.afterEntry, std::ignore) = spans(run, entry, [](int) { return true; });
+    std::tie(b.afterEntry, std::ignore) = spans(run, entry, [](double) { return true; });
     std::tie(b.inBand, b.longestSoak) = spans(run, entry, in);
     b.outside = b.afterEntry - b.inBand;
-    std::tie(b.overshootTime, std::ignore) = spans(run, entry, [high](int v) { return v > high; });
-    std::tie(b.undershootTime, std::ignore) = spans(run, entry, [low](int v) { return v < low; });
-    auto outside = [&](int v) { return v > high ? v - high : v < low ? low - v : 0.0; };
+    std::tie(b.overshootTime, std::ignore) = spans(run, entry, [high](double v) { return v > high; });
+    std::tie(b.undershootTime, std::ignore) = spans(run, entry, [low](double v) { return v < low; });
+    auto outside = [&](double v) { return v > high ? v - high : v < low ? low - v : 0.0; };
     const double perMinute = a.timeAxis ? 60 : 1;
     for (int k = entry; k < run.points.size(); ++k) {
         const Point &p = run.points[k];
@@ -175,6 +175,25 @@ void band(const Run &run, const Recipe &r, double t0, Analysis &a)
                 += (outside(p.v) + outside(run.points[k + 1].v)) / 2 * (run.points[k + 1].t - p.t) / perMinute;
     }
     a.band = b;
+}
+
+// Around a schedule the band moves: each reading stands where its distance
+// from the planned curve puts it against the setpoint. Past the schedule's
+// end nothing is planned, so those readings leave the band's figures.
+Run aroundSchedule(const Run &run, const Recipe &r, double t0)
+{
+    const Curve planned = scheduleCurve(r.schedule);
+    Run moved;
+    moved.median = run.median;
+    for (int k = 0; k < run.points.size(); ++k) {
+        const std::optional<double> p = planned.at(run.points[k].t - t0);
+        if (!p)
+            break;
+        if (k > 0)
+            moved.joined.append(run.joined[k - 1]);
+        moved.points.append({run.points[k].t, run.points[k].v - *p + r.setpoint, run.points[k].at});
+    }
+    return moved;
 }
 } // namespace
 
@@ -200,6 +219,10 @@ Analysis analyze(const Record &record, const Recipe &recipe, int group, int firs
                                : QStringLiteral("速率窗口应为读数个数（如 10r），或给出采样间隔");
         return a;
     }
+    if (recipe.bandFollowsSchedule && !a.timeAxis) {
+        a.problem = QStringLiteral("跟随计划的公差带需要时间轴：请给出采样间隔");
+        return a;
+    }
     const QVector<double> t = runAxis(record, group, a.intervalSec, &a.orderBrokenAt);
     if (a.orderBrokenAt > a.last || a.orderBrokenAt <= a.first)
         a.orderBrokenAt = -1;
@@ -210,7 +233,9 @@ Analysis analyze(const Record &record, const Recipe &recipe, int group, int firs
     thresholds(run, recipe, t[a.first], a);
     const double window = recipe.rateWindow ? recipe.rateWindow->value : a.timeAxis ? 60 : 10;
     rates(run, window, t[a.first], a);
-    if (recipe.hasBand)
+    if (recipe.bandFollowsSchedule)
+        band(aroundSchedule(run, recipe, t[0]), recipe, t[a.first], a);
+    else if (recipe.hasBand)
         band(run, recipe, t[a.first], a);
     judge(recipe, a);
     return a;

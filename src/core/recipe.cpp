@@ -95,6 +95,8 @@ QString Recipe::problem() const
         return QStringLiteral("速率窗口必须大于 0");
     if (intervalSec < 0 || intervalSec > 86400)
         return QStringLiteral("采样间隔超出范围");
+    if (bandFollowsSchedule && (schedule.isEmpty() || !hasBand))
+        return QStringLiteral("跟随计划的公差带需要计划和公差");
     return QString();
 }
 
@@ -129,6 +131,10 @@ QByteArray recipeToJson(const Recipe &r)
         o.insert(QStringLiteral("interval"), r.intervalSec);
     if (!r.requiredFields.isEmpty())
         o.insert(QStringLiteral("required"), QJsonArray::fromStringList(r.requiredFields));
+    if (!r.schedule.isEmpty())
+        o.insert(QStringLiteral("schedule"), r.schedule.text());
+    if (r.bandFollowsSchedule)
+        o.insert(QStringLiteral("bandFollowsSchedule"), true);
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 
@@ -167,6 +173,14 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
     const QJsonArray required = o.value(QLatin1String("required")).toArray();
     for (const auto &f : required)
         r.requiredFields.append(f.toString());
+    if (o.contains(QLatin1String("schedule"))) {
+        QString why;
+        const std::optional<Schedule> schedule = parseSchedule(o.value(QLatin1String("schedule")).toString(), &why);
+        if (!schedule)
+            *error = QStringLiteral("“schedule”：") + why;
+        r.schedule = schedule.value_or(Schedule{});
+    }
+    r.bandFollowsSchedule = o.value(QLatin1String("bandFollowsSchedule")).toBool();
     if (error->isEmpty())
         *error = r.problem();
     if (!error->isEmpty())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/reference.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -45,6 +47,8 @@ struct Recipe
     std::optional<Span> rateWindow; // default: 60 s, or 10 readings
     double intervalSec = 0; // sequence data: seconds per reading, 0 when not known
     QStringList requiredFields; // run fields a process report may not leave empty
+    Schedule schedule; // the planned curve, when the recipe has one
+    bool bandFollowsSchedule = false; // the band lies around the planned curve, not the setpoint
 
     bool hasCriteria() const { return minSoak || maxOvershoot || maxHeatRate || maxCoolRate || minPeak || maxPeak; }
     // Empty when the recipe can be used; else why not.

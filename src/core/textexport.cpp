@@ -25,13 +25,15 @@ void appendTimeRecordLine(QString &out, const WDREC &r)
 
 } // namespace
 
-QString exportTextUnicode(const Record &record)
+QString exportTextUnicode(const Record &record, const ReadingRange &range)
 {
     QString out;
     if (record.isSequence()) {
         const int n = record.count();
         out.reserve(n * 20);
         for (int i = 1; i <= n; ++i) {
+            if (!range.holds(0, i - 1))
+                continue;
             out += QLatin1String("No.");
             appendNumberItem(out, i);
             out += QLatin1String("---");
@@ -41,9 +43,13 @@ QString exportTextUnicode(const Record &record)
     } else if (record.isTimeStamped()) {
         out.reserve(record.count() * 30 + 400);
         for (int g = 0; g < kSelectorGroups; ++g) {
+            if (range.group >= 0 && g != range.group)
+                continue;
             out += timeHeader(g) + kCrLf;
             const int n = record.count(g);
             for (int i = 0; i < n; ++i) {
+                if (!range.holds(g, i))
+                    continue;
                 appendTimeRecordLine(out, record.at(i, g));
                 out += kCrLf;
             }
@@ -58,12 +64,12 @@ QByteArray toGbk(const QString &text)
     return encoder.encode(text);
 }
 
-QByteArray exportText(const Record &record)
+QByteArray exportText(const Record &record, const ReadingRange &range)
 {
-    return toGbk(exportTextUnicode(record));
+    return toGbk(exportTextUnicode(record, range));
 }
 
-QByteArray exportCsv(const Record &record)
+QByteArray exportCsv(const Record &record, const ReadingRange &range)
 {
     // Every cell is a number or empty, so none needs quoting.
     QByteArray out("\xEF\xBB\xBF");
@@ -89,6 +95,8 @@ QByteArray exportCsv(const Record &record)
         const int n = record.count();
         out.reserve(out.size() + n * 12);
         for (int i = 0; i < n; ++i) {
+            if (!range.holds(0, i))
+                continue;
             number(i + 1);
             out += ',';
             reading(record.reading(i));
@@ -100,6 +108,8 @@ QByteArray exportCsv(const Record &record)
             const int n = record.count(g);
             out.reserve(out.size() + n * 24);
             for (int i = 0; i < n; ++i) {
+                if (!range.holds(g, i))
+                    continue;
                 const WDREC &r = record.at(i, g);
                 for (int v : {g, int(r.month), int(r.day), int(r.hour), int(r.minute), int(r.second)}) {
                     number(v);
