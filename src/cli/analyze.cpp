@@ -4,6 +4,7 @@
 #include "core/analysisformat.h"
 #include "core/datafile.h"
 #include "core/recipestore.h"
+#include "core/textexport.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -47,10 +48,16 @@ struct Options
         QStringLiteral("last"), QStringLiteral("Last reading of the range (the end)."), QStringLiteral("N")};
     QCommandLineOption format{
         QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")};
+    QCommandLineOption reference{QStringLiteral("reference"),
+        QStringLiteral("Compare with another data file's readings (group 0)."), QStringLiteral("FILE.ZQ")};
+    QCommandLineOption schedule{QStringLiteral("schedule"), QStringLiteral("Compare with the recipe's schedule.")};
+    QCommandLineOption align{QStringLiteral("align"),
+        QStringLiteral("Lay the reference at the start, where both first reach V (cross:V), or at reading N (at:N)."),
+        QStringLiteral("start|cross:V|at:N"), QStringLiteral("start")};
     QList<QCommandLineOption> all() const
     {
         return {recipe, setpoint, tol, tolLow, tolHigh, threshold, minSoak, maxOvershoot, maxHeat, maxCool, minPeak,
-            maxPeak, rateWindow, interval, group, first, last, format};
+            maxPeak, rateWindow, interval, group, first, last, format, reference, schedule, align};
     }
 };
 
@@ -106,6 +113,72 @@ bool buildRecipe(const QCommandLineParser &p, const Options &o, zq::Recipe *r, Q
     return error->isEmpty();
 }
 
+// What the run is held against: a file's readings or the recipe's
+// schedule, on its own axis, and whether that axis is time.
+struct Against
+{
+    bool wanted = false;
+    zq::Curve curve;
+    bool timed = false;
+    zq::Alignment alignment;
+};
+
+bool loadReference(const QCommandLineParser &p, const Options &o, const zq::Recipe &recipe, Against *into)
+{
+    into->wanted = p.isSet(o.reference) || p.isSet(o.schedule);
+    into->alignment = zq::parseAlignment(p.value(o.align)).value_or(zq::Alignment{});
+    if (p.isSet(o.schedule)) {
+        if (recipe.schedule.isEmpty()) {
+            fail(QStringLiteral("the recipe has no schedule"));
+            return false;
+        }
+        into->curve = zq::scheduleCurve(recipe.schedule);
+        into->timed = true;
+    } else if (p.isSet(o.reference)) {
+        const zq::DataFileRead read = zq::readDataFile(p.value(o.reference));
+        if (!read.ok || read.noReadings()) {
+            fail(QStringLiteral("%1: %2").arg(
+                p.value(o.reference), read.ok ? read.warning().section(QLatin1Char('\n'), 0, 0) : read.error));
+            return false;
+        }
+        into->curve = zq::runCurve(read.record, 0, recipe.intervalSec);
+        into->timed = read.record.isTimeStamped() || recipe.intervalSec > 0;
+    }
+    return true;
+}
+
+struct Output
+{
+    QVector<QStringList> csv;
+    QJsonArray json;
+    QString text;
+};
+
+// One file's figures in every form; whether its verdict is FAIL.
+bool add(const QString &file, const zq::Record &record, const zq::Recipe &recipe, const Against &against,
+    const zq::ReadingRange &range, Output &out)
+{
+    const zq::Analysis a = zq::analyze(record, recipe, range.group, range.first, range.last);
+    QVector<zq::FigureRow> rows = zq::figureRows(a, record);
+    QStringList csvRow = zq::csvRow(a, file);
+    QJsonObject jsonRow = zq::analysisJson(a, recipe, file);
+    if (against.wanted) {
+        const zq::Curve run = zq::runCurve(record, range.group, recipe.intervalSec);
+        const zq::Placed placed = zq::layReference(
+            run, record.isTimeStamped() || recipe.intervalSec > 0, against.curve, against.timed, against.alignment);
+        const zq::Difference d = zq::compareRun(run, placed.curve, range.first, range.last,
+            recipe.hasBand ? recipe.below : 0, recipe.hasBand ? recipe.above : 0);
+        rows += zq::differenceRows(d, placed, against.alignment, a, record);
+        csvRow += zq::differenceCsv(d, placed);
+        jsonRow.insert(QStringLiteral("reference"), zq::differenceJson(d, placed, against.alignment));
+    }
+    out.csv.append(csvRow);
+    out.json.append(jsonRow);
+    out.text += (out.text.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("file: %1\n").arg(file)
+        + zq::figuresText(rows);
+    return a.pass && !*a.pass;
+}
+
 void print(const QString &format, const QVector<QStringList> &csv, const QJsonArray &json, const QString &text)
 {
     if (format == QLatin1String("csv")) {
@@ -142,7 +215,8 @@ int analyze(const QStringList &arguments)
     const int first = parser.isSet(o.first) ? parser.value(o.first).toInt(&okFirst) : 0;
     const int last = parser.isSet(o.last) ? parser.value(o.last).toInt(&okLast) : -1;
     if (parser.positionalArguments().isEmpty() || !QStringList{"text", "csv", "json"}.contains(format) || !okGroup
-        || !okFirst || !okLast || group < 0 || group > 7 || first < 0 || (parser.isSet(o.last) && last < first)) {
+        || !okFirst || !okLast || group < 0 || group > 7 || first < 0 || (parser.isSet(o.last) && last < first)
+        || !zq::parseAlignment(parser.value(o.align)) || (parser.isSet(o.reference) && parser.isSet(o.schedule))) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }
@@ -150,10 +224,12 @@ int analyze(const QStringList &arguments)
         std::fprintf(stderr, "zqcli analyze: %s\n", qPrintable(error));
         return usage ? BadUsage : Failed;
     }
+    Against against;
+    if (!loadReference(parser, o, recipe, &against))
+        return Failed;
     int unread = 0, failedVerdicts = 0;
-    QVector<QStringList> csv{zq::csvHeader()};
-    QJsonArray json;
-    QString text;
+    Output out;
+    out.csv.append(zq::csvHeader() + (against.wanted ? zq::differenceCsvHeader() : QStringList()));
     for (const QString &file : parser.positionalArguments()) {
         const zq::DataFileRead read = zq::readDataFile(file);
         if (!read.ok || read.noReadings()) {
@@ -162,14 +238,9 @@ int analyze(const QStringList &arguments)
             ++unread;
             continue;
         }
-        const zq::Analysis a = zq::analyze(read.record, recipe, group, first, last);
-        failedVerdicts += a.pass && !*a.pass;
-        csv.append(zq::csvRow(a, file));
-        json.append(zq::analysisJson(a, recipe, file));
-        text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("file: %1\n").arg(file)
-            + zq::figuresText(zq::figureRows(a, read.record));
+        failedVerdicts += add(file, read.record, recipe, against, {group, first, last}, out);
     }
-    print(format, csv, json, text);
+    print(format, out.csv, out.json, out.text);
     return unread ? Failed : failedVerdicts ? Unmet : Done;
 }
 } // namespace cli

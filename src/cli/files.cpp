@@ -92,14 +92,28 @@ int exportFiles(const QStringList &arguments)
         QStringLiteral("The output file (one input only)."), QStringLiteral("file"));
     const QCommandLineOption outDir(QStringLiteral("out-dir"),
         QStringLiteral("Folder for the outputs (default: beside each input)."), QStringLiteral("dir"));
-    parser.addOptions({format, output, outDir});
+    const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("With a range: the group (0)."),
+        QStringLiteral("G"), QStringLiteral("0"));
+    const QCommandLineOption first(QStringLiteral("first"),
+        QStringLiteral("Only readings from N on (counted from 0, as zqcli analyze counts)."), QStringLiteral("N"));
+    const QCommandLineOption last(
+        QStringLiteral("last"), QStringLiteral("Only readings up to N (inclusive)."), QStringLiteral("N"));
+    parser.addOptions({format, output, outDir, group, first, last});
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Data files."), QStringLiteral("FILE.ZQ..."));
     if (const int rc = parse(parser, QStringLiteral("export"), arguments); rc >= 0)
         return rc;
     const QStringList inputs = parser.positionalArguments();
     const QString kind = parser.value(format).toLower();
+    bool okGroup = true, okFirst = true, okLast = true;
+    zq::ReadingRange range;
+    if (parser.isSet(first) || parser.isSet(last)) {
+        range.group = parser.value(group).toInt(&okGroup);
+        range.first = parser.isSet(first) ? parser.value(first).toInt(&okFirst) : 0;
+        range.last = parser.isSet(last) ? parser.value(last).toInt(&okLast) : -1;
+    }
     if (inputs.isEmpty() || (kind != QLatin1String("txt") && kind != QLatin1String("csv"))
-        || (parser.isSet(output) && (inputs.size() != 1 || parser.isSet(outDir)))) {
+        || (parser.isSet(output) && (inputs.size() != 1 || parser.isSet(outDir))) || !okGroup || !okFirst || !okLast
+        || range.group > 7 || range.first < 0 || (parser.isSet(last) && range.last < range.first)) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }
@@ -130,7 +144,7 @@ int exportFiles(const QStringList &arguments)
             ++failures;
             continue;
         }
-        if (!write(out, csv ? zq::exportCsv(record) : zq::exportText(record))) {
+        if (!write(out, csv ? zq::exportCsv(record, range) : zq::exportText(record, range))) {
             ++failures;
             continue;
         }

@@ -13,7 +13,8 @@ QString num(double v, int decimals = 1)
     return QString::number(v, 'f', decimals);
 }
 
-// A length along the run's axis, as a person reads it.
+} // namespace
+
 QString length(const Analysis &a, double v)
 {
     if (!a.timeAxis)
@@ -24,13 +25,14 @@ QString length(const Analysis &a, double v)
     return shown + (a.assumedInterval ? QStringLiteral("（假定间隔）") : QString());
 }
 
-// Where a reading stands: its time stamp, or its number as the list writes it.
 QString where(const Record &record, const Analysis &a, int at)
 {
     if (at < 0)
         return QStringLiteral("—");
     return record.isTimeStamped() ? timeStamp(record.at(at, a.group)) : formatPadded(at, 4);
 }
+
+namespace {
 
 QString verdictText(const Analysis &a)
 {

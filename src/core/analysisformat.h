@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/analysis.h"
+#include "core/reference.h"
 
 #include <QJsonObject>
 #include <QStringList>
@@ -18,6 +19,24 @@ struct FigureRow
 // list writes a reading; every rate names its window, every time on an
 // assumed interval says so.
 QVector<FigureRow> figureRows(const Analysis &analysis, const Record &record);
+
+// A stretch of the run: its length and ends, its least-squares rate, then
+// every figure of the check over it alone, each labelled "选区".
+QVector<FigureRow> rangeRows(const RangeFigures &range, const Analysis &check, const Record &record);
+
+// The run against a reference: how it was laid, the largest difference
+// and where, the time more than the tolerance under and over it.
+QVector<FigureRow> differenceRows(
+    const Difference &d, const Placed &placed, const Alignment &alignment, const Analysis &a, const Record &record);
+
+QJsonObject differenceJson(const Difference &d, const Placed &placed, const Alignment &alignment);
+QStringList differenceCsvHeader();
+QStringList differenceCsv(const Difference &d, const Placed &placed);
+
+// A length along the run's axis, as a person reads it.
+QString length(const Analysis &a, double v);
+// Where a reading stands: its time stamp, or its number as the list writes it.
+QString where(const Record &record, const Analysis &a, int at);
 
 // Tab-separated, one figure a line: pastes into a spreadsheet as a table.
 QString figuresTsv(const QVector<FigureRow> &rows);

@@ -131,6 +131,16 @@ Placed placeReference(const Curve &run, const Curve &reference, const Alignment 
     return p;
 }
 
+Placed layReference(
+    const Curve &run, bool runTimed, const Curve &reference, bool referenceTimed, const Alignment &alignment)
+{
+    if (runTimed == referenceTimed)
+        return placeReference(run, reference, alignment);
+    Placed p;
+    p.problem = QStringLiteral("一条曲线按时间、另一条按读数序号，无法对齐：请给出顺序数据的采样间隔");
+    return p;
+}
+
 Difference compareRun(const Curve &run, const Curve &reference, int first, int last, double below, double above)
 {
     Difference d;

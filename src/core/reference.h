@@ -68,6 +68,9 @@ struct Placed
     QString problem; // empty when placed
 };
 Placed placeReference(const Curve &run, const Curve &reference, const Alignment &alignment);
+// The same, refused when one is on a time axis and the other counts readings.
+Placed layReference(
+    const Curve &run, bool runTimed, const Curve &reference, bool referenceTimed, const Alignment &alignment);
 
 // The run against its reference over readings first..last, at the run's
 // readings where the reference has a value.

@@ -29,6 +29,39 @@ int readingAt(const Record &record, const ChartView &view, int x)
     return best;
 }
 
+int nearestReadingAt(const Record &record, const ChartView &view, int x)
+{
+    if (record.isSequence()) {
+        const int n = view.seqStart() + int(std::lround(double(x) / ChartView::kPixelsPerReading));
+        return record.count() ? qBound(0, n, record.count() - 1) : -1;
+    }
+    int best = -1;
+    for (int i = 0; i < record.count(); ++i) {
+        const WDREC &r = record.at(i);
+        if (view.inView(r)
+            && (best < 0
+                || std::abs(ChartView::timeColumn(r) - x) < std::abs(ChartView::timeColumn(record.at(best)) - x)))
+            best = i;
+    }
+    return best;
+}
+
+std::pair<int, int> readingsInView(const Record &record, const ChartView &view)
+{
+    if (record.isSequence()) {
+        const int first = view.seqStart(), last = qMin(record.count(), first + ChartView::kReadingsPerView) - 1;
+        return first <= last ? std::pair{first, last} : std::pair{-1, -1};
+    }
+    // The first run of records in the hour shown (a later day's hour is elsewhere).
+    int first = -1, last = -1;
+    for (int i = 0; i < record.count() && (first < 0 || last == i - 1); ++i)
+        if (view.inView(record.at(i))) {
+            first = first < 0 ? i : first;
+            last = i;
+        }
+    return {first, last};
+}
+
 int columnOf(const Record &record, const ChartView &view, int index)
 {
     if (record.isSequence()) {

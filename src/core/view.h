@@ -12,6 +12,10 @@ QString readoutAt(const Record &record, const ChartView &view, int x);
 
 // The reading under chart column x (as the readout finds it), or -1.
 int readingAt(const Record &record, const ChartView &view, int x);
+// The reading in view nearest to column x, however far; -1 with none in view.
+int nearestReadingAt(const Record &record, const ChartView &view, int x);
+// The first and last reading in view; {-1, -1} with none.
+std::pair<int, int> readingsInView(const Record &record, const ChartView &view);
 // The column a reading stands at in the view, or -1 when it is not in view.
 int columnOf(const Record &record, const ChartView &view, int index);
 

@@ -27,6 +27,9 @@ private Q_SLOTS:
     void namesNeverCollide();
     void analyze_data();
     void analyze();
+    void analyzeAgainstAReference_data();
+    void analyzeAgainstAReference();
+    void exportARange();
     void liveEndsOnCtrlC();
     void badUsage_data();
     void badUsage();
@@ -267,6 +270,94 @@ void TstCli::analyze()
     QCOMPARE(o.value("band").toObject().value("overshoot").toObject().value("value").toDouble(), 10.0);
     QCOMPARE(o.value("verdict").isNull() ? QStringLiteral("-") : o.value("verdict").toString(), verdict);
     QVERIFY(code != 1 || run.err.contains("missing.ZQ"));
+}
+
+namespace {
+// One reading a second from 10:00:00, in runs of {count, value}.
+zq::Record secondByRuns(std::initializer_list<std::pair<int, int>> parts)
+{
+    QVector<WDREC> records;
+    int i = 0;
+    for (const auto &[count, value] : parts)
+        for (int k = 0; k < count; ++k, ++i)
+            records.append(WDREC{int16_t(value), 7, 26, 10, uint8_t(i / 60), uint8_t(i % 60)});
+    return zq::Record::timeStamped(records);
+}
+} // namespace
+
+void TstCli::analyzeAgainstAReference_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<double>("largest");
+    QTest::addColumn<int>("largestAt");
+    QTest::addColumn<int>("compared");
+    QTest::addColumn<double>("aboveTime");
+    QTest::addColumn<double>("belowTime");
+    // The run rises at 10 s, the reference 5 s later: 50 ℃ over from 10 to
+    // 14 s (4 s beyond the 10 ℃ tolerance), and the same at 870 ℃ (70–74 s);
+    // 20 under as the reference stays at 870 to 79 s (4 s).
+    QTest::newRow("a file, at the start") << QStringList{"--reference", "REF"} << 0 << 50.0 << 10 << 135 << 8.0 << 4.0;
+    // Both cross 860 ℃ between two readings, 69.5 and 74.5 s: moved 5 s
+    // earlier the reference lies on the run; 130 readings have one.
+    QTest::newRow("a file, at 860 ℃") << QStringList{"--reference", "REF", "--align", "cross:860"} << 0 << 0.0 << 0
+                                      << 130 << 0.0 << 0.0;
+    // Planned 800 to 10 s, 5 ℃/s to 850 at 20 s: the run is 50 over at 10 s
+    // and more than 10 over up to 17 s (7 s), and 20 over at 870 (4 s).
+    QTest::newRow("the schedule") << QStringList{"--recipe", "plan", "--schedule"} << 0 << 50.0 << 10 << 135 << 11.0
+                                  << 0.0;
+    QTest::newRow("a recipe without one") << QStringList{"--schedule"} << 1 << 0.0 << 0 << 0 << 0.0 << 0.0;
+    QTest::newRow("an alignment not known")
+        << QStringList{"--reference", "REF", "--align", "middle"} << 2 << 0.0 << 0 << 0 << 0.0 << 0.0;
+}
+
+void TstCli::analyzeAgainstAReference()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(secondByRuns({{10, 800}, {60, 850}, {5, 870}, {60, 850}})));
+    write(dir.filePath("ref.ZQ"), zq::dataFileBytes(secondByRuns({{15, 800}, {60, 850}, {5, 870}, {55, 850}})));
+    QDir().mkpath(dir.filePath("config/Lorvant/zqtemp/recipes"));
+    write(dir.filePath("config/Lorvant/zqtemp/recipes/plan.json"),
+        R"({"name": "plan", "band": {"setpoint": 850, "below": 10, "above": 10}, "schedule": "800; 10s; +300/min→850; 10m"})");
+    options.replaceInStrings("REF", dir.filePath("ref.ZQ"));
+    const Run run
+        = zqcli(QStringList{"analyze", dir.filePath("run.ZQ"), "--setpoint", "850", "--tol", "10", "--format", "json"}
+                + options,
+            QString(), {"XDG_CONFIG_HOME=" + dir.filePath("config")});
+    QVERIFY2(run.code == code, qPrintable(run.err));
+    if (code)
+        return;
+    const QJsonObject d
+        = QJsonDocument::fromJson(run.out.toUtf8()).array().at(0).toObject().value("reference").toObject();
+    QTEST(d.value("largest").toDouble(), "largest");
+    QTEST(d.value("largestAt").toInt(), "largestAt");
+    QTEST(d.value("compared").toInt(), "compared");
+    QTEST(d.value("aboveTime").toDouble(), "aboveTime");
+    QTEST(d.value("belowTime").toDouble(), "belowTime");
+}
+
+void TstCli::exportARange()
+{
+    // The window's 导出选区 and zqcli's range write the same bytes.
+    QTemporaryDir dir;
+    write(dir.filePath("seq.ZQ"), zq::dataFileBytes(sequenceData(300, 512)));
+    for (const QString &format : {QStringLiteral("txt"), QStringLiteral("csv")}) {
+        const QString ext = format == "csv" ? ".csv" : ".Txt";
+        const Run run = zqcli({"export", dir.filePath("seq.ZQ"), "--format", format, "--first", "120", "--last", "179",
+            "-o", dir.filePath("cli" + ext)});
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        TestWindow w;
+        w.dialogs->paths = {dir.filePath("seq.ZQ"), dir.filePath("window" + ext)};
+        w.dialogs->pickFilter = format == "csv" ? zq::kCsvFilter : zq::kTextFilter;
+        w->onOpenClicked();
+        w->selectRange(120, 179);
+        w->exportRange();
+        QCOMPARE(readAll(dir.filePath("window" + ext)), readAll(dir.filePath("cli" + ext)));
+        QCOMPARE(readAll(dir.filePath("cli" + ext)),
+            (format == "csv" ? zq::exportCsv : zq::exportText)(sequenceData(300, 512), {0, 120, 179}));
+    }
 }
 
 void TstCli::liveEndsOnCtrlC()
