@@ -1,5 +1,8 @@
 #include "chart/guides.h"
 
+#include "chart/runchart.h"
+#include "core/view.h"
+
 #include <QPainter>
 #include <QPen>
 #include <cmath>
@@ -35,6 +38,37 @@ void drawNoteMarkers(QPainter &p, const QVector<int> &columns)
     p.setBrush(kNoteColour);
     for (int x : columns)
         p.drawPolygon(QPolygon({QPoint(x - 3, 0), QPoint(x + 3, 0), QPoint(x, 5)}));
+    p.restore();
+}
+
+void drawRangeShade(QPainter &p, int x0, int x1)
+{
+    p.fillRect(QRect(QPoint(qMax(x0, 0), 0), QPoint(qMin(x1, kChartWidth - 1), kChartHeight - 1)), kRangeColour);
+}
+
+void drawReferenceInView(
+    QPainter &p, const Record &record, const ChartView &view, const Curve &run, const Curve &reference)
+{
+    if (reference.isEmpty())
+        return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kReferenceColour, 2));
+    std::optional<QPoint> last;
+    for (int k = 0; k < run.x.size(); ++k) {
+        const int x = columnOf(record, view, run.source[k]);
+        const std::optional<double> r = x >= 0 ? reference.at(run.x[k]) : std::nullopt;
+        if (!r) {
+            last.reset();
+            continue;
+        }
+        const QPoint at(x, view.yOf(int(std::lround(*r))));
+        if (last && run.joined[k - 1])
+            p.drawLine(*last, at);
+        else
+            p.drawPoint(at);
+        last = at;
+    }
     p.restore();
 }
 } // namespace zq

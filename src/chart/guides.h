@@ -2,6 +2,7 @@
 
 #include "core/chartview.h"
 #include "core/recipe.h"
+#include "core/reference.h"
 
 #include <QColor>
 
@@ -18,4 +19,11 @@ void drawGuides(QPainter &p, const ChartView &view, const Recipe &recipe);
 const QColor kNoteColour(255, 255, 255);
 // A small marker at the chart's top edge for each note in view (its column).
 void drawNoteMarkers(QPainter &p, const QVector<int> &columns);
+
+// A selected stretch: columns x0…x1 lightened, under everything else.
+void drawRangeShade(QPainter &p, int x0, int x1);
+
+// The reference, faint, at the columns of the run's readings in view.
+void drawReferenceInView(
+    QPainter &p, const Record &record, const ChartView &view, const Curve &run, const Curve &reference);
 } // namespace zq

@@ -1,0 +1,140 @@
+// The whole run in one picture, for the analysis window and image export.
+#include "chart/runchart.h"
+
+#include "chart/chart.h"
+#include "chart/guides.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+
+namespace zq {
+namespace {
+// A step of 1, 2 or 5 times a power of ten giving about `count` divisions.
+double niceStep(double span, int count)
+{
+    const double raw = span / qMax(count, 1);
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * power >= raw)
+            return m * power;
+    return 10 * power;
+}
+
+QString axisCaption(double x, bool timeAxis, double step)
+{
+    if (!timeAxis)
+        return QString::number(qRound(x));
+    if (step >= 3600 || x >= 36000)
+        return QStringLiteral("%1 h").arg(x / 3600, 0, 'f', step >= 3600 ? 0 : 1);
+    return QStringLiteral("%1 min").arg(x / 60, 0, 'f', step >= 60 ? 0 : 1);
+}
+
+QPainterPath curvePath(const Curve &c, const RunScale &s)
+{
+    QPainterPath path;
+    for (int k = 0; k < c.x.size(); ++k) {
+        const QPointF at(s.px(c.x[k]), s.py(c.y[k]));
+        if (k == 0 || !c.joined[k - 1])
+            path.moveTo(at);
+        else
+            path.lineTo(at);
+    }
+    return path;
+}
+
+void grid(QPainter &p, const RunScale &s, bool timeAxis)
+{
+    p.setPen(QColor(0, 110, 0));
+    const double ys = niceStep(s.y1 - s.y0, 5);
+    for (double v = std::ceil(s.y0 / ys) * ys; v <= s.y1; v += ys) {
+        p.drawLine(QPointF(s.plot.left(), s.py(v)), QPointF(s.plot.right(), s.py(v)));
+        p.drawText(QRectF(0, s.py(v) - 8, s.plot.left() - 4, 16), Qt::AlignRight | Qt::AlignVCenter,
+            QString::number(v, 'f', 0));
+    }
+    const double xs = niceStep(s.x1 - s.x0, 8);
+    for (double x = std::ceil(s.x0 / xs) * xs; x <= s.x1; x += xs) {
+        p.drawLine(QPointF(s.px(x), s.plot.top()), QPointF(s.px(x), s.plot.bottom()));
+        p.drawText(QRectF(s.px(x) - 40, s.plot.bottom() + 2, 80, 16), Qt::AlignHCenter | Qt::AlignTop,
+            axisCaption(x, timeAxis, xs));
+    }
+}
+} // namespace
+
+RunScale runScale(const RunChartContent &c, const QRectF &area)
+{
+    RunScale s;
+    s.plot = area.adjusted(48, 6, -8, -20);
+    double lo = 0, hi = 0;
+    bool any = false;
+    for (const Curve *curve : {&c.run, &c.reference})
+        for (double v : curve->y) {
+            lo = any ? qMin(lo, v) : v;
+            hi = any ? qMax(hi, v) : v;
+            any = true;
+        }
+    if (c.recipe.hasBand && !c.recipe.bandFollowsSchedule)
+        lo = qMin(lo, c.recipe.setpoint - c.recipe.below), hi = qMax(hi, c.recipe.setpoint + c.recipe.above);
+    const double pad = qMax(10.0, (hi - lo) * 0.05);
+    s.y0 = std::floor((lo - pad) / 10) * 10;
+    s.y1 = std::ceil((hi + pad) / 10) * 10;
+    if (c.span) {
+        s.x0 = c.span->first;
+        s.x1 = c.span->second;
+    } else if (!c.run.isEmpty()) {
+        s.x0 = c.run.x.first();
+        s.x1 = c.run.x.last();
+    }
+    if (s.x1 <= s.x0)
+        s.x1 = s.x0 + 1;
+    return s;
+}
+
+RunScale drawRunChart(QPainter &p, const QRectF &area, const RunChartContent &c)
+{
+    const RunScale s = runScale(c, area);
+    p.save();
+    p.fillRect(area, QColor(236, 240, 244));
+    p.fillRect(s.plot, kChartBackground);
+    grid(p, s, c.timeAxis);
+    p.setClipRect(s.plot);
+    if (c.range)
+        p.fillRect(QRectF(QPointF(s.px(c.range->first), s.plot.top()), QPointF(s.px(c.range->second), s.plot.bottom())),
+            kRangeColour);
+    QPen dashed(kThresholdColour, 1, Qt::DashLine);
+    for (double t : c.recipe.thresholds) {
+        p.setPen(dashed);
+        p.drawLine(QPointF(s.plot.left(), s.py(t)), QPointF(s.plot.right(), s.py(t)));
+    }
+    if (c.recipe.hasBand && !c.recipe.bandFollowsSchedule) {
+        dashed.setColor(kBandColour);
+        p.setPen(dashed);
+        for (double v : {c.recipe.setpoint - c.recipe.below, c.recipe.setpoint + c.recipe.above})
+            p.drawLine(QPointF(s.plot.left(), s.py(v)), QPointF(s.plot.right(), s.py(v)));
+    }
+    if (c.recipe.bandFollowsSchedule) {
+        dashed.setColor(kBandColour);
+        p.setPen(dashed);
+        Curve edge = scheduleCurve(c.recipe.schedule);
+        for (double &y : edge.y)
+            y += c.recipe.above;
+        p.drawPath(curvePath(edge, s));
+        for (double &y : edge.y)
+            y -= c.recipe.above + c.recipe.below;
+        p.drawPath(curvePath(edge, s));
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kReferenceColour, 2));
+    p.drawPath(curvePath(c.reference, s));
+    p.setPen(QPen(kCurveColour, 1));
+    p.drawPath(curvePath(c.run, s));
+    if (c.frame) {
+        p.setPen(QPen(Qt::white, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(
+            QPointF(s.px(c.frame->first), s.plot.top() + 1), QPointF(s.px(c.frame->second), s.plot.bottom() - 1)));
+    }
+    p.restore();
+    return s;
+}
+} // namespace zq
