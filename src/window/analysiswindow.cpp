@@ -3,6 +3,7 @@
 #include "core/analysisformat.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFormLayout>
@@ -37,7 +38,13 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
 {
     setWindowTitle(QStringLiteral("工艺分析"));
     setObjectName(QStringLiteral("analysisWindow"));
-    auto *layout = new QVBoxLayout(this);
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(buildRunPart(), 2);
+    // The recipe on the left, what it makes of the run on the right.
+    auto *sides = new QHBoxLayout;
+    outer->addLayout(sides, 3);
+    auto *layout = new QVBoxLayout;
+    sides->addLayout(layout);
     auto *top = new QHBoxLayout;
     recipeBox = new QComboBox(this);
     recipeBox->addItems(m_store.names());
@@ -61,13 +68,14 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
     problemLabel->setStyleSheet(QStringLiteral("color: rgb(180, 40, 40);"));
     layout->addWidget(verdictLabel);
     layout->addWidget(problemLabel);
+    layout->addStretch(1);
     figures = new QTableWidget(0, 3, this);
     figures->setHorizontalHeaderLabels({QStringLiteral("项目"), QStringLiteral("数值"), QStringLiteral("单位 / 位置")});
     figures->horizontalHeader()->setStretchLastSection(true);
     figures->verticalHeader()->hide();
     figures->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    layout->addWidget(figures, 1);
-    resize(560, 720);
+    sides->addWidget(figures, 1);
+    resize(1040, 800);
     connect(recipeBox, &QComboBox::textActivated, this, &AnalysisWindow::chooseRecipe);
     connect(save, &QPushButton::clicked, this, &AnalysisWindow::saveRecipe);
     connect(copy, &QPushButton::clicked, this, &AnalysisWindow::copyFigures);
@@ -75,13 +83,17 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
 
 void AnalysisWindow::buildForm(QFormLayout *form)
 {
-    const std::pair<QLineEdit **, const char *> fields[] = {{&m_name, "名称"}, {&m_setpoint, "设定温度 ℃"},
-        {&m_below, "下公差 ℃"}, {&m_above, "上公差 ℃"}, {&m_thresholds, "温度阈值 ℃（逗号分隔）"},
-        {&m_minSoak, "最短保温（如 55m）"}, {&m_maxOvershoot, "最大超调 ℃"}, {&m_maxHeat, "最大升温速率 ℃/min"},
-        {&m_maxCool, "最大降温速率 ℃/min"}, {&m_minPeak, "最低峰值 ℃"}, {&m_maxPeak, "最高峰值 ℃"},
-        {&m_rateWindow, "速率窗口（如 60s、10r）"}, {&m_interval, "采样间隔 s（顺序数据）"}};
-    for (const auto &[edit, label] : fields) {
+    const std::tuple<QLineEdit **, const char *, const char *> fields[] = {{&m_name, "名称", "name"},
+        {&m_setpoint, "设定温度 ℃", "setpoint"}, {&m_below, "下公差 ℃", "below"}, {&m_above, "上公差 ℃", "above"},
+        {&m_thresholds, "温度阈值 ℃（逗号分隔）", "thresholds"}, {&m_minSoak, "最短保温（如 55m）", "minSoak"},
+        {&m_maxOvershoot, "最大超调 ℃", "maxOvershoot"}, {&m_maxHeat, "最大升温速率 ℃/min", "maxHeatRate"},
+        {&m_maxCool, "最大降温速率 ℃/min", "maxCoolRate"}, {&m_minPeak, "最低峰值 ℃", "minPeak"},
+        {&m_maxPeak, "最高峰值 ℃", "maxPeak"}, {&m_rateWindow, "速率窗口（如 60s、10r）", "rateWindow"},
+        {&m_interval, "采样间隔 s（顺序数据）", "interval"},
+        {&m_schedule, "计划（如 20; +10/min→850; 60m）", "schedule"}};
+    for (const auto &[edit, label, name] : fields) {
         *edit = new QLineEdit(this);
+        (*edit)->setObjectName(QLatin1String(name));
         form->addRow(QString::fromUtf8(label), *edit);
         // Every edit is judged at once: the figures follow what the fields say.
         connect(*edit, &QLineEdit::textEdited, this, [this] {
@@ -89,6 +101,13 @@ void AnalysisWindow::buildForm(QFormLayout *form)
             update();
         });
     }
+    m_followSchedule = new QCheckBox(QStringLiteral("公差带跟随计划"), this);
+    m_followSchedule->setObjectName(QStringLiteral("followSchedule"));
+    form->addRow(QString(), m_followSchedule);
+    connect(m_followSchedule, &QCheckBox::toggled, this, [this] {
+        readFields();
+        update();
+    });
 }
 
 void AnalysisWindow::fillFields(const zq::Recipe &r)
@@ -110,6 +129,9 @@ void AnalysisWindow::fillFields(const zq::Recipe &r)
     m_maxPeak->setText(opt(r.maxPeak));
     m_rateWindow->setText(r.rateWindow ? r.rateWindow->text() : QString());
     m_interval->setText(r.intervalSec > 0 ? text(r.intervalSec) : QString());
+    m_schedule->setText(r.schedule.isEmpty() ? QString() : r.schedule.text());
+    const QSignalBlocker quiet(m_followSchedule);
+    m_followSchedule->setChecked(r.bandFollowsSchedule);
 }
 
 void AnalysisWindow::readFields()
@@ -145,8 +167,16 @@ void AnalysisWindow::readFields()
     r.minPeak = number(m_minPeak, &ok);
     r.maxPeak = number(m_maxPeak, &ok);
     r.intervalSec = number(m_interval, &ok).value_or(0);
+    QString why;
+    if (!m_schedule->text().trimmed().isEmpty()) {
+        const std::optional<zq::Schedule> plan = zq::parseSchedule(m_schedule->text(), &why);
+        r.schedule = plan.value_or(zq::Schedule{});
+    }
+    r.bandFollowsSchedule = m_followSchedule->isChecked();
     m_recipe = r;
-    problemLabel->setText(ok ? r.problem() : QStringLiteral("有一项不是数值或时长（如 55m、90s、10r）"));
+    problemLabel->setText(!ok ? QStringLiteral("有一项不是数值或时长（如 55m、90s、10r）")
+            : !why.isEmpty()  ? why
+                              : r.problem());
     Q_EMIT recipeChanged(m_recipe);
 }
 
@@ -178,33 +208,13 @@ bool AnalysisWindow::saveRecipe()
     return true;
 }
 
-void AnalysisWindow::setRun(const zq::Record &record, int group)
-{
-    m_record = record;
-    m_group = group;
-    update();
-}
-
-QString AnalysisWindow::verdictText() const
-{
-    return verdictLabel->text();
-}
-
-QString AnalysisWindow::figuresTsv() const
-{
-    return zq::figuresTsv(zq::figureRows(m_analysis, m_record));
-}
-
-void AnalysisWindow::copyFigures()
-{
-    QApplication::clipboard()->setText(figuresTsv());
-}
-
 void AnalysisWindow::update()
 {
+    placeReference();
     m_analysis = zq::analyze(m_record, m_recipe, m_group);
     const QVector<zq::FigureRow> rows
-        = m_record.holdsData() ? zq::figureRows(m_analysis, m_record) : QVector<zq::FigureRow>{};
+        = m_record.holdsData() ? zq::figureRows(m_analysis, m_record) + extraRows() : QVector<zq::FigureRow>{};
+    showWholeRun();
     figures->setRowCount(int(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
         figures->setItem(i, 0, new QTableWidgetItem(rows[i].label));

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/analysis.h"
+#include "core/analysisformat.h"
 #include "core/recipestore.h"
+#include "core/reference.h"
 
 #include <QWidget>
 
@@ -9,6 +11,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTableWidget;
+class RunChartBox;
 
 // 工艺分析: the figures of the run in the main window against a recipe, the
 // verdict, and the recipe to choose, edit and save. It follows every change
@@ -30,7 +33,25 @@ public:
     void copyFigures();
     bool saveRecipe();
 
+    // The selected stretch (record indices); none clears it.
+    void setRange(std::optional<std::pair<int, int>> range);
+    std::optional<std::pair<int, int>> range() const { return m_range; }
+    // The record indices the main chart shows, framed on the whole run.
+    void setViewSpan(int first, int last);
+    // Another run's readings (group 0) as the reference.
+    void setReferenceRecord(const zq::Record &record, const QString &name);
+    void useSchedule();
+    void clearReference();
+    // The reference on the run's axis; empty for none, or when it cannot be laid.
+    const zq::Curve &placedReference() const { return m_placed.curve; }
+    const zq::Curve &runCurve() const { return m_run; }
+
     QComboBox *recipeBox = nullptr;
+    RunChartBox *wholeRun = nullptr;
+    QComboBox *referenceBox = nullptr;
+    QComboBox *alignBox = nullptr;
+    QLineEdit *alignValue = nullptr;
+    QLabel *rangeLabel = nullptr;
     QLabel *verdictLabel = nullptr;
     QLabel *problemLabel = nullptr;
     QTableWidget *figures = nullptr;
@@ -40,12 +61,24 @@ Q_SIGNALS:
     void recipeChanged(const zq::Recipe &recipe);
     // A verdict given (PASS or FAIL) for the run, with the recipe's name.
     void judged(const QString &verdict, const QString &recipe);
+    void rangeChosen(int first, int last);
+    void rangeCleared();
+    void viewRequested(int index);
+    // 参考曲线…: the user wants to choose a file.
+    void referenceWanted();
+    // The reference as laid now (empty: none), for the main chart.
+    void referencePlaced(const zq::Curve &reference);
 
 private:
     void buildForm(class QFormLayout *form);
     void fillFields(const zq::Recipe &recipe);
     void readFields();
     void update();
+    QLayout *buildRunPart();
+    void placeReference();
+    zq::Alignment alignment() const;
+    QVector<zq::FigureRow> extraRows() const;
+    void showWholeRun();
 
     const zq::RecipeStore &m_store;
     zq::Record m_record;
@@ -65,4 +98,12 @@ private:
     QLineEdit *m_maxPeak = nullptr;
     QLineEdit *m_rateWindow = nullptr;
     QLineEdit *m_interval = nullptr;
+    QLineEdit *m_schedule = nullptr;
+    class QCheckBox *m_followSchedule = nullptr;
+    std::optional<std::pair<int, int>> m_range;
+    std::optional<std::pair<int, int>> m_viewSpan;
+    zq::Curve m_run;
+    zq::Record m_referenceRecord;
+    bool m_useSchedule = false;
+    zq::Placed m_placed;
 };

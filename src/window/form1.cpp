@@ -43,6 +43,7 @@ Form1::Form1(QWidget *parent)
     connectControls();
     connectInstrument();
     connectViewAids();
+    connectRangeAids();
     m_link->setKeepDir(keepDir());
     m_dialogs->places = {keepDir()};
     groupLabel->setText(QString::number(groupBar->value()));
@@ -123,6 +124,7 @@ void Form1::redraw()
             if (const int x = zq::columnOf(m_record, m_view, n.atReading); x >= 0)
                 marks.append(x);
         zq::drawNoteMarkers(lp, marks);
+        drawRunOverlays(lp);
         if (m_record.isSequence()) {
             zq::drawSequenceCurve(lp, m_record, m_view);
         } else if (m_record.isTimeStamped()) {
@@ -137,6 +139,7 @@ void Form1::redraw()
     }
     chartBox->update();
     update();
+    tellViewSpan();
 }
 
 void Form1::setView(const zq::ChartView &view)
@@ -168,6 +171,7 @@ void Form1::showRecord(const zq::Record &record, const QString &style)
 void Form1::listRecord()
 {
     const int g = m_view.group;
+    m_range.reset();
     readingList->clear();
     QPalette pal = readingList->palette();
     pal.setColor(QPalette::Text, zq::groupColour(g));

@@ -4,6 +4,8 @@
 #include "core/chartview.h"
 #include "core/recipestore.h"
 #include "core/record.h"
+#include "core/reference.h"
+#include "core/textexport.h"
 #include "link/porterrors.h"
 #include "print/report.h"
 #include "window/texts.h"
@@ -19,6 +21,7 @@ class ChartBox;
 class ClickLabel;
 class Instrument;
 class QFrame;
+class QPainter;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -88,6 +91,17 @@ public:
     // Where recipes are kept; tests give their own folder.
     void setRecipeFolder(const QString &folder);
     const zq::Recipe &recipe() const { return m_recipe; }
+    // A stretch of the run (record indices of the group shown), shaded on
+    // both charts and measured in 工艺分析; Esc or a click outside clears it.
+    void selectRange(int first, int last);
+    void clearRange();
+    std::optional<std::pair<int, int>> range() const { return m_range; }
+    // 导出选区…: the range as 导出文本 writes it, its lines only.
+    void exportRange();
+    // 参考曲线…: a data file laid behind the run (in 工艺分析 and on the chart).
+    void chooseReference();
+    // Moves the view (through its bar) to where a reading stands.
+    void showReading(int index);
     // The chart's menu.
     void fitToReadings();
     void copyChartImage();
@@ -102,7 +116,7 @@ public:
 
     void redraw();
     void saveDataFile(const QString &path);
-    void exportTo(const QString &path, bool csv = false);
+    void exportTo(const QString &path, bool csv = false, const zq::ReadingRange &range = {});
     // Where every download is kept as it ends; the default lies in the
     // user's data folder.
     void setKeepDir(const QString &dir);
@@ -182,6 +196,13 @@ private:
     void tellFailure(const QString &text);
     void printToPdf();
     void archiveRun(const zq::Record &record, const QString &path, const DownloadResult *download);
+    void connectRangeAids();
+    void connectAnalysis();
+    void drawRunOverlays(QPainter &p);
+    QString referenceReadout(int x) const;
+    void tellViewSpan();
+    QImage rangeImage() const;
+    QString askExportPath(const QString &name, bool *csv);
 
     zq::Record m_record;
     zq::ChartView m_view;
@@ -199,6 +220,10 @@ private:
     QString m_runSha; // the run shown, as the archive knows it
     QVector<zq::RunNote> m_notes;
     zq::Recipe m_recipe;
+    std::optional<std::pair<int, int>> m_range;
+    int m_dragFrom = -1; // the reading a Shift drag on the chart started at
+    zq::Curve m_runCurve; // the run on its axis, for laying the reference
+    zq::Curve m_reference; // on the run's axis; empty for none
     QString m_keepDir;
     QString m_lastKept;
     std::unique_ptr<QSettings> m_settings;

@@ -22,7 +22,6 @@
 #include <QStandardPaths>
 
 namespace {
-const QString kSaveFailed = QStringLiteral("文件没有保存：%1\n%2");
 const QString kOpenFailed = QStringLiteral("文件无法打开：%1\n%2");
 const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
 // Each kind of file dialog starts in the folder last used for it, across runs.
@@ -56,7 +55,7 @@ void Form1::saveDataFile(const QString &path)
         return;
     QString error;
     if (!zq::writeFileWhole(path, bytes, &error))
-        tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+        tellFailure(zq::kSaveFailed.arg(QDir::toNativeSeparators(path), error));
     else
         rememberRecent(path);
 }
@@ -110,7 +109,15 @@ void Form1::onExportClicked()
         m_dialogs->message(zq::kNoData, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
-    commonDialogFileName = zq::defaultExportName(QDate::currentDate(), QLocale());
+    bool csv = false;
+    const QString path = askExportPath(zq::defaultExportName(QDate::currentDate(), QLocale()), &csv);
+    if (!path.isEmpty())
+        exportTo(path, csv);
+}
+
+QString Form1::askExportPath(const QString &name, bool *csv)
+{
+    commonDialogFileName = name;
     QString filter = zq::kTextFilter;
     QString path = m_dialogs->saveFile(
         QString(), inFolder(kExportFolder, commonDialogFileName), {zq::kTextFilter, zq::kCsvFilter}, &filter);
@@ -119,23 +126,23 @@ void Form1::onExportClicked()
     if (filter.isEmpty())
         filter = zq::kTextFilter;
     if (path.isEmpty())
-        return;
+        return path;
     const QStringList filters{zq::kTextFilter, zq::kCsvFilter};
     path = zq::withFilterExtension(path, filter, filters);
     // The name decides the format: data.csv is CSV whichever filter was picked.
-    const bool csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+    *csv = QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
     commonDialogFileName = path;
-    exportTo(path, csv);
+    return path;
 }
 
-void Form1::exportTo(const QString &path, bool csv)
+void Form1::exportTo(const QString &path, bool csv, const zq::ReadingRange &range)
 {
     if (!m_record.holdsData())
         return;
-    const QByteArray bytes = csv ? zq::exportCsv(m_record) : zq::exportText(m_record);
+    const QByteArray bytes = csv ? zq::exportCsv(m_record, range) : zq::exportText(m_record, range);
     QString error;
     if (!zq::writeFileWhole(path, bytes, &error))
-        tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+        tellFailure(zq::kSaveFailed.arg(QDir::toNativeSeparators(path), error));
 }
 
 void Form1::onPrintClicked()
@@ -176,7 +183,7 @@ void Form1::printToPdf()
     path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
     QString error;
     if (!zq::writeReportPdf(path, m_record, reportParams(), &error))
-        tellFailure(kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+        tellFailure(zq::kSaveFailed.arg(QDir::toNativeSeparators(path), error));
 }
 
 zq::ReportParams Form1::reportParams() const

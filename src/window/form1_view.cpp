@@ -32,7 +32,7 @@ void Form1::connectViewAids()
         for (const zq::RunNote &n : m_notes)
             if (const int at = zq::columnOf(m_record, m_view, n.atReading); at >= 0 && qAbs(at - x) <= 3)
                 text += QStringLiteral("  ▸ ") + n.text;
-        chartBox->setReadoutText(text);
+        chartBox->setReadoutText(text + referenceReadout(x));
     });
     connect(chartBox, &ChartBox::wheeled, this, [this](int notches, bool sideways) {
         QScrollBar *bar = sideways ? viewBar : scaleBar;
@@ -47,7 +47,10 @@ void Form1::connectViewAids()
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->addAction(QStringLiteral("适合温度范围"), this, &Form1::fitToReadings)->setEnabled(m_record.holdsData());
         menu->addAction(QStringLiteral("复制图像"), this, &Form1::copyChartImage);
-        menu->addAction(QStringLiteral("保存图像…"), this, &Form1::saveChartImage);
+        menu->addAction(
+            m_range ? QStringLiteral("保存图像（选区）…") : QStringLiteral("保存图像…"), this, &Form1::saveChartImage);
+        menu->addAction(QStringLiteral("导出选区…"), this, &Form1::exportRange)->setEnabled(m_range.has_value());
+        menu->addAction(QStringLiteral("参考曲线…"), this, &Form1::chooseReference)->setEnabled(m_record.holdsData());
         menu->addAction(QStringLiteral("添加注释…"), this, [this, at] { addNote(at.x()); })
             ->setEnabled(zq::readingAt(m_record, m_view, at.x()) >= 0);
         menu->addSeparator();
@@ -76,6 +79,8 @@ AnalysisWindow *Form1::showAnalysis()
         if (!last.isEmpty())
             m_analysis->chooseRecipe(last);
         m_analysis->setRun(m_record, m_view.group);
+        connectAnalysis();
+        tellViewSpan();
         // Beside the main window, not over it.
         m_analysis->move(frameGeometry().topRight() + QPoint(8, 0));
     }
@@ -129,24 +134,11 @@ void Form1::saveChartImage()
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     QString error = QStringLiteral("无法生成图像");
-    if (!chartImage().save(&buffer, "PNG") || !zq::writeFileWhole(path, png, &error))
+    if (!(m_range ? rangeImage() : chartImage()).save(&buffer, "PNG") || !zq::writeFileWhole(path, png, &error))
         tellFailure(QStringLiteral("图像没有保存：%1\n%2").arg(QDir::toNativeSeparators(path), error));
 }
 
 void Form1::onListDoubleClicked(QListWidgetItem *item)
 {
-    const int row = readingList->row(item);
-    int target = -1;
-    if (m_record.isSequence())
-        target = row / 10;
-    else if (m_record.isTimeStamped())
-        target = m_record.at(row, m_view.group).hour;
-    if (target < 0)
-        return;
-    // Through the bar, so its change handler redraws; a bar already there
-    // still brings the view back after the single click moved it.
-    if (viewBar->value() == qMin(target, viewBar->maximum()))
-        onViewBarChanged();
-    else
-        viewBar->setValue(target);
+    showReading(readingList->row(item));
 }

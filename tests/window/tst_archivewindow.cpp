@@ -134,7 +134,7 @@ void TstArchiveWindow::notesAndVerdictsGoWithTheRun()
     QCOMPARE(w->notes().size(), 1);
     // The process check's verdict goes with the run.
     AnalysisWindow *a = w->showAnalysis();
-    auto *peak = a->findChildren<QLineEdit *>().at(10); // 最高峰值
+    auto *peak = a->findChild<QLineEdit *>(QStringLiteral("maxPeak")); // 最高峰值
     QTest::keyClicks(peak, "600");
     QCOMPARE(w->archive()->run(sha, &error)->verdict, QStringLiteral("FAIL"));
 }
