@@ -1,5 +1,6 @@
 // Times the program's own work on full-size data: median of several runs each.
 #include "chart/chart.h"
+#include "chart/runchart.h"
 #include "core/analysis.h"
 #include "core/datafile.h"
 #include "core/decode.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProcess>
 #include <QScrollBar>
 
@@ -117,6 +119,22 @@ int main(int argc, char *argv[])
         recipe.below = recipe.above = 20;
         recipe.maxOvershoot = 10;
         row("analysis_4033_records_4_thresholds_band_ms", medianMs([&] { (void)zq::analyze(full, recipe); }, 51), "ms");
+        // The whole run as 工艺分析 draws it, a reference behind it and a range on it.
+        zq::RunChartContent c;
+        c.run = zq::runCurve(full, 0, 0);
+        c.reference = c.run;
+        c.recipe = recipe;
+        c.timeAxis = true;
+        c.range = std::pair{c.run.x[1000], c.run.x[2000]};
+        QImage canvas(1000, 300, QImage::Format_RGB32);
+        row("whole_run_4033_records_with_reference_draw_ms",
+            medianMs(
+                [&] {
+                    QPainter p(&canvas);
+                    zq::drawRunChart(p, canvas.rect(), c);
+                },
+                51),
+            "ms");
     }
     {
         // A pointer move over the chart, painted: the overlay's cost and area.

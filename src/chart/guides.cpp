@@ -41,9 +41,16 @@ void drawNoteMarkers(QPainter &p, const QVector<int> &columns)
     p.restore();
 }
 
-void drawRangeShade(QPainter &p, int x0, int x1)
+void drawRangeShade(QPainter &p, int x0, int x1, bool firstInView, bool lastInView)
 {
     p.fillRect(QRect(QPoint(qMax(x0, 0), 0), QPoint(qMin(x1, kChartWidth - 1), kChartHeight - 1)), kRangeColour);
+    p.save();
+    p.setPen(Qt::white);
+    if (firstInView)
+        p.drawLine(x0, 0, x0, kChartHeight - 1);
+    if (lastInView)
+        p.drawLine(x1, 0, x1, kChartHeight - 1);
+    p.restore();
 }
 
 void drawReferenceInView(

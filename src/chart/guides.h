@@ -20,8 +20,9 @@ const QColor kNoteColour(255, 255, 255);
 // A small marker at the chart's top edge for each note in view (its column).
 void drawNoteMarkers(QPainter &p, const QVector<int> &columns);
 
-// A selected stretch: columns x0…x1 lightened, under everything else.
-void drawRangeShade(QPainter &p, int x0, int x1);
+// A selected stretch: columns x0…x1 lightened, under everything else, with
+// a cursor at each end that lies in view.
+void drawRangeShade(QPainter &p, int x0, int x1, bool firstInView, bool lastInView);
 
 // The reference, faint, at the columns of the run's readings in view.
 void drawReferenceInView(

@@ -128,6 +128,16 @@ RunScale drawRunChart(QPainter &p, const QRectF &area, const RunChartContent &c)
     p.drawPath(curvePath(c.reference, s));
     p.setPen(QPen(kCurveColour, 1));
     p.drawPath(curvePath(c.run, s));
+    if (c.range) {
+        // The range's cursors, each with the reading at it.
+        p.setPen(QPen(Qt::white, 1));
+        for (double x : {c.range->first, c.range->second}) {
+            p.drawLine(QPointF(s.px(x), s.plot.top()), QPointF(s.px(x), s.plot.bottom()));
+            if (const std::optional<double> v = c.run.at(x))
+                p.drawText(QRectF(s.px(x) + 3, s.plot.top() + 2, 80, 16), Qt::AlignLeft | Qt::AlignTop,
+                    QStringLiteral("%1 ℃").arg(*v, 0, 'f', 0));
+        }
+    }
     if (c.frame) {
         p.setPen(QPen(Qt::white, 1));
         p.setBrush(Qt::NoBrush);

@@ -93,7 +93,7 @@ void Form1::drawRunOverlays(QPainter &p)
         if (inFirst >= 0 && m_range->first <= inLast && m_range->second >= inFirst) {
             const int x0 = m_range->first < inFirst ? 0 : zq::columnOf(m_record, m_view, m_range->first);
             const int x1 = m_range->second > inLast ? zq::kChartWidth : zq::columnOf(m_record, m_view, m_range->second);
-            zq::drawRangeShade(p, x0, x1);
+            zq::drawRangeShade(p, x0, x1, m_range->first >= inFirst, m_range->second <= inLast);
         }
     }
     zq::drawReferenceInView(p, m_record, m_view, m_runCurve, m_reference);

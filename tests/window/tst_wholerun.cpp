@@ -130,9 +130,14 @@ void TstWholeRun::shiftDragOnTheChartAfterAScroll()
             near(QColor(after.pixel(x, 300)), shaded(QColor(before.pixel(x, 300)))), qPrintable(QString::number(x)));
     for (int x : {58, 182, 400})
         QCOMPARE(QColor(after.pixel(x, 300)), QColor(before.pixel(x, 300)));
+    // A cursor at each end.
+    QCOMPARE(QColor(after.pixel(60, 300)), QColor(Qt::white));
+    QCOMPARE(QColor(after.pixel(180, 300)), QColor(Qt::white));
     // Scrolled on, the range's rest still lies at the left edge.
     w->viewBar->setValue(22); // readings 220 …: 230 at column 60
     QVERIFY(near(QColor(w->chartBox->image().pixel(30, 300)), shaded(QColor(before.pixel(30, 300)))));
+    QCOMPARE(QColor(w->chartBox->image().pixel(60, 300)), QColor(Qt::white));
+    QVERIFY(QColor(w->chartBox->image().pixel(0, 300)) != QColor(Qt::white)); // its first end is out of view
     QCOMPARE(QColor(w->chartBox->image().pixel(62, 300)), QColor(before.pixel(62, 300)));
     // A plain click outside lets it go.
     QTest::mouseClick(w->chartBox, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
