@@ -1,6 +1,7 @@
 #include "window/archivewindow.h"
 
 #include "archive/archive.h"
+#include "window/runsmodel.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSqlQueryModel>
 #include <QTableView>
@@ -17,6 +19,7 @@
 namespace {
 const char *const kColumns[] = {"", "日期", "类型", "读数", "峰值", "设备", "工件", "操作员", "结论", "备注"};
 const QDate kAnyDay(2000, 1, 1);
+
 } // namespace
 
 ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
@@ -29,12 +32,24 @@ ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
     auto *filters = new QHBoxLayout;
     buildFilters(filters);
     layout->addLayout(filters);
-    m_model = new QSqlQueryModel(this);
+    m_model = new RunsModel(
+        archive,
+        [this](const QString &sha, const QString &error) {
+            if (!error.isEmpty())
+                Q_EMIT problem(QStringLiteral("字段没有保存：%1").arg(error));
+            // After the editor has closed: the query again, the run still selected.
+            QMetaObject::invokeMethod(
+                this, [this, sha] { refresh(sha); }, Qt::QueuedConnection);
+        },
+        this);
     table = new QTableView(this);
     table->setModel(m_model);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A double-click opens the run; a click on a selected cell, or F2, edits it.
+    table->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table, &QWidget::customContextMenuRequested, this, &ArchiveWindow::showRowMenu);
     table->horizontalHeader()->setSectionsClickable(true);
     table->horizontalHeader()->setSortIndicatorShown(true);
     table->verticalHeader()->hide();
@@ -46,7 +61,18 @@ ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
         form->addRow(QString::fromUtf8(label), *field);
     }
     auto *save = new QPushButton(QStringLiteral("保存字段"), this);
-    form->addRow(QString(), save);
+    auto *reference = new QPushButton(QStringLiteral("作为参考"), this);
+    reference->setObjectName(QStringLiteral("asReference"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(save);
+    buttons->addWidget(reference);
+    buttons->addStretch(1);
+    form->addRow(QString(), buttons);
+    connect(reference, &QPushButton::clicked, this, [this] {
+        if (table->currentIndex().isValid())
+            if (const QString path = fileOf(table->currentIndex().row()); !path.isEmpty())
+                Q_EMIT referenceFile(path);
+    });
     layout->addLayout(form);
     resize(900, 640);
     connect(save, &QPushButton::clicked, this, &ArchiveWindow::saveFields);
@@ -72,7 +98,7 @@ void ArchiveWindow::buildFilters(QBoxLayout *layout)
         d->setCalendarPopup(true);
         d->setMinimumDate(kAnyDay);
         d->setSpecialValueText(QStringLiteral("不限"));
-        connect(d, &QDateEdit::dateChanged, this, &ArchiveWindow::refresh);
+        connect(d, &QDateEdit::dateChanged, this, [this] { refresh(); });
     }
     layout->addWidget(search, 1);
     layout->addWidget(equipment);
@@ -81,12 +107,12 @@ void ArchiveWindow::buildFilters(QBoxLayout *layout)
     layout->addWidget(since);
     layout->addWidget(new QLabel(QStringLiteral("到"), this));
     layout->addWidget(until);
-    connect(search, &QLineEdit::textChanged, this, &ArchiveWindow::refresh);
-    connect(equipment, &QComboBox::currentIndexChanged, this, &ArchiveWindow::refresh);
-    connect(verdict, &QComboBox::currentIndexChanged, this, &ArchiveWindow::refresh);
+    connect(search, &QLineEdit::textChanged, this, [this] { refresh(); });
+    connect(equipment, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
+    connect(verdict, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
 }
 
-void ArchiveWindow::refresh()
+void ArchiveWindow::refresh(const QString &keep)
 {
     QString error;
     // The equipment list follows the archive; the choice stays.
@@ -114,6 +140,10 @@ void ArchiveWindow::refresh()
         Q_EMIT problem(QStringLiteral("记录库查询失败：%1").arg(error));
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ArchiveWindow::showSelected,
         Qt::UniqueConnection);
+    // The run edited stays selected, as far as the rows fetched reach.
+    for (int r = 0; !keep.isEmpty() && r < m_model->rowCount(); ++r)
+        if (m_model->index(r, 0).data().toString() == keep)
+            table->selectRow(r);
 }
 
 QString ArchiveWindow::selectedRun() const
@@ -150,16 +180,36 @@ bool ArchiveWindow::saveFields()
     return true;
 }
 
-void ArchiveWindow::openRow(int row)
+QString ArchiveWindow::fileOf(int row)
 {
     const QString sha = m_model->index(row, 0).data().toString();
     QString error;
     const QString path = m_archive.findFile(sha, &error);
-    if (path.isEmpty()) {
+    if (path.isEmpty())
         Q_EMIT problem(
             QStringLiteral("找不到这个记录的文件：保存的副本和见过它的路径都已不在，或内容已改变。\nSHA-256：%1")
                 .arg(sha));
+    return path;
+}
+
+void ArchiveWindow::openRow(int row)
+{
+    if (const QString path = fileOf(row); !path.isEmpty())
+        Q_EMIT openFile(path);
+}
+
+void ArchiveWindow::showRowMenu(const QPoint &at)
+{
+    const QModelIndex index = table->indexAt(at);
+    if (!index.isValid())
         return;
-    }
-    Q_EMIT openFile(path);
+    auto *menu = new QMenu(table);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const int row = index.row();
+    menu->addAction(QStringLiteral("打开"), this, [this, row] { openRow(row); });
+    menu->addAction(QStringLiteral("作为参考"), this, [this, row] {
+        if (const QString path = fileOf(row); !path.isEmpty())
+            Q_EMIT referenceFile(path);
+    });
+    menu->popup(table->viewport()->mapToGlobal(at));
 }

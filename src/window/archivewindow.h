@@ -13,14 +13,17 @@ class Archive;
 
 // 记录库: every run in the archive as a table that fetches as it scrolls,
 // sorted by any column, searched and filtered; a double-click opens a run,
-// and the selected run's fields are edited below the table.
+// 作为参考 lays it behind the run in the main window; equipment, load,
+// operator and comment are edited in place (F2, or a click on a selected
+// cell), every field below the table.
 class ArchiveWindow : public QWidget
 {
     Q_OBJECT
 public:
     ArchiveWindow(zq::Archive &archive, QWidget *parent = nullptr);
 
-    void refresh();
+    // The query again; `keep` stays selected.
+    void refresh(const QString &keep = QString());
     QString selectedRun() const;
     bool saveFields();
 
@@ -39,12 +42,17 @@ public:
 Q_SIGNALS:
     // A run to open in the main window, from a file that still holds its bytes.
     void openFile(const QString &path);
+    // A run to lay behind the one in the main window (作为参考).
+    void referenceFile(const QString &path);
     void problem(const QString &text);
 
 private:
     void buildFilters(class QBoxLayout *layout);
     void showSelected();
     void openRow(int row);
+    // The file that still holds the run's bytes; said when none does.
+    QString fileOf(int row);
+    void showRowMenu(const QPoint &at);
 
     zq::Archive &m_archive;
     QSqlQueryModel *m_model = nullptr;

@@ -100,6 +100,7 @@ public:
     void exportRange();
     // 参考曲线…: a data file laid behind the run (in 工艺分析 and on the chart).
     void chooseReference();
+    void useReference(const QString &path);
     // Moves the view (through its bar) to where a reading stands.
     void showReading(int index);
     // The chart's menu.

@@ -19,6 +19,7 @@ ArchiveWindow *Form1::showArchive()
             return nullptr;
         m_archiveWindow = new ArchiveWindow(*a, this);
         connect(m_archiveWindow, &ArchiveWindow::openFile, this, &Form1::openDataFile);
+        connect(m_archiveWindow, &ArchiveWindow::referenceFile, this, &Form1::useReference);
         connect(m_archiveWindow, &ArchiveWindow::problem, this, &Form1::tellFailure);
     }
     m_archiveWindow->refresh();

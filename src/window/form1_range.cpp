@@ -138,8 +138,12 @@ void Form1::exportRange()
 void Form1::chooseReference()
 {
     const QString path = m_dialogs->openFile(QString(), QString(), {zq::kDataFilter, QStringLiteral("所有文件 (*)")});
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        useReference(path);
+}
+
+void Form1::useReference(const QString &path)
+{
     const zq::DataFileRead read = zq::readDataFile(path);
     if (!read.ok || read.noReadings()) {
         tellFailure(QStringLiteral("参考曲线没有打开：%1\n%2")

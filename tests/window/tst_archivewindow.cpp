@@ -31,6 +31,7 @@ class TstArchiveWindow : public QObject
 private Q_SLOTS:
     void findOpenAndEdit();
     void notesAndVerdictsGoWithTheRun();
+    void editedInPlaceAndLaidAsReference();
 };
 
 void TstArchiveWindow::findOpenAndEdit()
@@ -137,6 +138,55 @@ void TstArchiveWindow::notesAndVerdictsGoWithTheRun()
     auto *peak = a->findChild<QLineEdit *>(QStringLiteral("maxPeak")); // 最高峰值
     QTest::keyClicks(peak, "600");
     QCOMPARE(w->archive()->run(sha, &error)->verdict, QStringLiteral("FAIL"));
+}
+
+void TstArchiveWindow::editedInPlaceAndLaidAsReference()
+{
+    QTemporaryDir dir;
+    TestWindow w;
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+    zq::Archive *archive = w->archive();
+    QVERIFY(archive);
+    write(dir.filePath("now.ZQ"), zq::dataFileBytes(sequenceData(300, 650)));
+    write(dir.filePath("before.ZQ"), zq::dataFileBytes(sequenceData(300, 700)));
+    QString error;
+    bool isNew = false;
+    const QString before
+        = archive->addRun(zq::dataFileBytes(sequenceData(300, 700)), dir.filePath("before.ZQ"), &isNew, &error);
+    QVERIFY(archive->setFields(before, {"王", "3", "齿轮", "K", ""}, &error));
+    w->openDataFile(dir.filePath("now.ZQ"));
+    QTest::keyClick(w.form.get(), Qt::Key_L, Qt::ControlModifier);
+    auto *a = w->findChild<ArchiveWindow *>();
+    QVERIFY(a && QTest::qWaitForWindowExposed(a));
+    auto *model = qobject_cast<QSqlQueryModel *>(a->table->model());
+    int row = -1;
+    for (int r = 0; r < rows(a); ++r)
+        if (model->index(r, 0).data().toString() == before)
+            row = r;
+    QVERIFY(row >= 0);
+    // The equipment cell: selected, F2, typed over, Enter.
+    const QPoint cell = a->table->visualRect(model->index(row, 5)).center();
+    QTest::mouseClick(a->table->viewport(), Qt::LeftButton, {}, cell);
+    QTest::keyClick(a->table, Qt::Key_F2);
+    QWidget *editor = QApplication::focusWidget();
+    QVERIFY(qobject_cast<QLineEdit *>(editor));
+    qobject_cast<QLineEdit *>(editor)->selectAll();
+    QTest::keyClicks(editor, "7");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(archive->run(before, &error)->fields.equipment, QStringLiteral("7"));
+    QCOMPARE(archive->run(before, &error)->fields.operatorName, QStringLiteral("王")); // the others stay
+    QTRY_COMPARE(a->selectedRun(), before);
+    QTRY_COMPARE(a->equipmentField->text(), QStringLiteral("7"));
+    // 作为参考: last time's run behind this one.
+    QTest::mouseClick(a->findChild<QPushButton *>(QStringLiteral("asReference")), Qt::LeftButton);
+    auto *analysis = w->findChild<AnalysisWindow *>();
+    QVERIFY(analysis && analysis->isVisible());
+    QCOMPARE(analysis->referenceBox->currentText(), QStringLiteral("before.ZQ"));
+    QCOMPARE(analysis->placedReference().y.value(0), 700.0);
+    QCOMPARE(w->readingList->count(), 300); // the run shown is still this one
+    QCOMPARE(w->record().reading(0), 650);
 }
 
 QTEST_MAIN(TstArchiveWindow)
