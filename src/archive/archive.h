@@ -54,6 +54,14 @@ struct RunNote
     QString text;
 };
 
+// A stretch of a run the user named ("保温段"): readings first…last.
+struct NamedRange
+{
+    QString name;
+    int first = 0;
+    int last = 0;
+};
+
 // What is known of a file's bytes.
 struct Provenance
 {
@@ -91,6 +99,7 @@ public:
     bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error);
     bool setFields(const QString &sha256, const RunFields &fields, QString *error);
     bool addNote(const QString &sha256, const RunNote &note, QString *error);
+    bool saveRange(const QString &sha256, const NamedRange &range, QString *error);
 
     QVector<RunRow> list(const RunFilter &filter, QString *error) const;
     // The same runs as an executed query, for a view that fetches as it
@@ -103,6 +112,7 @@ public:
     QString findFile(const QString &sha256, QString *error) const;
     std::optional<RunRow> run(const QString &sha256OrPrefix, QString *error) const;
     QVector<RunNote> notes(const QString &sha256, QString *error) const;
+    QVector<NamedRange> ranges(const QString &sha256, QString *error) const;
     Provenance provenance(const QByteArray &fileBytes, const QString &path, QString *error) const;
 
     static QString sha256Of(const QByteArray &bytes);

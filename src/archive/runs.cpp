@@ -100,17 +100,6 @@ bool Archive::setFields(const QString &sha256, const RunFields &f, QString *erro
     return q.numRowsAffected() > 0;
 }
 
-bool Archive::addNote(const QString &sha256, const RunNote &note, QString *error)
-{
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("INSERT INTO notes (sha256, at_reading, text, created_at) VALUES (?, ?, ?, ?)"));
-    q.addBindValue(sha256);
-    q.addBindValue(note.atReading);
-    q.addBindValue(note.text);
-    q.addBindValue(sql::now());
-    return exec(q, error);
-}
-
 std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error) const
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
@@ -135,18 +124,6 @@ std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error
         while (p.next())
             r.paths << p.value(0).toString();
     return r;
-}
-
-QVector<RunNote> Archive::notes(const QString &sha256, QString *error) const
-{
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("SELECT at_reading, text FROM notes WHERE sha256 = ? ORDER BY at_reading, created_at"));
-    q.addBindValue(sha256);
-    QVector<RunNote> out;
-    if (exec(q, error))
-        while (q.next())
-            out.append({q.value(0).toInt(), q.value(1).toString()});
-    return out;
 }
 
 Provenance Archive::provenance(const QByteArray &fileBytes, const QString &path, QString *error) const

@@ -132,6 +132,51 @@ QString shaOf(const QString &fileOrHash)
         return zq::Archive::sha256Of(bytes);
     return fileOrHash;
 }
+
+// show, note, range or set, on one run.
+int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QString &command, const zq::RunRow &run)
+{
+    QString error;
+    if (command == QLatin1String("show")) {
+        QJsonObject o = runJson(run);
+        QJsonArray notes, ranges;
+        for (const zq::RunNote &n : archive.notes(run.sha256, &error))
+            notes.append(QJsonObject{{QStringLiteral("at"), n.atReading}, {QStringLiteral("text"), n.text}});
+        for (const zq::NamedRange &r : archive.ranges(run.sha256, &error))
+            ranges.append(QJsonObject{{QStringLiteral("name"), r.name}, {QStringLiteral("first"), r.first},
+                {QStringLiteral("last"), r.last}});
+        o.insert(QStringLiteral("notes"), notes);
+        o.insert(QStringLiteral("ranges"), ranges);
+        std::printf("%s", QJsonDocument(o).toJson().constData());
+        return Done;
+    }
+    if (command == QLatin1String("note")) {
+        bool ok = false;
+        const int at = parser.value(QStringLiteral("at")).toInt(&ok);
+        if (!ok || parser.value(QStringLiteral("text")).isEmpty()) {
+            std::fputs(qPrintable(parser.helpText()), stderr);
+            return BadUsage;
+        }
+        return archive.addNote(run.sha256, {at, parser.value(QStringLiteral("text"))}, &error) ? Done : fail(error);
+    }
+    if (command == QLatin1String("range")) {
+        bool okFirst = false, okLast = false;
+        const zq::NamedRange r{parser.value(QStringLiteral("name")).trimmed(),
+            parser.value(QStringLiteral("first")).toInt(&okFirst), parser.value(QStringLiteral("last")).toInt(&okLast)};
+        if (!okFirst || !okLast || r.name.isEmpty() || r.first < 0 || r.last <= r.first || r.last >= run.readings) {
+            std::fputs(qPrintable(parser.helpText()), stderr);
+            return BadUsage;
+        }
+        return archive.saveRange(run.sha256, r, &error) ? Done : fail(error);
+    }
+    zq::RunFields f = run.fields;
+    const std::pair<const char *, QString *> fields[] = {{"equipment", &f.equipment}, {"operator", &f.operatorName},
+        {"load", &f.load}, {"thermocouple", &f.thermocouple}, {"comment", &f.comment}};
+    for (const auto &[name, into] : fields)
+        if (parser.isSet(QString::fromLatin1(name)))
+            *into = parser.value(QString::fromLatin1(name));
+    return archive.setFields(run.sha256, f, &error) ? Done : fail(error);
+}
 } // namespace
 
 int archive(const QStringList &arguments)
@@ -144,22 +189,22 @@ int archive(const QStringList &arguments)
                        "  import PATH...          files and folders (recursively); each new run counted\n"
                        "  show FILE|HASH\n"
                        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
-                       "  note FILE|HASH --at N --text T"));
+                       "  note FILE|HASH --at N --text T\n"
+                       "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
     parser.addOption(archiveOption());
     for (const char *o : {"since", "until", "equipment", "verdict", "search", "operator", "load", "thermocouple",
-             "comment", "at", "text"})
+             "comment", "at", "text", "first", "last", "name"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(o), QString::fromLatin1(o), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, import, show, set or note."));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, import, show, set, note or range."));
     if (const int rc = parse(parser, QStringLiteral("archive"), arguments); rc >= 0)
         return rc;
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
-    const bool oneRun
-        = command == QLatin1String("show") || command == QLatin1String("set") || command == QLatin1String("note");
+    const bool oneRun = QStringList{"show", "set", "note", "range"}.contains(command);
     if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
-        || !QStringList{"list", "import", "show", "set", "note"}.contains(command)
+        || !(oneRun || command == QLatin1String("list") || command == QLatin1String("import"))
         || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
@@ -175,31 +220,7 @@ int archive(const QStringList &arguments)
     const std::optional<zq::RunRow> run = archive.run(shaOf(args.value(1)), &error);
     if (!run)
         return fail(QStringLiteral("%1: %2").arg(args.value(1), error));
-    if (command == QLatin1String("show")) {
-        QJsonObject o = runJson(*run);
-        QJsonArray notes;
-        for (const zq::RunNote &n : archive.notes(run->sha256, &error))
-            notes.append(QJsonObject{{QStringLiteral("at"), n.atReading}, {QStringLiteral("text"), n.text}});
-        o.insert(QStringLiteral("notes"), notes);
-        std::printf("%s", QJsonDocument(o).toJson().constData());
-        return Done;
-    }
-    if (command == QLatin1String("note")) {
-        bool ok = false;
-        const int at = parser.value(QStringLiteral("at")).toInt(&ok);
-        if (!ok || parser.value(QStringLiteral("text")).isEmpty()) {
-            std::fputs(qPrintable(parser.helpText()), stderr);
-            return BadUsage;
-        }
-        return archive.addNote(run->sha256, {at, parser.value(QStringLiteral("text"))}, &error) ? Done : fail(error);
-    }
-    zq::RunFields f = run->fields;
-    const std::pair<const char *, QString *> fields[] = {{"equipment", &f.equipment}, {"operator", &f.operatorName},
-        {"load", &f.load}, {"thermocouple", &f.thermocouple}, {"comment", &f.comment}};
-    for (const auto &[name, into] : fields)
-        if (parser.isSet(QString::fromLatin1(name)))
-            *into = parser.value(QString::fromLatin1(name));
-    return archive.setFields(run->sha256, f, &error) ? Done : fail(error);
+    return runCommand(archive, parser, command, *run);
 }
 
 } // namespace cli

@@ -22,6 +22,7 @@ class ClickLabel;
 class Instrument;
 class QFrame;
 class QPainter;
+class QMenu;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -101,6 +102,8 @@ public:
     // 参考曲线…: a data file laid behind the run (in 工艺分析 and on the chart).
     void chooseReference();
     void useReference(const QString &path);
+    // 命名选区…: the range kept in the archive under a name the user gives.
+    bool nameRange();
     // Moves the view (through its bar) to where a reading stands.
     void showReading(int index);
     // The chart's menu.
@@ -203,6 +206,7 @@ private:
     QString referenceReadout(int x) const;
     void tellViewSpan();
     QImage rangeImage() const;
+    void addRangeActions(QMenu *menu);
     QString askExportPath(const QString &name, bool *csv);
 
     zq::Record m_record;

@@ -1,5 +1,6 @@
 // A stretch of the run and a reference behind it: selected on the chart
 // with Shift held or in 工艺分析, shaded on both, exported on its own.
+#include "archive/archive.h"
 #include "chart/guides.h"
 #include "chart/runchart.h"
 #include "core/datafile.h"
@@ -15,6 +16,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QShortcut>
@@ -151,6 +153,41 @@ void Form1::useReference(const QString &path)
         return;
     }
     showAnalysis()->setReferenceRecord(read.record, QFileInfo(path).fileName());
+}
+
+bool Form1::nameRange()
+{
+    zq::Archive *a = m_range ? archive() : nullptr;
+    if (!a)
+        return false;
+    const QString name = m_dialogs->askText(
+        QStringLiteral("命名选区"), QStringLiteral("读数 %1 至 %2 的名称：").arg(m_range->first).arg(m_range->second));
+    if (name.trimmed().isEmpty())
+        return false;
+    QString error;
+    bool isNew = false;
+    if (m_runSha.isEmpty())
+        m_runSha = a->addRun(zq::dataFileBytes(m_record), QString(), &isNew, &error);
+    if (m_runSha.isEmpty() || !a->saveRange(m_runSha, {name.trimmed(), m_range->first, m_range->second}, &error)) {
+        tellFailure(QStringLiteral("选区没有保存：%1").arg(error));
+        return false;
+    }
+    return true;
+}
+
+void Form1::addRangeActions(QMenu *menu)
+{
+    menu->addAction(QStringLiteral("导出选区…"), this, &Form1::exportRange)->setEnabled(m_range.has_value());
+    menu->addAction(QStringLiteral("命名选区…"), this, &Form1::nameRange)->setEnabled(m_range.has_value());
+    QString error;
+    const QVector<zq::NamedRange> named
+        = m_runSha.isEmpty() || !m_archive ? QVector<zq::NamedRange>() : m_archive->ranges(m_runSha, &error);
+    QMenu *saved = menu->addMenu(QStringLiteral("已命名选区"));
+    saved->setEnabled(!named.isEmpty());
+    for (const zq::NamedRange &r : named)
+        saved->addAction(QStringLiteral("%1（%2 至 %3）").arg(r.name).arg(r.first).arg(r.last), this,
+            [this, r] { selectRange(r.first, r.last); });
+    menu->addAction(QStringLiteral("参考曲线…"), this, &Form1::chooseReference)->setEnabled(m_record.holdsData());
 }
 
 QImage Form1::rangeImage() const

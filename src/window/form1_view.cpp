@@ -49,8 +49,7 @@ void Form1::connectViewAids()
         menu->addAction(QStringLiteral("复制图像"), this, &Form1::copyChartImage);
         menu->addAction(
             m_range ? QStringLiteral("保存图像（选区）…") : QStringLiteral("保存图像…"), this, &Form1::saveChartImage);
-        menu->addAction(QStringLiteral("导出选区…"), this, &Form1::exportRange)->setEnabled(m_range.has_value());
-        menu->addAction(QStringLiteral("参考曲线…"), this, &Form1::chooseReference)->setEnabled(m_record.holdsData());
+        addRangeActions(menu);
         menu->addAction(QStringLiteral("添加注释…"), this, [this, at] { addNote(at.x()); })
             ->setEnabled(zq::readingAt(m_record, m_view, at.x()) >= 0);
         menu->addSeparator();

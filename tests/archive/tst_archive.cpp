@@ -7,6 +7,9 @@
 #include "support/line.h"
 #include "support/records.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -34,6 +37,8 @@ private Q_SLOTS:
     void brokenFileMovedAside();
     void readOnlyArchive();
     void verify();
+    void namedRangesFromTheCommandLine_data();
+    void namedRangesFromTheCommandLine();
 };
 
 void TstArchive::runsFieldsNotesAndFilters()
@@ -62,6 +67,15 @@ void TstArchive::runsFieldsNotesAndFilters()
     QCOMPARE(run->readings, 10);
     QCOMPARE(run->paths.size(), 2);
     QCOMPARE(a.notes(one, &error).value(0).text, QStringLiteral("炉门打开"));
+    // Named ranges: a name given again moves its range; listed in reading order.
+    QVERIFY(a.saveRange(one, {QStringLiteral("保温段"), 2, 8}, &error));
+    QVERIFY(a.saveRange(one, {QStringLiteral("升温"), 0, 3}, &error));
+    QVERIFY(a.saveRange(one, {QStringLiteral("保温段"), 4, 9}, &error));
+    const QVector<zq::NamedRange> ranges = a.ranges(one, &error);
+    QCOMPARE(ranges.size(), 2);
+    QCOMPARE(ranges[0].name, QStringLiteral("升温"));
+    QCOMPARE((std::pair{ranges[1].first, ranges[1].last}), (std::pair{4, 9}));
+    QVERIFY(a.ranges(two, &error).isEmpty());
     auto count = [&](zq::RunFilter f) { return a.list(f, &error).size(); };
     QCOMPARE(count({}), 2);
     QCOMPARE(count({{}, {}, QStringLiteral("3"), {}, {}}), 1);
@@ -97,6 +111,7 @@ void TstArchive::migratesVersionOne()
     QCOMPARE(a.notes("00aa11bb", &error).value(0).text, QStringLiteral("炉门打开"));
     QVERIFY(a.setFields("00aa11bb", {"王", "3", "齿轮", "K2", "第一炉"}, &error)); // a column version 1 lacked
     QCOMPARE(a.run("00aa11bb", &error)->fields.thermocouple, QStringLiteral("K2"));
+    QVERIFY(a.saveRange("00aa11bb", {QStringLiteral("保温段"), 10, 20}, &error)); // a table version 1 lacked
 }
 
 void TstArchive::twoWritersLoseNothing()
@@ -212,6 +227,33 @@ void TstArchive::verify()
     v = zqcli({"verify", "--archive", archive, dir.filePath("other.ZQ")});
     QCOMPARE(v.code, 3);
     QVERIFY(v.out.contains("unknown"));
+}
+
+void TstArchive::namedRangesFromTheCommandLine_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("code");
+    QTest::newRow("kept") << QStringList{"--first", "2", "--last", "8", "--name", "保温段"} << 0;
+    QTest::newRow("past the last reading") << QStringList{"--first", "2", "--last", "10", "--name", "保温段"} << 2;
+    QTest::newRow("no name") << QStringList{"--first", "2", "--last", "8"} << 2;
+    QTest::newRow("backwards") << QStringList{"--first", "8", "--last", "2", "--name", "x"} << 2;
+}
+
+void TstArchive::namedRangesFromTheCommandLine()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("a.sqlite");
+    write(dir.filePath("run.ZQ"), fileOf(10));
+    QCOMPARE(zqcli({"archive", "--archive", archive, "import", dir.filePath("run.ZQ")}).code, 0);
+    const Run set = zqcli(QStringList{"archive", "--archive", archive, "range", dir.filePath("run.ZQ")} + options);
+    QVERIFY2(set.code == code, qPrintable(set.err));
+    const Run show = zqcli({"archive", "--archive", archive, "show", dir.filePath("run.ZQ")});
+    const QJsonArray ranges = QJsonDocument::fromJson(show.out.toUtf8()).object().value("ranges").toArray();
+    QCOMPARE(ranges.size(), code == 0 ? 1 : 0);
+    if (code == 0)
+        QCOMPARE(ranges.at(0).toObject(), (QJsonObject{{"name", QStringLiteral("保温段")}, {"first", 2}, {"last", 8}}));
 }
 
 int main(int argc, char *argv[])

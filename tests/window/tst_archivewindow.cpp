@@ -129,10 +129,33 @@ void TstArchiveWindow::notesAndVerdictsGoWithTheRun()
     QApplication::sendEvent(w->chartBox, &move);
     QTRY_VERIFY2(
         w->chartBox->readoutText().contains(QStringLiteral("▸ 炉门打开")), qPrintable(w->chartBox->readoutText()));
-    // The run opened again brings its notes back.
+    // A range named from the chart's menu.
+    w->selectRange(10, 50);
+    auto action = [&](const QString &text) {
+        rightClick(w->chartBox);
+        // The menu just opened, and the submenus within it.
+        const QList<QMenu *> menus = w->chartBox->findChildren<QMenu *>();
+        QAction *found = nullptr;
+        for (QMenu *within : menus)
+            for (QAction *a : within->actions())
+                if (a->text() == text)
+                    found = a;
+        if (found)
+            found->trigger();
+        for (QMenu *m : menus)
+            m->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return found != nullptr;
+    };
+    w.dialogs->texts = {QStringLiteral("保温段")};
+    QVERIFY(action(QStringLiteral("命名选区…")));
+    // The run opened again brings its notes back, and its range to choose.
     w.dialogs->answers = {QMessageBox::Yes};
     w->openDataFile(dir.filePath("run.ZQ"));
     QCOMPARE(w->notes().size(), 1);
+    QVERIFY(!w->range());
+    QVERIFY(action(QStringLiteral("保温段（10 至 50）")));
+    QCOMPARE(w->range(), (std::optional<std::pair<int, int>>{{10, 50}}));
     // The process check's verdict goes with the run.
     AnalysisWindow *a = w->showAnalysis();
     auto *peak = a->findChild<QLineEdit *>(QStringLiteral("maxPeak")); // 最高峰值
