@@ -39,6 +39,11 @@ struct RunRow
     QStringList paths;
 };
 
+} // namespace zq
+// Every member moves as its bytes: a list of thousands grows without copying each.
+Q_DECLARE_TYPEINFO(zq::RunRow, Q_RELOCATABLE_TYPE);
+namespace zq {
+
 struct RunFilter
 {
     QDate since; // by the day it was added or downloaded

@@ -41,6 +41,8 @@ QVector<RunRow> Archive::list(const RunFilter &filter, QString *error) const
 {
     QVariantList values;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    // Read once, front to back: no copy of every row kept for going back.
+    q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT %1 FROM runs r%2 ORDER BY r.added_at DESC, r.sha256")
                   .arg(sql::kRunColumns, whereOf(filter, &values)));
     for (const QVariant &v : values)
@@ -48,6 +50,7 @@ QVector<RunRow> Archive::list(const RunFilter &filter, QString *error) const
     QVector<RunRow> rows;
     if (!exec(q, error))
         return rows;
+    rows.reserve(256);
     while (q.next())
         rows.append(sql::rowFrom(q));
     return rows;

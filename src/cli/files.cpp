@@ -17,7 +17,9 @@ QString csvLine(const QStringList &cells)
 {
     QStringList quoted;
     for (QString cell : cells)
+        // A comma, a quote or a line break inside a cell would split it.
         quoted.append(cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"'))
+                    || cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'))
                 ? QLatin1Char('"') + cell.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"')
                 : cell);
     return quoted.join(QLatin1Char(','));

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void verify();
     void namedRangesFromTheCommandLine_data();
     void namedRangesFromTheCommandLine();
+    void listedCsvKeepsEveryCellWhole();
 };
 
 void TstArchive::runsFieldsNotesAndFilters()
@@ -254,6 +255,22 @@ void TstArchive::namedRangesFromTheCommandLine()
     QCOMPARE(ranges.size(), code == 0 ? 1 : 0);
     if (code == 0)
         QCOMPARE(ranges.at(0).toObject(), (QJsonObject{{"name", QStringLiteral("保温段")}, {"first", 2}, {"last", 8}}));
+}
+
+void TstArchive::listedCsvKeepsEveryCellWhole()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("a.sqlite");
+    write(dir.filePath("run.ZQ"), fileOf(10));
+    QCOMPARE(zqcli({"archive", "--archive", archive, "import", dir.filePath("run.ZQ")}).code, 0);
+    QCOMPARE(zqcli({"archive", "--archive", archive, "set", dir.filePath("run.ZQ"), "--comment",
+                       "炉门, \"半开\"\n第二行", "--load", "a\rb"})
+                 .code,
+        0);
+    const Run list = zqcli({"archive", "--archive", archive, "list", "--format", "csv"});
+    QCOMPARE(list.code, 0);
+    // RFC 4180: such cells quoted, quotes doubled, the line break kept inside.
+    QVERIFY2(list.out.endsWith(QStringLiteral(",\"a\rb\",,,\"炉门, \"\"半开\"\"\n第二行\"\r\n")), qPrintable(list.out));
 }
 
 int main(int argc, char *argv[])
