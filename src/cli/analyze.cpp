@@ -1,5 +1,7 @@
 // zqcli analyze: the process check of data files against a recipe, as the
 // analysis window shows it.
+#include "cli/analyze.h"
+#include "archive/archive.h"
 #include "cli/cli.h"
 #include "core/analysisformat.h"
 #include "core/datafile.h"
@@ -7,9 +9,11 @@
 #include "core/textexport.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <cstdio>
+#include <memory>
 
 namespace cli {
 namespace {
@@ -54,10 +58,13 @@ struct Options
     QCommandLineOption align{QStringLiteral("align"),
         QStringLiteral("Lay the reference at the start, where both first reach V (cross:V), or at reading N (at:N)."),
         QStringLiteral("start|cross:V|at:N"), QStringLiteral("start")};
+    QCommandLineOption archive{QStringLiteral("archive"),
+        QStringLiteral("The run archive that keeps each whole run's verdict."), QStringLiteral("PATH"),
+        zq::Archive::defaultPath()};
     QList<QCommandLineOption> all() const
     {
         return {recipe, setpoint, tol, tolLow, tolHigh, threshold, minSoak, maxOvershoot, maxHeat, maxCool, minPeak,
-            maxPeak, rateWindow, interval, group, first, last, format, reference, schedule, align};
+            maxPeak, rateWindow, interval, group, first, last, format, reference, schedule, align, archive};
     }
 };
 
@@ -113,16 +120,6 @@ bool buildRecipe(const QCommandLineParser &p, const Options &o, zq::Recipe *r, Q
     return error->isEmpty();
 }
 
-// What the run is held against: a file's readings or the recipe's
-// schedule, on its own axis, and whether that axis is time.
-struct Against
-{
-    bool wanted = false;
-    zq::Curve curve;
-    bool timed = false;
-    zq::Alignment alignment;
-};
-
 bool loadReference(const QCommandLineParser &p, const Options &o, const zq::Recipe &recipe, Against *into)
 {
     into->wanted = p.isSet(o.reference) || p.isSet(o.schedule);
@@ -147,50 +144,6 @@ bool loadReference(const QCommandLineParser &p, const Options &o, const zq::Reci
     return true;
 }
 
-struct Output
-{
-    QVector<QStringList> csv;
-    QJsonArray json;
-    QString text;
-};
-
-// One file's figures in every form; whether its verdict is FAIL.
-bool add(const QString &file, const zq::Record &record, const zq::Recipe &recipe, const Against &against,
-    const zq::ReadingRange &range, Output &out)
-{
-    const zq::Analysis a = zq::analyze(record, recipe, range.group, range.first, range.last);
-    QVector<zq::FigureRow> rows = zq::figureRows(a, record);
-    QStringList csvRow = zq::csvRow(a, file);
-    QJsonObject jsonRow = zq::analysisJson(a, recipe, file);
-    if (against.wanted) {
-        const zq::Curve run = zq::runCurve(record, range.group, recipe.intervalSec);
-        const zq::Placed placed = zq::layReference(
-            run, record.isTimeStamped() || recipe.intervalSec > 0, against.curve, against.timed, against.alignment);
-        const zq::Difference d = zq::compareRun(run, placed.curve, range.first, range.last,
-            recipe.hasBand ? recipe.below : 0, recipe.hasBand ? recipe.above : 0);
-        rows += zq::differenceRows(d, placed, against.alignment, a, record);
-        csvRow += zq::differenceCsv(d, placed);
-        jsonRow.insert(QStringLiteral("reference"), zq::differenceJson(d, placed, against.alignment));
-    }
-    out.csv.append(csvRow);
-    out.json.append(jsonRow);
-    out.text += (out.text.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("file: %1\n").arg(file)
-        + zq::figuresText(rows);
-    return a.pass && !*a.pass;
-}
-
-void print(const QString &format, const QVector<QStringList> &csv, const QJsonArray &json, const QString &text)
-{
-    if (format == QLatin1String("csv")) {
-        for (const QStringList &row : csv) {
-            std::printf("%s\r\n", qPrintable(csvLine(row)));
-        }
-    } else if (format == QLatin1String("json")) {
-        std::printf("%s", QJsonDocument(json).toJson(QJsonDocument::Indented).constData());
-    } else {
-        std::printf("%s", qPrintable(text));
-    }
-}
 } // namespace
 
 int analyze(const QStringList &arguments)
@@ -229,6 +182,7 @@ int analyze(const QStringList &arguments)
         return Failed;
     int unread = 0, failedVerdicts = 0;
     Output out;
+    out.archivePath = parser.value(o.archive);
     out.csv.append(zq::csvHeader() + (against.wanted ? zq::differenceCsvHeader() : QStringList()));
     for (const QString &file : parser.positionalArguments()) {
         const zq::DataFileRead read = zq::readDataFile(file);
@@ -240,7 +194,7 @@ int analyze(const QStringList &arguments)
         }
         failedVerdicts += add(file, read.record, recipe, against, {group, first, last}, out);
     }
-    print(format, out.csv, out.json, out.text);
+    print(format, out);
     return unread ? Failed : failedVerdicts ? Unmet : Done;
 }
 } // namespace cli

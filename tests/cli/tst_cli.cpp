@@ -1,5 +1,6 @@
 // zqcli as a script runs it: a separate process with no display, against the
 // simulator over a pseudo-terminal, compared with what the window writes.
+#include "archive/archive.h"
 #include "core/datafile.h"
 #include "core/textexport.h"
 #include "support/line.h"
@@ -225,6 +226,9 @@ void TstCli::analyze_data()
     QTest::newRow("no criteria") << QStringList{"--setpoint", "850", "--tol", "10"} << 0 << "-";
     QTest::newRow("passes at its margin")
         << QStringList{"--setpoint", "850", "--tol", "10", "--max-overshoot", "10"} << 0 << "PASS";
+    QTest::newRow("a range: its verdict, not the run's")
+        << QStringList{"--setpoint", "850", "--tol", "10", "--max-overshoot", "10", "--first", "0", "--last", "100"}
+        << 0 << "PASS";
     QTest::newRow("fails") << QStringList{"--setpoint", "850", "--tol-low", "10", "--tol-high", "10", "--min-soak",
         "1m"} << 3 << "FAIL";
     QTest::newRow("a saved recipe") << QStringList{"--recipe", "淬火 850℃"} << 3 << "FAIL";
@@ -257,9 +261,17 @@ void TstCli::analyze()
     if (!options.contains("--format"))
         options << "--format"
                 << "json";
-    const Run run = zqcli(QStringList{"analyze", dir.filePath("run.ZQ")} + options, QString(),
-        {"XDG_CONFIG_HOME=" + dir.filePath("config")});
+    const Run run
+        = zqcli(QStringList{"analyze", dir.filePath("run.ZQ"), "--archive", dir.filePath("a.sqlite")} + options,
+            QString(), {"XDG_CONFIG_HOME=" + dir.filePath("config")});
     QVERIFY2(run.code == code, qPrintable(run.err));
+    // A whole run's verdict goes to the archive with its recipe, as the window's does.
+    zq::Archive archive;
+    QString error;
+    QVERIFY(archive.open(dir.filePath("a.sqlite"), &error));
+    const std::optional<zq::RunRow> kept = archive.run(zq::Archive::sha256Of(readAll(dir.filePath("run.ZQ"))), &error);
+    const bool whole = !options.contains("--first") && !verdict.isEmpty() && verdict != "-";
+    QCOMPARE(kept ? kept->verdict : QStringLiteral("-"), whole ? verdict : QStringLiteral("-"));
     if (verdict.isEmpty())
         return;
     const QJsonArray files = QJsonDocument::fromJson(run.out.toUtf8()).array();
