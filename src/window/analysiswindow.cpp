@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -43,8 +44,17 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
     // The recipe on the left, what it makes of the run on the right.
     auto *sides = new QHBoxLayout;
     outer->addLayout(sides, 3);
-    auto *layout = new QVBoxLayout;
-    sides->addLayout(layout);
+    // The recipe scrolls when the screen is small; the figures beside it stay.
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *left = new QWidget(scroll);
+    scroll->setWidget(left);
+    scroll->setMinimumWidth(400);
+    sides->addWidget(scroll);
+    auto *layout = new QVBoxLayout(left);
+    layout->setContentsMargins(0, 0, 0, 0);
     auto *top = new QHBoxLayout;
     recipeBox = new QComboBox(this);
     recipeBox->addItems(m_store.names());

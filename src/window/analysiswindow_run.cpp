@@ -39,7 +39,7 @@ QLayout *AnalysisWindow::buildRunPart()
 {
     auto *part = new QVBoxLayout;
     wholeRun = new RunChartBox(this);
-    part->addWidget(wholeRun);
+    part->addWidget(wholeRun, 1);
     rangeLabel = new QLabel(this);
     rangeLabel->setObjectName(QStringLiteral("rangeLabel"));
     part->addWidget(rangeLabel);

@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 
@@ -80,8 +81,15 @@ AnalysisWindow *Form1::showAnalysis()
         m_analysis->setRun(m_record, m_view.group);
         connectAnalysis();
         tellViewSpan();
-        // Beside the main window, not over it.
-        m_analysis->move(frameGeometry().topRight() + QPoint(8, 0));
+        // Beside the main window, not over it, and whole on its screen.
+        const QRect screen = this->screen()->availableGeometry();
+        const QSize frame(16, 40); // title bar and borders, before the window system has told them
+        const QSize size = m_analysis->size().boundedTo(screen.size() - frame);
+        QPoint at = frameGeometry().topRight() + QPoint(8, 0);
+        at.setX(qMax(screen.left(), qMin(at.x(), screen.right() - size.width() - frame.width())));
+        at.setY(qMax(screen.top(), qMin(at.y(), screen.bottom() - size.height() - frame.height())));
+        m_analysis->resize(size);
+        m_analysis->move(at);
     }
     m_analysis->show();
     m_analysis->raise();

@@ -13,7 +13,7 @@ RunChartBox::RunChartBox(QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("wholeRun"));
-    setMinimumHeight(180);
+    setMinimumHeight(140);
     setFocusPolicy(Qt::ClickFocus);
     setCursor(Qt::CrossCursor);
 }

@@ -7,6 +7,7 @@
 #include "window/chartbox.h"
 #include "window/runchartbox.h"
 
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
 
@@ -104,6 +105,9 @@ void TstWholeRun::clickMovesTheView()
     w.show(ramp(1000));
     AnalysisWindow *a = openAnalysis(w);
     QVERIFY(a);
+    // Whole on the screen, whatever its size and where the main window stands.
+    QVERIFY2(a->screen()->availableGeometry().contains(a->frameGeometry()),
+        qPrintable(QStringLiteral("%1,%2 %3x%4").arg(a->x()).arg(a->y()).arg(a->width()).arg(a->height())));
     const int x = 48 + (a->wholeRun->width() - 56) * 3 / 4;
     QTest::mouseClick(a->wholeRun, Qt::LeftButton, Qt::NoModifier, QPoint(x, 50));
     // Through the scroll bar: tens of readings.
