@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/record.h"
+#include "core/runinfo.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -10,15 +11,6 @@
 #include <optional>
 
 namespace zq {
-// What a user fills in about a run.
-struct RunFields
-{
-    QString operatorName;
-    QString equipment;
-    QString load;
-    QString thermocouple;
-    QString comment;
-};
 
 // One run: one distinct file content, keyed by the SHA-256 of its .ZQ bytes.
 struct RunRow
@@ -51,12 +43,6 @@ struct RunFilter
     QString equipment;
     QString verdict; // PASS or FAIL
     QString search; // in every text field
-};
-
-struct RunNote
-{
-    int atReading = 0;
-    QString text;
 };
 
 // A stretch of a run the user named ("保温段"): readings first…last.
@@ -119,6 +105,9 @@ public:
     QVector<RunNote> notes(const QString &sha256, QString *error) const;
     QVector<NamedRange> ranges(const QString &sha256, QString *error) const;
     Provenance provenance(const QByteArray &fileBytes, const QString &path, QString *error) const;
+    // The same in the words a report prints: "下载于 … 自 …，未改动",
+    // "下载后已改动", "档案中无此文件", or that it is known but never downloaded.
+    QString provenanceWords(const QByteArray &fileBytes, const QString &path, QString *error) const;
 
     static QString sha256Of(const QByteArray &bytes);
 

@@ -147,4 +147,20 @@ Provenance Archive::provenance(const QByteArray &fileBytes, const QString &path,
             k.value(1).toString(), k.value(2).toString()};
     return p;
 }
+
+QString Archive::provenanceWords(const QByteArray &fileBytes, const QString &path, QString *error) const
+{
+    const Provenance p = provenance(fileBytes, path, error);
+    switch (p.kind) {
+    case Provenance::Downloaded:
+        return QStringLiteral("下载于 %1 自 %2，未改动")
+            .arg(p.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), p.device);
+    case Provenance::ChangedSinceDownload:
+        return QStringLiteral("下载后已改动");
+    default:
+        QString none; // not found is an answer here, not a failure
+        return run(sha256Of(fileBytes), &none) ? QStringLiteral("档案中有此文件，非下载所得")
+                                               : QStringLiteral("档案中无此文件");
+    }
+}
 } // namespace zq

@@ -96,11 +96,13 @@ RunScale drawRunChart(QPainter &p, const QRectF &area, const RunChartContent &c)
     p.save();
     p.fillRect(area, QColor(236, 240, 244));
     p.fillRect(s.plot, kChartBackground);
+    // Opaque and under the grid: a PDF/A page may hold no transparency.
+    if (c.range)
+        p.fillRect(QRectF(QPointF(s.px(c.range->first), s.plot.top()), QPointF(s.px(c.range->second), s.plot.bottom()))
+                       .intersected(s.plot),
+            kRangeBackground);
     grid(p, s, c.timeAxis);
     p.setClipRect(s.plot);
-    if (c.range)
-        p.fillRect(QRectF(QPointF(s.px(c.range->first), s.plot.top()), QPointF(s.px(c.range->second), s.plot.bottom())),
-            kRangeColour);
     QPen dashed(kThresholdColour, 1, Qt::DashLine);
     for (double t : c.recipe.thresholds) {
         p.setPen(dashed);

@@ -12,6 +12,8 @@ class QPainter;
 namespace zq {
 const QColor kReferenceColour(150, 150, 150);
 const QColor kRangeColour(255, 255, 255, 40);
+// The same light laid on the chart's background, for where nothing may be see-through.
+const QColor kRangeBackground(40, 94, 40);
 
 // The whole run at once: what to draw and along which stretch of its axis.
 struct RunChartContent

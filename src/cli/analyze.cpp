@@ -16,57 +16,6 @@
 #include <memory>
 
 namespace cli {
-namespace {
-struct Options
-{
-    QCommandLineOption recipe{
-        QStringLiteral("recipe"), QStringLiteral("A saved recipe, by name or .json file."), QStringLiteral("NAME")};
-    QCommandLineOption setpoint{
-        QStringLiteral("setpoint"), QStringLiteral("The band's setpoint, ℃."), QStringLiteral("S")};
-    QCommandLineOption tol{QStringLiteral("tol"), QStringLiteral("Tolerance either side, ℃."), QStringLiteral("T")};
-    QCommandLineOption tolLow{QStringLiteral("tol-low"), QStringLiteral("Tolerance below, ℃."), QStringLiteral("T1")};
-    QCommandLineOption tolHigh{QStringLiteral("tol-high"), QStringLiteral("Tolerance above, ℃."), QStringLiteral("T2")};
-    QCommandLineOption threshold{
-        QStringLiteral("threshold"), QStringLiteral("A temperature to time (up to 4)."), QStringLiteral("V")};
-    QCommandLineOption minSoak{
-        QStringLiteral("min-soak"), QStringLiteral("Criterion: longest soak in band, DUR."), QStringLiteral("DUR")};
-    QCommandLineOption maxOvershoot{
-        QStringLiteral("max-overshoot"), QStringLiteral("Criterion: ℃ over the band."), QStringLiteral("D")};
-    QCommandLineOption maxHeat{
-        QStringLiteral("max-heat-rate"), QStringLiteral("Criterion: ℃/min (2r: per reading)."), QStringLiteral("R")};
-    QCommandLineOption maxCool{
-        QStringLiteral("max-cool-rate"), QStringLiteral("Criterion: ℃/min (2r: per reading)."), QStringLiteral("R")};
-    QCommandLineOption minPeak{
-        QStringLiteral("min-peak"), QStringLiteral("Criterion: lowest peak allowed, ℃."), QStringLiteral("V")};
-    QCommandLineOption maxPeak{
-        QStringLiteral("max-peak"), QStringLiteral("Criterion: highest peak allowed, ℃."), QStringLiteral("V")};
-    QCommandLineOption rateWindow{QStringLiteral("rate-window"),
-        QStringLiteral("Window of the rates, DUR (60s; 10r for sequence data)."), QStringLiteral("DUR")};
-    QCommandLineOption interval{QStringLiteral("interval"),
-        QStringLiteral("Sequence data: seconds per reading (figures then say assumed)."), QStringLiteral("SEC")};
-    QCommandLineOption group{
-        QStringLiteral("group"), QStringLiteral("Group (0)."), QStringLiteral("G"), QStringLiteral("0")};
-    QCommandLineOption first{
-        QStringLiteral("first"), QStringLiteral("First reading of the range (0)."), QStringLiteral("N")};
-    QCommandLineOption last{
-        QStringLiteral("last"), QStringLiteral("Last reading of the range (the end)."), QStringLiteral("N")};
-    QCommandLineOption format{
-        QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")};
-    QCommandLineOption reference{QStringLiteral("reference"),
-        QStringLiteral("Compare with another data file's readings (group 0)."), QStringLiteral("FILE.ZQ")};
-    QCommandLineOption schedule{QStringLiteral("schedule"), QStringLiteral("Compare with the recipe's schedule.")};
-    QCommandLineOption align{QStringLiteral("align"),
-        QStringLiteral("Lay the reference at the start, where both first reach V (cross:V), or at reading N (at:N)."),
-        QStringLiteral("start|cross:V|at:N"), QStringLiteral("start")};
-    QCommandLineOption archive{QStringLiteral("archive"),
-        QStringLiteral("The run archive that keeps each whole run's verdict."), QStringLiteral("PATH"),
-        zq::Archive::defaultPath()};
-    QList<QCommandLineOption> all() const
-    {
-        return {recipe, setpoint, tol, tolLow, tolHigh, threshold, minSoak, maxOvershoot, maxHeat, maxCool, minPeak,
-            maxPeak, rateWindow, interval, group, first, last, format, reference, schedule, align, archive};
-    }
-};
 
 // The recipe the options make: a saved one, with any option given on top.
 // Empty with the reason, a usage error in *usage.
@@ -143,8 +92,6 @@ bool loadReference(const QCommandLineParser &p, const Options &o, const zq::Reci
     }
     return true;
 }
-
-} // namespace
 
 int analyze(const QStringList &arguments)
 {

@@ -7,7 +7,8 @@ class QCommandLineOption;
 class QCommandLineParser;
 namespace zq {
 class Archive;
-}
+class Record;
+} // namespace zq
 struct DownloadResult;
 
 namespace cli {
@@ -25,10 +26,17 @@ int fail(const QString &what);
 // (0 after --help, 2 on bad usage).
 int parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments);
 
+// A data file as a record, read as the window reads it; false with a
+// message naming it and why. A file without readings is said so and refused.
+bool load(const QString &path, zq::Record *record);
+bool sameFile(const QString &a, const QString &b);
+
 int download(const QStringList &arguments);
 int live(const QStringList &arguments);
 int exportFiles(const QStringList &arguments);
 int report(const QStringList &arguments);
+// zqcli report --process: the process report as a PDF/A file.
+int processReport(const QStringList &arguments);
 int info(const QStringList &arguments);
 int analyze(const QStringList &arguments);
 int archive(const QStringList &arguments);

@@ -45,9 +45,6 @@ int parse(QCommandLineParser &parser, const QString &command, const QStringList 
     return -1;
 }
 
-namespace {
-// A data file as a record, read as the window reads it; false with a
-// message naming it and why. A file without readings is said so and refused.
 bool load(const QString &path, zq::Record *record)
 {
     const zq::DataFileRead read = zq::readDataFile(path);
@@ -73,6 +70,7 @@ bool sameFile(const QString &a, const QString &b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
+namespace {
 bool write(const QString &path, const QByteArray &bytes)
 {
     QString error;
@@ -158,6 +156,8 @@ int exportFiles(const QStringList &arguments)
 
 int report(const QStringList &arguments)
 {
+    if (arguments.contains(QStringLiteral("--process")))
+        return processReport(arguments);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Writes the printed report of a data file as a PDF, as PRINT does without a printer."));

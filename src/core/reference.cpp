@@ -45,6 +45,14 @@ std::optional<double> Curve::at(double position) const
     return y[k] + (y[k + 1] - y[k]) * (position - x[k]) / (x[k + 1] - x[k]);
 }
 
+double Curve::positionOf(int index) const
+{
+    if (x.isEmpty())
+        return 0;
+    const auto k = std::lower_bound(source.begin(), source.end(), index) - source.begin();
+    return x[int(qMin<qsizetype>(k, x.size() - 1))];
+}
+
 Curve runCurve(const Record &record, int group, double intervalSec)
 {
     Curve c;

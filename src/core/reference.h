@@ -18,6 +18,8 @@ struct Curve
     bool isEmpty() const { return x.isEmpty(); }
     std::optional<double> at(double position) const;
     double length() const { return x.isEmpty() ? 0 : x.last() - x.first(); }
+    // Where a record index stands: its own point, or the next valid reading's.
+    double positionOf(int index) const;
 };
 
 // What a run should do over time: a start temperature, then ramps to a

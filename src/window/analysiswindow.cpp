@@ -60,11 +60,25 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
     recipeBox->addItems(m_store.names());
     auto *save = new QPushButton(QStringLiteral("保存配方"), this);
     auto *copy = new QPushButton(QStringLiteral("复制"), this);
+    auto *report = new QPushButton(QStringLiteral("工艺报告…"), this);
+    report->setObjectName(QStringLiteral("processReport"));
+    auto *readings = new QCheckBox(QStringLiteral("附全部读数"), this);
+    readings->setObjectName(QStringLiteral("withReadings"));
+    m_company = new QLineEdit(this);
+    m_company->setObjectName(QStringLiteral("company"));
+    m_company->setPlaceholderText(QStringLiteral("报告抬头（公司名称）"));
+    connect(
+        report, &QPushButton::clicked, this, [this, readings] { Q_EMIT processReportWanted(readings->isChecked()); });
     top->addWidget(new QLabel(QStringLiteral("配方"), this));
     top->addWidget(recipeBox, 1);
     top->addWidget(save);
     top->addWidget(copy);
     layout->addLayout(top);
+    auto *reportRow = new QHBoxLayout;
+    reportRow->addWidget(report);
+    reportRow->addWidget(readings);
+    reportRow->addWidget(m_company, 1);
+    layout->addLayout(reportRow);
     auto *form = new QFormLayout;
     buildForm(form);
     layout->addLayout(form);
@@ -183,6 +197,8 @@ void AnalysisWindow::readFields()
         r.schedule = plan.value_or(zq::Schedule{});
     }
     r.bandFollowsSchedule = m_followSchedule->isChecked();
+    // What the form does not show stays as the recipe file said.
+    r.requiredFields = m_recipe.requiredFields;
     m_recipe = r;
     problemLabel->setText(!ok ? QStringLiteral("有一项不是数值或时长（如 55m、90s、10r）")
             : !why.isEmpty()  ? why
@@ -198,6 +214,7 @@ bool AnalysisWindow::chooseRecipe(const QString &name)
         problemLabel->setText(error);
         return false;
     }
+    m_recipe = r;
     fillFields(r);
     readFields();
     update();

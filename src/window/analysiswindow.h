@@ -45,6 +45,11 @@ public:
     // The reference on the run's axis; empty for none, or when it cannot be laid.
     const zq::Curve &placedReference() const { return m_placed.curve; }
     const zq::Curve &runCurve() const { return m_run; }
+    const zq::Placed &placed() const { return m_placed; }
+    zq::Alignment alignment() const;
+    // The line above a process report's title.
+    QString company() const;
+    void setCompany(const QString &text);
 
     QComboBox *recipeBox = nullptr;
     RunChartBox *wholeRun = nullptr;
@@ -68,6 +73,8 @@ Q_SIGNALS:
     void referenceWanted();
     // The reference as laid now (empty: none), for the main chart.
     void referencePlaced(const zq::Curve &reference);
+    // 工艺报告…, with every reading on the following pages or not.
+    void processReportWanted(bool readings);
 
 private:
     void buildForm(class QFormLayout *form);
@@ -76,7 +83,6 @@ private:
     void update();
     QLayout *buildRunPart();
     void placeReference();
-    zq::Alignment alignment() const;
     QVector<zq::FigureRow> extraRows() const;
     void showWholeRun();
 
@@ -100,6 +106,7 @@ private:
     QLineEdit *m_interval = nullptr;
     QLineEdit *m_schedule = nullptr;
     class QCheckBox *m_followSchedule = nullptr;
+    QLineEdit *m_company = nullptr;
     std::optional<std::pair<int, int>> m_range;
     std::optional<std::pair<int, int>> m_viewSpan;
     zq::Curve m_run;

@@ -114,6 +114,16 @@ void AnalysisWindow::clearReference()
     update();
 }
 
+QString AnalysisWindow::company() const
+{
+    return m_company->text().trimmed();
+}
+
+void AnalysisWindow::setCompany(const QString &text)
+{
+    m_company->setText(text);
+}
+
 zq::Alignment AnalysisWindow::alignment() const
 {
     bool ok = false;

@@ -162,6 +162,7 @@ void Form1::showRecord(const zq::Record &record, const QString &style)
     m_record = record;
     // Its notes come with its place in the archive, if it has one.
     m_runSha.clear();
+    m_runPath.clear();
     m_notes.clear();
     if (!style.isEmpty())
         styleLabel->setText(style);

@@ -7,6 +7,7 @@
 #include "core/reference.h"
 #include "core/textexport.h"
 #include "link/porterrors.h"
+#include "print/processreport.h"
 #include "print/report.h"
 #include "window/texts.h"
 
@@ -104,6 +105,11 @@ public:
     void useReference(const QString &path);
     // 命名选区…: the range kept in the archive under a name the user gives.
     bool nameRange();
+    // 工艺报告…: the process report of the run shown against the analysis
+    // window's recipe, range and reference, to the printer or a PDF file.
+    void printProcessReport(bool readings);
+    // What that report says; false (told) when a field the recipe requires is empty.
+    bool gatherProcessReport(zq::ProcessReport *report);
     // Moves the view (through its bar) to where a reading stands.
     void showReading(int index);
     // The chart's menu.
@@ -223,6 +229,7 @@ private:
     QString m_archivePath;
     bool m_archiveTold = false;
     QString m_runSha; // the run shown, as the archive knows it
+    QString m_runPath; // the file it was opened from or kept in; empty for none
     QVector<zq::RunNote> m_notes;
     zq::Recipe m_recipe;
     std::optional<std::pair<int, int>> m_range;

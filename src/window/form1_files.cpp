@@ -93,6 +93,7 @@ void Form1::loadFile(const QString &path)
         return;
     }
     showRecord(read.record, read.record.isSequence() ? QStringLiteral("STYLE 0") : QStringLiteral("STYLE ZQ"));
+    m_runPath = path;
     rememberRecent(path);
     archiveRun(read.record, path, nullptr);
     // Any file reads as data; one that holds nothing, or could not have come

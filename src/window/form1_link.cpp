@@ -106,6 +106,7 @@ void Form1::downloadEnded(const DownloadResult &result)
     if (result.outcome == ReadComMachine::NotARecord || result.outcome == ReadComMachine::StillSending)
         styleLabel->setText(QStringLiteral("STYLE"));
     showRecord(result.record, QString());
+    m_runPath = result.keptPath;
     if (!result.keptPath.isEmpty())
         archiveRun(result.record, result.keptPath, &result);
     if (!result.keepError.isEmpty())

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
 
 void Form1::connectRangeAids()
@@ -46,6 +47,8 @@ void Form1::connectAnalysis()
     connect(m_analysis, &AnalysisWindow::rangeCleared, this, &Form1::clearRange);
     connect(m_analysis, &AnalysisWindow::viewRequested, this, &Form1::showReading);
     connect(m_analysis, &AnalysisWindow::referenceWanted, this, &Form1::chooseReference);
+    connect(m_analysis, &AnalysisWindow::processReportWanted, this, &Form1::printProcessReport);
+    m_analysis->setCompany(m_settings->value(QStringLiteral("report/company")).toString());
     connect(m_analysis, &AnalysisWindow::referencePlaced, this, [this](const zq::Curve &reference) {
         m_reference = reference;
         m_runCurve = m_analysis->runCurve();
@@ -200,11 +203,7 @@ QImage Form1::rangeImage() const
     c.reference = m_reference;
     c.recipe = m_recipe;
     c.timeAxis = m_record.isTimeStamped() || m_recipe.intervalSec > 0;
-    auto position = [&c](int index) {
-        const auto k = std::lower_bound(c.run.source.begin(), c.run.source.end(), index) - c.run.source.begin();
-        return c.run.x.isEmpty() ? 0.0 : c.run.x[int(qMin<qsizetype>(k, c.run.x.size() - 1))];
-    };
-    c.span = std::pair{position(m_range->first), position(m_range->second)};
+    c.span = std::pair{c.run.positionOf(m_range->first), c.run.positionOf(m_range->second)};
     zq::drawRunChart(p, image.rect(), c);
     return image;
 }

@@ -39,11 +39,7 @@ int RunChartBox::indexAt(double x) const
 
 double RunChartBox::positionOf(int index) const
 {
-    const zq::Curve &run = m_content.run;
-    if (run.isEmpty())
-        return 0;
-    const auto k = std::lower_bound(run.source.begin(), run.source.end(), index) - run.source.begin();
-    return run.x[int(qMin<qsizetype>(k, run.x.size() - 1))];
+    return m_content.run.positionOf(index);
 }
 
 void RunChartBox::paintEvent(QPaintEvent *)

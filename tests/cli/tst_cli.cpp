@@ -31,6 +31,9 @@ private Q_SLOTS:
     void analyzeAgainstAReference_data();
     void analyzeAgainstAReference();
     void exportARange();
+    void processReportSaysWhereTheFileCameFrom_data();
+    void processReportSaysWhereTheFileCameFrom();
+    void processReportRefusesEmptyRequiredFields();
     void liveEndsOnCtrlC();
     void badUsage_data();
     void badUsage();
@@ -370,6 +373,68 @@ void TstCli::exportARange()
         QCOMPARE(readAll(dir.filePath("cli" + ext)),
             (format == "csv" ? zq::exportCsv : zq::exportText)(sequenceData(300, 512), {0, 120, 179}));
     }
+}
+
+void TstCli::processReportSaysWhereTheFileCameFrom_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("a kept download") << "kept.ZQ"
+                                     << QStringLiteral("下载于 2026-12-06 21:30:05 自 /dev/ttyUSB0，未改动");
+    QTest::newRow("changed since") << "CHANGED" << QStringLiteral("下载后已改动");
+    QTest::newRow("unknown") << "other.ZQ" << QStringLiteral("档案中无此文件");
+}
+
+void TstCli::processReportSaysWhereTheFileCameFrom()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, words);
+    QTemporaryDir dir;
+    const QByteArray kept = zq::dataFileBytes(timeData(60));
+    write(dir.filePath("kept.ZQ"), kept);
+    write(dir.filePath("other.ZQ"), zq::dataFileBytes(timeData(61)));
+    {
+        zq::Archive archive;
+        QString error;
+        bool isNew = false;
+        QVERIFY(archive.open(dir.filePath("a.sqlite"), &error));
+        const QString sha = archive.addRun(kept, dir.filePath("kept.ZQ"), &isNew, &error);
+        QVERIFY(archive.recordDownload(sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", "complete",
+            dir.filePath("kept.ZQ"), &error));
+    }
+    if (file == "CHANGED") {
+        write(dir.filePath("kept.ZQ"), zq::dataFileBytes(timeData(62)));
+        file = "kept.ZQ";
+    }
+    const Run run = zqcli({"report", dir.filePath(file), "--process", "--archive", dir.filePath("a.sqlite"), "-o",
+        dir.filePath("r.pdf"), "--setpoint", "220", "--tol", "30"});
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    QProcess text;
+    text.start("pdftotext", {dir.filePath("r.pdf"), "-"});
+    QVERIFY(text.waitForFinished());
+    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(content.contains(words), qPrintable(content));
+    // The fingerprint of the bytes the figures came from.
+    const QString sha = zq::Archive::sha256Of(readAll(dir.filePath(file)));
+    QVERIFY(content.contains(QStringLiteral("SHA-256 ") + zq::shortFingerprint(sha)));
+}
+
+void TstCli::processReportRefusesEmptyRequiredFields()
+{
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(timeData(60)));
+    QDir().mkpath(dir.filePath("config/Lorvant/zqtemp/recipes"));
+    write(dir.filePath("config/Lorvant/zqtemp/recipes/q.json"),
+        R"({"name": "q", "band": {"setpoint": 220, "below": 30, "above": 30}, "required": ["operator", "thermocouple"]})");
+    const QStringList base{"report", dir.filePath("run.ZQ"), "--process", "--archive", dir.filePath("a.sqlite"), "-o",
+        dir.filePath("r.pdf"), "--recipe", "q", "--operator", "王"};
+    const QStringList env{"XDG_CONFIG_HOME=" + dir.filePath("config")};
+    const Run refused = zqcli(base, QString(), env);
+    QCOMPARE(refused.code, 1);
+    QVERIFY2(refused.err.contains(QStringLiteral("热电偶")) && !refused.err.contains(QStringLiteral("操作员")),
+        qPrintable(refused.err));
+    QVERIFY(!QFile::exists(dir.filePath("r.pdf")));
+    QCOMPARE(zqcli(base + QStringList{"--thermocouple", "K"}, QString(), env).code, 0);
 }
 
 void TstCli::liveEndsOnCtrlC()

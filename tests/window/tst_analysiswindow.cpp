@@ -1,8 +1,10 @@
 // 工艺分析 as a person uses it: opened with F3, a recipe typed in, the band on
 // the chart, the verdict, the figures following the group, recipes saved
 // and remembered.
+#include "archive/archive.h"
 #include "chart/guides.h"
 #include "core/analysisformat.h"
+#include "core/datafile.h"
 #include "support/window.h"
 #include "window/analysiswindow.h"
 #include "window/chartbox.h"
@@ -12,6 +14,8 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
 
@@ -79,6 +83,7 @@ private Q_SLOTS:
     void verdictAndCopy();
     void followsTheGroupAndTheRecord();
     void recipesSavedAndRemembered();
+    void processReport();
 };
 
 void TstAnalysisWindow::bandOnTheChart()
@@ -184,6 +189,41 @@ void TstAnalysisWindow::recipesSavedAndRemembered()
     spoiled.close();
     QVERIFY(!a->chooseRecipe(recipes.filePath("bad.json")));
     QVERIFY(a->problemLabel->text().contains("bad.json") && a->problemLabel->text().contains("JSON"));
+}
+
+void TstAnalysisWindow::processReport()
+{
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(soak()));
+    write(dir.filePath("需填.json"), R"({"name": "需填", "band": {"setpoint": 850, "below": 10, "above": 10},
+        "criteria": {"minSoak": "59s"}, "required": ["operator"]})");
+    TestWindow w;
+    w->setRecipeFolder(dir.path());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    w->openDataFile(dir.filePath("run.ZQ"));
+    AnalysisWindow *a = w->showAnalysis();
+    QVERIFY(a->chooseRecipe(QStringLiteral("需填")));
+    auto *button = a->findChild<QPushButton *>(QStringLiteral("processReport"));
+    // The recipe asks for the operator, and nobody has said who it was.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("操作员")), qPrintable(w.dialogs->lastText()));
+    QString error;
+    const QString sha = zq::Archive::sha256Of(readAll(dir.filePath("run.ZQ")));
+    QVERIFY(w->archive()->setFields(sha, {QStringLiteral("王"), {}, {}, {}, {}}, &error));
+    // No printer here: a PDF, as PRINT offers.
+    QTest::keyClicks(a->findChild<QLineEdit *>(QStringLiteral("company")), "ACME");
+    w.dialogs->answers = {QMessageBox::Yes};
+    w.dialogs->paths = {dir.filePath("report")};
+    QTest::mouseClick(button, Qt::LeftButton);
+    QProcess text;
+    text.start("pdftotext", {dir.filePath("report.pdf"), "-"});
+    QVERIFY(text.waitForFinished());
+    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString &expected :
+        {QStringLiteral("ACME"), QStringLiteral("王"), QStringLiteral("PASS"), QStringLiteral("run.ZQ"),
+            QStringLiteral("SHA-256 ") + zq::shortFingerprint(sha), QStringLiteral("档案中有此文件，非下载所得")})
+        QVERIFY2(content.contains(expected), qPrintable(expected + "\n" + content));
 }
 
 QTEST_MAIN(TstAnalysisWindow)

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/recipe.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace zq {
+// What a user fills in about a run.
+struct RunFields
+{
+    QString operatorName;
+    QString equipment;
+    QString load;
+    QString thermocouple;
+    QString comment;
+};
+
+struct RunNote
+{
+    int atReading = 0;
+    QString text;
+};
+
+// The fields a recipe says a process report may not leave empty, by their
+// labels ("操作员"); unknown names in the recipe are named as they are.
+QStringList missingFields(const Recipe &recipe, const RunFields &fields);
+
+// "1a2b 3c4d 5e6f 7a8b": the first sixteen hex digits of a SHA-256, in fours.
+QString shortFingerprint(const QString &sha256Hex);
+} // namespace zq

@@ -1,0 +1,81 @@
+// 工艺报告: the process report of the run shown, with the analysis window's
+// recipe, range and reference, the archive's fields, notes and word on the file.
+#include "archive/archive.h"
+#include "core/datafile.h"
+#include "core/filewrite.h"
+#include "link/instrument.h"
+#include "window/analysiswindow.h"
+#include "window/dialogs.h"
+#include "window/form1.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSettings>
+
+namespace {
+const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
+}
+
+bool Form1::gatherProcessReport(zq::ProcessReport *report)
+{
+    AnalysisWindow *a = showAnalysis();
+    zq::ProcessReport r = zq::processFigures(m_record, m_view.group, a->recipe(), m_range, a->placed(), a->alignment());
+    // The fingerprint is of the bytes the figures come from: the file's, if
+    // it still holds this run, else the run as a data file would hold it.
+    QByteArray bytes;
+    QString error;
+    const bool fromFile = !m_runPath.isEmpty() && zq::readFileHead(m_runPath, zq::kTimeFileBytes + 1, &bytes, &error)
+        && zq::recordFromFileBytes(bytes) == m_record;
+    if (!fromFile)
+        bytes = zq::dataFileBytes(m_record);
+    r.fileName = fromFile ? QFileInfo(m_runPath).fileName() : QStringLiteral("（未保存的记录）");
+    r.sha256 = zq::Archive::sha256Of(bytes);
+    r.provenance = QStringLiteral("记录库不可用，无法核对");
+    if (zq::Archive *archive = this->archive()) {
+        if (const std::optional<zq::RunRow> run = archive->run(r.sha256, &error))
+            r.fields = run->fields;
+        r.notes = archive->notes(r.sha256, &error);
+        r.provenance = archive->provenanceWords(bytes, m_runPath, &error);
+    }
+    if (const QStringList missing = zq::missingFields(r.recipe, r.fields); !missing.isEmpty()) {
+        tellFailure(QStringLiteral("配方要求填写：%1\n请在记录库（Ctrl+L）中填写后再生成工艺报告。")
+                        .arg(missing.join(QStringLiteral("、"))));
+        return false;
+    }
+    r.company = a->company();
+    m_settings->setValue(QStringLiteral("report/company"), r.company);
+    r.printed = QDateTime::currentDateTime();
+    *report = r;
+    return true;
+}
+
+void Form1::printProcessReport(bool readings)
+{
+    if (!m_record.holdsData() || m_link->downloading())
+        return;
+    zq::ProcessReport r;
+    if (!gatherProcessReport(&r))
+        return;
+    r.readings = readings;
+    // As PRINT: the default printer, or a PDF when there is none.
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (!info.isNull()) {
+        QPrinter printer(info, QPrinter::HighResolution);
+        if (!zq::printProcessReport(printer, r) || printer.printerState() == QPrinter::Error)
+            tellFailure(QStringLiteral("打印失败：打印机 %1 无法完成打印。").arg(info.printerName()));
+        return;
+    }
+    const auto answer = m_dialogs->message(QStringLiteral("没有可用的打印机。\n是否将工艺报告保存为 PDF 文件？"),
+        zq::kBoxTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return;
+    QString path = m_dialogs->saveFile(QString(), QStringLiteral("工艺报告.pdf"), {kPdfFilter}, nullptr);
+    if (path.isEmpty())
+        return;
+    path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
+    QString error;
+    if (!zq::writeProcessReportPdf(path, r, QPageSize::A4, &error))
+        tellFailure(zq::kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+}
