@@ -117,7 +117,9 @@ void TstProcessReport::everythingInsideThePage()
             QCOMPARE(n.captured(2).toInt(), sheet.pages);
             numbered.append(item.page);
         }
-        if (QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  (\\d{4}|✗ 失败)$")).match(item.text).hasMatch())
+        if (QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  (\\d{4}|✗ 失败)$"))
+                .match(item.text)
+                .hasMatch())
             entries.append(item.text);
     }
     QCOMPARE(numbered.size(), sheet.pages); // a footer on every page
