@@ -79,5 +79,16 @@ int main(int argc, char *argv[])
     filter = {};
     filter.search = QStringLiteral("炉次 99");
     std::printf("archive_search_10000_runs_ms\t%.1f ms\n", medianMs([&] { (void)archive.list(filter, &error); }));
+    // A shared archive's address as the argument: the same listing over the network.
+    if (argc > 1) {
+        zq::Archive server;
+        if (!server.open(QString::fromLocal8Bit(argv[1]), &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        const double n = double(server.list({}, &error).size());
+        std::printf(
+            "archive_server_list_%.0f_runs_ms\t%.1f ms\n", n, medianMs([&] { (void)server.list({}, &error); }, 11));
+    }
     return 0;
 }

@@ -15,7 +15,7 @@ namespace zq {
 using sql::exec;
 namespace {
 // The schema as it stands; version 1 had no thermocouple, no latest download
-// time on the run and no named ranges.
+// time on the run and no named ranges, version 2 no queue for a server.
 const char *const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS runs (sha256 TEXT PRIMARY KEY, data_type INTEGER NOT NULL, readings INTEGER NOT NULL,"
@@ -30,7 +30,10 @@ const char *const kSchema[] = {
     " text TEXT NOT NULL, created_at TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS ranges (sha256 TEXT NOT NULL REFERENCES runs(sha256), name TEXT NOT NULL,"
     " first_reading INTEGER NOT NULL, last_reading INTEGER NOT NULL, PRIMARY KEY (sha256, name))",
+    "CREATE TABLE IF NOT EXISTS upload_queue (id INTEGER PRIMARY KEY AUTOINCREMENT, bytes BLOB NOT NULL,"
+    " seen_at TEXT, ended_at TEXT, device TEXT, outcome TEXT, queued_at TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS runs_equipment ON runs (equipment)",
+    "CREATE INDEX IF NOT EXISTS runs_added ON runs (added_at)",
     "CREATE INDEX IF NOT EXISTS downloads_kept ON downloads (kept_path)",
 };
 
@@ -68,6 +71,8 @@ bool Archive::isOpen() const
 
 bool Archive::open(const QString &path, QString *error, QString *notice)
 {
+    if (isServerUrl(path))
+        return openServer(path, error);
     m_path = path;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);

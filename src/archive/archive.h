@@ -68,8 +68,12 @@ struct Provenance
 class Archive
 {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
     static QString defaultPath();
+    // A shared archive on a PostgreSQL server: "postgresql://user@host:port/db?sslmode=…"
+    // (or "postgres://"); a Unix socket folder as "?host=/path". The password
+    // comes from ~/.pgpass or PGPASSWORD, never from the program.
+    static bool isServerUrl(const QString &pathOrUrl);
 
     Archive();
     ~Archive();
@@ -79,9 +83,35 @@ public:
     // Opens (or creates) the archive. A file that is no database, or fails
     // its integrity check, is moved aside under a time-stamped name and a new
     // archive started; *notice then says so.
+    // A URL opens the server's archive, connecting within 3 s; the program
+    // creates nothing there and refuses a schema it does not know.
     bool open(const QString &path, QString *error, QString *notice = nullptr);
     bool isOpen() const;
+    bool isServer() const { return m_server; }
     QString path() const { return m_path; }
+    // Whether the server answers now, connecting again after it was lost.
+    bool reachable(QString *error);
+
+    // Runs waiting for the shared archive, kept in this (local) archive
+    // until the server has them: the bytes, where they were, and the
+    // download that brought them, if one did.
+    struct Queued
+    {
+        qint64 id = 0;
+        QByteArray bytes;
+        QString seenAt;
+        QDateTime ended; // invalid: not a download
+        QString device;
+        QString outcome;
+    };
+    bool queue(const Queued &run, QString *error);
+    QVector<Queued> queued(QString *error) const;
+    int queuedCount(QString *error) const;
+    bool unqueue(qint64 id, QString *error);
+    // One queued run into a server's archive (a duplicate is no error).
+    static bool send(Archive &server, const Queued &run, QString *error);
+    // The .ZQ bytes a server keeps of a run; empty when it has none.
+    QByteArray fileBytes(const QString &sha256, QString *error) const;
 
     // The run these bytes are (added when new); empty on failure.
     QString addRun(const QByteArray &fileBytes, const QString &seenAt, bool *isNew, QString *error);
@@ -113,7 +143,9 @@ public:
 
 private:
     bool migrate(QString *error);
+    bool openServer(const QString &url, QString *error);
     QString m_connection;
     QString m_path;
+    bool m_server = false;
 };
 } // namespace zq

@@ -25,11 +25,12 @@ QString whereOf(const RunFilter &filter, QVariantList *values)
     if (!filter.verdict.isEmpty())
         where << QStringLiteral("r.verdict = ?"), *values << filter.verdict.toUpper();
     if (!filter.search.isEmpty()) {
-        const QString like = QLatin1Char('%') + filter.search + QLatin1Char('%');
+        // Lower case on both sides: SQLite and PostgreSQL then match alike.
+        const QString like = QLatin1Char('%') + filter.search.toLower() + QLatin1Char('%');
         QStringList any;
         for (const char *c : {"operator", "equipment", "load", "thermocouple", "comment", "recipe", "sha256"})
-            any << QStringLiteral("r.%1 LIKE ?").arg(QLatin1String(c)), *values << like;
-        any << QStringLiteral("EXISTS (SELECT 1 FROM notes n WHERE n.sha256 = r.sha256 AND n.text LIKE ?)");
+            any << QStringLiteral("LOWER(r.%1) LIKE ?").arg(QLatin1String(c)), *values << like;
+        any << QStringLiteral("EXISTS (SELECT 1 FROM notes n WHERE n.sha256 = r.sha256 AND LOWER(n.text) LIKE ?)");
         *values << like;
         where << QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     }

@@ -34,6 +34,17 @@ QString Archive::addRun(const QByteArray &fileBytes, const QString &seenAt, bool
         return QString();
     }
     *isNew = q.numRowsAffected() > 0;
+    if (m_server) {
+        // The bytes themselves, so any PC can open the run.
+        QSqlQuery f(db);
+        f.prepare(QStringLiteral("INSERT INTO files (sha256, bytes) VALUES (?, ?) ON CONFLICT (sha256) DO NOTHING"));
+        f.addBindValue(sha);
+        f.addBindValue(fileBytes);
+        if (!exec(f, error)) {
+            db.rollback();
+            return QString();
+        }
+    }
     if (!seenAt.isEmpty()) {
         QSqlQuery p(db);
         p.prepare(QStringLiteral(

@@ -21,6 +21,14 @@ QCommandLineOption archiveOption()
         zq::Archive::defaultPath());
 }
 
+QCommandLineOption localOption()
+{
+    return QCommandLineOption(QStringLiteral("local"),
+        QStringLiteral("With a server: the local archive that queues what the server has not yet got (default: %1).")
+            .arg(zq::Archive::defaultPath()),
+        QStringLiteral("PATH"), zq::Archive::defaultPath());
+}
+
 bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
 {
     QString error, notice;
@@ -30,7 +38,47 @@ bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
     }
     if (!notice.isEmpty())
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
+    // The server answers: what waited for it goes first.
+    if (archive.isServer() && QFileInfo::exists(localPath(parser)))
+        (void)sendQueued(archive, localPath(parser));
     return true;
+}
+
+QString localPath(const QCommandLineParser &parser)
+{
+    return parser.value(QStringLiteral("local"));
+}
+
+bool queueLocally(const QString &local, const zq::Archive::Queued &run, QString *error)
+{
+    zq::Archive archive;
+    return archive.open(local, error) && archive.queue(run, error);
+}
+
+int sendQueued(zq::Archive &server, const QString &local)
+{
+    zq::Archive queue;
+    QString error;
+    if (!queue.open(local, &error)) {
+        fail(error);
+        return -1;
+    }
+    const QVector<zq::Archive::Queued> waiting = queue.queued(&error);
+    int sent = 0;
+    for (const zq::Archive::Queued &run : waiting) {
+        if (!zq::Archive::send(server, run, &error)) {
+            fail(QStringLiteral("%1: %2 (%3 runs still queued in %4)")
+                     .arg(server.path(), error)
+                     .arg(waiting.size() - sent)
+                     .arg(local));
+            return -1;
+        }
+        queue.unqueue(run.id, &error);
+        ++sent;
+    }
+    if (sent)
+        std::fprintf(stderr, "zqcli: %d queued runs sent to %s\n", sent, qPrintable(server.path()));
+    return sent;
 }
 
 namespace {
@@ -49,9 +97,11 @@ QStringList dataFilesUnder(const QStringList &paths)
     return files;
 }
 
-int importFiles(zq::Archive &archive, const QStringList &paths)
+int importFiles(zq::Archive &archive, const QStringList &paths, const QString &local)
 {
-    int added = 0, known = 0, skipped = 0;
+    int added = 0, known = 0, skipped = 0, queued = 0;
+    bool offline = false;
+    zq::Archive queue; // opened once the server is gone
     for (const QString &file : dataFilesUnder(paths)) {
         QByteArray bytes;
         QString error;
@@ -63,15 +113,29 @@ int importFiles(zq::Archive &archive, const QStringList &paths)
             continue;
         }
         bool isNew = false;
-        if (archive.addRun(bytes, file, &isNew, &error).isEmpty()) {
-            fail(QStringLiteral("%1: %2").arg(file, error));
-            ++skipped;
+        if (!offline && !archive.addRun(bytes, file, &isNew, &error).isEmpty()) {
+            isNew ? ++added : ++known;
             continue;
         }
-        isNew ? ++added : ++known;
+        // A server gone away: this file and the rest wait in the local archive.
+        if (!offline && archive.isServer() && !archive.reachable(&error)) {
+            offline = true;
+            fail(QStringLiteral("%1 cannot be reached (%2): the rest is queued in %3 and sent by zqcli archive sync")
+                     .arg(archive.path(), error, local));
+            if (!queue.open(local, &error))
+                fail(error);
+        }
+        if (offline && queue.isOpen()
+            && queue.queue({0, bytes, QFileInfo(file).absoluteFilePath(), {}, {}, {}}, &error)) {
+            ++queued;
+            continue;
+        }
+        fail(QStringLiteral("%1: %2").arg(file, error));
+        ++skipped;
     }
-    std::printf("%d new, %d already in the archive, %d skipped\n", added, known, skipped);
-    return skipped ? Failed : Done;
+    std::printf(
+        "%d new, %d already in the archive, %d queued for the server, %d skipped\n", added, known, queued, skipped);
+    return skipped ? Failed : queued ? Partial : Done;
 }
 
 QJsonObject runJson(const zq::RunRow &r)
@@ -191,11 +255,13 @@ int archive(const QStringList &arguments)
                        "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
                        "[--format text|csv|json]\n"
                        "  import PATH...          files and folders (recursively); each new run counted\n"
+                       "  sync                    send what waits in the local queue to the server (--archive URL)\n"
                        "  show FILE|HASH\n"
                        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
                        "  note FILE|HASH --at N --text T\n"
                        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
     parser.addOption(archiveOption());
+    parser.addOption(localOption());
     for (const char *o : {"since", "until", "equipment", "verdict", "search", "operator", "load", "thermocouple",
              "comment", "at", "text", "first", "last", "name"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(o), QString::fromLatin1(o), QStringLiteral("value")));
@@ -208,7 +274,7 @@ int archive(const QStringList &arguments)
     const QString command = args.value(0);
     const bool oneRun = QStringList{"show", "set", "note", "range"}.contains(command);
     if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
-        || !(oneRun || command == QLatin1String("list") || command == QLatin1String("import"))
+        || !(oneRun || QStringList{"list", "import", "sync"}.contains(command))
         || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
@@ -217,7 +283,16 @@ int archive(const QStringList &arguments)
     if (!openArchive(archive, parser))
         return Failed;
     if (command == QLatin1String("import"))
-        return importFiles(archive, args.mid(1));
+        return importFiles(archive, args.mid(1), localPath(parser));
+    if (command == QLatin1String("sync")) {
+        QString error;
+        zq::Archive queue;
+        if (!archive.isServer())
+            return fail(QStringLiteral("sync sends the local queue to a server: give --archive postgresql://…"));
+        const int left = queue.open(localPath(parser), &error) ? queue.queuedCount(&error) : -1;
+        std::printf("%d runs still queued\n", left);
+        return left == 0 ? Done : Failed;
+    }
     if (command == QLatin1String("list"))
         return listRuns(archive, parser);
     QString error;

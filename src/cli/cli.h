@@ -5,10 +5,8 @@
 
 class QCommandLineOption;
 class QCommandLineParser;
-namespace zq {
-class Archive;
-class Record;
-} // namespace zq
+#include "archive/archive.h"
+// namespace zq
 struct DownloadResult;
 
 namespace cli {
@@ -43,9 +41,18 @@ int archive(const QStringList &arguments);
 int verify(const QStringList &arguments);
 
 // --archive PATH, defaulting to the user's archive; opening it says why it failed.
+// The archive may be a server's URL: then it first gets what waited for it
+// in the local archive's queue (--local PATH).
 QCommandLineOption archiveOption();
+QCommandLineOption localOption();
 bool openArchive(zq::Archive &archive, const QCommandLineParser &parser);
+QString localPath(const QCommandLineParser &parser);
+// The local queue sent to the server; how many went, or -1 (told) when it stopped.
+int sendQueued(zq::Archive &server, const QString &local);
 
 // A kept download in the run archive; a failure is said, never fatal.
-void recordDownload(const QString &archivePath, const DownloadResult &result, const QString &keptPath);
+void recordDownload(
+    const QString &archivePath, const QString &local, const DownloadResult &result, const QString &keptPath);
+// One run into the local archive's queue for the server.
+bool queueLocally(const QString &local, const zq::Archive::Queued &run, QString *error);
 } // namespace cli

@@ -71,7 +71,7 @@ QString partialReason(const DownloadResult &result)
 // The record written where asked, then what the window would tell, on
 // stderr; the exit code. Nothing is said to be kept before it is.
 int keep(const DownloadResult &result, const Instrument &line, const QString &output, const QString &rawOutput,
-    const QString &archivePath)
+    const QString &archivePath, const QString &local = QString())
 {
     if (result.outcome == ReadComMachine::NoReply)
         return fail(portFailure(line, QStringLiteral("no reply (COM ERR)")));
@@ -93,7 +93,7 @@ int keep(const DownloadResult &result, const Instrument &line, const QString &ou
     std::printf("%s\n", qPrintable(output.isEmpty() ? QDir::current().relativeFilePath(path) : output));
     std::fflush(stdout);
     if (!archivePath.isEmpty())
-        recordDownload(archivePath, result, path);
+        recordDownload(archivePath, local, result, path);
     if (!result.partial())
         return Done;
     std::fprintf(stderr, "zqcli: partial record kept: %s\n", qPrintable(partialReason(result)));
@@ -113,9 +113,11 @@ int download(const QStringList &arguments)
         QStringLiteral("file"));
     const QCommandLineOption raw(QStringLiteral("raw"),
         QStringLiteral("Also write the bytes as they came off the line to this file."), QStringLiteral("file"));
-    const QCommandLineOption archive(QStringLiteral("archive"), QStringLiteral("The run archive to record it in."),
+    const QCommandLineOption archive(QStringLiteral("archive"),
+        QStringLiteral("The run archive to record it in: a file, or a server's postgresql:// URL."),
         QStringLiteral("PATH"), zq::Archive::defaultPath());
-    parser.addOptions({port, output, raw, archive});
+    const QCommandLineOption local = localOption();
+    parser.addOptions({port, output, raw, archive, local});
     if (const int rc = parse(parser, QStringLiteral("download"), arguments); rc >= 0)
         return rc;
     if (!parser.isSet(port) || !parser.positionalArguments().isEmpty()) {
@@ -137,7 +139,7 @@ int download(const QStringList &arguments)
     QObject::connect(&instrument, &Instrument::downloadEnded, &instrument, [&](const DownloadResult &result) {
         if (terminal)
             std::fputc('\n', stderr);
-        rc = keep(result, instrument, named, parser.value(raw), parser.value(archive));
+        rc = keep(result, instrument, named, parser.value(raw), parser.value(archive), parser.value(local));
         // A silence ended it: whole only if nothing comes while the line is watched.
         if (!instrument.watching())
             QCoreApplication::exit(rc);

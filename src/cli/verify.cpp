@@ -5,10 +5,12 @@
 #include "link/instrument.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace cli {
-void recordDownload(const QString &archivePath, const DownloadResult &result, const QString &keptPath)
+void recordDownload(
+    const QString &archivePath, const QString &local, const DownloadResult &result, const QString &keptPath)
 {
     zq::Archive archive;
     QString error, notice;
@@ -16,11 +18,24 @@ void recordDownload(const QString &archivePath, const DownloadResult &result, co
     const QByteArray bytes = zq::dataFileBytes(result.record);
     QString sha;
     // The archive is never needed: a download goes on without it, told why.
-    if (!archive.open(archivePath, &error, &notice) || (sha = archive.addRun(bytes, keptPath, &isNew, &error)).isEmpty()
-        || !archive.recordDownload(sha, result.ended, result.device, zq::outcomeName(result.outcome), keptPath, &error))
-        std::fprintf(stderr, "zqcli: the archive was not updated: %s\n", qPrintable(error));
+    if (archive.open(archivePath, &error, &notice) && archive.isServer() && QFileInfo::exists(local))
+        (void)sendQueued(archive, local);
+    const bool recorded = archive.isOpen() && !(sha = archive.addRun(bytes, keptPath, &isNew, &error)).isEmpty()
+        && archive.recordDownload(sha, result.ended, result.device, zq::outcomeName(result.outcome), keptPath, &error);
     if (!notice.isEmpty())
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
+    if (recorded)
+        return;
+    // A server that does not answer gets it later, from the local queue.
+    QString why;
+    if (zq::Archive::isServerUrl(archivePath)
+        && queueLocally(
+            local, {0, bytes, keptPath, result.ended, result.device, zq::outcomeName(result.outcome)}, &why)) {
+        std::fprintf(stderr, "zqcli: %s: %s; the download is queued in %s for it\n", qPrintable(archive.path()),
+            qPrintable(error), qPrintable(local));
+        return;
+    }
+    std::fprintf(stderr, "zqcli: the archive was not updated: %s\n", qPrintable(error.isEmpty() ? why : error));
 }
 
 int verify(const QStringList &arguments)
@@ -30,6 +45,7 @@ int verify(const QStringList &arguments)
         "Whether these exact bytes came from a download (when, from which port), changed since a download at that "
         "path, or are unknown. Exit codes: 0 verified, 3 not verified, 1 error, 2 bad usage."));
     parser.addOption(archiveOption());
+    parser.addOption(localOption());
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A data file."), QStringLiteral("FILE.ZQ"));
     if (const int rc = parse(parser, QStringLiteral("verify"), arguments); rc >= 0)
         return rc;

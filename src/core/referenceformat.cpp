@@ -3,16 +3,16 @@
 #include "core/analysisformat.h"
 
 namespace zq {
-QVector<FigureRow> rangeRows(const RangeFigures &f, const Analysis &check, const Record &record)
+QVector<FigureRow> rangeRows(const RangeFigures &range, const Analysis &check, const Record &record)
 {
     const QString tag = QStringLiteral("选区 ");
     QVector<FigureRow> rows;
-    rows.append({tag + (check.timeAxis ? QStringLiteral("Δt") : QStringLiteral("Δ读数")), length(check, f.span),
-        where(record, check, f.first) + QStringLiteral(" 至 ") + where(record, check, f.last)});
-    rows.append({tag + QStringLiteral("ΔT"), QString::number(f.delta, 'f', 0),
-        QStringLiteral("℃（%1 → %2）").arg(f.startReading).arg(f.endReading)});
+    rows.append({tag + (check.timeAxis ? QStringLiteral("Δt") : QStringLiteral("Δ读数")), length(check, range.span),
+        where(record, check, range.first) + QStringLiteral(" 至 ") + where(record, check, range.last)});
+    rows.append({tag + QStringLiteral("ΔT"), QString::number(range.delta, 'f', 0),
+        QStringLiteral("℃（%1 → %2）").arg(range.startReading).arg(range.endReading)});
     rows.append({tag + QStringLiteral("平均速率（最小二乘）"),
-        f.rateMeasured ? QString::number(f.rate, 'f', 2) : QStringLiteral("—"), check.rateUnit()});
+        range.rateMeasured ? QString::number(range.rate, 'f', 2) : QStringLiteral("—"), check.rateUnit()});
     for (FigureRow row : figureRows(check, record)) {
         row.label.prepend(tag);
         rows.append(row);
