@@ -1,3 +1,4 @@
+#include "archive/archive.h"
 #include "link/portnames.h"
 #include "print/fonts.h"
 #include "window/form1.h"
@@ -6,6 +7,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
 #include <cstdio>
 
 namespace {
@@ -21,6 +23,10 @@ void describe(QCommandLineParser &parser)
     parser.addOptions({
         {QStringLiteral("com1"), QStringLiteral("Device behind \"COM 1\"."), QStringLiteral("device")},
         {QStringLiteral("com2"), QStringLiteral("Device behind \"COM 2\"."), QStringLiteral("device")},
+        {QStringLiteral("archive"),
+            QStringLiteral("The run archive: a file, or a shared archive's postgresql:// URL "
+                           "(default: the setting archive.url, else the user's archive file)."),
+            QStringLiteral("path-or-url")},
         {QStringLiteral("keep-dir"),
             QStringLiteral("Folder where every download is kept (default: the user's data folder)."),
             QStringLiteral("folder")},
@@ -78,10 +84,17 @@ int main(int argc, char *argv[])
         zq::defaultPortDevices(), parser.value(QStringLiteral("com1")), parser.value(QStringLiteral("com2")));
     if (parser.isSet(QStringLiteral("keep-dir")))
         window.setKeepDir(parser.value(QStringLiteral("keep-dir")));
+    const QString archive = parser.value(QStringLiteral("archive"));
+    if (!archive.isEmpty() && !zq::Archive::isServerUrl(archive))
+        window.setArchivePath(archive);
 
     SingleInstance single(SingleInstance::defaultLockPath());
     if (!showAsSingleCopy(window, single))
         return 0;
+    // The shared archive once this is the one window: its thread syncs at once.
+    window.setSharedArchive(zq::Archive::isServerUrl(archive)
+            ? archive
+            : window.settings().value(QStringLiteral("archive.url")).toString());
     if (!parser.positionalArguments().isEmpty())
         window.openDataFile(parser.positionalArguments().constFirst());
     return QApplication::exec();

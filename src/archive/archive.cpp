@@ -32,6 +32,9 @@ const char *const kSchema[] = {
     " first_reading INTEGER NOT NULL, last_reading INTEGER NOT NULL, PRIMARY KEY (sha256, name))",
     "CREATE TABLE IF NOT EXISTS upload_queue (id INTEGER PRIMARY KEY AUTOINCREMENT, bytes BLOB NOT NULL,"
     " seen_at TEXT, ended_at TEXT, device TEXT, outcome TEXT, queued_at TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS edit_queue (id INTEGER PRIMARY KEY AUTOINCREMENT, sha256 TEXT NOT NULL,"
+    " what TEXT NOT NULL, operator TEXT, equipment TEXT, load TEXT, thermocouple TEXT, comment TEXT, verdict TEXT,"
+    " recipe TEXT, queued_at TEXT NOT NULL)",
     "CREATE INDEX IF NOT EXISTS runs_equipment ON runs (equipment)",
     "CREATE INDEX IF NOT EXISTS runs_added ON runs (added_at)",
     "CREATE INDEX IF NOT EXISTS downloads_kept ON downloads (kept_path)",

@@ -110,6 +110,24 @@ public:
     bool unqueue(qint64 id, QString *error);
     // One queued run into a server's archive (a duplicate is no error).
     static bool send(Archive &server, const Queued &run, QString *error);
+    // A user's fields, or a verdict, waiting for the server the same way.
+    struct Edit
+    {
+        qint64 id = 0;
+        QString sha256;
+        bool verdict = false; // else the fields
+        RunFields fields;
+        QString verdictText;
+        QString recipe;
+    };
+    bool queueEdit(const Edit &edit, QString *error);
+    QVector<Edit> queuedEdits(QString *error) const;
+    bool unqueueEdit(qint64 id, QString *error);
+    static bool send(Archive &server, const Edit &edit, QString *error);
+    // The server's runs laid into this archive: new ones added, known ones
+    // given the server's fields and verdict (what waits in the queues is
+    // sent first, so nothing typed here is overwritten).
+    bool merge(const QVector<RunRow> &rows, QString *error);
     // The .ZQ bytes a server keeps of a run; empty when it has none.
     QByteArray fileBytes(const QString &sha256, QString *error) const;
 

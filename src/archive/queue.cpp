@@ -58,4 +58,78 @@ bool Archive::send(Archive &server, const Queued &run, QString *error)
         return false;
     return !run.ended.isValid() || server.recordDownload(sha, run.ended, run.device, run.outcome, run.seenAt, error);
 }
+
+bool Archive::queueEdit(const Edit &edit, QString *error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("INSERT INTO edit_queue (sha256, what, operator, equipment, load, thermocouple, comment,"
+                             " verdict, recipe, queued_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    const RunFields &f = edit.fields;
+    for (const QString &v : {edit.sha256, edit.verdict ? QStringLiteral("verdict") : QStringLiteral("fields"),
+             f.operatorName, f.equipment, f.load, f.thermocouple, f.comment, edit.verdictText, edit.recipe, sql::now()})
+        q.addBindValue(v);
+    return exec(q, error);
+}
+
+QVector<Archive::Edit> Archive::queuedEdits(QString *error) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT id, sha256, what, operator, equipment, load, thermocouple, comment, verdict,"
+                             " recipe FROM edit_queue ORDER BY id"));
+    QVector<Edit> out;
+    if (exec(q, error))
+        while (q.next())
+            out.append(
+                {q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString() == QLatin1String("verdict"),
+                    {q.value(3).toString(), q.value(4).toString(), q.value(5).toString(), q.value(6).toString(),
+                        q.value(7).toString()},
+                    q.value(8).toString(), q.value(9).toString()});
+    return out;
+}
+
+bool Archive::unqueueEdit(qint64 id, QString *error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("DELETE FROM edit_queue WHERE id = ?"));
+    q.addBindValue(id);
+    return exec(q, error);
+}
+
+bool Archive::send(Archive &server, const Edit &edit, QString *error)
+{
+    QString ignored;
+    // A run the server has not got (its upload still queued) takes the edit once it has.
+    if (!server.run(edit.sha256, &ignored))
+        return false;
+    return edit.verdict ? server.setVerdict(edit.sha256, edit.verdictText, edit.recipe, error)
+                        : server.setFields(edit.sha256, edit.fields, error);
+}
+
+bool Archive::merge(const QVector<RunRow> &rows, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    db.transaction();
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral(
+        "INSERT INTO runs (sha256, data_type, readings, failed, first_stamp, last_stamp, peak, verdict, recipe,"
+        " operator, equipment, load, thermocouple, comment, added_at, downloaded_at)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (sha256) DO UPDATE SET"
+        " verdict = excluded.verdict, recipe = excluded.recipe, operator = excluded.operator,"
+        " equipment = excluded.equipment, load = excluded.load, thermocouple = excluded.thermocouple,"
+        " comment = excluded.comment, downloaded_at = COALESCE(excluded.downloaded_at, runs.downloaded_at)"));
+    for (const RunRow &r : rows) {
+        const RunFields &f = r.fields;
+        for (const QVariant &v : {QVariant(r.sha256), QVariant(r.dataType), QVariant(r.readings), QVariant(r.failed),
+                 QVariant(r.firstStamp), QVariant(r.lastStamp), QVariant(r.peak), QVariant(r.verdict),
+                 QVariant(r.recipe), QVariant(f.operatorName), QVariant(f.equipment), QVariant(f.load),
+                 QVariant(f.thermocouple), QVariant(f.comment), QVariant(r.addedAt),
+                 r.downloadedAt.isEmpty() ? QVariant() : QVariant(r.downloadedAt)})
+            q.addBindValue(v);
+        if (!exec(q, error)) {
+            db.rollback();
+            return false;
+        }
+    }
+    return db.commit();
+}
 } // namespace zq

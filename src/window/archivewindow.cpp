@@ -37,6 +37,8 @@ ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
         [this](const QString &sha, const QString &error) {
             if (!error.isEmpty())
                 Q_EMIT problem(QStringLiteral("字段没有保存：%1").arg(error));
+            else
+                Q_EMIT fieldsSaved(sha);
             // After the editor has closed: the query again, the run still selected.
             QMetaObject::invokeMethod(
                 this, [this, sha] { refresh(sha); }, Qt::QueuedConnection);
@@ -74,6 +76,16 @@ ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
                 Q_EMIT referenceFile(path);
     });
     layout->addLayout(form);
+    sharedStatus = new QLabel(this);
+    sharedStatus->setObjectName(QStringLiteral("sharedStatus"));
+    sharedStatus->setWordWrap(true);
+    sharedStatus->hide();
+    auto *sharedRow = new QHBoxLayout;
+    auto *server = new QPushButton(QStringLiteral("共享记录库…"), this);
+    sharedRow->addWidget(sharedStatus, 1);
+    sharedRow->addWidget(server);
+    layout->addLayout(sharedRow);
+    connect(server, &QPushButton::clicked, this, &ArchiveWindow::sharedSettingsWanted);
     resize(900, 640);
     connect(save, &QPushButton::clicked, this, &ArchiveWindow::saveFields);
     connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { openRow(i.row()); });
@@ -176,6 +188,7 @@ bool ArchiveWindow::saveFields()
         Q_EMIT problem(QStringLiteral("字段没有保存：%1").arg(sha.isEmpty() ? QStringLiteral("没有选中记录") : error));
         return false;
     }
+    Q_EMIT fieldsSaved(sha);
     refresh();
     return true;
 }
@@ -185,7 +198,9 @@ QString ArchiveWindow::fileOf(int row)
     const QString sha = m_model->index(row, 0).data().toString();
     QString error;
     const QString path = m_archive.findFile(sha, &error);
-    if (path.isEmpty())
+    if (path.isEmpty() && m_shared)
+        Q_EMIT fetchRun(sha);
+    else if (path.isEmpty())
         Q_EMIT problem(
             QStringLiteral("找不到这个记录的文件：保存的副本和见过它的路径都已不在，或内容已改变。\nSHA-256：%1")
                 .arg(sha));
@@ -196,6 +211,18 @@ void ArchiveWindow::openRow(int row)
 {
     if (const QString path = fileOf(row); !path.isEmpty())
         Q_EMIT openFile(path);
+}
+
+void ArchiveWindow::setShared(bool shared)
+{
+    m_shared = shared;
+    sharedStatus->setVisible(shared);
+}
+
+void ArchiveWindow::showSharedStatus(int pending, const QString &lastError)
+{
+    sharedStatus->setText(QStringLiteral("%1 条待上传").arg(pending)
+        + (lastError.isEmpty() ? QStringLiteral("，已与服务器同步") : QStringLiteral("；最近错误：") + lastError));
 }
 
 void ArchiveWindow::showRowMenu(const QPoint &at)

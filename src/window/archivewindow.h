@@ -4,6 +4,7 @@
 
 class QComboBox;
 class QDateEdit;
+class QLabel;
 class QLineEdit;
 class QSqlQueryModel;
 class QTableView;
@@ -24,6 +25,11 @@ public:
 
     // The query again; `keep` stays selected.
     void refresh(const QString &keep = QString());
+    // With a shared archive: runs whose bytes are not here come from the
+    // server, and the line under the table says what waits and why.
+    void setShared(bool shared);
+    void showSharedStatus(int pending, const QString &lastError);
+    QLabel *sharedStatus = nullptr;
     QString selectedRun() const;
     bool saveFields();
 
@@ -45,6 +51,12 @@ Q_SIGNALS:
     // A run to lay behind the one in the main window (作为参考).
     void referenceFile(const QString &path);
     void problem(const QString &text);
+    // A run with no file here, to fetch from the shared archive.
+    void fetchRun(const QString &sha256);
+    // Fields saved (in place or below the table), for the shared archive too.
+    void fieldsSaved(const QString &sha256);
+    // 共享记录库…: the user wants to set the server's address.
+    void sharedSettingsWanted();
 
 private:
     void buildFilters(class QBoxLayout *layout);
@@ -57,4 +69,5 @@ private:
     zq::Archive &m_archive;
     QSqlQueryModel *m_model = nullptr;
     int m_order = -2; // newest first
+    bool m_shared = false;
 };

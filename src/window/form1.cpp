@@ -8,6 +8,7 @@
 #include "core/summary.h"
 #include "core/view.h"
 #include "link/instrument.h"
+#include "archive/sharedlink.h"
 #include "window/analysiswindow.h"
 #include "window/chartbox.h"
 #include "window/clicklabel.h"

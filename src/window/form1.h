@@ -24,6 +24,9 @@ class Instrument;
 class QFrame;
 class QPainter;
 class QMenu;
+namespace zq {
+class SharedLink;
+}
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -105,6 +108,12 @@ public:
     void useReference(const QString &path);
     // 命名选区…: the range kept in the archive under a name the user gives.
     bool nameRange();
+    // A shared archive on a server (empty: none): runs recorded here are
+    // queued and sent off the window's thread; the server's runs come into
+    // the local archive the 记录库 window shows.
+    void setSharedArchive(const QString &url);
+    zq::SharedLink *sharedArchive() const { return m_shared.get(); }
+    int sharedPending() const { return m_sharedPending; }
     // 工艺报告…: the process report of the run shown against the analysis
     // window's recipe, range and reference, to the printer or a PDF file.
     void printProcessReport(bool readings);
@@ -137,6 +146,7 @@ public:
     // private file.
     void useSettingsFile(const QString &iniPath);
     QStringList recentFiles() const;
+    QSettings &settings() { return *m_settings; }
     void printRecord();
     // The report through any printer, a PDF writer included.
     bool printReport(QPrinter &printer);
@@ -213,6 +223,10 @@ private:
     void tellViewSpan();
     QImage rangeImage() const;
     void addRangeActions(QMenu *menu);
+    void askSharedArchive();
+    void queueForServer(const QByteArray &bytes, const QString &path, const DownloadResult *download);
+    void queueEdit(const zq::Archive::Edit &edit);
+    void openFetched(const QString &sha256, const QByteArray &bytes, const QString &error);
     QString askExportPath(const QString &name, bool *csv);
 
     zq::Record m_record;
@@ -230,6 +244,9 @@ private:
     bool m_archiveTold = false;
     QString m_runSha; // the run shown, as the archive knows it
     QString m_runPath; // the file it was opened from or kept in; empty for none
+    std::unique_ptr<zq::SharedLink> m_shared;
+    int m_sharedPending = 0;
+    QString m_sharedError;
     QVector<zq::RunNote> m_notes;
     zq::Recipe m_recipe;
     std::optional<std::pair<int, int>> m_range;

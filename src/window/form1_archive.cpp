@@ -1,6 +1,7 @@
 // The window's side of the run archive: downloads and opened files go in;
 // the archive is opened when first needed and never stands in the way.
 #include "archive/archive.h"
+#include "archive/sharedlink.h"
 #include "core/datafile.h"
 #include "core/view.h"
 #include "link/instrument.h"
@@ -20,6 +21,20 @@ ArchiveWindow *Form1::showArchive()
         m_archiveWindow = new ArchiveWindow(*a, this);
         connect(m_archiveWindow, &ArchiveWindow::openFile, this, &Form1::openDataFile);
         connect(m_archiveWindow, &ArchiveWindow::referenceFile, this, &Form1::useReference);
+        connect(m_archiveWindow, &ArchiveWindow::fetchRun, this, [this](const QString &sha) {
+            if (m_shared)
+                m_shared->fetch(sha);
+        });
+        connect(m_archiveWindow, &ArchiveWindow::fieldsSaved, this, [this](const QString &sha) {
+            QString error;
+            if (const std::optional<zq::RunRow> run = archive() ? archive()->run(sha, &error) : std::nullopt)
+                queueEdit({0, sha, false, run->fields, {}, {}});
+        });
+        connect(m_archiveWindow, &ArchiveWindow::sharedSettingsWanted, this, &Form1::askSharedArchive);
+        m_archiveWindow->setShared(m_shared != nullptr);
+        m_archiveWindow->showSharedStatus(m_sharedPending, m_sharedError);
+        if (m_shared)
+            m_shared->syncNow();
         connect(m_archiveWindow, &ArchiveWindow::problem, this, &Form1::tellFailure);
     }
     m_archiveWindow->refresh();
@@ -98,6 +113,7 @@ void Form1::archiveRun(const zq::Record &record, const QString &path, const Down
         return;
     }
     m_runSha = sha;
+    queueForServer(zq::dataFileBytes(record), path, download);
     m_notes = a->notes(sha, &error);
     redraw();
     // The run's fields, where a user filled them, beside its summary.

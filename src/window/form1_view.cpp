@@ -66,8 +66,8 @@ AnalysisWindow *Form1::showAnalysis()
         connect(m_analysis, &AnalysisWindow::judged, this, [this](const QString &verdict, const QString &recipe) {
             // The last verdict, with its recipe, goes with the run in the archive.
             QString error;
-            if (!m_runSha.isEmpty() && archive())
-                archive()->setVerdict(m_runSha, verdict, recipe, &error);
+            if (!m_runSha.isEmpty() && archive() && archive()->setVerdict(m_runSha, verdict, recipe, &error))
+                queueEdit({0, m_runSha, true, {}, verdict, recipe});
         });
         connect(m_analysis, &AnalysisWindow::recipeChanged, this, [this](const zq::Recipe &recipe) {
             m_recipe = recipe;

@@ -106,4 +106,5 @@ private:
     QTemporaryDir m_dir;
     int m_port = 0;
     bool m_ok = false;
+    bool m_running = false;
 };

@@ -1,0 +1,147 @@
+#include "archive/sharedlink.h"
+
+#include "archive/archive.h"
+
+#include <QTimer>
+#include <memory>
+
+namespace zq {
+namespace {
+constexpr int kSyncEveryMs = 3 * 60 * 1000;
+}
+
+// Lives on the link's thread: its archives' connections belong to it.
+class SharedWorker : public QObject
+{
+    Q_OBJECT
+public:
+    SharedWorker(const QString &url, const QString &localPath)
+        : m_url(url)
+        , m_localPath(localPath)
+    { }
+
+    void start()
+    {
+        m_timer = new QTimer(this);
+        connect(m_timer, &QTimer::timeout, this, &SharedWorker::sync);
+        m_timer->start(kSyncEveryMs);
+        sync();
+    }
+
+    void sync()
+    {
+        QString error;
+        const bool answered = open(&error) && sendAll(&error) && pull(&error);
+        Q_EMIT status(m_local && m_local->isOpen() ? pending() : 0, answered ? QString() : error);
+        if (answered)
+            Q_EMIT synced();
+    }
+
+    void fetch(const QString &sha256)
+    {
+        QString error;
+        QByteArray bytes;
+        if (open(&error))
+            bytes = m_server->fileBytes(sha256, &error);
+        if (bytes.isEmpty() && error.isEmpty())
+            error = QStringLiteral("服务器上没有这个记录的文件");
+        Q_EMIT fetched(sha256, bytes, bytes.isEmpty() ? error : QString());
+    }
+
+Q_SIGNALS:
+    void status(int pending, const QString &lastError);
+    void synced();
+    void fetched(const QString &sha256, const QByteArray &bytes, const QString &error);
+
+private:
+    bool open(QString *error)
+    {
+        if (!m_local) {
+            m_local = std::make_unique<Archive>();
+            if (!m_local->open(m_localPath, error)) {
+                m_local.reset();
+                return false;
+            }
+        }
+        if (m_server && m_server->isOpen())
+            return m_server->reachable(error);
+        m_server = std::make_unique<Archive>();
+        if (m_server->open(m_url, error))
+            return true;
+        m_server.reset();
+        return false;
+    }
+
+    int pending()
+    {
+        QString ignored;
+        return m_local->queuedCount(&ignored) + int(m_local->queuedEdits(&ignored).size());
+    }
+
+    bool sendAll(QString *error)
+    {
+        for (const Archive::Queued &run : m_local->queued(error)) {
+            if (!Archive::send(*m_server, run, error))
+                return false;
+            m_local->unqueue(run.id, error);
+        }
+        for (const Archive::Edit &edit : m_local->queuedEdits(error)) {
+            QString none;
+            // An edit of a run the server does not hold waits until it does.
+            if (!m_server->run(edit.sha256, &none))
+                continue;
+            if (!Archive::send(*m_server, edit, error))
+                return false;
+            m_local->unqueueEdit(edit.id, error);
+        }
+        return error->isEmpty();
+    }
+
+    bool pull(QString *error)
+    {
+        const QVector<RunRow> rows = m_server->list({}, error);
+        return error->isEmpty() && m_local->merge(rows, error);
+    }
+
+    QString m_url;
+    QString m_localPath;
+    std::unique_ptr<Archive> m_server;
+    std::unique_ptr<Archive> m_local;
+    QTimer *m_timer = nullptr;
+};
+
+SharedLink::SharedLink(const QString &url, const QString &localPath, QObject *parent)
+    : QObject(parent)
+    , m_url(url)
+    , m_worker(new SharedWorker(url, localPath))
+{
+    m_worker->moveToThread(&m_thread);
+    // Deleted on its own thread as that thread ends, so its connections close there.
+    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    connect(&m_thread, &QThread::started, m_worker, &SharedWorker::start);
+    connect(m_worker, &SharedWorker::status, this, &SharedLink::status);
+    connect(m_worker, &SharedWorker::synced, this, &SharedLink::synced);
+    connect(m_worker, &SharedWorker::fetched, this, &SharedLink::fetched);
+    m_thread.setObjectName(QStringLiteral("shared archive"));
+    m_thread.start();
+}
+
+SharedLink::~SharedLink()
+{
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void SharedLink::syncNow()
+{
+    QMetaObject::invokeMethod(m_worker, &SharedWorker::sync, Qt::QueuedConnection);
+}
+
+void SharedLink::fetch(const QString &sha256)
+{
+    QMetaObject::invokeMethod(
+        m_worker, [worker = m_worker, sha256] { worker->fetch(sha256); }, Qt::QueuedConnection);
+}
+} // namespace zq
+
+#include "sharedlink.moc"
