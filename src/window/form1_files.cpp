@@ -23,11 +23,9 @@
 
 namespace {
 const QString kOpenFailed = QStringLiteral("文件无法打开：%1\n%2");
-const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
 // Each kind of file dialog starts in the folder last used for it, across runs.
 const QString kDataFolder = QStringLiteral("folders/data");
 const QString kExportFolder = QStringLiteral("folders/export");
-const QString kPdfFolder = QStringLiteral("folders/pdf");
 } // namespace
 
 void Form1::onSaveClicked()
@@ -176,12 +174,12 @@ void Form1::printToPdf()
         zq::kBoxTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
-    QString path
-        = m_dialogs->saveFile(QString(), inFolder(kPdfFolder, QStringLiteral("温度数据.pdf")), {kPdfFilter}, nullptr);
+    QString path = m_dialogs->saveFile(
+        QString(), inFolder(zq::kPdfFolder, QStringLiteral("温度数据.pdf")), {zq::kPdfFilter}, nullptr);
     if (path.isEmpty())
         return;
-    rememberFolder(kPdfFolder, path);
-    path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
+    rememberFolder(zq::kPdfFolder, path);
+    path = zq::withFilterExtension(path, zq::kPdfFilter, {zq::kPdfFilter});
     QString error;
     if (!zq::writeReportPdf(path, m_record, reportParams(), &error))
         tellFailure(zq::kSaveFailed.arg(QDir::toNativeSeparators(path), error));

@@ -14,10 +14,6 @@
 #include <QPrinterInfo>
 #include <QSettings>
 
-namespace {
-const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
-}
-
 bool Form1::gatherProcessReport(zq::ProcessReport *report)
 {
     AnalysisWindow *a = showAnalysis();
@@ -71,10 +67,12 @@ void Form1::printProcessReport(bool readings)
         zq::kBoxTitle, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return;
-    QString path = m_dialogs->saveFile(QString(), QStringLiteral("工艺报告.pdf"), {kPdfFilter}, nullptr);
+    QString path = m_dialogs->saveFile(
+        QString(), inFolder(zq::kPdfFolder, QStringLiteral("工艺报告.pdf")), {zq::kPdfFilter}, nullptr);
     if (path.isEmpty())
         return;
-    path = zq::withFilterExtension(path, kPdfFilter, {kPdfFilter});
+    rememberFolder(zq::kPdfFolder, path);
+    path = zq::withFilterExtension(path, zq::kPdfFilter, {zq::kPdfFilter});
     QString error;
     if (!zq::writeProcessReportPdf(path, r, QPageSize::A4, &error))
         tellFailure(zq::kSaveFailed.arg(QDir::toNativeSeparators(path), error));

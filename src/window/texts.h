@@ -11,6 +11,9 @@ const QString kNoData = QStringLiteral("缓冲区无温度数据");
 const QString kDataFilter = QStringLiteral("ZQ温度数据*.ZQ (*.ZQ *.zq)");
 const QString kTextFilter = QStringLiteral("温度数据文本文件 (*.Txt *.txt)");
 const QString kCsvFilter = QStringLiteral("CSV (*.csv)");
+const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
+// The settings key of the folder PDFs were last saved in.
+const QString kPdfFolder = QStringLiteral("folders/pdf");
 const QString kSaveFailed = QStringLiteral("文件没有保存：%1\n%2");
 const QString kAllFilesFilter = QStringLiteral("所有文件 (*)");
 } // namespace zq
