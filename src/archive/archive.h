@@ -161,7 +161,7 @@ public:
 
 private:
     bool migrate(QString *error);
-    bool openServer(const QString &url, QString *error);
+    bool openServer(const QString &text, QString *error);
     QString m_connection;
     QString m_path;
     bool m_server = false;

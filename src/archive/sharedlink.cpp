@@ -49,9 +49,10 @@ public:
     }
 
 Q_SIGNALS:
-    void status(int pending, const QString &lastError);
+    // As SharedLink's, which they are relayed to (names left to moc's own).
+    void status(int, const QString &);
     void synced();
-    void fetched(const QString &sha256, const QByteArray &bytes, const QString &error);
+    void fetched(const QString &, const QByteArray &, const QString &);
 
 private:
     bool open(QString *error)

@@ -21,14 +21,6 @@ QCommandLineOption archiveOption()
         zq::Archive::defaultPath());
 }
 
-QCommandLineOption localOption()
-{
-    return QCommandLineOption(QStringLiteral("local"),
-        QStringLiteral("With a server: the local archive that queues what the server has not yet got (default: %1).")
-            .arg(zq::Archive::defaultPath()),
-        QStringLiteral("PATH"), zq::Archive::defaultPath());
-}
-
 bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
 {
     QString error, notice;
@@ -44,99 +36,7 @@ bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
     return true;
 }
 
-QString localPath(const QCommandLineParser &parser)
-{
-    return parser.value(QStringLiteral("local"));
-}
-
-bool queueLocally(const QString &local, const zq::Archive::Queued &run, QString *error)
-{
-    zq::Archive archive;
-    return archive.open(local, error) && archive.queue(run, error);
-}
-
-int sendQueued(zq::Archive &server, const QString &local)
-{
-    zq::Archive queue;
-    QString error;
-    if (!queue.open(local, &error)) {
-        fail(error);
-        return -1;
-    }
-    const QVector<zq::Archive::Queued> waiting = queue.queued(&error);
-    int sent = 0;
-    for (const zq::Archive::Queued &run : waiting) {
-        if (!zq::Archive::send(server, run, &error)) {
-            fail(QStringLiteral("%1: %2 (%3 runs still queued in %4)")
-                     .arg(server.path(), error)
-                     .arg(waiting.size() - sent)
-                     .arg(local));
-            return -1;
-        }
-        queue.unqueue(run.id, &error);
-        ++sent;
-    }
-    if (sent)
-        std::fprintf(stderr, "zqcli: %d queued runs sent to %s\n", sent, qPrintable(server.path()));
-    return sent;
-}
-
 namespace {
-QStringList dataFilesUnder(const QStringList &paths)
-{
-    QStringList files;
-    for (const QString &p : paths) {
-        if (!QFileInfo(p).isDir()) {
-            files << p;
-            continue;
-        }
-        QDirIterator it(p, {QStringLiteral("*.ZQ"), QStringLiteral("*.zq")}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << it.next();
-    }
-    return files;
-}
-
-int importFiles(zq::Archive &archive, const QStringList &paths, const QString &local)
-{
-    int added = 0, known = 0, skipped = 0, queued = 0;
-    bool offline = false;
-    zq::Archive queue; // opened once the server is gone
-    for (const QString &file : dataFilesUnder(paths)) {
-        QByteArray bytes;
-        QString error;
-        const zq::DataFileRead read = zq::readDataFile(file);
-        if (!read.ok || read.noReadings() || !zq::readFileHead(file, zq::kTimeFileBytes, &bytes, &error)) {
-            fail(QStringLiteral("%1: not a data file, skipped (%2)")
-                     .arg(file, read.ok ? read.warning().section(QLatin1Char('\n'), 0, 0) : read.error));
-            ++skipped;
-            continue;
-        }
-        bool isNew = false;
-        if (!offline && !archive.addRun(bytes, file, &isNew, &error).isEmpty()) {
-            isNew ? ++added : ++known;
-            continue;
-        }
-        // A server gone away: this file and the rest wait in the local archive.
-        if (!offline && archive.isServer() && !archive.reachable(&error)) {
-            offline = true;
-            fail(QStringLiteral("%1 cannot be reached (%2): the rest is queued in %3 and sent by zqcli archive sync")
-                     .arg(archive.path(), error, local));
-            if (!queue.open(local, &error))
-                fail(error);
-        }
-        if (offline && queue.isOpen()
-            && queue.queue({0, bytes, QFileInfo(file).absoluteFilePath(), {}, {}, {}}, &error)) {
-            ++queued;
-            continue;
-        }
-        fail(QStringLiteral("%1: %2").arg(file, error));
-        ++skipped;
-    }
-    std::printf(
-        "%d new, %d already in the archive, %d queued for the server, %d skipped\n", added, known, queued, skipped);
-    return skipped ? Failed : queued ? Partial : Done;
-}
 
 QJsonObject runJson(const zq::RunRow &r)
 {

@@ -47,6 +47,8 @@ QCommandLineOption archiveOption();
 QCommandLineOption localOption();
 bool openArchive(zq::Archive &archive, const QCommandLineParser &parser);
 QString localPath(const QCommandLineParser &parser);
+// Files and folders (recursively) into the archive; exit 4 when some wait for the server.
+int importFiles(zq::Archive &archive, const QStringList &paths, const QString &local);
 // The local queue sent to the server; how many went, or -1 (told) when it stopped.
 int sendQueued(zq::Archive &server, const QString &local);
 

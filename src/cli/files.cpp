@@ -71,6 +71,20 @@ bool sameFile(const QString &a, const QString &b)
 }
 
 namespace {
+// --first/--last (and --group) as a range of readings; false when one is not a number or they run backwards.
+bool readRange(const QCommandLineParser &p, const QCommandLineOption &group, const QCommandLineOption &first,
+    const QCommandLineOption &last, zq::ReadingRange *range)
+{
+    if (!p.isSet(first) && !p.isSet(last))
+        return true;
+    bool okGroup = true, okFirst = true, okLast = true;
+    range->group = p.value(group).toInt(&okGroup);
+    range->first = p.isSet(first) ? p.value(first).toInt(&okFirst) : 0;
+    range->last = p.isSet(last) ? p.value(last).toInt(&okLast) : -1;
+    return okGroup && okFirst && okLast && range->group >= 0 && range->group <= 7 && range->first >= 0
+        && (!p.isSet(last) || range->last >= range->first);
+}
+
 bool write(const QString &path, const QByteArray &bytes)
 {
     QString error;
@@ -104,16 +118,10 @@ int exportFiles(const QStringList &arguments)
         return rc;
     const QStringList inputs = parser.positionalArguments();
     const QString kind = parser.value(format).toLower();
-    bool okGroup = true, okFirst = true, okLast = true;
     zq::ReadingRange range;
-    if (parser.isSet(first) || parser.isSet(last)) {
-        range.group = parser.value(group).toInt(&okGroup);
-        range.first = parser.isSet(first) ? parser.value(first).toInt(&okFirst) : 0;
-        range.last = parser.isSet(last) ? parser.value(last).toInt(&okLast) : -1;
-    }
     if (inputs.isEmpty() || (kind != QLatin1String("txt") && kind != QLatin1String("csv"))
-        || (parser.isSet(output) && (inputs.size() != 1 || parser.isSet(outDir))) || !okGroup || !okFirst || !okLast
-        || range.group > 7 || range.first < 0 || (parser.isSet(last) && range.last < range.first)) {
+        || (parser.isSet(output) && (inputs.size() != 1 || parser.isSet(outDir)))
+        || !readRange(parser, group, first, last, &range)) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }

@@ -35,17 +35,13 @@ void fromArchive(const QCommandLineParser &p, const QString &path, const QByteAr
         if (p.isSet(QString::fromLatin1(name)))
             *into = p.value(QString::fromLatin1(name));
 }
-} // namespace
-
-int processReport(const QStringList &arguments)
+QCommandLineOption describe(QCommandLineParser &parser, const Options &o)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Writes the process report of a data file as a PDF/A file: the run's fields, the recipe and its criteria, "
         "the verdict, the figures, the whole-run chart and the notes, each page signed with the file's SHA-256.\n"
         "Exit codes: 0 written, 1 not written (a field the recipe requires is empty, or the file cannot be read), "
         "2 bad usage."));
-    const Options o;
     parser.addOptions(o.checkOptions());
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The PDF to write."), QStringLiteral("file"));
@@ -59,6 +55,15 @@ int processReport(const QStringList &arguments)
         parser.addOption({QString::fromLatin1(field), QStringLiteral("The run's %1.").arg(QLatin1String(field)),
             QStringLiteral("TEXT")});
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A data file."), QStringLiteral("FILE.ZQ"));
+    return output;
+}
+} // namespace
+
+int processReport(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const Options o;
+    const QCommandLineOption output = describe(parser, o);
     if (const int rc = parse(parser, QStringLiteral("report"), arguments); rc >= 0)
         return rc;
     bool okGroup = false, okFirst = true, okLast = true;

@@ -17,11 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QString text(double v)
-{
-    return QString::number(v, 'g', 10);
-}
-
 std::optional<double> number(const QLineEdit *edit, bool *ok)
 {
     if (edit->text().trimmed().isEmpty())
@@ -60,25 +55,12 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
     recipeBox->addItems(m_store.names());
     auto *save = new QPushButton(QStringLiteral("保存配方"), this);
     auto *copy = new QPushButton(QStringLiteral("复制"), this);
-    auto *report = new QPushButton(QStringLiteral("工艺报告…"), this);
-    report->setObjectName(QStringLiteral("processReport"));
-    auto *readings = new QCheckBox(QStringLiteral("附全部读数"), this);
-    readings->setObjectName(QStringLiteral("withReadings"));
-    m_company = new QLineEdit(this);
-    m_company->setObjectName(QStringLiteral("company"));
-    m_company->setPlaceholderText(QStringLiteral("报告抬头（公司名称）"));
-    connect(
-        report, &QPushButton::clicked, this, [this, readings] { Q_EMIT processReportWanted(readings->isChecked()); });
     top->addWidget(new QLabel(QStringLiteral("配方"), this));
     top->addWidget(recipeBox, 1);
     top->addWidget(save);
     top->addWidget(copy);
     layout->addLayout(top);
-    auto *reportRow = new QHBoxLayout;
-    reportRow->addWidget(report);
-    reportRow->addWidget(readings);
-    reportRow->addWidget(m_company, 1);
-    layout->addLayout(reportRow);
+    buildReportRow(layout);
     auto *form = new QFormLayout;
     buildForm(form);
     layout->addLayout(form);
@@ -103,6 +85,24 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
     connect(recipeBox, &QComboBox::textActivated, this, &AnalysisWindow::chooseRecipe);
     connect(save, &QPushButton::clicked, this, &AnalysisWindow::saveRecipe);
     connect(copy, &QPushButton::clicked, this, &AnalysisWindow::copyFigures);
+}
+
+void AnalysisWindow::buildReportRow(QBoxLayout *layout)
+{
+    auto *report = new QPushButton(QStringLiteral("工艺报告…"), this);
+    report->setObjectName(QStringLiteral("processReport"));
+    auto *readings = new QCheckBox(QStringLiteral("附全部读数"), this);
+    readings->setObjectName(QStringLiteral("withReadings"));
+    m_company = new QLineEdit(this);
+    m_company->setObjectName(QStringLiteral("company"));
+    m_company->setPlaceholderText(QStringLiteral("报告抬头（公司名称）"));
+    connect(
+        report, &QPushButton::clicked, this, [this, readings] { Q_EMIT processReportWanted(readings->isChecked()); });
+    auto *reportRow = new QHBoxLayout;
+    reportRow->addWidget(report);
+    reportRow->addWidget(readings);
+    reportRow->addWidget(m_company, 1);
+    layout->addLayout(reportRow);
 }
 
 void AnalysisWindow::buildForm(QFormLayout *form)
@@ -132,30 +132,6 @@ void AnalysisWindow::buildForm(QFormLayout *form)
         readFields();
         update();
     });
-}
-
-void AnalysisWindow::fillFields(const zq::Recipe &r)
-{
-    auto opt = [](const auto &v) { return v ? text(*v) : QString(); };
-    m_name->setText(r.name);
-    m_setpoint->setText(r.hasBand ? text(r.setpoint) : QString());
-    m_below->setText(r.hasBand ? text(r.below) : QString());
-    m_above->setText(r.hasBand ? text(r.above) : QString());
-    QStringList thresholds;
-    for (double t : r.thresholds)
-        thresholds.append(text(t));
-    m_thresholds->setText(thresholds.join(QStringLiteral(", ")));
-    m_minSoak->setText(r.minSoak ? r.minSoak->text() : QString());
-    m_maxOvershoot->setText(opt(r.maxOvershoot));
-    m_maxHeat->setText(r.maxHeatRate ? r.maxHeatRate->text() : QString());
-    m_maxCool->setText(r.maxCoolRate ? r.maxCoolRate->text() : QString());
-    m_minPeak->setText(opt(r.minPeak));
-    m_maxPeak->setText(opt(r.maxPeak));
-    m_rateWindow->setText(r.rateWindow ? r.rateWindow->text() : QString());
-    m_interval->setText(r.intervalSec > 0 ? text(r.intervalSec) : QString());
-    m_schedule->setText(r.schedule.isEmpty() ? QString() : r.schedule.text());
-    const QSignalBlocker quiet(m_followSchedule);
-    m_followSchedule->setChecked(r.bandFollowsSchedule);
 }
 
 void AnalysisWindow::readFields()
@@ -204,35 +180,6 @@ void AnalysisWindow::readFields()
             : !why.isEmpty()  ? why
                               : r.problem());
     Q_EMIT recipeChanged(m_recipe);
-}
-
-bool AnalysisWindow::chooseRecipe(const QString &name)
-{
-    zq::Recipe r;
-    QString error;
-    if (!m_store.load(name, &r, &error)) {
-        problemLabel->setText(error);
-        return false;
-    }
-    m_recipe = r;
-    fillFields(r);
-    readFields();
-    update();
-    return true;
-}
-
-bool AnalysisWindow::saveRecipe()
-{
-    readFields();
-    QString error;
-    if (!m_store.save(m_recipe, &error)) {
-        problemLabel->setText(QStringLiteral("配方没有保存：") + error);
-        return false;
-    }
-    recipeBox->clear();
-    recipeBox->addItems(m_store.names());
-    recipeBox->setCurrentText(m_recipe.name);
-    return true;
 }
 
 void AnalysisWindow::update()

@@ -78,6 +78,8 @@ Q_SIGNALS:
 
 private:
     void buildForm(class QFormLayout *form);
+    // 工艺报告…, 附全部读数 and the company line.
+    void buildReportRow(class QBoxLayout *layout);
     void fillFields(const zq::Recipe &recipe);
     void readFields();
     void update();

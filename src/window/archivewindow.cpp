@@ -56,6 +56,19 @@ ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
     table->horizontalHeader()->setSortIndicatorShown(true);
     table->verticalHeader()->hide();
     layout->addWidget(table, 1);
+    buildFields(layout);
+    resize(900, 640);
+    connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { openRow(i.row()); });
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        // A second click on the same column turns the order round.
+        m_order = m_order == section + 1 ? -(section + 1) : section + 1;
+        refresh();
+    });
+    refresh();
+}
+
+void ArchiveWindow::buildFields(QBoxLayout *layout)
+{
     auto *form = new QFormLayout;
     for (auto [field, label] : {std::pair{&operatorField, "操作员"}, {&equipmentField, "设备"}, {&loadField, "工件"},
              {&thermocoupleField, "热电偶"}, {&commentField, "备注"}}) {
@@ -86,15 +99,7 @@ ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
     sharedRow->addWidget(server);
     layout->addLayout(sharedRow);
     connect(server, &QPushButton::clicked, this, &ArchiveWindow::sharedSettingsWanted);
-    resize(900, 640);
     connect(save, &QPushButton::clicked, this, &ArchiveWindow::saveFields);
-    connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { openRow(i.row()); });
-    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
-        // A second click on the same column turns the order round.
-        m_order = m_order == section + 1 ? -(section + 1) : section + 1;
-        refresh();
-    });
-    refresh();
 }
 
 void ArchiveWindow::buildFilters(QBoxLayout *layout)
@@ -197,7 +202,7 @@ QString ArchiveWindow::fileOf(int row)
 {
     const QString sha = m_model->index(row, 0).data().toString();
     QString error;
-    const QString path = m_archive.findFile(sha, &error);
+    QString path = m_archive.findFile(sha, &error);
     if (path.isEmpty() && m_shared)
         Q_EMIT fetchRun(sha);
     else if (path.isEmpty())

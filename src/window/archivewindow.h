@@ -60,6 +60,8 @@ Q_SIGNALS:
 
 private:
     void buildFilters(class QBoxLayout *layout);
+    // The selected run's fields, its buttons, and the shared archive's line.
+    void buildFields(QBoxLayout *layout);
     void showSelected();
     void openRow(int row);
     // The file that still holds the run's bytes; said when none does.
