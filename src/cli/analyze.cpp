@@ -44,8 +44,11 @@ bool buildRecipe(const QCommandLineParser &p, const Options &o, zq::Recipe *r, Q
         r->above = number(o.tolHigh);
     if (p.isSet(o.threshold)) {
         r->thresholds.clear();
-        for (const QString &v : p.values(o.threshold))
-            r->thresholds.append(v.toDouble(&ok));
+        for (const QString &v : p.values(o.threshold)) {
+            bool fine = false;
+            r->thresholds.append(v.toDouble(&fine));
+            ok = ok && fine;
+        }
     }
     auto span = [&](const QCommandLineOption &opt, std::optional<zq::Span> &into) {
         if (p.isSet(opt) && !(into = zq::parseSpan(p.value(opt))))
@@ -127,10 +130,11 @@ int analyze(const QStringList &arguments)
     Against against;
     if (!loadReference(parser, o, recipe, &against))
         return Failed;
-    int unread = 0, failedVerdicts = 0;
-    Output out;
-    out.archivePath = parser.value(o.archive);
-    out.csv.append(zq::csvHeader() + (against.wanted ? zq::differenceCsvHeader() : QStringList()));
+    // Every file read and its range fitted before any figure is printed: a
+    // range outside one record is a usage error, not a figure of nothing.
+    QVector<std::pair<QString, zq::Record>> runs;
+    QVector<zq::ReadingRange> ranges;
+    int unread = 0, outside = 0, failedVerdicts = 0;
     for (const QString &file : parser.positionalArguments()) {
         const zq::DataFileRead read = zq::readDataFile(file);
         if (!read.ok || read.noReadings()) {
@@ -139,8 +143,21 @@ int analyze(const QStringList &arguments)
             ++unread;
             continue;
         }
-        failedVerdicts += add(file, read.record, recipe, against, {group, first, last}, out);
+        zq::ReadingRange range{group, first, last};
+        if (!fitRange(file, read.record, &range, "analyze")) {
+            ++outside;
+            continue;
+        }
+        runs.append({file, read.record});
+        ranges.append(range);
     }
+    if (outside)
+        return BadUsage;
+    Output out;
+    out.archivePath = parser.value(o.archive);
+    out.csv.append(zq::csvHeader() + (against.wanted ? zq::differenceCsvHeader() : QStringList()));
+    for (int k = 0; k < runs.size(); ++k)
+        failedVerdicts += add(runs[k].first, runs[k].second, recipe, against, ranges[k], out);
     print(format, out);
     return unread ? Failed : failedVerdicts ? Unmet : Done;
 }

@@ -8,6 +8,9 @@ class QCommandLineParser;
 #include "archive/archive.h"
 // namespace zq
 struct DownloadResult;
+namespace zq {
+struct ReadingRange;
+}
 
 namespace cli {
 // 4: a partial record was kept (cut, lost line, interrupted, time limit, not whole).
@@ -28,6 +31,9 @@ int parse(QCommandLineParser &parser, const QString &command, const QStringList 
 // message naming it and why. A file without readings is said so and refused.
 bool load(const QString &path, zq::Record *record);
 bool sameFile(const QString &a, const QString &b);
+// A range of readings (group ≥ 0) cut to the file's record, said on stderr;
+// false, said, when no reading of it is there: a usage error.
+bool fitRange(const QString &file, const zq::Record &record, zq::ReadingRange *range, const char *command);
 
 int download(const QStringList &arguments);
 int live(const QStringList &arguments);

@@ -126,12 +126,17 @@ int exportFiles(const QStringList &arguments)
         return BadUsage;
     }
     const bool csv = kind == QLatin1String("csv");
-    int failures = 0;
+    int failures = 0, outside = 0;
     QSet<QString> written;
     for (const QString &input : inputs) {
         zq::Record record;
         if (!load(input, &record)) {
             ++failures;
+            continue;
+        }
+        zq::ReadingRange fitted = range;
+        if (!fitRange(input, record, &fitted, "export")) {
+            ++outside;
             continue;
         }
         const QFileInfo in(input);
@@ -152,14 +157,14 @@ int exportFiles(const QStringList &arguments)
             ++failures;
             continue;
         }
-        if (!write(out, csv ? zq::exportCsv(record, range) : zq::exportText(record, range))) {
+        if (!write(out, csv ? zq::exportCsv(record, fitted) : zq::exportText(record, fitted))) {
             ++failures;
             continue;
         }
         written.insert(QFileInfo(out).absoluteFilePath());
         std::printf("%s\n", qPrintable(out));
     }
-    return failures ? Failed : Done;
+    return outside ? BadUsage : failures ? Failed : Done;
 }
 
 int report(const QStringList &arguments)

@@ -74,11 +74,12 @@ void extremes(const Run &run, Analysis &a)
 }
 
 // Total and longest time of joined intervals whose both ends satisfy `in`,
-// from point `from` on.
-template <typename In> std::pair<double, double> spans(const Run &run, int from, In in)
+// from point `from` to point `to` (−1: the last).
+template <typename In> std::pair<double, double> spans(const Run &run, int from, In in, int to = -1)
 {
     double total = 0, longest = 0, current = 0;
-    for (int k = qMax(from, 0); k + 1 < run.points.size(); ++k) {
+    const int end = to < 0 ? int(run.points.size()) - 1 : to;
+    for (int k = qMax(from, 0); k + 1 <= end; ++k) {
         if (run.joined[k] && in(run.points[k].v) && in(run.points[k + 1].v)) {
             const double dt = run.points[k + 1].t - run.points[k].t;
             total += dt;
@@ -140,37 +141,53 @@ void rates(const Run &run, double window, double t0, Analysis &a)
     }
 }
 
+// Overshoot is counted from the first reading at or over the band's lower
+// edge, so a run that jumps the band or never settles in it still shows it.
+void overshoot(const Run &run, double low, double high, BandFigures &b)
+{
+    int reached = 0;
+    while (reached < run.points.size() && run.points[reached].v < low)
+        ++reached;
+    for (int k = reached; k < run.points.size(); ++k)
+        if (run.points[k].v - high > b.overshoot)
+            b.overshoot = run.points[k].v - high, b.overshootAt = run.points[k].at;
+    std::tie(b.overshootTime, std::ignore) = spans(run, reached, [high](double v) { return v > high; });
+}
+
+// The hold runs from the first entry into the band to the last exit from
+// it: the ramp before and the cooling after are no undershoot, and the
+// final departure is no excursion.
 void band(const Run &run, const Recipe &r, double t0, Analysis &a)
 {
     BandFigures b;
     const double low = r.setpoint - r.below, high = r.setpoint + r.above;
     auto in = [&](double v) { return v >= low && v <= high; };
-    int entry = -1;
-    for (int k = 0; k < run.points.size() && entry < 0; ++k)
+    overshoot(run, low, high, b);
+    int entry = -1, exit = -1;
+    for (int k = 0; k < run.points.size(); ++k)
         if (in(run.points[k].v))
-            entry = k;
+            exit = k, entry = entry < 0 ? k : entry;
     if (entry < 0) {
         a.band = b;
         return;
     }
-    b.enteredAt = run.points[entry].at;
+    b.enteredAt = b.holdFirst = run.points[entry].at;
+    b.holdLast = run.points[exit].at;
     b.timeToEnter = run.points[entry].t - t0;
     std::tie(b.afterEntry, std::ignore) = spans(run, entry, [](double) { return true; });
-    std::tie(b.inBand, b.longestSoak) = spans(run, entry, in);
-    b.outside = b.afterEntry - b.inBand;
-    std::tie(b.overshootTime, std::ignore) = spans(run, entry, [high](double v) { return v > high; });
-    std::tie(b.undershootTime, std::ignore) = spans(run, entry, [low](double v) { return v < low; });
+    std::tie(b.hold, std::ignore) = spans(run, entry, [](double) { return true; }, exit);
+    std::tie(b.inBand, b.longestSoak) = spans(run, entry, in, exit);
+    b.outside = b.hold - b.inBand;
+    std::tie(b.undershootTime, std::ignore) = spans(run, entry, [low](double v) { return v < low; }, exit);
     auto outside = [&](double v) { return v > high ? v - high : v < low ? low - v : 0.0; };
     const double perMinute = a.timeAxis ? 60 : 1;
-    for (int k = entry; k < run.points.size(); ++k) {
+    for (int k = entry; k <= exit; ++k) {
         const Point &p = run.points[k];
-        if (p.v - high > b.overshoot)
-            b.overshoot = p.v - high, b.overshootAt = p.at;
         if (low - p.v > b.undershoot)
             b.undershoot = low - p.v, b.undershootAt = p.at;
         if (k > entry && !in(p.v) && in(run.points[k - 1].v))
             ++b.excursions;
-        if (k + 1 < run.points.size() && run.joined[k])
+        if (k < exit && run.joined[k])
             b.degreeMinutes
                 += (outside(p.v) + outside(run.points[k + 1].v)) / 2 * (run.points[k + 1].t - p.t) / perMinute;
     }
@@ -203,15 +220,17 @@ Analysis analyze(const Record &record, const Recipe &recipe, int group, int firs
     a.type = record.type();
     a.group = group;
     const int n = record.count(group);
-    a.first = qBound(0, first, qMax(n - 1, 0));
-    a.last = last < 0 ? n - 1 : qMin(last, n - 1);
+    const RangeFit fit = fitRange(n, first, last);
+    a.first = fit.first;
+    a.last = fit.last;
+    a.rangeCut = fit.cut;
     a.timeAxis = record.isTimeStamped() || recipe.intervalSec > 0;
     a.assumedInterval = record.isSequence() && recipe.intervalSec > 0;
     a.intervalSec = a.assumedInterval ? recipe.intervalSec : 0;
     if (!(a.problem = recipe.problem()).isEmpty())
         return a;
-    if (n == 0 || a.last < a.first) {
-        a.problem = QStringLiteral("没有读数");
+    if (n == 0 || fit.outside) {
+        a.problem = n == 0 ? QStringLiteral("没有读数") : rangeOutsideText(n);
         return a;
     }
     if (recipe.rateWindow && recipe.rateWindow->readings == a.timeAxis) {
@@ -223,15 +242,22 @@ Analysis analyze(const Record &record, const Recipe &recipe, int group, int firs
         a.problem = QStringLiteral("跟随计划的公差带需要时间轴：请给出采样间隔");
         return a;
     }
-    const QVector<double> t = runAxis(record, group, a.intervalSec, &a.orderBrokenAt);
-    if (a.orderBrokenAt > a.last || a.orderBrokenAt <= a.first)
-        a.orderBrokenAt = -1;
+    QVector<int> broken;
+    const QVector<double> t = runAxis(record, group, a.intervalSec, &broken);
+    // A stamp set back is told wherever it falls in the range; one just
+    // before the range's first reading is not the range's.
+    for (int at : broken)
+        if (at > a.first && at <= a.last)
+            a.orderBroken.append(at);
+    a.orderBrokenAt = a.orderBroken.isEmpty() ? -1 : a.orderBroken.first();
     a.readings = a.last - a.first + 1;
-    a.elapsed = t[a.last] - t[a.first];
+    // Forward steps only: across a clock set back the time it lost is unknown.
+    for (int i = a.first; i < a.last; ++i)
+        a.elapsed += qMax(0.0, t[i + 1] - t[i]);
     const Run run = collect(record, group, t, a);
     extremes(run, a);
     thresholds(run, recipe, t[a.first], a);
-    const double window = recipe.rateWindow ? recipe.rateWindow->value : a.timeAxis ? 60 : 10;
+    const double window = recipe.rateWindow ? recipe.rateWindow->value() : a.timeAxis ? 60 : 10;
     rates(run, window, t[a.first], a);
     if (recipe.bandFollowsSchedule)
         band(aroundSchedule(run, recipe, t[0]), recipe, t[a.first], a);

@@ -32,13 +32,19 @@ struct RateFigure
     double time = 0;
 };
 
+// The band's figures but the overshoot cover the hold: from the first entry
+// into the band to the last exit from it. The overshoot counts from the
+// first reading at or over the band's lower edge.
 struct BandFigures
 {
     int enteredAt = -1; // -1: the run never entered the band
+    int holdFirst = -1; // record indices of the hold's first and last readings
+    int holdLast = -1;
     double timeToEnter = 0;
     double afterEntry = 0; // time after entry, gaps left out
+    double hold = 0; // the hold's time, gaps left out
     double inBand = 0;
-    double outside = 0;
+    double outside = 0; // within the hold
     double longestSoak = 0;
     double overshoot = 0; // ℃ above the band's top, largest
     int overshootAt = -1;
@@ -59,6 +65,10 @@ struct CriterionResult
     double margin = 0; // how far inside (+) or outside (−) the limit
     bool judged = true; // false: nothing to measure it by
     bool pass = false;
+    QString limitText; // the limit as the recipe wrote it, where it has a form of its own
+    QString reason; // why it was not judged
+    // "最短保温", or "最短保温（未判定：没有进入公差带）"
+    QString title() const { return judged ? label : label + QStringLiteral("（未判定：%1）").arg(reason); }
 };
 
 struct Gap
@@ -79,7 +89,9 @@ struct Analysis
     bool assumedInterval = false; // sequence data timed by the interval the user gave
     double intervalSec = 0;
     double elapsed = 0;
-    int orderBrokenAt = -1; // a stamp earlier than the one before, outside a year's end
+    bool rangeCut = false; // the range asked for ran past the record's end
+    int orderBrokenAt = -1; // the first of orderBroken, −1 for none
+    QVector<int> orderBroken; // stamps earlier than the one before in the range, outside a year's end
     int readings = 0;
     int failed = 0;
     QVector<Gap> gaps;
@@ -108,6 +120,18 @@ Analysis analyze(const Record &record, const Recipe &recipe, int group = 0, int 
 void judge(const Recipe &recipe, Analysis &analysis);
 
 // Each reading's place on the run's axis (seconds or reading numbers), and
-// the first stamp out of order (−1 for none).
-QVector<double> runAxis(const Record &record, int group, double intervalSec, int *brokenAt);
+// every stamp earlier than the one before it (a year's end aside).
+QVector<double> runAxis(const Record &record, int group, double intervalSec, QVector<int> *broken);
+
+// A range of readings against a group of `count`: cut to the record when it
+// runs past it, or `outside` when no reading of it is there.
+struct RangeFit
+{
+    int first = 0;
+    int last = -1;
+    bool cut = false;
+    bool outside = false;
+};
+RangeFit fitRange(int count, int first, int last);
+QString rangeOutsideText(int count);
 } // namespace zq

@@ -32,8 +32,6 @@ QString where(const Record &record, const Analysis &a, int at)
     return record.isTimeStamped() ? timeStamp(record.at(at, a.group)) : formatPadded(at, 4);
 }
 
-namespace {
-
 QString verdictText(const Analysis &a)
 {
     if (!a.pass)
@@ -43,11 +41,9 @@ QString verdictText(const Analysis &a)
     QStringList failed;
     for (const CriterionResult &c : a.criteria)
         if (!c.pass)
-            failed.append(c.label);
+            failed.append(c.judged ? c.label : c.label + QStringLiteral("（未判定）"));
     return QStringLiteral("FAIL：") + failed.join(QStringLiteral("、"));
 }
-
-} // namespace
 
 QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
 {
@@ -55,15 +51,15 @@ QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
     if (!a.problem.isEmpty())
         return {{QStringLiteral("无法分析"), a.problem, QString()}};
     const QString rate = QStringLiteral("（窗口 %1）").arg(length(a, a.rateWindow));
-    rows.append(
-        {QStringLiteral("范围"), where(record, a, a.first) + QStringLiteral(" 至 ") + where(record, a, a.last), {}});
+    rows.append({QStringLiteral("范围"), where(record, a, a.first) + QStringLiteral(" 至 ") + where(record, a, a.last),
+        a.rangeCut ? QStringLiteral("（已截至记录末尾）") : QString()});
     rows.append({QStringLiteral("历时"), length(a, a.elapsed), {}});
     rows.append({QStringLiteral("读数"), QString::number(a.readings), {}});
     rows.append({QStringLiteral("失败读数"), QString::number(a.failed), {}});
     rows.append({QStringLiteral("时间间断"),
         QString::number(std::count_if(a.gaps.begin(), a.gaps.end(), [](const Gap &g) { return !g.failed; })), {}});
-    if (a.orderBrokenAt >= 0)
-        rows.append({QStringLiteral("时间顺序错乱"), where(record, a, a.orderBrokenAt), {}});
+    for (int at : a.orderBroken)
+        rows.append({QStringLiteral("时间顺序错乱"), where(record, a, at), QStringLiteral("（时钟回拨，此处历时不计）")});
     rows.append({QStringLiteral("峰值"), QString::number(a.peak), QStringLiteral("℃ @ ") + where(record, a, a.peakAt)});
     rows.append(
         {QStringLiteral("最低"), QString::number(a.lowest), QStringLiteral("℃ @ ") + where(record, a, a.lowestAt)});
@@ -84,14 +80,17 @@ QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
         const BandFigures &b = *a.band;
         rows.append({QStringLiteral("进入公差带"),
             b.enteredAt < 0 ? QStringLiteral("未进入") : length(a, b.timeToEnter), where(record, a, b.enteredAt)});
+        if (b.holdFirst >= 0)
+            rows.append({QStringLiteral("保温段"),
+                where(record, a, b.holdFirst) + QStringLiteral(" – ") + where(record, a, b.holdLast), length(a, b.hold)});
         rows.append({QStringLiteral("带内累计"), length(a, b.inBand), {}});
         rows.append({QStringLiteral("最长连续保温"), length(a, b.longestSoak), {}});
         rows.append({QStringLiteral("超调"), num(b.overshoot, 0),
             QStringLiteral("℃ @ %1，%2").arg(where(record, a, b.overshootAt), length(a, b.overshootTime))});
-        rows.append({QStringLiteral("欠温"), num(b.undershoot, 0),
+        rows.append({QStringLiteral("欠温（保温段内）"), num(b.undershoot, 0),
             QStringLiteral("℃ @ %1，%2").arg(where(record, a, b.undershootAt), length(a, b.undershootTime))});
-        rows.append({QStringLiteral("越出次数"), QString::number(b.excursions), {}});
-        rows.append({QStringLiteral("带外度·分"), num(b.degreeMinutes),
+        rows.append({QStringLiteral("越出次数（保温段内）"), QString::number(b.excursions), {}});
+        rows.append({QStringLiteral("带外度·分（保温段内）"), num(b.degreeMinutes),
             a.timeAxis ? QStringLiteral("℃·min") : QStringLiteral("℃·读数")});
     }
     for (const CriterionResult &c : a.criteria) {
@@ -103,9 +102,9 @@ QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
                 : rate  ? num(v, 2) + QLatin1Char(' ') + a.rateUnit()
                         : num(v, 0) + QStringLiteral(" ℃");
         };
-        rows.append({QStringLiteral("判据 ") + c.label, c.judged ? show(c.measured) : QStringLiteral("—"),
+        rows.append({QStringLiteral("判据 ") + c.title(), c.judged ? show(c.measured) : QStringLiteral("—"),
             QStringLiteral("限值 %1，余量 %2，%3")
-                .arg(show(c.limit), c.judged ? show(c.margin) : QStringLiteral("—"),
+                .arg(c.limitText.isEmpty() ? show(c.limit) : c.limitText, c.judged ? show(c.margin) : QStringLiteral("—"),
                     c.pass ? QStringLiteral("合格") : QStringLiteral("不合格"))});
     }
     if (a.pass)

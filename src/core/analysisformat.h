@@ -33,6 +33,10 @@ QJsonObject differenceJson(const Difference &d, const Placed &placed, const Alig
 QStringList differenceCsvHeader();
 QStringList differenceCsv(const Difference &d, const Placed &placed);
 
+// "PASS", "FAIL：" with the criteria that failed (those not judged say so), or
+// empty without criteria: the one wording of a verdict.
+QString verdictText(const Analysis &analysis);
+
 // A length along the run's axis, as a person reads it.
 QString length(const Analysis &a, double v);
 // Where a reading stands: its time stamp, or its number as the list writes it.

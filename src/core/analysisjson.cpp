@@ -22,7 +22,9 @@ QJsonObject analysisJson(const Analysis &a, const Recipe &recipe, const QString 
         {QStringLiteral("recipe"), recipe.name},
         {QStringLiteral("type"), a.type == SequenceData ? QStringLiteral("sequence") : QStringLiteral("time-stamped")},
         {QStringLiteral("group"), a.group},
-        {QStringLiteral("range"), QJsonObject{{QStringLiteral("first"), a.first}, {QStringLiteral("last"), a.last}}},
+        {QStringLiteral("range"),
+            QJsonObject{{QStringLiteral("first"), a.first}, {QStringLiteral("last"), a.last},
+                {QStringLiteral("cut"), a.rangeCut}}},
         {QStringLiteral("axis"), a.timeAxis ? QStringLiteral("seconds") : QStringLiteral("readings")},
         {QStringLiteral("assumedIntervalSec"), orNull(a.assumedInterval, a.intervalSec)},
         {QStringLiteral("problem"), orNull(!a.problem.isEmpty(), a.problem)}};
@@ -43,6 +45,10 @@ QJsonObject analysisJson(const Analysis &a, const Recipe &recipe, const QString 
     o.insert(QStringLiteral("readings"), a.readings);
     o.insert(QStringLiteral("failed"), a.failed);
     o.insert(QStringLiteral("orderBrokenAt"), orNull(a.orderBrokenAt >= 0, a.orderBrokenAt));
+    QJsonArray broken;
+    for (int at : a.orderBroken)
+        broken.append(at);
+    o.insert(QStringLiteral("orderBroken"), broken);
     o.insert(QStringLiteral("gaps"), gaps);
     o.insert(QStringLiteral("peak"), QJsonObject{{QStringLiteral("value"), a.peak}, {QStringLiteral("at"), a.peakAt}});
     o.insert(
@@ -60,6 +66,10 @@ QJsonObject analysisJson(const Analysis &a, const Recipe &recipe, const QString 
             QJsonObject{{QStringLiteral("setpoint"), recipe.setpoint}, {QStringLiteral("below"), recipe.below},
                 {QStringLiteral("above"), recipe.above},
                 {QStringLiteral("enteredAt"), orNull(b.enteredAt >= 0, b.enteredAt)},
+                {QStringLiteral("hold"),
+                    orNull(b.holdFirst >= 0,
+                        QJsonObject{{QStringLiteral("first"), b.holdFirst}, {QStringLiteral("last"), b.holdLast},
+                            {QStringLiteral("time"), b.hold}})},
                 {QStringLiteral("timeToEnter"), b.timeToEnter}, {QStringLiteral("afterEntry"), b.afterEntry},
                 {QStringLiteral("inBand"), b.inBand}, {QStringLiteral("outside"), b.outside},
                 {QStringLiteral("longestSoak"), b.longestSoak},
@@ -76,6 +86,7 @@ QJsonObject analysisJson(const Analysis &a, const Recipe &recipe, const QString 
     QJsonArray criteria, failed;
     for (const CriterionResult &c : a.criteria) {
         criteria.append(QJsonObject{{QStringLiteral("key"), c.key}, {QStringLiteral("label"), c.label},
+            {QStringLiteral("notJudgedBecause"), orNull(!c.judged, c.reason)},
             {QStringLiteral("measured"), c.measured}, {QStringLiteral("limit"), c.limit},
             {QStringLiteral("margin"), c.margin}, {QStringLiteral("judged"), c.judged},
             {QStringLiteral("pass"), c.pass}});

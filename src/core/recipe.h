@@ -10,14 +10,21 @@
 
 namespace zq {
 // A length of time or of readings: "90s", "55m", "1.5h", or "300r" for
-// sequence data whose sample interval is not known.
+// sequence data whose sample interval is not known. Held exactly, so a soak
+// of 66 minutes meets "1.1h" to the millisecond.
 struct Span
 {
-    double value = 0; // seconds, or readings
+    qint64 amount = 0; // milliseconds, or readings
     bool readings = false;
+    QString source; // as the user wrote it, shown as written
+    static Span ofSeconds(double seconds);
+    double value() const { return readings ? double(amount) : amount / 1000.0; } // seconds, or readings
     QString text() const;
 };
+// None for anything but a whole number of milliseconds (or readings) in that form.
 std::optional<Span> parseSpan(const QString &text);
+// A measured length (seconds or readings) as the same exact amount a Span holds.
+qint64 exactAmount(double value, bool readings);
 
 // A rate: ℃/min, or ℃ per reading with "r" ("2r").
 struct Rate
@@ -56,6 +63,7 @@ struct Recipe
 };
 
 QByteArray recipeToJson(const Recipe &recipe);
-// Refuses bad JSON and values out of range whole, never half-loaded.
+// Refuses bad JSON, keys it does not know, values of the wrong type and
+// values out of range, whole, naming the key: never half-loaded.
 bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error);
 } // namespace zq

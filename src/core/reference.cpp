@@ -56,7 +56,7 @@ double Curve::positionOf(int index) const
 Curve runCurve(const Record &record, int group, double intervalSec)
 {
     Curve c;
-    int broken = -1;
+    QVector<int> broken;
     const QVector<double> t = runAxis(record, group, record.isSequence() ? intervalSec : 0, &broken);
     QVector<double> steps;
     for (int i = 1; i < t.size(); ++i)
@@ -97,6 +97,7 @@ std::optional<Alignment> parseAlignment(const QString &text)
     const QString how = text.section(QLatin1Char(':'), 0, 0);
     bool ok = true;
     const double value = text.contains(QLatin1Char(':')) ? text.section(QLatin1Char(':'), 1).toDouble(&ok) : 0;
+    ok = ok && std::isfinite(value);
     if (how == QLatin1String("start") && !text.contains(QLatin1Char(':')))
         return Alignment{};
     if (how == QLatin1String("cross") && ok)
@@ -185,7 +186,7 @@ RangeFigures measureRange(const Record &record, int group, int first, int last, 
     f.last = last < 0 ? n - 1 : qMin(last, n - 1);
     if (n == 0 || f.last < f.first)
         return f;
-    int broken = -1;
+    QVector<int> broken;
     const double interval = record.isSequence() ? intervalSec : 0;
     const QVector<double> t = runAxis(record, group, interval, &broken);
     f.span = t[f.last] - t[f.first];

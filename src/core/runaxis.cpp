@@ -2,11 +2,11 @@
 #include "core/analysis.h"
 
 namespace zq {
-QVector<double> runAxis(const Record &record, int group, double intervalSec, int *brokenAt)
+QVector<double> runAxis(const Record &record, int group, double intervalSec, QVector<int> *broken)
 {
     const int n = record.count(group);
     QVector<double> t(n);
-    *brokenAt = -1;
+    broken->clear();
     if (!record.isTimeStamped()) {
         for (int i = 0; i < n; ++i)
             t[i] = intervalSec > 0 ? i * intervalSec : i;
@@ -31,11 +31,32 @@ QVector<double> runAxis(const Record &record, int group, double intervalSec, int
             if (previous == 12 && r.month == 1) {
                 offset += year; // the year turned
                 t[i] += year;
-            } else if (*brokenAt < 0) {
-                *brokenAt = i;
+            } else {
+                broken->append(i);
             }
         }
     }
     return t;
+}
+} // namespace zq
+
+namespace zq {
+RangeFit fitRange(int count, int first, int last)
+{
+    RangeFit f;
+    const int end = last < 0 ? count - 1 : last;
+    if (count == 0 || first < 0 || first >= count || end < first) {
+        f.outside = true;
+        return f;
+    }
+    f.first = first;
+    f.last = qMin(end, count - 1);
+    f.cut = end > count - 1;
+    return f;
+}
+
+QString rangeOutsideText(int count)
+{
+    return QStringLiteral("选区不在记录中（记录共 %1 个读数，编号 0 至 %2）").arg(count).arg(count - 1);
 }
 } // namespace zq

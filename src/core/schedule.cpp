@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <cmath>
 
 namespace zq {
 namespace {
@@ -18,7 +19,7 @@ QString Schedule::text() const
     QStringList parts{number(start)};
     for (const ScheduleStep &s : steps)
         parts.append(s.hold
-                ? Span{s.seconds, false}.text()
+                ? Span::ofSeconds(s.seconds).text()
                 : QStringLiteral("%1%2/min→%3").arg(s.rate > 0 ? "+" : "", number(s.rate), number(s.target)));
     return parts.join(QStringLiteral("; "));
 }
@@ -32,6 +33,7 @@ std::optional<Schedule> parseSchedule(const QString &text, QString *error)
     bool ok = !parts.isEmpty();
     if (ok)
         s.start = parts.first().trimmed().toDouble(&ok);
+    ok = ok && std::isfinite(s.start);
     if (!ok) {
         *error = QStringLiteral("计划应以起始温度开头，如 20; +10/min→850; 60m; -5/min→200");
         return std::nullopt;
@@ -51,9 +53,9 @@ std::optional<Schedule> parseSchedule(const QString &text, QString *error)
                 return std::nullopt;
             }
             level = step.target;
-        } else if (const std::optional<Span> hold = parseSpan(part); hold && !hold->readings && hold->value > 0) {
+        } else if (const std::optional<Span> hold = parseSpan(part); hold && !hold->readings && hold->amount > 0) {
             step.hold = true;
-            step.seconds = hold->value;
+            step.seconds = hold->value();
         } else {
             *error = QStringLiteral("第 %1 段“%2”不是升降温（+10/min→850）或保温（60m）").arg(i).arg(part);
             return std::nullopt;

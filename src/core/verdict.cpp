@@ -4,50 +4,80 @@ namespace zq {
 namespace {
 CriterionResult atMost(const QString &key, const QString &label, double measured, double limit)
 {
-    return {key, label, measured, limit, limit - measured, true, measured <= limit};
+    return {key, label, measured, limit, limit - measured, true, measured <= limit, {}, {}};
 }
 
 CriterionResult atLeast(const QString &key, const QString &label, double measured, double limit)
 {
-    return {key, label, measured, limit, measured - limit, true, measured >= limit};
+    return {key, label, measured, limit, measured - limit, true, measured >= limit, {}, {}};
 }
 
-// A criterion there was nothing to measure by fails, and says why in its label.
-CriterionResult unjudged(const QString &key, const QString &label, double limit)
+// A criterion there was nothing to measure by fails, and says why.
+CriterionResult unjudged(const QString &key, const QString &label, double limit, const QString &reason)
 {
-    return {key, label, 0, limit, 0, false, false};
+    return {key, label, 0, limit, 0, false, false, {}, reason};
+}
+
+// A length is judged exactly: in milliseconds or readings, as the recipe holds it.
+CriterionResult minSoak(const Span &limit, const Analysis &a)
+{
+    const QString key = QStringLiteral("minSoak"), label = QStringLiteral("最短保温");
+    CriterionResult c = unjudged(key, label, limit.value(), QString());
+    c.limitText = limit.text();
+    if (!limit.readings && !a.timeAxis)
+        c.reason = QStringLiteral("需要采样间隔");
+    else if (limit.readings && a.timeAxis)
+        c.reason = QStringLiteral("数据有时间轴，限值应为时长");
+    else if (!a.band || a.band->enteredAt < 0)
+        c.reason = QStringLiteral("没有进入公差带");
+    else {
+        const qint64 measured = exactAmount(a.band->longestSoak, limit.readings);
+        const double unit = limit.readings ? 1 : 1000;
+        c = atLeast(key, label, measured / unit, limit.value());
+        c.margin = (measured - limit.amount) / unit;
+        c.pass = measured >= limit.amount;
+        c.limitText = limit.text();
+    }
+    return c;
+}
+
+CriterionResult maxOvershoot(double limit, const Analysis &a)
+{
+    const QString key = QStringLiteral("maxOvershoot"), label = QStringLiteral("最大超调");
+    if (!a.band || a.band->enteredAt < 0) {
+        CriterionResult c = unjudged(key, label, limit, QStringLiteral("没有进入公差带"));
+        c.measured = a.band ? a.band->overshoot : 0;
+        return c;
+    }
+    return atMost(key, label, a.band->overshoot, limit);
+}
+
+CriterionResult maxRate(const char *key, const std::optional<Rate> &rate, const RateFigure &measured, const Analysis &a)
+{
+    const QString label = QLatin1String(key) == QLatin1String("maxHeatRate") ? QStringLiteral("最大升温速率")
+                                                                             : QStringLiteral("最大降温速率");
+    if (!rate->perReading && !a.timeAxis)
+        return unjudged(QLatin1String(key), label, rate->value, QStringLiteral("需要采样间隔"));
+    if (rate->perReading && a.timeAxis)
+        return unjudged(QLatin1String(key), label, rate->value, QStringLiteral("数据有时间轴，限值应为 ℃/min"));
+    if (a.rateWindows == 0)
+        return unjudged(QLatin1String(key), label, rate->value, QStringLiteral("数据不足一个速率窗口"));
+    // Windows there were, and none heated (or cooled): a rate of 0 was measured.
+    return atMost(QLatin1String(key), label, measured.measured ? measured.rate : 0, rate->value);
 }
 } // namespace
 
 void judge(const Recipe &r, Analysis &a)
 {
     QVector<CriterionResult> &c = a.criteria;
-    if (r.minSoak) {
-        const QString label = QStringLiteral("最短保温");
-        if (r.minSoak->readings == a.timeAxis)
-            c.append(
-                unjudged(QStringLiteral("minSoak"), label + QStringLiteral("（单位与数据不符）"), r.minSoak->value));
-        else
-            c.append(atLeast(QStringLiteral("minSoak"), label, a.band ? a.band->longestSoak : 0, r.minSoak->value));
-    }
+    if (r.minSoak)
+        c.append(minSoak(*r.minSoak, a));
     if (r.maxOvershoot)
-        c.append(atMost(QStringLiteral("maxOvershoot"), QStringLiteral("最大超调"), a.band ? a.band->overshoot : 0,
-            *r.maxOvershoot));
-    const std::pair<const char *, std::pair<const std::optional<Rate> *, const RateFigure *>> rates[]
-        = {{"maxHeatRate", {&r.maxHeatRate, &a.maxHeat}}, {"maxCoolRate", {&r.maxCoolRate, &a.maxCool}}};
-    for (const auto &[key, limit] : rates) {
-        const std::optional<Rate> &rate = *limit.first;
-        if (!rate)
-            continue;
-        const QString label = QLatin1String(key) == QLatin1String("maxHeatRate") ? QStringLiteral("最大升温速率")
-                                                                                 : QStringLiteral("最大降温速率");
-        if (rate->perReading == a.timeAxis)
-            c.append(unjudged(QLatin1String(key), label + QStringLiteral("（单位与数据不符）"), rate->value));
-        else if (a.rateWindows == 0)
-            c.append(unjudged(QLatin1String(key), label + QStringLiteral("（数据不足一个速率窗口）"), rate->value));
-        else
-            c.append(atMost(QLatin1String(key), label, limit.second->measured ? limit.second->rate : 0, rate->value));
-    }
+        c.append(maxOvershoot(*r.maxOvershoot, a));
+    if (r.maxHeatRate)
+        c.append(maxRate("maxHeatRate", r.maxHeatRate, a.maxHeat, a));
+    if (r.maxCoolRate)
+        c.append(maxRate("maxCoolRate", r.maxCoolRate, a.maxCool, a));
     if (r.minPeak)
         c.append(atLeast(QStringLiteral("minPeak"), QStringLiteral("最低峰值"), a.peak, *r.minPeak));
     if (r.maxPeak)

@@ -34,7 +34,7 @@ zq::Recipe quench()
     r.hasBand = true;
     r.setpoint = 850;
     r.below = r.above = 10;
-    r.minSoak = zq::Span{60, false};
+    r.minSoak = zq::Span::ofSeconds(60);
     r.maxOvershoot = 10;
     return r;
 }
