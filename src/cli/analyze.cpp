@@ -143,13 +143,14 @@ int analyze(const QStringList &arguments)
             ++unread;
             continue;
         }
-        zq::ReadingRange range{group, first, last};
-        if (!fitRange(file, read.record, &range, "analyze")) {
+        // The check cuts the range itself, and its figures say so.
+        zq::ReadingRange fitted{group, first, last};
+        if (!fitRange(file, read.record, &fitted, "analyze")) {
             ++outside;
             continue;
         }
         runs.append({file, read.record});
-        ranges.append(range);
+        ranges.append({group, first, last});
     }
     if (outside)
         return BadUsage;
