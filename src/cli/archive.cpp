@@ -125,6 +125,12 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
             std::fputs(qPrintable(parser.helpText()), stderr);
             return BadUsage;
         }
+        // A note stands at a reading of the run, or nowhere anyone can find it.
+        if (at < 0 || at >= run.readings) {
+            std::fprintf(stderr, "zqcli archive note: --at %d 不是这次运行的读数（共 %d 个读数，编号 0 至 %d）\n", at,
+                run.readings, run.readings - 1);
+            return BadUsage;
+        }
         return archive.addNote(run.sha256, {at, parser.value(QStringLiteral("text"))}, &error) ? Done : fail(error);
     }
     if (command == QLatin1String("range")) {

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void ranges_data();
     void ranges();
     void recipesOfTheWrongShape();
+    void notesStandAtAReading_data();
+    void notesStandAtAReading();
 };
 
 void TstVerdicts::verdicts_data()
@@ -141,6 +143,33 @@ void TstVerdicts::recipesOfTheWrongShape()
     QCOMPARE(run.code, 1);
     QVERIFY2(run.err.contains("quench.json") && run.err.contains("criteria"), qPrintable(run.err));
     QVERIFY(run.out.isEmpty());
+}
+
+void TstVerdicts::notesStandAtAReading_data()
+{
+    QTest::addColumn<QString>("at");
+    QTest::addColumn<int>("code");
+    // 61 readings, 0 … 60.
+    QTest::newRow("before the run") << "-5" << 2;
+    QTest::newRow("past the run") << "99999" << 2;
+    QTest::newRow("just past the last") << "61" << 2;
+    QTest::newRow("the last") << "60" << 0;
+}
+
+void TstVerdicts::notesStandAtAReading()
+{
+    QFETCH(QString, at);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QString file = fileOf(dir, "run.ZQ", everyMinute(QVector<int>(61, 850)));
+    const QString archive = dir.filePath("a.sqlite");
+    QCOMPARE(zqcli({"archive", "import", file, "--archive", archive}).code, 0);
+    const Run run = zqcli({"archive", "note", file, "--at", at, "--text", "炉门打开", "--archive", archive});
+    QCOMPARE(run.code, code);
+    const Run shown = zqcli({"archive", "show", file, "--archive", archive});
+    QCOMPARE(shown.out.contains("炉门打开"), code == 0);
+    if (code != 0)
+        QVERIFY2(run.err.contains("共 61 个读数"), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TstVerdicts)
