@@ -33,7 +33,7 @@ double medianStep(const QVector<double> &t, int first, int last)
     return steps[steps.size() / 2];
 }
 
-Run collect(const Record &record, int group, const QVector<double> &t, Analysis &a)
+Run collect(const Record &record, int group, const QVector<double> &t, const Correction *correction, Analysis &a)
 {
     Run run;
     run.median = medianStep(t, a.first, a.last);
@@ -50,7 +50,13 @@ Run collect(const Record &record, int group, const QVector<double> &t, Analysis 
             const double dt = t[i] - p.t;
             run.joined.append(p.at == i - 1 && dt > 0 && (run.median <= 0 || dt <= 3 * run.median));
         }
-        run.points.append({t[i], double(record.reading(i, group)), i});
+        double v = record.reading(i, group);
+        if (correction) {
+            const std::optional<double> corrected = correction->apply(v);
+            a.leftRaw += !corrected;
+            v = corrected.value_or(v);
+        }
+        run.points.append({t[i], v, i});
     }
     return run;
 }
@@ -60,9 +66,9 @@ void extremes(const Run &run, Analysis &a)
     double sum = 0;
     for (const Point &p : run.points) {
         if (a.peakAt < 0 || p.v > a.peak)
-            a.peak = int(p.v), a.peakAt = p.at;
+            a.peak = p.v, a.peakAt = p.at;
         if (a.lowestAt < 0 || p.v < a.lowest)
-            a.lowest = int(p.v), a.lowestAt = p.at;
+            a.lowest = p.v, a.lowestAt = p.at;
         sum += p.v;
     }
     const int n = int(run.points.size());
@@ -214,7 +220,8 @@ Run aroundSchedule(const Run &run, const Recipe &r, double t0)
 }
 } // namespace
 
-Analysis analyze(const Record &record, const Recipe &recipe, int group, int first, int last)
+Analysis analyze(
+    const Record &record, const Recipe &recipe, int group, int first, int last, const Correction *correction)
 {
     Analysis a;
     a.type = record.type();
@@ -238,6 +245,14 @@ Analysis analyze(const Record &record, const Recipe &recipe, int group, int firs
                                : QStringLiteral("速率窗口应为读数个数（如 10r），或给出采样间隔");
         return a;
     }
+    if (correction && correction->isEmpty())
+        correction = nullptr;
+    if (correction && recipe.hasBand && !recipe.bandFollowsSchedule
+        && !(correction->covers(recipe.setpoint - recipe.below) && correction->covers(recipe.setpoint + recipe.above))) {
+        a.problem = QStringLiteral("校准范围不覆盖设定温度");
+        return a;
+    }
+    a.correctedBy = correction ? correction->text() : QString();
     if (recipe.bandFollowsSchedule && !a.timeAxis) {
         a.problem = QStringLiteral("跟随计划的公差带需要时间轴：请给出采样间隔");
         return a;
@@ -254,7 +269,7 @@ Analysis analyze(const Record &record, const Recipe &recipe, int group, int firs
     // Forward steps only: across a clock set back the time it lost is unknown.
     for (int i = a.first; i < a.last; ++i)
         a.elapsed += qMax(0.0, t[i + 1] - t[i]);
-    const Run run = collect(record, group, t, a);
+    const Run run = collect(record, group, t, correction, a);
     extremes(run, a);
     thresholds(run, recipe, t[a.first], a);
     const double window = recipe.rateWindow ? recipe.rateWindow->value() : a.timeAxis ? 60 : 10;

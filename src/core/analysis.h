@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/calibration.h"
 #include "core/recipe.h"
 #include "core/record.h"
 
@@ -95,9 +96,9 @@ struct Analysis
     int readings = 0;
     int failed = 0;
     QVector<Gap> gaps;
-    int peak = 0;
+    double peak = 0; // corrected readings need not be whole
     int peakAt = -1;
-    int lowest = 0;
+    double lowest = 0;
     int lowestAt = -1;
     double mean = 0;
     double stddev = 0;
@@ -109,12 +110,17 @@ struct Analysis
     std::optional<BandFigures> band;
     QVector<CriterionResult> criteria;
     std::optional<bool> pass; // none without criteria
+    QString correctedBy; // "已修正：…" when the readings were corrected
+    int leftRaw = 0; // readings outside a certificate's points, judged raw
     QString unit() const { return timeAxis ? QStringLiteral("s") : QStringLiteral("读数"); }
     QString rateUnit() const { return timeAxis ? QStringLiteral("℃/min") : QStringLiteral("℃/读数"); }
 };
 
-// The figures of a group's readings first..last (−1: to the end) against a recipe.
-Analysis analyze(const Record &record, const Recipe &recipe, int group = 0, int first = 0, int last = -1);
+// The figures of a group's readings first..last (−1: to the end) against a
+// recipe; with a correction, of the readings it corrects (the record itself
+// never changes).
+Analysis analyze(const Record &record, const Recipe &recipe, int group = 0, int first = 0, int last = -1,
+    const Correction *correction = nullptr);
 
 // The verdict of the measured figures against the recipe's criteria.
 void judge(const Recipe &recipe, Analysis &analysis);

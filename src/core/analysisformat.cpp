@@ -60,6 +60,9 @@ QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
         QString::number(std::count_if(a.gaps.begin(), a.gaps.end(), [](const Gap &g) { return !g.failed; })), {}});
     for (int at : a.orderBroken)
         rows.append({QStringLiteral("时间顺序错乱"), where(record, a, at), QStringLiteral("（时钟回拨，此处历时不计）")});
+    if (!a.correctedBy.isEmpty())
+        rows.append({QStringLiteral("读数修正"), a.correctedBy,
+            a.leftRaw ? QStringLiteral("（%1 个读数在校准点之外，未修正）").arg(a.leftRaw) : QString()});
     rows.append({QStringLiteral("峰值"), QString::number(a.peak), QStringLiteral("℃ @ ") + where(record, a, a.peakAt)});
     rows.append(
         {QStringLiteral("最低"), QString::number(a.lowest), QStringLiteral("℃ @ ") + where(record, a, a.lowestAt)});

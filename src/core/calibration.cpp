@@ -1,0 +1,115 @@
+#include "core/calibration.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace zq {
+std::optional<double> Certificate::correctionAt(double reading) const
+{
+    if (!covers(reading))
+        return std::nullopt;
+    for (int k = 0; k + 1 < points.size(); ++k) {
+        const CalPoint &a = points[k], &b = points[k + 1];
+        if (reading <= b.temperature)
+            return a.correction + (b.correction - a.correction) * (reading - a.temperature) / (b.temperature - a.temperature);
+    }
+    return points.last().correction; // a single point covers its own temperature only
+}
+
+bool Certificate::covers(double temperature) const
+{
+    return !points.isEmpty() && temperature >= points.first().temperature && temperature <= points.last().temperature;
+}
+
+std::optional<QVector<CalPoint>> parseCalPoints(const QString &text, QString *error)
+{
+    static const QRegularExpression form(QStringLiteral(R"(^\s*(-?\d+(?:\.\d+)?)\s*:\s*([+-]?\d+(?:\.\d+)?)\s*$)"));
+    QVector<CalPoint> points;
+    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = form.match(part);
+        if (!m.hasMatch()) {
+            *error = QStringLiteral("“%1”不是“温度:修正值”，如 300:+1.0").arg(part.trimmed());
+            return std::nullopt;
+        }
+        points.append({m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    std::sort(points.begin(), points.end(), [](const CalPoint &a, const CalPoint &b) { return a.temperature < b.temperature; });
+    for (int k = 0; k + 1 < points.size(); ++k)
+        if (points[k].temperature == points[k + 1].temperature) {
+            *error = QStringLiteral("%1 ℃ 有两个修正值").arg(points[k].temperature);
+            return std::nullopt;
+        }
+    if (points.isEmpty()) {
+        *error = QStringLiteral("没有校准点");
+        return std::nullopt;
+    }
+    return points;
+}
+
+QString calPointsText(const QVector<CalPoint> &points)
+{
+    QStringList parts;
+    for (const CalPoint &p : points)
+        parts << QStringLiteral("%1:%2%3").arg(p.temperature).arg(p.correction >= 0 ? "+" : "").arg(p.correction);
+    return parts.join(QLatin1Char(','));
+}
+
+DueState dueState(const Certificate &c, const QDate &today)
+{
+    if (today > c.due)
+        return DueState::Expired;
+    return today.daysTo(c.due) <= 30 ? DueState::DueSoon : DueState::Ok;
+}
+
+QString dueText(DueState state)
+{
+    switch (state) {
+    case DueState::Expired:
+        return QStringLiteral("已过期");
+    case DueState::DueSoon:
+        return QStringLiteral("将到期");
+    default:
+        return QStringLiteral("OK");
+    }
+}
+
+std::optional<Certificate> inForce(const QVector<Certificate> &certificates, const QDate &day)
+{
+    std::optional<Certificate> best;
+    for (const Certificate &c : certificates)
+        if (c.calibrated <= day && (!best || c.calibrated > best->calibrated))
+            best = c;
+    return best;
+}
+
+std::optional<double> Correction::apply(double reading) const
+{
+    double sum = 0;
+    for (const std::optional<Certificate> *c : {&instrument, &thermocouple}) {
+        if (!*c)
+            continue;
+        const std::optional<double> at = (*c)->correctionAt(reading);
+        if (!at)
+            return std::nullopt;
+        sum += *at;
+    }
+    return reading + sum;
+}
+
+bool Correction::covers(double temperature) const
+{
+    return (!instrument || instrument->covers(temperature)) && (!thermocouple || thermocouple->covers(temperature));
+}
+
+QString Correction::text() const
+{
+    QStringList parts;
+    if (instrument)
+        parts << QStringLiteral("仪表 ") + instrument->number;
+    if (thermocouple)
+        parts << QStringLiteral("热电偶 ") + thermocouple->number;
+    return parts.isEmpty() ? QString() : QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
+}
+} // namespace zq

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace zq {
+// A certificate's point: at this temperature the device reads off by the
+// negative of `correction`, which is added to a reading there.
+struct CalPoint
+{
+    double temperature = 0;
+    double correction = 0;
+};
+
+struct Certificate
+{
+    QString number;
+    QDate calibrated;
+    QDate due;
+    QVector<CalPoint> points; // by temperature
+
+    // Linear between the certificate's points, never beyond the outermost:
+    // none outside them.
+    std::optional<double> correctionAt(double reading) const;
+    bool covers(double temperature) const;
+};
+
+// "300:+1.0,900:-1.0": none for anything else, two points at one
+// temperature, or a value that is not a finite number.
+std::optional<QVector<CalPoint>> parseCalPoints(const QString &text, QString *error);
+QString calPointsText(const QVector<CalPoint> &points);
+
+enum class DueState { Ok, DueSoon, Expired };
+// Due soon within 30 days of `today`; expired after its due date.
+DueState dueState(const Certificate &c, const QDate &today);
+QString dueText(DueState state);
+
+// The certificate in force on `day`: the newest calibrated on or before it.
+std::optional<Certificate> inForce(const QVector<Certificate> &certificates, const QDate &day);
+
+// What corrects a run's readings: the instrument's and the thermocouple's
+// certificates, either of which may be missing.
+struct Correction
+{
+    std::optional<Certificate> instrument;
+    std::optional<Certificate> thermocouple;
+    bool isEmpty() const { return !instrument && !thermocouple; }
+    // The reading corrected by both, or none when it lies outside either
+    // certificate's points (then it stays raw, and is marked).
+    std::optional<double> apply(double reading) const;
+    bool covers(double temperature) const;
+    // "已修正：仪表 CAL-I-77，热电偶 CAL-T-12"
+    QString text() const;
+};
+} // namespace zq
