@@ -89,6 +89,8 @@ public:
     bool isOpen() const;
     bool isServer() const { return m_server; }
     QString path() const { return m_path; }
+    // The connection the archive's other parts (the calibration registry) share.
+    QString connectionName() const { return m_connection; }
     // Whether the server answers now, connecting again after it was lost.
     bool reachable(QString *error);
 

@@ -149,7 +149,14 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
     for (const auto &[name, into] : fields)
         if (parser.isSet(QString::fromLatin1(name)))
             *into = parser.value(QString::fromLatin1(name));
-    return archive.setFields(run.sha256, f, &error) ? Done : fail(error);
+    if (!archive.setFields(run.sha256, f, &error))
+        return fail(error);
+    const auto given = [&](const char *name) {
+        return parser.isSet(QLatin1String(name)) ? parser.value(QLatin1String(name)) : QString();
+    };
+    if (parser.isSet(QStringLiteral("instrument")) || parser.isSet(QStringLiteral("thermocouple")))
+        return linkDevices(archive, run, given("instrument"), given("thermocouple"));
+    return Done;
 }
 } // namespace
 
@@ -164,11 +171,13 @@ int archive(const QStringList &arguments)
                        "  sync                    send what waits in the local queue to the server (--archive URL)\n"
                        "  show FILE|HASH\n"
                        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
+                       "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
+                       "                          correct the run's readings: see zqcli calibration)\n"
                        "  note FILE|HASH --at N --text T\n"
                        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
     parser.addOption(archiveOption());
     parser.addOption(localOption());
-    for (const char *o : {"since", "until", "equipment", "verdict", "search", "operator", "load", "thermocouple",
+    for (const char *o : {"since", "until", "equipment", "verdict", "search", "operator", "load", "thermocouple", "instrument",
              "comment", "at", "text", "first", "last", "name"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(o), QString::fromLatin1(o), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(

@@ -45,6 +45,10 @@ int info(const QStringList &arguments);
 int analyze(const QStringList &arguments);
 int archive(const QStringList &arguments);
 int verify(const QStringList &arguments);
+int calibration(const QStringList &arguments);
+// The devices a run was measured with (a null string: left as it is), with
+// warnings for a worn or overheated thermocouple.
+int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple);
 
 // --archive PATH, defaulting to the user's archive; opening it says why it failed.
 // The archive may be a server's URL: then it first gets what waited for it

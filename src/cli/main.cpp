@@ -25,6 +25,8 @@ const char *const kUsage = "usage: zqcli COMMAND [options]\n"
                            "                                           the process check and its verdict\n"
                            "  archive list|import|show|set|note ...    the run archive\n"
                            "  verify FILE.ZQ                           whether these bytes came from a download\n"
+                           "  calibration add-instrument|add-thermocouple|list|show ...\n"
+                           "                                           instruments, thermocouples, certificates\n"
                            "\n"
                            "zqcli COMMAND --help tells more. Exit codes: 0 done, 1 failed, 2 bad usage;\n"
                            "3 an analysis FAIL, 4 a partial download kept.\n";
@@ -47,7 +49,8 @@ int main(int argc, char *argv[])
     using Run = int (*)(const QStringList &);
     const std::pair<const char *, Run> commands[]
         = {{"download", cli::download}, {"live", cli::live}, {"export", cli::exportFiles}, {"report", cli::report},
-            {"info", cli::info}, {"analyze", cli::analyze}, {"archive", cli::archive}, {"verify", cli::verify}};
+            {"info", cli::info}, {"analyze", cli::analyze}, {"archive", cli::archive}, {"verify", cli::verify},
+              {"calibration", cli::calibration}};
     for (const auto &[name, run] : commands) {
         if (command != QLatin1String(name))
             continue;

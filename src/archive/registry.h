@@ -1,0 +1,54 @@
+#pragma once
+
+#include "archive/archive.h"
+#include "core/calibration.h"
+
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace zq {
+// An instrument (by serial number) or a thermocouple (by its ID), with every
+// certificate it ever had: a new one supersedes the old from its date, and
+// the old one stays.
+struct Device
+{
+    enum Kind { Instrument, Thermocouple } kind = Instrument;
+    QString id;
+    QString type; // a thermocouple's: K, N, S, R, B, J, T or E
+    int maxUses = 0; // 0: no limit
+    std::optional<double> maxTemp;
+    QVector<Certificate> certificates; // oldest first
+    int uses = 0; // runs linked to it
+    double hottest = 0; // the highest peak of those runs
+};
+
+// The devices linked to a run.
+struct RunDevices
+{
+    QString instrument;
+    QString thermocouple;
+};
+
+// The calibration registry kept in the run archive, beside the runs.
+class Registry
+{
+public:
+    explicit Registry(Archive &archive);
+    // A certificate for a device, adding the device when it is new (a
+    // thermocouple's type and limits are taken from the first one given).
+    bool addCertificate(const Device &device, const Certificate &certificate, QString *error);
+    QVector<Device> devices(QString *error) const;
+    std::optional<Device> device(Device::Kind kind, const QString &id, QString *error) const;
+    bool link(const QString &sha256, const RunDevices &devices, QString *error);
+    RunDevices linked(const QString &sha256, QString *error) const;
+    // The certificates in force on the run's day that correct its readings.
+    Correction correctionFor(const QString &sha256, const QDate &day, QString *error) const;
+
+private:
+    bool ensure(QString *error) const;
+    Archive &m_archive;
+};
+
+QString kindName(Device::Kind kind);
+} // namespace zq
