@@ -40,18 +40,21 @@ private:
     QVector<WDREC> m_records;
 };
 
-// 03-05 08:00: up at 10 ℃/min to 850, an hour's hold with a small overshoot, down at 5 ℃/min to 200.
-zq::Record furnace()
+// From 08:00 up at `rate` ℃/min to 850, an hour's hold with a small
+// overshoot, down at 5 ℃/min to 200.
+zq::Record furnace(int day, double rate)
 {
-    Stamps run(3, 5, 8);
-    for (int i = 0, t = 0; t <= 16350; ++i, t += 10) {
+    Stamps run(3, day, 8);
+    const int held = int(std::lround(825 / rate * 60)); // 25 → 850
+    for (int i = 0, t = 0; t <= held + 3600 + 7800; ++i, t += 10) {
         double v = 0;
-        if (t < 4950)
-            v = 25 + 10.0 * t / 60 + ripple(i, 1);
-        else if (t < 8550) // a bump of 5 ℃ four minutes in, as a controller overshoots
-            v = 850 + 5 * (t - 4950) / 240.0 * std::exp(1 - (t - 4950) / 240.0) + ripple(i, 1);
+        const double d = t - held;
+        if (t < held)
+            v = 25 + rate * t / 60 + ripple(i, 1);
+        else if (d < 3600) // a bump of 5 ℃ four minutes in, as a controller overshoots
+            v = 850 + 5 * d / 240 * std::exp(1 - d / 240) + ripple(i, 1);
         else
-            v = 850 - 5.0 * (t - 8550) / 60 + ripple(i, 1);
+            v = 850 - 5 * (d - 3600) / 60 + ripple(i, 1);
         run.add(int(std::lround(v)), 10);
     }
     return run.record();
@@ -131,7 +134,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
-    const std::pair<const char *, QByteArray> files[] = {{"furnace-850.ZQ", zq::dataFileBytes(furnace())},
+    const std::pair<const char *, QByteArray> files[] = {{"furnace-850.ZQ", zq::dataFileBytes(furnace(5, 10))},
+        {"furnace-850-earlier.ZQ", zq::dataFileBytes(furnace(4, 9))},
         {"sequence.ZQ", zq::dataFileBytes(sequence())}, {"failed-and-gap.ZQ", zq::dataFileBytes(failedAndGap())},
         {"soak.ZQ", zq::dataFileBytes(soak())}, {"quench-850.json", zq::recipeToJson(quench())},
         {"anneal-plan.json", zq::recipeToJson(plan())}};
