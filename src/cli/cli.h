@@ -40,6 +40,11 @@ int analyze(const QStringList &arguments);
 int archive(const QStringList &arguments);
 int verify(const QStringList &arguments);
 
+// zqcli archive's options, each described; why a named range cannot be kept on a
+// run of `readings` readings (empty when it can).
+void addArchiveOptions(QCommandLineParser &parser);
+QString rangeProblem(bool okFirst, bool okLast, const zq::NamedRange &range, int readings);
+
 // --archive PATH, defaulting to the user's archive; opening it says why it failed.
 // The archive may be a server's URL: then it first gets what waited for it
 // in the local archive's queue (--local PATH).
