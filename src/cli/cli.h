@@ -28,6 +28,8 @@ int parse(QCommandLineParser &parser, const QString &command, const QStringList 
 // message naming it and why. A file without readings is said so and refused.
 bool load(const QString &path, zq::Record *record);
 bool sameFile(const QString &a, const QString &b);
+// A folder for outputs, made (with its parents) when missing and said so; false, told, when it cannot be.
+bool makeOutDir(const QString &dir);
 
 int download(const QStringList &arguments);
 int live(const QStringList &arguments);
