@@ -68,6 +68,32 @@ QString partialReason(const DownloadResult &result)
     return result.outcome == ReadComMachine::Aborted ? QStringLiteral("interrupted") : QStringLiteral("cut short");
 }
 
+// What the download is doing, said in words on stderr: the answer, then the
+// readings received (in place on a terminal, a line each otherwise); with
+// `verbose` the window's status texts too. Shares the last count said.
+std::shared_ptr<int> tellProgress(Instrument &instrument, bool terminal, bool verbose)
+{
+    auto shown = std::make_shared<int>(0);
+    auto answered = std::make_shared<bool>(false);
+    QObject::connect(&instrument, &Instrument::style, &instrument, [answered](const QString &style) {
+        *answered = true;
+        std::fprintf(stderr, "the instrument answered (%s); receiving…\n", qPrintable(style));
+    });
+    QObject::connect(&instrument, &Instrument::status, &instrument, [=](const QString &text) {
+        if (verbose)
+            std::fprintf(stderr, "[%s]\n", qPrintable(text));
+        // After the answer the window's count is the number alone (before it,
+        // the bytes waiting); its other texts are for --verbose.
+        bool isCount = false;
+        const int count = text.toInt(&isCount);
+        if (!*answered || !isCount || count == *shown)
+            return;
+        *shown = count;
+        std::fprintf(stderr, terminal ? "\r%d readings received" : "%d readings received\n", count);
+    });
+    return shown;
+}
+
 // The record written where asked, then what the window would tell, on
 // stderr; the exit code. Nothing is said to be kept before it is.
 int keep(const DownloadResult &result, const Instrument &line, const QString &output, const QString &rawOutput,
@@ -117,7 +143,9 @@ int download(const QStringList &arguments)
         QStringLiteral("The run archive to record it in: a file, or a server's postgresql:// URL."),
         QStringLiteral("PATH"), zq::Archive::defaultPath());
     const QCommandLineOption local = localOption();
-    parser.addOptions({port, output, raw, archive, local});
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+        QStringLiteral("Also print the window's status texts as they come (COM Test Begin, the count, COM ERR)."));
+    parser.addOptions({port, output, raw, archive, local, verbose});
     if (const int rc = parse(parser, QStringLiteral("download"), arguments); rc >= 0)
         return rc;
     if (!parser.isSet(port) || !parser.positionalArguments().isEmpty()) {
@@ -131,12 +159,11 @@ int download(const QStringList &arguments)
     if (named.isEmpty())
         instrument.setKeepDir(QDir::currentPath());
     const bool terminal = ::isatty(STDERR_FILENO);
-    QObject::connect(&instrument, &Instrument::status, &instrument, [terminal](const QString &text) {
-        // One line that updates in place on a terminal; plain lines otherwise.
-        std::fprintf(stderr, terminal ? "\r%-16s" : "%s\n", qPrintable(text));
-    });
+    const std::shared_ptr<int> shown = tellProgress(instrument, terminal, parser.isSet(verbose));
     int rc = Done;
     QObject::connect(&instrument, &Instrument::downloadEnded, &instrument, [&](const DownloadResult &result) {
+        if (result.record.count() != *shown && result.record.count() > 0)
+            std::fprintf(stderr, terminal ? "\r%d readings received" : "%d readings received\n", result.record.count());
         if (terminal)
             std::fputc('\n', stderr);
         rc = keep(result, instrument, named, parser.value(raw), parser.value(archive), parser.value(local));
@@ -164,6 +191,7 @@ int download(const QStringList &arguments)
     QString message;
     if (instrument.startDownload(&message) != Instrument::Started)
         return fail(oneLine(message));
+    std::fprintf(stderr, "asking the instrument on %s for its record…\n", qPrintable(parser.value(port)));
     QCoreApplication::exec();
     return rc;
 }
