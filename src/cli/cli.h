@@ -2,12 +2,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QCommandLineOption;
 class QCommandLineParser;
 #include "archive/archive.h"
 // namespace zq
 struct DownloadResult;
+class Instrument;
 
 namespace cli {
 // 4: a partial record was kept (cut, lost line, interrupted, time limit, not whole).
@@ -32,6 +34,9 @@ bool sameFile(const QString &a, const QString &b);
 bool makeOutDir(const QString &dir);
 
 int download(const QStringList &arguments);
+// What a download is doing, in words on stderr (in place on a terminal); with
+// `verbose` the window's status texts too. Holds the last count said.
+std::shared_ptr<int> tellProgress(Instrument &instrument, bool terminal, bool verbose);
 int live(const QStringList &arguments);
 int exportFiles(const QStringList &arguments);
 int report(const QStringList &arguments);
