@@ -100,6 +100,15 @@ int main(int argc, char *argv[])
         QCoreApplication::setApplicationName(QStringLiteral("zqcli"));
         return run(arguments.mid(1));
     }
+    // Options put before the command: the line as it should be.
+    for (int i = 1; command.startsWith(QLatin1Char('-')) && i < arguments.size(); ++i)
+        for (const auto &entry : commands)
+            if (arguments[i] == QLatin1String(entry.first)) {
+                const QStringList fixed = QStringList{arguments[i]} + arguments.mid(0, i) + arguments.mid(i + 1);
+                std::fprintf(
+                    stderr, "zqcli: options follow the command: zqcli %s\n", qPrintable(fixed.join(QLatin1Char(' '))));
+                return cli::BadUsage;
+            }
     if (!command.isEmpty())
         std::fprintf(stderr, "zqcli: unknown command '%s'\n", qPrintable(command));
     std::fputs(kUsage, stderr);

@@ -44,6 +44,7 @@ private Q_SLOTS:
     void rangeOutsideTheRun_data();
     void rangeOutsideTheRun();
     void outDirMade();
+    void optionsBeforeTheCommand();
     void reportQuietWithoutRuntimeDir();
     void snapshotHelpWithoutDisplay();
     void downloadProgressInWords();
@@ -137,6 +138,15 @@ void TstCliHelp::outDirMade()
     const Run again = cli({"export", kSoak, "--out-dir", "csv/deeper"}, dir.path());
     QCOMPARE(again.code, 0);
     QVERIFY2(again.err.isEmpty(), qPrintable(again.err));
+}
+
+void TstCliHelp::optionsBeforeTheCommand()
+{
+    QTemporaryDir dir;
+    const Run run = cli({"--archive", "a.sqlite", "archive", "list"}, dir.path());
+    QCOMPARE(run.code, 2);
+    QVERIFY2(run.err.startsWith(QStringLiteral("zqcli: options follow the command: zqcli archive --archive")),
+        qPrintable(run.err));
 }
 
 void TstCliHelp::reportQuietWithoutRuntimeDir()
