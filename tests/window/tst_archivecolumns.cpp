@@ -52,6 +52,38 @@ int neededWidth(const QTableView *table, int row, int col)
     return table->itemDelegate()->sizeHint(option, table->model()->index(row, col)).width();
 }
 
+// The sort arrow as drawn at the right of its section: the ink in from the
+// edge up to the first blank column. An arrow pointing up (smallest at the
+// top, as in a list sorted ascending) is wider at its foot.
+bool arrowPointsUp(QHeaderView *header)
+{
+    const QImage image = header->grab().toImage();
+    const int section = header->sortIndicatorSection();
+    const int right = header->sectionViewportPosition(section) + header->sectionSize(section) - 3;
+    auto ink = [&](int x, int y) { return image.pixel(x, y) != image.pixel(right, y); }; // rows are one colour across
+    auto inkAt = [&](int x) {
+        for (int y = 0; y < image.height(); ++y)
+            if (ink(x, y))
+                return true;
+        return false;
+    };
+    int x = right;
+    while (x > 0 && !inkAt(x))
+        --x;
+    const int arrowRight = x;
+    while (x > 0 && inkAt(x))
+        --x;
+    QVector<int> widths;
+    for (int y = 0; y < image.height(); ++y) {
+        int w = 0;
+        for (int i = x + 1; i <= arrowRight; ++i)
+            w += ink(i, y);
+        if (w > 0)
+            widths.append(w);
+    }
+    return widths.size() > 1 && widths.last() > widths.first();
+}
+
 void clickHeader(QTableView *table, int col)
 {
     QHeaderView *h = table->horizontalHeader();
@@ -112,6 +144,7 @@ void TstArchiveColumns::datesFilesAndOrder()
                                             : std::is_sorted(shown.rbegin(), shown.rend()));
         QCOMPARE(t->horizontalHeader()->sortIndicatorSection(), day);
         QCOMPARE(t->horizontalHeader()->sortIndicatorOrder(), order);
+        QCOMPARE(arrowPointsUp(t->horizontalHeader()), order == Qt::AscendingOrder);
         clickHeader(t, day);
     }
 }
