@@ -23,7 +23,9 @@ class Stamps
 {
 public:
     Stamps(int month, int day, int hour)
-        : m_month(month), m_day(day), m_seconds(hour * 3600)
+        : m_month(month)
+        , m_day(day)
+        , m_seconds(hour * 3600)
     { }
     void add(int value, int stepSec)
     {
@@ -135,10 +137,9 @@ int main(int argc, char *argv[])
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     const std::pair<const char *, QByteArray> files[] = {{"furnace-850.ZQ", zq::dataFileBytes(furnace(5, 10))},
-        {"furnace-850-earlier.ZQ", zq::dataFileBytes(furnace(4, 9))},
-        {"sequence.ZQ", zq::dataFileBytes(sequence())}, {"failed-and-gap.ZQ", zq::dataFileBytes(failedAndGap())},
-        {"soak.ZQ", zq::dataFileBytes(soak())}, {"quench-850.json", zq::recipeToJson(quench())},
-        {"anneal-plan.json", zq::recipeToJson(plan())}};
+        {"furnace-850-earlier.ZQ", zq::dataFileBytes(furnace(4, 9))}, {"sequence.ZQ", zq::dataFileBytes(sequence())},
+        {"failed-and-gap.ZQ", zq::dataFileBytes(failedAndGap())}, {"soak.ZQ", zq::dataFileBytes(soak())},
+        {"quench-850.json", zq::recipeToJson(quench())}, {"anneal-plan.json", zq::recipeToJson(plan())}};
     for (const auto &[name, bytes] : files) {
         QString error;
         if (!zq::writeFileWhole(dir.filePath(QString::fromLatin1(name)), bytes, &error)) {

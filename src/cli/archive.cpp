@@ -17,8 +17,9 @@ namespace cli {
 QCommandLineOption archiveOption()
 {
     return QCommandLineOption(QStringLiteral("archive"),
-        QStringLiteral("The run archive: a file, or a server's postgresql:// URL (default: %1).").arg(zq::Archive::defaultPath()), QStringLiteral("PATH"),
-        zq::Archive::defaultPath());
+        QStringLiteral("The run archive: a file, or a server's postgresql:// URL (default: %1).")
+            .arg(zq::Archive::defaultPath()),
+        QStringLiteral("PATH"), zq::Archive::defaultPath());
 }
 
 bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)

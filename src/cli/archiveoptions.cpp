@@ -1,7 +1,7 @@
 // zqcli archive's options, each said in words, and why a named range
 // cannot be kept.
-#include "cli/cli.h"
 #include "archive/archive.h"
+#include "cli/cli.h"
 
 #include <QCommandLineParser>
 

@@ -105,7 +105,8 @@ int exportFiles(const QStringList &arguments)
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The output file (one input only)."), QStringLiteral("file"));
     const QCommandLineOption outDir(QStringLiteral("out-dir"),
-        QStringLiteral("Folder for the outputs, made when missing (default: beside each input)."), QStringLiteral("dir"));
+        QStringLiteral("Folder for the outputs, made when missing (default: beside each input)."),
+        QStringLiteral("dir"));
     const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("With a range: the group (0)."),
         QStringLiteral("G"), QStringLiteral("0"));
     const QCommandLineOption first(QStringLiteral("first"),

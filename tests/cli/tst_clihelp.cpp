@@ -53,9 +53,9 @@ private Q_SLOTS:
 void TstCliHelp::everyCommandNamed_data()
 {
     QTest::addColumn<QString>("command");
-    for (const char *c : {"download", "live", "export", "report", "report FILE.ZQ --process", "info", "analyze",
-             "archive list", "archive import", "archive sync", "archive show", "archive set", "archive note",
-             "archive range", "verify"})
+    for (const char *c :
+        {"download", "live", "export", "report", "report FILE.ZQ --process", "info", "analyze", "archive list",
+            "archive import", "archive sync", "archive show", "archive set", "archive note", "archive range", "verify"})
         QTest::newRow(c) << QString::fromLatin1(c);
 }
 
@@ -86,7 +86,8 @@ void TstCliHelp::commandHelp()
     QCOMPARE(run.code, 0);
     QVERIFY2(run.out.startsWith(usage), qPrintable(run.out.section(QLatin1Char('\n'), 0, 0)));
     // Every option said in words, not just its own name again.
-    static const QRegularExpression option(QStringLiteral("^  (-[^ ]*(?:, )?--([a-z-]+)|--([a-z-]+))[^ ]*(?: <[^>]+>)? {2,}(.+)$"),
+    static const QRegularExpression option(
+        QStringLiteral("^  (-[^ ]*(?:, )?--([a-z-]+)|--([a-z-]+))[^ ]*(?: <[^>]+>)? {2,}(.+)$"),
         QRegularExpression::MultilineOption);
     int options = 0;
     for (auto it = option.globalMatch(run.out); it.hasNext(); ++options) {
@@ -94,7 +95,8 @@ void TstCliHelp::commandHelp()
         const QString name = m.captured(2).isEmpty() ? m.captured(3) : m.captured(2);
         const QString words = m.captured(4).trimmed();
         QVERIFY2(words.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() >= 2
-                && words.toLower().remove(QLatin1Char('.')) != name.toLower().replace(QLatin1Char('-'), QLatin1Char(' ')),
+                && words.toLower().remove(QLatin1Char('.'))
+                    != name.toLower().replace(QLatin1Char('-'), QLatin1Char(' ')),
             qPrintable(QStringLiteral("--%1: %2").arg(name, words)));
     }
     QVERIFY(options >= 2); // --help at least, and the command's own
@@ -117,8 +119,8 @@ void TstCliHelp::rangeOutsideTheRun()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     QCOMPARE(cli({"archive", "import", kSoak}, dir.path()).code, 0);
-    const QStringList name = QTest::currentDataTag() == QLatin1String("no name") ? QStringList()
-                                                                                  : QStringList{"--name", "x"};
+    const QStringList name
+        = QTest::currentDataTag() == QLatin1String("no name") ? QStringList() : QStringList{"--name", "x"};
     const Run run = cli(QStringList{"archive", "range", kSoak} + range + name, dir.path());
     QCOMPARE(run.code, 2);
     // One line naming what is wrong, not the whole usage text.

@@ -7,8 +7,8 @@
 
 #include <QFile>
 #include <QHeaderView>
-#include <QStyledItemDelegate>
 #include <QLocale>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -123,8 +123,7 @@ void TstArchiveColumns::datesFilesAndOrder()
     // The stamps carry no year: the latest 03-05 not after the day it was added (today).
     const QDate today = QDate::currentDate();
     const int year = today >= QDate(today.year(), 3, 5) ? today.year() : today.year() - 1;
-    const QMap<QString, QStringList> expected{
-        {furnace, {QStringLiteral("%1/3/5 08:00").arg(year), "furnace-850.ZQ"}},
+    const QMap<QString, QStringList> expected{{furnace, {QStringLiteral("%1/3/5 08:00").arg(year), "furnace-850.ZQ"}},
         {soak, {QStringLiteral("%1/3/5 14:00").arg(year), "soak.ZQ"}},
         {sequence, {"2026/11/29 09:30", "20261129-093012-STYLE0.ZQ"}}};
     const QString addedDay = QStringLiteral("%1/%2/%3 ").arg(today.year()).arg(today.month()).arg(today.day());
