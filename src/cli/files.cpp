@@ -171,7 +171,8 @@ int report(const QStringList &arguments)
         return processReport(arguments);
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Writes the printed report of a data file as a PDF, as PRINT does without a printer."));
+        QStringLiteral("Writes the printed report of a data file as a PDF, as PRINT does without a printer.\n"
+                       "With --process: the process report instead (zqcli report --process --help)."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The PDF to write."), QStringLiteral("file"));
     const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("Group of time-stamped data (0)."),
