@@ -55,7 +55,7 @@ RunsModel::RunsModel(
 
 QVariant RunsModel::data(const QModelIndex &index, int role) const
 {
-    const QVariant value = QSqlQueryModel::data(index, role);
+    QVariant value = QSqlQueryModel::data(index, role);
     if (role != Qt::DisplayRole || (index.column() != 1 && index.column() != 11))
         return value;
     // Stored as ISO text; a person reads the local short form.
