@@ -1,6 +1,6 @@
 // Renders the main window to a PNG, empty or holding a simulated record, so
 // the layout can be looked at without a display:
-//   QT_QPA_PLATFORM=offscreen zq-snapshot out.png [empty|sequence|time]
+//   zq-snapshot out.png [empty|sequence|time]
 // An output name ending in .pdf prints the report there instead.
 #include "core/decode.h"
 #include "print/fonts.h"
@@ -10,15 +10,25 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QPrinter>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+const char *const kUsage = "usage: zq-snapshot OUT.png [empty|sequence|time]   the main window, as a PNG\n"
+                           "       zq-snapshot OUT.pdf [sequence|time]         the report of a simulated record\n";
+}
 
 int main(int argc, char *argv[])
 {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    // It draws into an image, never onto a screen; a platform the user chose stands.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     zq::installFontSubstitutes();
-    if (argc < 2) {
-        qWarning("usage: zq-snapshot out.png [empty|sequence|time]");
-        return 2;
-    }
     const QString kind = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("empty");
     Form1 w;
     if (kind != QLatin1String("empty")) {

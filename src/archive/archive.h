@@ -144,8 +144,9 @@ public:
 
     QVector<RunRow> list(const RunFilter &filter, QString *error) const;
     // The same runs as an executed query, for a view that fetches as it
-    // scrolls: sha256, date, type, readings, peak, equipment, load, operator,
-    // verdict, comment, ordered by the column given (1-based, negative: descending).
+    // scrolls: sha256, the run's own time (ISO), type, readings, peak,
+    // equipment, load, operator, verdict, comment, file name, added time (ISO),
+    // ordered by the column given (1-based, negative: descending).
     QSqlQuery browse(const RunFilter &filter, int orderBy, QString *error) const;
     QStringList equipments(QString *error) const;
     // Where these bytes can still be found: kept copies first, then the paths

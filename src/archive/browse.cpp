@@ -61,15 +61,29 @@ QSqlQuery Archive::browse(const RunFilter &filter, int orderBy, QString *error) 
 {
     QVariantList values;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    const int column = qBound(1, qAbs(orderBy), 10);
-    q.prepare(
-        QStringLiteral("SELECT r.sha256, substr(COALESCE(r.downloaded_at, "
-                       "r.added_at), 1, 16) AS day,"
-                       " CASE r.data_type WHEN 1 THEN 'STYLE 0' ELSE 'STYLE 1' END, r.readings, r.peak,"
-                       " r.equipment, r.load, r.operator, r.verdict, r.comment FROM runs r%1 ORDER BY %2 %3, r.sha256")
-            .arg(whereOf(filter, &values))
-            .arg(column)
-            .arg(orderBy < 0 ? QStringLiteral("DESC") : QStringLiteral("ASC")));
+    const int column = qBound(1, qAbs(orderBy), 12);
+    // The run's own time: its first stamp, in the latest year that puts it
+    // not after the download (or, with none, its adding), since stamps carry
+    // no year; sequence data has only the download's end. ISO text, so the
+    // order by it is the order of time.
+    const QString ref = QStringLiteral("COALESCE(r.downloaded_at, r.added_at)");
+    const QString runAt = QStringLiteral(
+        "CASE WHEN r.data_type = 2 AND length(r.first_stamp) = 14 THEN"
+        " CAST(CAST(substr(%1, 1, 4) AS INTEGER) - CASE WHEN substr(r.first_stamp, 1, 5) > substr(%1, 6, 5)"
+        " THEN 1 ELSE 0 END AS TEXT) || '-' || substr(r.first_stamp, 1, 5) || 'T' || substr(r.first_stamp, 7, 8)"
+        " ELSE %1 END")
+                              .arg(ref);
+    // The file's name: the latest kept copy, else the first path it was seen at.
+    const QString path = QStringLiteral(
+        "COALESCE((SELECT d.kept_path FROM downloads d WHERE d.sha256 = r.sha256 ORDER BY d.ended_at DESC LIMIT 1),"
+        " (SELECT p.path FROM paths p WHERE p.sha256 = r.sha256 ORDER BY p.seen_at, p.path LIMIT 1), '')");
+    q.prepare(QStringLiteral("SELECT r.sha256, %1, CASE r.data_type WHEN 1 THEN 'STYLE 0' ELSE 'STYLE 1' END,"
+                             " r.readings, r.peak, r.equipment, r.load, r.operator, r.verdict, r.comment,"
+                             " replace(%2, rtrim(%2, replace(%2, '/', '')), ''), r.added_at"
+                             " FROM runs r%3 ORDER BY %4 %5, r.sha256")
+                  .arg(runAt, path, whereOf(filter, &values))
+                  .arg(column)
+                  .arg(orderBy < 0 ? QStringLiteral("DESC") : QStringLiteral("ASC")));
     for (const QVariant &v : values)
         q.addBindValue(v);
     exec(q, error);

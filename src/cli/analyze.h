@@ -41,14 +41,14 @@ struct Options
         QStringLiteral("Window of the rates, DUR (60s; 10r for sequence data)."), QStringLiteral("DUR")};
     QCommandLineOption interval{QStringLiteral("interval"),
         QStringLiteral("Sequence data: seconds per reading (figures then say assumed)."), QStringLiteral("SEC")};
-    QCommandLineOption group{
-        QStringLiteral("group"), QStringLiteral("Group (0)."), QStringLiteral("G"), QStringLiteral("0")};
+    QCommandLineOption group{QStringLiteral("group"), QStringLiteral("The group of readings to use (0)."),
+        QStringLiteral("G"), QStringLiteral("0")};
     QCommandLineOption first{
         QStringLiteral("first"), QStringLiteral("First reading of the range (0)."), QStringLiteral("N")};
     QCommandLineOption last{
         QStringLiteral("last"), QStringLiteral("Last reading of the range (the end)."), QStringLiteral("N")};
-    QCommandLineOption format{
-        QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")};
+    QCommandLineOption format{QStringLiteral("format"), QStringLiteral("Output: text (default), csv or json."),
+        QStringLiteral("F"), QStringLiteral("text")};
     QCommandLineOption reference{QStringLiteral("reference"),
         QStringLiteral("Compare with another data file's readings (group 0)."), QStringLiteral("FILE.ZQ")};
     QCommandLineOption schedule{QStringLiteral("schedule"), QStringLiteral("Compare with the recipe's schedule.")};

@@ -17,8 +17,9 @@ namespace cli {
 QCommandLineOption archiveOption()
 {
     return QCommandLineOption(QStringLiteral("archive"),
-        QStringLiteral("The archive file (default: %1).").arg(zq::Archive::defaultPath()), QStringLiteral("PATH"),
-        zq::Archive::defaultPath());
+        QStringLiteral("The run archive: a file, or a server's postgresql:// URL (default: %1).")
+            .arg(zq::Archive::defaultPath()),
+        QStringLiteral("PATH"), zq::Archive::defaultPath());
 }
 
 bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
@@ -37,6 +38,12 @@ bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
 }
 
 namespace {
+// A usage error said in one line, without the whole help text.
+int usageError(const QString &command, const QString &why)
+{
+    std::fprintf(stderr, "zqcli archive %s: %s\n", qPrintable(command), qPrintable(why));
+    return BadUsage;
+}
 
 QJsonObject runJson(const zq::RunRow &r)
 {
@@ -121,26 +128,20 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
     if (command == QLatin1String("note")) {
         bool ok = false;
         const int at = parser.value(QStringLiteral("at")).toInt(&ok);
-        if (!ok || parser.value(QStringLiteral("text")).isEmpty()) {
-            std::fputs(qPrintable(parser.helpText()), stderr);
-            return BadUsage;
-        }
+        if (!ok || parser.value(QStringLiteral("text")).isEmpty())
+            return usageError(command, QStringLiteral("--at takes a reading number and --text the note"));
         // A note stands at a reading of the run, or nowhere anyone can find it.
-        if (at < 0 || at >= run.readings) {
-            std::fprintf(stderr, "zqcli archive note: --at %d 不是这次运行的读数（共 %d 个读数，编号 0 至 %d）\n", at,
-                run.readings, run.readings - 1);
-            return BadUsage;
-        }
+        if (at < 0 || at >= run.readings)
+            return usageError(command,
+                QStringLiteral("--at %1 lies outside the run: it has %2 readings, 0 to %3").arg(at).arg(run.readings).arg(run.readings - 1));
         return archive.addNote(run.sha256, {at, parser.value(QStringLiteral("text"))}, &error) ? Done : fail(error);
     }
     if (command == QLatin1String("range")) {
         bool okFirst = false, okLast = false;
         const zq::NamedRange r{parser.value(QStringLiteral("name")).trimmed(),
             parser.value(QStringLiteral("first")).toInt(&okFirst), parser.value(QStringLiteral("last")).toInt(&okLast)};
-        if (!okFirst || !okLast || r.name.isEmpty() || r.first < 0 || r.last <= r.first || r.last >= run.readings) {
-            std::fputs(qPrintable(parser.helpText()), stderr);
-            return BadUsage;
-        }
+        if (const QString why = rangeProblem(okFirst, okLast, r, run.readings); !why.isEmpty())
+            return usageError(command, why);
         return archive.saveRange(run.sha256, r, &error) ? Done : fail(error);
     }
     zq::RunFields f = run.fields;
@@ -177,12 +178,10 @@ int archive(const QStringList &arguments)
                        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
     parser.addOption(archiveOption());
     parser.addOption(localOption());
-    for (const char *o : {"since", "until", "equipment", "verdict", "search", "operator", "load", "thermocouple", "instrument",
-             "comment", "at", "text", "first", "last", "name"})
-        parser.addOption(QCommandLineOption(QString::fromLatin1(o), QString::fromLatin1(o), QStringLiteral("value")));
-    parser.addOption(QCommandLineOption(
-        QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, import, show, set, note or range."));
+    addArchiveOptions(parser);
+    parser.addPositionalArgument(QStringLiteral("command"),
+        QStringLiteral("list, import, sync, show, set, note or range, then its file, hash or paths."),
+        QStringLiteral("COMMAND [FILE|HASH|PATH...]"));
     if (const int rc = parse(parser, QStringLiteral("archive"), arguments); rc >= 0)
         return rc;
     const QStringList args = parser.positionalArguments();

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QCommandLineOption;
 class QCommandLineParser;
@@ -11,6 +12,7 @@ struct DownloadResult;
 namespace zq {
 struct ReadingRange;
 }
+class Instrument;
 
 namespace cli {
 // 4: a partial record was kept (cut, lost line, interrupted, time limit, not whole).
@@ -34,8 +36,13 @@ bool sameFile(const QString &a, const QString &b);
 // A range of readings (group ≥ 0) cut to the file's record, said on stderr;
 // false, said, when no reading of it is there: a usage error.
 bool fitRange(const QString &file, const zq::Record &record, zq::ReadingRange *range, const char *command);
+// A folder for outputs, made (with its parents) when missing and said so; false, told, when it cannot be.
+bool makeOutDir(const QString &dir);
 
 int download(const QStringList &arguments);
+// What a download is doing, in words on stderr (in place on a terminal); with
+// `verbose` the window's status texts too. Holds the last count said.
+std::shared_ptr<int> tellProgress(Instrument &instrument, bool terminal, bool verbose);
 int live(const QStringList &arguments);
 int exportFiles(const QStringList &arguments);
 int report(const QStringList &arguments);
@@ -49,6 +56,11 @@ int calibration(const QStringList &arguments);
 // The devices a run was measured with (a null string: left as it is), with
 // warnings for a worn or overheated thermocouple.
 int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple);
+
+// zqcli archive's options, each described; why a named range cannot be kept on a
+// run of `readings` readings (empty when it can).
+void addArchiveOptions(QCommandLineParser &parser);
+QString rangeProblem(bool okFirst, bool okLast, const zq::NamedRange &range, int readings);
 
 // --archive PATH, defaulting to the user's archive; opening it says why it failed.
 // The archive may be a server's URL: then it first gets what waited for it

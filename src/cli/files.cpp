@@ -105,7 +105,8 @@ int exportFiles(const QStringList &arguments)
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The output file (one input only)."), QStringLiteral("file"));
     const QCommandLineOption outDir(QStringLiteral("out-dir"),
-        QStringLiteral("Folder for the outputs (default: beside each input)."), QStringLiteral("dir"));
+        QStringLiteral("Folder for the outputs, made when missing (default: beside each input)."),
+        QStringLiteral("dir"));
     const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("With a range: the group (0)."),
         QStringLiteral("G"), QStringLiteral("0"));
     const QCommandLineOption first(QStringLiteral("first"),
@@ -125,6 +126,8 @@ int exportFiles(const QStringList &arguments)
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }
+    if (parser.isSet(outDir) && !makeOutDir(parser.value(outDir)))
+        return Failed;
     const bool csv = kind == QLatin1String("csv");
     int failures = 0, outside = 0;
     QSet<QString> written;
@@ -173,7 +176,8 @@ int report(const QStringList &arguments)
         return processReport(arguments);
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Writes the printed report of a data file as a PDF, as PRINT does without a printer."));
+        QStringLiteral("Writes the printed report of a data file as a PDF, as PRINT does without a printer.\n"
+                       "With --process: the process report instead (zqcli report --process --help)."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The PDF to write."), QStringLiteral("file"));
     const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("Group of time-stamped data (0)."),

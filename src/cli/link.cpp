@@ -117,7 +117,9 @@ int download(const QStringList &arguments)
         QStringLiteral("The run archive to record it in: a file, or a server's postgresql:// URL."),
         QStringLiteral("PATH"), zq::Archive::defaultPath());
     const QCommandLineOption local = localOption();
-    parser.addOptions({port, output, raw, archive, local});
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+        QStringLiteral("Also print the window's status texts as they come (COM Test Begin, the count, COM ERR)."));
+    parser.addOptions({port, output, raw, archive, local, verbose});
     if (const int rc = parse(parser, QStringLiteral("download"), arguments); rc >= 0)
         return rc;
     if (!parser.isSet(port) || !parser.positionalArguments().isEmpty()) {
@@ -131,12 +133,11 @@ int download(const QStringList &arguments)
     if (named.isEmpty())
         instrument.setKeepDir(QDir::currentPath());
     const bool terminal = ::isatty(STDERR_FILENO);
-    QObject::connect(&instrument, &Instrument::status, &instrument, [terminal](const QString &text) {
-        // One line that updates in place on a terminal; plain lines otherwise.
-        std::fprintf(stderr, terminal ? "\r%-16s" : "%s\n", qPrintable(text));
-    });
+    const std::shared_ptr<int> shown = tellProgress(instrument, terminal, parser.isSet(verbose));
     int rc = Done;
     QObject::connect(&instrument, &Instrument::downloadEnded, &instrument, [&](const DownloadResult &result) {
+        if (result.record.count() != *shown && result.record.count() > 0)
+            std::fprintf(stderr, terminal ? "\r%d readings received" : "%d readings received\n", result.record.count());
         if (terminal)
             std::fputc('\n', stderr);
         rc = keep(result, instrument, named, parser.value(raw), parser.value(archive), parser.value(local));
@@ -164,6 +165,7 @@ int download(const QStringList &arguments)
     QString message;
     if (instrument.startDownload(&message) != Instrument::Started)
         return fail(oneLine(message));
+    std::fprintf(stderr, "asking the instrument on %s for its record…\n", qPrintable(parser.value(port)));
     QCoreApplication::exec();
     return rc;
 }

@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const char *const kColumns[] = {"", "日期", "类型", "读数", "峰值", "设备", "工件", "操作员", "结论", "备注"};
 const QDate kAnyDay(2000, 1, 1);
 
 } // namespace
@@ -148,11 +147,7 @@ void ArchiveWindow::refresh(const QString &keep)
     filter.since = since->date() > kAnyDay ? since->date() : QDate();
     filter.until = until->date() > kAnyDay ? until->date() : QDate();
     m_model->setQuery(m_archive.browse(filter, m_order, &error));
-    for (int c = 1; c < 10; ++c)
-        m_model->setHeaderData(c, Qt::Horizontal, QString::fromUtf8(kColumns[c]));
-    table->hideColumn(0);
-    table->horizontalHeader()->setSortIndicator(
-        qAbs(m_order) - 1, m_order < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
+    showRunColumns(table, m_order);
     if (!error.isEmpty())
         Q_EMIT problem(QStringLiteral("记录库查询失败：%1").arg(error));
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &ArchiveWindow::showSelected,

@@ -6,6 +6,7 @@
 namespace zq {
 class Archive;
 }
+class QTableView;
 
 // The runs as the archive's query gives them, with equipment, load,
 // operator and comment written back to the archive when edited in place.
@@ -15,9 +16,16 @@ public:
     // `written` hears of each edit: the run, and why it was not kept (empty when it was).
     RunsModel(zq::Archive &archive, std::function<void(const QString &, const QString &)> written, QObject *parent);
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Times in the local short format; the file's whole path as a tooltip.
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
 private:
     zq::Archive &m_archive;
     std::function<void(const QString &, const QString &)> m_written;
 };
+
+// The table's columns for the runs: titles, the file's name beside the date,
+// times shown in full, and the sort arrow for `order` (1-based column,
+// negative: descending), drawn as the users read it: ▲ smallest first.
+void showRunColumns(QTableView *table, int order);
