@@ -106,10 +106,10 @@ zq::Recipe quench()
     r.hasBand = true;
     r.setpoint = 850;
     r.below = r.above = 10;
-    r.minSoak = zq::Span{55 * 60, false};
+    r.minSoak = zq::Span::ofSeconds(55 * 60);
     r.maxOvershoot = 15;
     r.maxHeatRate = zq::Rate{12, false};
-    r.rateWindow = zq::Span{60, false};
+    r.rateWindow = zq::Span::ofSeconds(60);
     return r;
 }
 
@@ -120,7 +120,7 @@ zq::Recipe plan()
     r.hasBand = true;
     r.setpoint = 850;
     r.below = r.above = 10;
-    r.minSoak = zq::Span{55 * 60, false};
+    r.minSoak = zq::Span::ofSeconds(55 * 60);
     r.maxCoolRate = zq::Rate{8, false};
     QString error;
     r.schedule = *zq::parseSchedule(QStringLiteral("25; +10/min→850; 60m; -5/min→200"), &error);
