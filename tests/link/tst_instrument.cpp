@@ -11,9 +11,15 @@ class TstInstrument : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void timeLimitEndsPartial_data();
     void timeLimitEndsPartial();
 };
+
+void TstInstrument::initTestCase()
+{
+    ZQ_SKIP_WITHOUT(Need::Simulator);
+}
 
 void TstInstrument::timeLimitEndsPartial_data()
 {
