@@ -110,13 +110,19 @@ void TstMachines::shortTransfersAreJudged_data()
     QTest::addColumn<int>("reply");
     QTest::addColumn<QByteArray>("packet");
     QTest::addColumn<int>("count");
+    QTest::addColumn<int>("ending"); // 0 silence, 1 the line lost, 2 the window closed
     QTest::addColumn<int>("outcome");
     const int notARecord = ReadComMachine::NotARecord;
-    QTest::newRow("impossible months") << 0x01 << kMonth13Packet << 3 << notARecord;
-    QTest::newRow("failed readings") << 0x00 << bytes({0x00, 0x09, 0x00, 0x09}) << 2 << notARecord;
-    QTest::newRow("one impossible month") << 0x01 << kMonth13Packet << 1 << notARecord;
-    QTest::newRow("good time-stamped records") << 0x01 << kRecordPacket << 3 << int(ReadComMachine::Complete);
-    QTest::newRow("good readings, cut") << 0x00 << bytes({0x10, 0x01, 0x20, 0x01}) << 2 << int(ReadComMachine::Cut);
+    const QByteArray failed = bytes({0x00, 0x09, 0x00, 0x09});
+    const QByteArray good = bytes({0x10, 0x01, 0x20, 0x01});
+    QTest::newRow("impossible months") << 0x01 << kMonth13Packet << 3 << 0 << notARecord;
+    QTest::newRow("failed readings") << 0x00 << failed << 2 << 0 << notARecord;
+    QTest::newRow("one impossible month") << 0x01 << kMonth13Packet << 1 << 0 << notARecord;
+    QTest::newRow("impossible months, line lost") << 0x01 << kMonth13Packet << 3 << 1 << notARecord;
+    QTest::newRow("failed readings, closed") << 0x00 << failed << 2 << 2 << notARecord;
+    QTest::newRow("good time-stamped records") << 0x01 << kRecordPacket << 3 << 0 << int(ReadComMachine::Complete);
+    QTest::newRow("good readings, cut") << 0x00 << good << 2 << 0 << int(ReadComMachine::Cut);
+    QTest::newRow("good readings, line lost") << 0x00 << good << 2 << 1 << int(ReadComMachine::LineLost);
 }
 
 void TstMachines::shortTransfersAreJudged()
@@ -124,6 +130,7 @@ void TstMachines::shortTransfersAreJudged()
     QFETCH(int, reply);
     QFETCH(QByteArray, packet);
     QFETCH(int, count);
+    QFETCH(int, ending);
     QFETCH(int, outcome);
     Line line;
     QString error;
@@ -132,7 +139,12 @@ void TstMachines::shortTransfersAreJudged()
     line.reply(reply);
     for (int i = 0; i < count; ++i)
         line.packet(packet);
-    line.after(2000);
+    if (ending == 1)
+        line.machine.lineLost();
+    else if (ending == 2)
+        line.machine.abort();
+    else
+        line.after(2000);
     QCOMPARE(done.count(), 1);
     QCOMPARE(int(done.at(0).at(0).value<ReadComMachine::Outcome>()), outcome);
     QCOMPARE(line.machine.judgement().isEmpty(), outcome != ReadComMachine::NotARecord);
