@@ -11,6 +11,19 @@
 
 namespace zq {
 namespace {
+std::function<int(int fd)> &diskSync()
+{
+    static std::function<int(int fd)> sync;
+    return sync;
+}
+
+int syncToDisk(int fd)
+{
+    if (diskSync())
+        return diskSync()(fd);
+    return ::fdatasync(fd) == 0 ? 0 : errno;
+}
+
 QByteArray local(const QString &path)
 {
     return QFile::encodeName(path);
@@ -51,8 +64,8 @@ QString writeTemporary(const QString &target, const QByteArray &bytes, mode_t mo
     struct stat st
     {
     };
-    if (!failed && ::fdatasync(fd) != 0)
-        failed = errno;
+    if (!failed)
+        failed = syncToDisk(fd);
     if (!failed && (::fstat(fd, &st) != 0 || st.st_size != bytes.size()))
         failed = errno ? errno : EIO;
     if (::close(fd) != 0 && !failed)
@@ -73,6 +86,11 @@ bool refuse(const QString &why, QString *error, int *code)
     return false;
 }
 } // namespace
+
+void setDiskSync(std::function<int(int fd)> sync)
+{
+    diskSync() = std::move(sync);
+}
 
 QString systemReason(int code)
 {

@@ -25,6 +25,11 @@ bool writeFileWhole(const QString &path, const QByteArray &bytes, QString *error
 // Returns the name, or empty with *error.
 QString writeNewFile(const std::function<QString(int n)> &nameAt, const QByteArray &bytes, QString *error);
 
+// Brings an open file's bytes to the disk (fdatasync), before the file may
+// take its name. A test puts its own step in to see that it runs, and when;
+// an empty one restores the system's. Returns 0 or the errno.
+void setDiskSync(std::function<int(int fd)> sync);
+
 // A system error as the program tells it: "磁盘空间不足 (No space left on device)".
 QString systemReason(int code);
 } // namespace zq

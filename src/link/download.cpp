@@ -160,6 +160,15 @@ void ReadComMachine::close()
 void ReadComMachine::end(Outcome outcome)
 {
     const bool transferred = m_state == Transferring;
+    // Fewer packets than the judge takes, however the transfer ended (a
+    // silence, a lost line, the window closed): judged on what came.
+    if (transferred && outcome != NotARecord && !m_judge.full()) {
+        m_judgement = m_judge.verdict();
+        if (!m_judgement.isEmpty()) {
+            Q_EMIT status(QStringLiteral("DATA ERR"));
+            outcome = NotARecord;
+        }
+    }
     if (transferred && outcome != NotARecord) {
         showCount(); // the final count, exact
         if (outcome == Complete)

@@ -70,9 +70,6 @@ void ReadComMachine::transferCheck()
     if (m_displayPending)
         showCount();
     if (received() > 0 && msSince(m_lastPacketNs) >= silenceMs) {
-        // A transfer shorter than the judged packets is judged on what came.
-        if (!m_judge.full() && rejected())
-            return;
         end(dataType() == zq::TimeData ? Complete : Cut);
         return;
     }

@@ -117,6 +117,7 @@ void TstArchive::migratesVersionOne()
 
 void TstArchive::twoWritersLoseNothing()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
     // Two imports at once over overlapping folders: every distinct file once.
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath("a"));
@@ -139,6 +140,7 @@ void TstArchive::twoWritersLoseNothing()
 
 void TstArchive::killedMidImport()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
     QTemporaryDir dir;
     QDir().mkpath(dir.filePath("in"));
     for (int i = 0; i < 400; ++i)
@@ -182,6 +184,7 @@ void TstArchive::brokenFileMovedAside()
 
 void TstArchive::readOnlyArchive()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
     QTemporaryDir dir;
     const QString path = dir.filePath("a.sqlite");
     {
@@ -200,6 +203,7 @@ void TstArchive::readOnlyArchive()
 
 void TstArchive::verify()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
     QTemporaryDir dir;
     const QString archive = dir.filePath("a.sqlite");
     const QString kept = dir.filePath("20261206-213005-STYLE1.ZQ");
@@ -242,6 +246,7 @@ void TstArchive::namedRangesFromTheCommandLine_data()
 
 void TstArchive::namedRangesFromTheCommandLine()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
     QFETCH(QStringList, options);
     QFETCH(int, code);
     QTemporaryDir dir;
@@ -259,6 +264,7 @@ void TstArchive::namedRangesFromTheCommandLine()
 
 void TstArchive::listedCsvKeepsEveryCellWhole()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
     QTemporaryDir dir;
     const QString archive = dir.filePath("a.sqlite");
     write(dir.filePath("run.ZQ"), fileOf(10));

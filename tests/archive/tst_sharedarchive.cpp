@@ -44,8 +44,7 @@ private:
 
 void TstSharedArchive::initTestCase()
 {
-    if (!PgServer::available())
-        QSKIP("PostgreSQL 15 (initdb) is not installed");
+    ZQ_SKIP_WITHOUT(Need::Postgres, Need::Zqcli);
     m_server = std::make_unique<PgServer>();
     QVERIFY(m_server->ok());
     qputenv("PGPASSWORD", "secret");

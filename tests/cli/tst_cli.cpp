@@ -19,6 +19,7 @@ class TstCli : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void download_data();
     void download();
     void exportMatchesTheWindow();
@@ -38,6 +39,11 @@ private Q_SLOTS:
     void badUsage_data();
     void badUsage();
 };
+
+void TstCli::initTestCase()
+{
+    ZQ_SKIP_WITHOUT(Need::Simulator, Need::Zqcli);
+}
 
 void TstCli::download_data()
 {

@@ -82,6 +82,7 @@ void TstDownload::fromSimulator_data()
 
 void TstDownload::fromSimulator()
 {
+    ZQ_SKIP_WITHOUT(Need::Simulator);
     QFETCH(QStringList, args);
     QFETCH(int, readings);
     QFETCH(int, outcome);
@@ -209,6 +210,7 @@ void TstDownload::aPauseDoesNotEndTheTransfer()
 
 void TstDownload::portFaultsAreTold()
 {
+    ZQ_SKIP_WITHOUT(Need::Simulator);
     // A port that cannot open: absent, then held by another program.
     Simulator sim({});
     QSerialPort other(sim.device);

@@ -80,6 +80,7 @@ void TstOnline::tickDuringDownloadChangesNothing()
 
 void TstOnline::switchAndFaults()
 {
+    ZQ_SKIP_WITHOUT(Need::Simulator);
     Simulator sim({});
     auto w = std::make_unique<TestWindow>(sim.device);
     QVERIFY(!(*w)->onlineSwitch->isChecked());

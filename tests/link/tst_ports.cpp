@@ -102,6 +102,7 @@ void TstPorts::permissionIsTold_data()
 
 void TstPorts::permissionIsTold()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
     QFETCH(QString, device);
     QFETCH(QString, advice);
     if (!QFileInfo::exists(QDir(g_devices).filePath(device)))

@@ -30,6 +30,7 @@ class TstWholeDownload : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void restOfAnEarlierStreamIsDropped();
     void instrumentStillSending();
     void junkBeforeTheAnswer_data();
@@ -39,6 +40,11 @@ private Q_SLOTS:
     void concurrentDownloadsNeverShareAName();
     void downloadsGoToTheArchive();
 };
+
+void TstWholeDownload::initTestCase()
+{
+    ZQ_SKIP_WITHOUT(Need::Simulator, Need::Zqcli);
+}
 
 void TstWholeDownload::restOfAnEarlierStreamIsDropped()
 {

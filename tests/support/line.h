@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/needs.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
@@ -62,7 +64,9 @@ struct Simulator
     explicit Simulator(const QStringList &args)
     {
         process.start(qEnvironmentVariable("ZQ_INSTRUMENT"), QStringList{"--fast"} + args);
-        if (QTest::qWaitFor([this] { return process.canReadLine(); }, 5000))
+        // A simulator that cannot start is told at once, not after the wait.
+        if (QTest::qWaitFor([this] { return process.canReadLine() || process.state() == QProcess::NotRunning; }, 5000)
+            && process.canReadLine())
             device = QString::fromLocal8Bit(process.readLine()).trimmed();
     }
     ~Simulator()

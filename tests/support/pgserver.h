@@ -5,6 +5,8 @@
 // the shared archive's schema loaded for a role with only the rights it
 // grants. Stopped and removed with the object. Needs an unprivileged user
 // (initdb refuses root).
+#include "support/needs.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -17,7 +19,7 @@ class PgServer
 {
 public:
     static QString bin(const QString &tool) { return QStringLiteral("/usr/lib/postgresql/15/bin/") + tool; }
-    static bool available() { return QFileInfo(bin("initdb")).isExecutable() && ::geteuid() != 0; }
+    static bool available() { return missing(Need::Postgres).isEmpty(); }
 
     PgServer()
     {

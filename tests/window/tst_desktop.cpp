@@ -146,6 +146,7 @@ void TstDesktop::recentFiles()
 
 void TstDesktop::failedOpenAndImplausibleFiles()
 {
+    ZQ_SKIP_WITHOUT(Need::Simulator);
     QTemporaryDir dir;
     write(dir.filePath("real.ZQ"), zq::dataFileBytes(timeData(5)));
     TestWindow w;

@@ -48,8 +48,7 @@ private Q_SLOTS:
 
 void TstFullDisk::init()
 {
-    if (::geteuid() != 0)
-        QSKIP("mounting the small disk needs root");
+    ZQ_SKIP_WITHOUT(Need::Root); // to mount the small disk
 }
 
 void TstFullDisk::saveAndExport()
@@ -77,6 +76,7 @@ void TstFullDisk::saveAndExport()
 
 void TstFullDisk::keptCopy()
 {
+    ZQ_SKIP_WITHOUT(Need::Simulator);
     FullDisk disk;
     QVERIFY(disk.mounted);
     Simulator sim({});
@@ -95,6 +95,7 @@ void TstFullDisk::keptCopy()
 
 void TstFullDisk::zqcliDownload()
 {
+    ZQ_SKIP_WITHOUT(Need::Simulator, Need::Zqcli);
     FullDisk disk;
     QVERIFY(disk.mounted);
     Simulator sim({});

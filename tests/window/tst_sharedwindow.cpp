@@ -34,8 +34,7 @@ private Q_SLOTS:
 
 void TstSharedWindow::twoWindowsOneServer()
 {
-    if (!PgServer::available())
-        QSKIP("PostgreSQL 15 (initdb) is not installed");
+    ZQ_SKIP_WITHOUT(Need::Postgres);
     PgServer server;
     QVERIFY(server.ok());
     qputenv("PGPASSWORD", "secret");

@@ -37,6 +37,7 @@ void TstSingleCopy::secondCopyIsRefused()
 
 void TstSingleCopy::lockOfADeadCopyIsTakenOver()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqtemp);
     // The lock lives in the user's runtime folder.
     QTemporaryDir runtime;
     QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -64,6 +65,7 @@ void TstSingleCopy::lockOfADeadCopyIsTakenOver()
 
 void TstSingleCopy::helpNeedsNoDisplay()
 {
+    ZQ_SKIP_WITHOUT(Need::Zqtemp);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
