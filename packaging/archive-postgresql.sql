@@ -75,6 +75,35 @@ CREATE TABLE files (
     bytes BYTEA NOT NULL
 );
 
+-- Calibration: instruments and thermocouples, every certificate they had,
+-- and the devices a run was measured with.
+CREATE TABLE cal_devices (
+    kind TEXT NOT NULL,
+    id TEXT NOT NULL,
+    type TEXT,
+    max_uses INTEGER,
+    max_temp REAL,
+    added_at TEXT NOT NULL,
+    PRIMARY KEY (kind, id)
+);
+
+CREATE TABLE cal_certificates (
+    kind TEXT NOT NULL,
+    device_id TEXT NOT NULL,
+    number TEXT NOT NULL,
+    calibrated TEXT NOT NULL,
+    due TEXT NOT NULL,
+    points TEXT NOT NULL,
+    added_at TEXT NOT NULL,
+    PRIMARY KEY (kind, device_id, number)
+);
+
+CREATE TABLE run_devices (
+    sha256 TEXT PRIMARY KEY,
+    instrument TEXT,
+    thermocouple TEXT
+);
+
 CREATE INDEX runs_equipment ON runs (equipment);
 CREATE INDEX runs_added ON runs (added_at);
 CREATE INDEX downloads_kept ON downloads (kept_path);
@@ -82,6 +111,8 @@ CREATE INDEX downloads_kept ON downloads (kept_path);
 -- Reading, adding and updating rows; nothing is ever deleted or altered.
 GRANT USAGE ON SCHEMA public TO :"role";
 GRANT SELECT ON schema_version TO :"role";
-GRANT SELECT, INSERT, UPDATE ON runs, paths, downloads, notes, ranges, files TO :"role";
+GRANT SELECT, INSERT, UPDATE ON runs, paths, downloads, notes, ranges, files, run_devices TO :"role";
+-- A certificate is a document: registered once, never rewritten.
+GRANT SELECT, INSERT ON cal_devices, cal_certificates TO :"role";
 
 COMMIT;

@@ -156,6 +156,7 @@ int analyze(const QStringList &arguments)
         return BadUsage;
     Output out;
     out.archivePath = parser.value(o.archive);
+    out.raw = parser.isSet(o.raw);
     out.csv.append(zq::csvHeader() + (against.wanted ? zq::differenceCsvHeader() : QStringList()));
     for (int k = 0; k < runs.size(); ++k)
         failedVerdicts += add(runs[k].first, runs[k].second, recipe, against, ranges[k], out);

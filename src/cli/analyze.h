@@ -55,6 +55,8 @@ struct Options
     QCommandLineOption align{QStringLiteral("align"),
         QStringLiteral("Lay the reference at the start, where both first reach V (cross:V), or at reading N (at:N)."),
         QStringLiteral("start|cross:V|at:N"), QStringLiteral("start")};
+    QCommandLineOption raw{QStringLiteral("raw"),
+        QStringLiteral("Judge the raw readings, not those the run's calibration certificates correct.")};
     QCommandLineOption archive{QStringLiteral("archive"),
         QStringLiteral("The run archive: verdicts kept, fields and notes read."), QStringLiteral("PATH"),
         zq::Archive::defaultPath()};
@@ -62,7 +64,7 @@ struct Options
     QList<QCommandLineOption> checkOptions() const
     {
         return {recipe, setpoint, tol, tolLow, tolHigh, threshold, minSoak, maxOvershoot, maxHeat, maxCool, minPeak,
-            maxPeak, rateWindow, interval, group, first, last, reference, schedule, align, archive};
+            maxPeak, rateWindow, interval, group, first, last, reference, schedule, align, raw, archive};
     }
     QList<QCommandLineOption> all() const { return checkOptions() << format; }
 };
@@ -92,6 +94,7 @@ struct Output
     QString archivePath;
     std::unique_ptr<zq::Archive> archive;
     bool archiveFailed = false;
+    bool raw = false; // judge the readings as they are, uncorrected
 };
 
 // One file's figures in every form; whether its verdict is FAIL.

@@ -1,46 +1,103 @@
 // zqcli analyze's outputs: text, CSV and JSON, and each whole run's verdict
 // kept in the archive.
+#include "archive/registry.h"
 #include "cli/analyze.h"
 #include "cli/cli.h"
 #include "core/analysisformat.h"
 #include "core/datafile.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <cstdio>
 
 namespace cli {
 namespace {
-void recordVerdict(const QString &file, const zq::Analysis &a, int count, const QString &recipe, Output &out)
+// The archive, opened once when first needed; none (told once) when it cannot be.
+zq::Archive *archiveOf(Output &out)
 {
-    if (!a.pass || a.first != 0 || a.last != count - 1 || out.archiveFailed)
-        return;
-    QString error, notice;
+    if (out.archiveFailed)
+        return nullptr;
     if (!out.archive) {
+        QString error, notice;
         out.archive = std::make_unique<zq::Archive>();
-        if (out.archive->open(out.archivePath, &error, &notice) && !notice.isEmpty())
+        if (!out.archive->open(out.archivePath, &error, &notice)) {
+            out.archiveFailed = true;
+            std::fprintf(stderr, "zqcli: the archive cannot be used, so verdicts are not recorded and readings not corrected: %s\n",
+                qPrintable(error));
+            return nullptr;
+        }
+        if (!notice.isEmpty())
             std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
     }
+    return out.archive.get();
+}
+
+void recordVerdict(const QString &file, const zq::Analysis &a, int count, const QString &recipe, Output &out)
+{
+    if (!a.pass || a.first != 0 || a.last != count - 1)
+        return;
+    zq::Archive *archive = archiveOf(out);
+    if (!archive)
+        return;
+    QString error;
     QByteArray bytes;
     bool isNew = false;
     QString sha;
-    const bool kept = out.archive->isOpen() && zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error)
-        && !(sha = out.archive->addRun(bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
-        && out.archive->setVerdict(sha, *a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), recipe, &error);
+    const bool kept = zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error)
+        && !(sha = archive->addRun(bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
+        && archive->setVerdict(sha, *a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), recipe, &error);
     if (!kept) {
         out.archiveFailed = true;
         std::fprintf(stderr, "zqcli: verdicts are not recorded in the archive: %s\n", qPrintable(error));
     }
+}
+
+// The certificates in force for a run the archive knows and links to its
+// devices; a certificate past its due date is said, and still applied.
+zq::Correction correctionOf(const QString &file, Output &out)
+{
+    // No archive made just to find there are no certificates in it.
+    const bool none = !out.archive && !zq::Archive::isServerUrl(out.archivePath) && !QFileInfo::exists(out.archivePath);
+    zq::Archive *archive = out.raw || none ? nullptr : archiveOf(out);
+    QByteArray bytes;
+    QString error;
+    if (!archive || !zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error))
+        return {};
+    const std::optional<zq::RunRow> run = archive->run(zq::Archive::sha256Of(bytes), &error);
+    if (!run)
+        return {};
+    const QString when = run->downloadedAt.isEmpty() ? run->addedAt : run->downloadedAt;
+    const zq::Correction c = zq::Registry(*archive).correctionFor(run->sha256, QDateTime::fromString(when, Qt::ISODate).date(), &error);
+    for (const std::optional<zq::Certificate> *cert : {&c.instrument, &c.thermocouple})
+        if (*cert && zq::dueState(**cert, QDate::currentDate()) == zq::DueState::Expired)
+            std::fprintf(stderr, "zqcli: %s: 校准已过期：证书 %s 到期于 %s\n", qPrintable(file), qPrintable((*cert)->number),
+                qPrintable((*cert)->due.toString(Qt::ISODate)));
+    return c;
+}
+
+QJsonObject correctionsJson(const zq::Correction &c, const zq::Analysis &a)
+{
+    auto one = [](const std::optional<zq::Certificate> &cert) {
+        return cert ? QJsonValue(QJsonObject{{QStringLiteral("certificate"), cert->number},
+                          {QStringLiteral("points"), zq::calPointsText(cert->points)}})
+                    : QJsonValue(QJsonValue::Null);
+    };
+    return {{QStringLiteral("instrument"), one(c.instrument)}, {QStringLiteral("thermocouple"), one(c.thermocouple)},
+        {QStringLiteral("leftRaw"), a.leftRaw}};
 }
 } // namespace
 
 bool add(const QString &file, const zq::Record &record, const zq::Recipe &recipe, const Against &against,
     const zq::ReadingRange &range, Output &out)
 {
-    const zq::Analysis a = zq::analyze(record, recipe, range.group, range.first, range.last);
+    const zq::Correction correction = correctionOf(file, out);
+    const zq::Analysis a = zq::analyze(record, recipe, range.group, range.first, range.last, &correction);
     QVector<zq::FigureRow> rows = zq::figureRows(a, record);
     QStringList csvRow = zq::csvRow(a, file);
     QJsonObject jsonRow = zq::analysisJson(a, recipe, file);
+    jsonRow.insert(QStringLiteral("corrections"),
+        correction.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(correctionsJson(correction, a)));
     if (against.wanted) {
         const zq::Curve run = zq::runCurve(record, range.group, recipe.intervalSec);
         const zq::Placed placed = zq::layReference(

@@ -1,0 +1,101 @@
+// Certificates registered, runs linked to their instrument and thermocouple,
+// and the process check on corrected readings, as a script drives zqcli.
+#include "core/datafile.h"
+#include "support/line.h"
+#include "support/needs.h"
+#include "support/records.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+namespace {
+// 200 ℃, then an hour at a raw 846: 848.18 once corrected (−0.82 + 3).
+QByteArray holdAt846(int day)
+{
+    QVector<WDREC> records{WDREC{200, 7, uint8_t(day), 9, 59, 0}};
+    for (int i = 0; i <= 60; ++i)
+        records.append(WDREC{846, 7, uint8_t(day), uint8_t(10 + i / 60), uint8_t(i % 60), 0});
+    return zq::dataFileBytes(zq::Record::timeStamped(records));
+}
+
+QJsonObject check(const Run &run)
+{
+    return QJsonDocument::fromJson(run.out.toUtf8()).array().at(0).toObject();
+}
+} // namespace
+
+class TstCalibrationCli : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { ZQ_SKIP_WITHOUT(Need::Zqcli); }
+    void correctedReadingsAreJudged();
+};
+
+void TstCalibrationCli::correctedReadingsAreJudged()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("archive.sqlite");
+    auto cli = [&](QStringList args) { return zqcli(args << "--archive" << archive); };
+    QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated", "2026-01-10", "--due",
+                 "2099-01-10", "--points", "300:+1.0,900:-1.0"})
+                 .code,
+        0);
+    // A successor calibrated after the runs: the runs keep the certificate they were measured under.
+    QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-78", "--calibrated", "2098-01-10", "--due",
+                 "2099-01-10", "--points", "300:+5,900:+5"})
+                 .code,
+        0);
+    QCOMPARE(cli({"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12", "--calibrated",
+                 "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3", "--max-uses", "1"})
+                 .code,
+        0);
+    QCOMPARE(cli({"calibration", "add-thermocouple", "TC-13", "--cert", "X", "--calibrated", "2026-01-10", "--due",
+                 "2026-02-10", "--points", "800:+3"})
+                 .code,
+        2); // no type
+    const QString one = dir.filePath("one.ZQ"), two = dir.filePath("two.ZQ");
+    write(one, holdAt846(26));
+    write(two, holdAt846(27));
+    QCOMPARE(cli({"archive", "import", one, two}).code, 0);
+    QCOMPARE(cli({"archive", "set", one, "--instrument", "SN-1", "--thermocouple", "TC-12"}).code, 0);
+    const Run worn = cli({"archive", "set", two, "--instrument", "SN-1", "--thermocouple", "TC-12"});
+    QCOMPARE(worn.code, 0); // told, not refused
+    QVERIFY2(worn.err.contains("超过上限 1"), qPrintable(worn.err));
+    QCOMPARE(cli({"archive", "set", two, "--instrument", "SN-404"}).code, 1);
+
+    const QStringList band{"analyze", one, "--setpoint", "850", "--tol", "2", "--min-soak", "30m", "--format", "json"};
+    const Run corrected = cli(band);
+    QCOMPARE(corrected.code, 0);
+    const QJsonObject c = check(corrected);
+    QCOMPARE(c.value("verdict").toString(), QStringLiteral("PASS"));
+    QCOMPARE(c.value("corrections").toObject().value("instrument").toObject().value("certificate").toString(),
+        QStringLiteral("CAL-I-77"));
+    QCOMPARE(c.value("corrections").toObject().value("leftRaw").toInt(), 1); // the 200 below every point
+    QVERIFY(qAbs(c.value("peak").toObject().value("value").toDouble() - 848.18) < 1e-9);
+    QVERIFY2(corrected.err.contains("校准已过期") && corrected.err.contains("CAL-T-12"), qPrintable(corrected.err));
+
+    const Run raw = cli(QStringList(band) << "--raw");
+    QCOMPARE(raw.code, 3);
+    QCOMPARE(check(raw).value("verdict").toString(), QStringLiteral("FAIL"));
+    QVERIFY(check(raw).value("corrections").isNull());
+
+    const Run list = cli({"calibration", "list", "--format", "json"});
+    QCOMPARE(list.code, 0);
+    const QJsonArray devices = QJsonDocument::fromJson(list.out.toUtf8()).array();
+    QCOMPARE(devices.size(), 2);
+    for (const QJsonValue &d : devices) {
+        const QJsonObject o = d.toObject();
+        if (o.value("id") == "TC-12") {
+            QCOMPARE(o.value("uses").toInt(), 2);
+            QCOMPARE(o.value("status").toString(), QStringLiteral("已过期"));
+        } else {
+            QCOMPARE(o.value("certificates").toArray().size(), 2); // the old one stays
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TstCalibrationCli)
+#include "tst_calibrationcli.moc"
