@@ -20,11 +20,6 @@ void AnalysisWindow::setRun(const zq::Record &record, int group)
     update();
 }
 
-QString AnalysisWindow::verdictText() const
-{
-    return verdictLabel->text();
-}
-
 QString AnalysisWindow::figuresTsv() const
 {
     return zq::figuresTsv(zq::figureRows(m_analysis, m_record) + extraRows());
