@@ -86,6 +86,13 @@ RunScale runScale(const RunChartContent &c, const QRectF &area)
         }
     if (c.recipe.hasBand && !c.recipe.bandFollowsSchedule)
         lo = qMin(lo, c.recipe.setpoint - c.recipe.below), hi = qMax(hi, c.recipe.setpoint + c.recipe.above);
+    // A band around the plan: its edges in the picture, as the setpoint's are.
+    if (c.recipe.hasBand && c.recipe.bandFollowsSchedule)
+        for (double v : scheduleCurve(c.recipe.schedule).y) {
+            lo = any ? qMin(lo, v - c.recipe.below) : v - c.recipe.below;
+            hi = any ? qMax(hi, v + c.recipe.above) : v + c.recipe.above;
+            any = true;
+        }
     const double pad = qMax(10.0, (hi - lo) * 0.05);
     s.y0 = std::floor((lo - pad) / 10) * 10;
     s.y1 = std::ceil((hi + pad) / 10) * 10;

@@ -143,9 +143,10 @@ void TstRunChart::lineBreaksAtAGap()
 
 void TstRunChart::bandFollowsThePlan()
 {
-    // Planned: 500 ℃ held for an hour; the band 20 below and 40 above it.
+    // Planned: 500 ℃ held for an hour; the band 20 below and 40 above it, the run
+    // on the plan: the band's edges are in the picture too.
     zq::RunChartContent c;
-    c.run = curve({0, 3600}, {400, 600});
+    c.run = curve({0, 3600}, {500, 500});
     c.timeAxis = true;
     c.recipe.hasBand = true;
     c.recipe.bandFollowsSchedule = true;
