@@ -7,8 +7,8 @@ namespace {
 // One paragraph: widths summed character by character (a character and its
 // low surrogate together), each line then measured whole once, and shortened
 // in the rare case shaping made it wider than the sum.
-void wrapParagraph(const QString &text, const QFontMetricsF &m, double w, QHash<uint, double> &widths,
-    QStringList &lines)
+void wrapParagraph(
+    const QString &text, const QFontMetricsF &m, double w, QHash<uint, double> &widths, QStringList &lines)
 {
     auto step = [&text](qsizetype i) {
         return text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;

@@ -81,7 +81,7 @@ void AnalysisWindow::readFields()
     };
     auto parsed = [&check](QLineEdit *e, auto parse) {
         const bool empty = e->text().trimmed().isEmpty();
-        const auto v = empty ? std::nullopt : parse(e->text());
+        auto v = empty ? std::nullopt : parse(e->text());
         check(e, empty || v.has_value());
         return v;
     };
