@@ -38,6 +38,8 @@ public:
     std::optional<bool> verdict() const;
     // 记录结论: the verdict goes with the run, with the recipe it was judged by.
     void recordVerdict();
+    // The verdict shown is the one recorded: the button says so until it changes.
+    void markRecorded();
     // The figures as tab-separated text, as 复制 puts them on the clipboard.
     QString figuresTsv() const;
     void copyFigures();
@@ -126,6 +128,7 @@ private:
     class QCheckBox *m_followSchedule = nullptr;
     QLineEdit *m_company = nullptr;
     QStringList m_unparsed; // the fields that do not parse, by name
+    QString m_recorded; // the verdict and recipe last recorded for this run
     std::optional<std::pair<int, int>> m_range;
     std::optional<std::pair<int, int>> m_viewSpan;
     zq::Curve m_run;

@@ -18,6 +18,7 @@ void AnalysisWindow::setRun(const zq::Record &record, int group)
     m_record = record;
     m_group = group;
     m_range.reset(); // a range belongs to the run it was drawn on
+    m_recorded.clear();
     update();
 }
 

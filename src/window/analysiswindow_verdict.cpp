@@ -11,6 +11,10 @@ namespace {
 const QColor kPassColour(0, 128, 0);
 const QColor kFailColour(190, 0, 0);
 const QColor kNoVerdictColour(110, 110, 110);
+QString recordKey(const QString &verdict, const zq::Recipe &recipe)
+{
+    return verdict + QLatin1Char('\n') + QString::fromUtf8(zq::recipeToJson(recipe));
+}
 } // namespace
 
 QWidget *AnalysisWindow::buildBanner()
@@ -72,6 +76,14 @@ void AnalysisWindow::showVerdict()
     verdictLabel->setStyleSheet(
         QStringLiteral("QLabel { color: white; background: %1; padding: 6px 10px; }").arg(back.name()));
     recordButton->setEnabled(pass.has_value());
+    recordButton->setText(
+        pass && m_recorded == recordKey(text, m_recipe) ? QStringLiteral("已记录") : QStringLiteral("记录结论"));
+}
+
+void AnalysisWindow::markRecorded()
+{
+    m_recorded = recordKey(verdictText(), m_recipe);
+    showVerdict();
 }
 
 void AnalysisWindow::recordVerdict()

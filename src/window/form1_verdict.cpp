@@ -22,13 +22,14 @@ void Form1::recordVerdict(const QString &verdict, const zq::Recipe &recipe)
     // The recipe as it was judged by, whole: a name alone could have been edited since.
     const QString how
         = QString::fromUtf8(QJsonDocument::fromJson(zq::recipeToJson(recipe)).toJson(QJsonDocument::Compact));
-    QString error;
-    if (m_runSha.isEmpty() || !archive())
-        return;
-    if (archive()->setVerdict(m_runSha, verdict, how, &error))
+    QString error = QStringLiteral("记录库不可用");
+    if (!m_runSha.isEmpty() && archive() && archive()->setVerdict(m_runSha, verdict, how, &error)) {
         queueEdit({0, m_runSha, true, {}, verdict, how});
-    else
-        tellFailure(QStringLiteral("结论没有记入记录库：") + error);
+        if (m_analysis)
+            m_analysis->markRecorded();
+        return;
+    }
+    tellFailure(QStringLiteral("结论没有记入记录库：") + error);
 }
 
 QString Form1::runEquipment()

@@ -157,13 +157,16 @@ void TstVerdict::recordedWhenAskedFor()
     // Typing judges on screen but records nothing.
     QCOMPARE(o.a->verdictText(), QStringLiteral("FAIL：最短保温"));
     QCOMPARE(stored(archive, o.sha).verdict, QString());
-    QTest::mouseClick(o.a->findChild<QPushButton *>(QStringLiteral("recordVerdict")), Qt::LeftButton);
+    auto *button = o.a->findChild<QPushButton *>(QStringLiteral("recordVerdict"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(button->text(), QStringLiteral("已记录"));
     zq::RunRow row = stored(archive, o.sha);
     QCOMPARE(row.verdict, QStringLiteral("FAIL"));
     QVERIFY2(row.recipe.contains(QStringLiteral("\"minSoak\":\"1m\"")), qPrintable(row.recipe));
     // Edited afterwards, the record keeps what was asked for until asked again.
     type(o.a, "minSoak", "59s");
     QCOMPARE(o.a->verdictText(), QStringLiteral("PASS"));
+    QCOMPARE(button->text(), QStringLiteral("记录结论"));
     QCOMPARE(stored(archive, o.sha).verdict, QStringLiteral("FAIL"));
     // Making the report records the verdict it prints.
     o.w.dialogs->answers = {QMessageBox::Yes};
