@@ -1,10 +1,10 @@
 // 工艺分析's verdict kept with the run, and the recipe remembered for the
 // run's equipment.
 #include "archive/archive.h"
+#include "core/runinfo.h"
 #include "window/analysiswindow.h"
 #include "window/form1.h"
 
-#include <QJsonDocument>
 #include <QSettings>
 
 namespace {
@@ -19,9 +19,7 @@ QString equipmentKey(const QString &equipment)
 
 void Form1::recordVerdict(const QString &verdict, const zq::Recipe &recipe)
 {
-    // The recipe as it was judged by, whole: a name alone could have been edited since.
-    const QString how
-        = QString::fromUtf8(QJsonDocument::fromJson(zq::recipeToJson(recipe)).toJson(QJsonDocument::Compact));
+    const QString how = zq::judgedRecipeText(recipe);
     QString error = QStringLiteral("记录库不可用");
     if (!m_runSha.isEmpty() && archive() && archive()->setVerdict(m_runSha, verdict, how, &error)) {
         queueEdit({0, m_runSha, true, {}, verdict, how});
