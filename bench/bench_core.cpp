@@ -8,6 +8,7 @@
 #include "core/textexport.h"
 #include "print/fonts.h"
 #include "print/printsurface.h"
+#include "print/processreport.h"
 #include "print/report.h"
 #include "print/reportpaint.h"
 #include "window/chartbox.h"
@@ -167,5 +168,16 @@ int main(int argc, char *argv[])
             },
             5),
         "ms");
+    {
+        // Long report fields: a comment of zero-width spaces, and 100 kB of text.
+        zq::ProcessReport r;
+        r.record = full;
+        for (const auto &[name, comment] :
+            {std::pair{"process_report_layout_8000_zero_width_spaces_ms", QString(8000, QChar(0x200B))},
+                std::pair{"process_report_layout_100kB_comment_ms", QString(34000, QChar(0x70B9))}}) {
+            r.fields.comment = comment;
+            row(name, medianMs([&] { (void)zq::layoutProcessReport(r, QSizeF(523, 770)); }, 5), "ms");
+        }
+    }
     return 0;
 }

@@ -1,6 +1,7 @@
 // The whole run in one picture, for the analysis window and image export.
 #include "chart/runchart.h"
 
+#include "chart/axisticks.h"
 #include "chart/chart.h"
 #include "chart/guides.h"
 
@@ -10,25 +11,7 @@
 
 namespace zq {
 namespace {
-// A step of 1, 2 or 5 times a power of ten giving about `count` divisions.
-double niceStep(double span, int count)
-{
-    const double raw = span / qMax(count, 1);
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0})
-        if (m * power >= raw)
-            return m * power;
-    return 10 * power;
-}
-
-QString axisCaption(double x, bool timeAxis, double step)
-{
-    if (!timeAxis)
-        return QString::number(qRound(x));
-    if (step >= 3600 || x >= 36000)
-        return QStringLiteral("%1 h").arg(x / 3600, 0, 'f', step >= 3600 ? 0 : 1);
-    return QStringLiteral("%1 min").arg(x / 60, 0, 'f', step >= 60 ? 0 : 1);
-}
+constexpr double kTopMargin = 14; // the units and the legend
 
 QPainterPath curvePath(const Curve &c, const RunScale &s)
 {
@@ -43,6 +26,8 @@ QPainterPath curvePath(const Curve &c, const RunScale &s)
     return path;
 }
 
+// The grid, each mark's value under it, and the units in the corners: ℃ above
+// the temperatures, the time's unit (or 读数) left of the time marks.
 void grid(QPainter &p, const RunScale &s, bool timeAxis)
 {
     p.setPen(QColor(0, 110, 0));
@@ -52,11 +37,37 @@ void grid(QPainter &p, const RunScale &s, bool timeAxis)
         p.drawText(QRectF(0, s.py(v) - 8, s.plot.left() - 4, 16), Qt::AlignRight | Qt::AlignVCenter,
             QString::number(v, 'f', 0));
     }
-    const double xs = niceStep(s.x1 - s.x0, 8);
-    for (double x = std::ceil(s.x0 / xs) * xs; x <= s.x1; x += xs) {
+    const AxisTicks ticks = axisTicks(s.x0, s.x1, timeAxis, 8);
+    for (double x : ticks.values) {
         p.drawLine(QPointF(s.px(x), s.plot.top()), QPointF(s.px(x), s.plot.bottom()));
-        p.drawText(QRectF(s.px(x) - 40, s.plot.bottom() + 2, 80, 16), Qt::AlignHCenter | Qt::AlignTop,
-            axisCaption(x, timeAxis, xs));
+        p.drawText(QRectF(s.px(x) - 40, s.plot.bottom() + 2, 80, 16), Qt::AlignHCenter | Qt::AlignTop, ticks.label(x));
+    }
+    // At the far left, clear of the top temperature's label.
+    p.drawText(QRectF(2, s.plot.top() - kTopMargin, s.plot.left(), kTopMargin), Qt::AlignLeft | Qt::AlignVCenter,
+        QStringLiteral("℃"));
+    p.drawText(QRectF(0, s.plot.bottom() + 2, s.plot.left() - 12, 16), Qt::AlignRight | Qt::AlignTop, ticks.unit);
+}
+
+// What each line means, in the margin above the plot's right end.
+void legend(QPainter &p, const RunScale &s, const RunChartContent &c)
+{
+    QVector<std::pair<QPen, QString>> entries;
+    if (c.recipe.hasBand)
+        entries.append({QPen(kBandColour, 1, Qt::DashLine), QStringLiteral("公差带")});
+    if (!c.recipe.thresholds.isEmpty())
+        entries.append({QPen(kThresholdColour, 1, Qt::DashLine), QStringLiteral("阈值")});
+    if (!c.reference.isEmpty())
+        entries.append({QPen(kReferenceColour, 2), QStringLiteral("参考")});
+    double x = s.plot.right();
+    const double mid = s.plot.top() - kTopMargin / 2;
+    for (auto k = entries.size() - 1; k >= 0; --k) {
+        const double w = p.fontMetrics().horizontalAdvance(entries[k].second) + 2;
+        p.setPen(QColor(40, 40, 40));
+        p.drawText(QRectF(x - w, s.plot.top() - kTopMargin, w, kTopMargin), Qt::AlignRight | Qt::AlignVCenter,
+            entries[k].second);
+        p.setPen(entries[k].first);
+        p.drawLine(QPointF(x - w - 18, mid), QPointF(x - w - 3, mid));
+        x -= w + 28;
     }
 }
 } // namespace
@@ -64,7 +75,7 @@ void grid(QPainter &p, const RunScale &s, bool timeAxis)
 RunScale runScale(const RunChartContent &c, const QRectF &area)
 {
     RunScale s;
-    s.plot = area.adjusted(48, 6, -8, -20);
+    s.plot = area.adjusted(48, kTopMargin, -8, -20);
     double lo = 0, hi = 0;
     bool any = false;
     for (const Curve *curve : {&c.run, &c.reference})
@@ -75,6 +86,13 @@ RunScale runScale(const RunChartContent &c, const QRectF &area)
         }
     if (c.recipe.hasBand && !c.recipe.bandFollowsSchedule)
         lo = qMin(lo, c.recipe.setpoint - c.recipe.below), hi = qMax(hi, c.recipe.setpoint + c.recipe.above);
+    // A band around the plan: its edges in the picture, as the setpoint's are.
+    if (c.recipe.hasBand && c.recipe.bandFollowsSchedule)
+        for (double v : scheduleCurve(c.recipe.schedule).y) {
+            lo = any ? qMin(lo, v - c.recipe.below) : v - c.recipe.below;
+            hi = any ? qMax(hi, v + c.recipe.above) : v + c.recipe.above;
+            any = true;
+        }
     const double pad = qMax(10.0, (hi - lo) * 0.05);
     s.y0 = std::floor((lo - pad) / 10) * 10;
     s.y1 = std::ceil((hi + pad) / 10) * 10;
@@ -102,6 +120,7 @@ RunScale drawRunChart(QPainter &p, const QRectF &area, const RunChartContent &c)
                        .intersected(s.plot),
             kRangeBackground);
     grid(p, s, c.timeAxis);
+    legend(p, s, c);
     p.setClipRect(s.plot);
     QPen dashed(kThresholdColour, 1, Qt::DashLine);
     for (double t : c.recipe.thresholds) {

@@ -3,8 +3,6 @@
 #include "core/datafile.h"
 #include "core/summary.h"
 #include "core/textexport.h"
-#include "print/fonts.h"
-#include "print/reportpaint.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -168,54 +166,6 @@ int exportFiles(const QStringList &arguments)
         std::printf("%s\n", qPrintable(out));
     }
     return outside ? BadUsage : failures ? Failed : Done;
-}
-
-int report(const QStringList &arguments)
-{
-    if (arguments.contains(QStringLiteral("--process")))
-        return processReport(arguments);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Writes the printed report of a data file as a PDF, as PRINT does without a printer.\n"
-                       "With --process: the process report instead (zqcli report --process --help)."));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("The PDF to write."), QStringLiteral("file"));
-    const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("Group of time-stamped data (0)."),
-        QStringLiteral("G"), QStringLiteral("0"));
-    const QCommandLineOption start(QStringLiteral("start"),
-        QStringLiteral("First sequence reading of the view, in tens (0)."), QStringLiteral("N"), QStringLiteral("0"));
-    const QCommandLineOption base(QStringLiteral("base"), QStringLiteral("Reading at the chart's top, 400-2000 (800)."),
-        QStringLiteral("V"), QStringLiteral("800"));
-    parser.addOptions({output, group, start, base});
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A data file."), QStringLiteral("FILE.ZQ"));
-    if (const int rc = parse(parser, QStringLiteral("report"), arguments); rc >= 0)
-        return rc;
-    bool okGroup = false, okStart = false, okBase = false;
-    const int g = parser.value(group).toInt(&okGroup);
-    const int n = parser.value(start).toInt(&okStart);
-    const int v = parser.value(base).toInt(&okBase);
-    if (parser.positionalArguments().size() != 1 || !parser.isSet(output) || !okGroup || !okStart || !okBase || g < 0
-        || g > 7 || n < 0 || v < 400 || v > 2000) {
-        std::fputs(qPrintable(parser.helpText()), stderr);
-        return BadUsage;
-    }
-    const QString input = parser.positionalArguments().constFirst();
-    const QString out = parser.value(output);
-    if (sameFile(input, out))
-        return fail(QStringLiteral("%1: would write over the input").arg(out));
-    zq::Record record;
-    if (!load(input, &record))
-        return Failed;
-    zq::installFontSubstitutes();
-    zq::ChartView view;
-    view.start = qMin(n / 10, zq::ChartView::kSeqScrollMax);
-    view.ybase = v / 100 * 100;
-    view.group = g;
-    QString error;
-    if (!zq::writeReportPdf(out, record, zq::reportParams(view), &error))
-        return fail(QStringLiteral("%1: %2").arg(out, error));
-    std::printf("%s\n", qPrintable(out));
-    return Done;
 }
 
 int info(const QStringList &arguments)

@@ -153,6 +153,8 @@ Placed layReference(
 Difference compareRun(const Curve &run, const Curve &reference, int first, int last, double below, double above)
 {
     Difference d;
+    d.first = first;
+    d.last = last;
     d.below = below;
     d.above = above;
     std::optional<double> previous;

@@ -75,9 +75,12 @@ Placed layReference(
     const Curve &run, bool runTimed, const Curve &reference, bool referenceTimed, const Alignment &alignment);
 
 // The run against its reference over readings first..last, at the run's
-// readings where the reference has a value.
+// readings where the reference has a value. Every front end compares over
+// the range when one is given, else the whole run, and says which.
 struct Difference
 {
+    int first = 0; // the span compared, record indices (last −1: to the end)
+    int last = -1;
     int compared = 0; // readings with a reference value
     double largest = 0; // run − reference, the largest by size
     int largestAt = -1; // record index

@@ -33,6 +33,12 @@ QVector<FigureRow> differenceRows(
         how += QStringLiteral("（两读数间插值）");
     QVector<FigureRow> rows;
     rows.append({tag + QStringLiteral("对齐"), how, QStringLiteral("平移 ") + length(a, placed.shift)});
+    const bool whole = d.first <= 0 && d.last < 0;
+    const int last = d.last < 0 ? record.count(a.group) - 1 : d.last;
+    rows.append({tag + QStringLiteral("比较范围"),
+        whole ? QStringLiteral("全程")
+              : QStringLiteral("选区 %1 至 %2").arg(where(record, a, d.first), where(record, a, last)),
+        {}});
     rows.append({tag + QStringLiteral("比较的读数"), QString::number(d.compared), {}});
     rows.append({tag + QStringLiteral("最大差（本次 − 参考）"),
         d.largestAt < 0 ? QStringLiteral("—") : QString::number(d.largest, 'f', 1),

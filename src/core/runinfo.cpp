@@ -1,5 +1,7 @@
 #include "core/runinfo.h"
 
+#include <QJsonDocument>
+
 namespace zq {
 QStringList missingFields(const Recipe &recipe, const RunFields &f)
 {
@@ -20,6 +22,11 @@ QStringList missingFields(const Recipe &recipe, const RunFields &f)
             missing << name;
     }
     return missing;
+}
+
+QString judgedRecipeText(const Recipe &recipe)
+{
+    return QString::fromUtf8(QJsonDocument::fromJson(recipeToJson(recipe)).toJson(QJsonDocument::Compact));
 }
 
 QString shortFingerprint(const QString &sha256Hex)

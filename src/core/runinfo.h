@@ -26,6 +26,10 @@ struct RunNote
 // labels ("操作员"); unknown names in the recipe are named as they are.
 QStringList missingFields(const Recipe &recipe, const RunFields &fields);
 
+// The recipe a verdict was judged by, as kept with the verdict: the whole
+// recipe as one line of JSON (its name alone could since have been edited).
+QString judgedRecipeText(const Recipe &recipe);
+
 // "1a2b 3c4d 5e6f 7a8b": the first sixteen hex digits of a SHA-256, in fours.
 QString shortFingerprint(const QString &sha256Hex);
 } // namespace zq

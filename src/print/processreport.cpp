@@ -124,8 +124,9 @@ ProcessReport processFigures(const Record &record, int group, const Recipe &reci
         r.chart.range = std::pair{run.positionOf(range->first), run.positionOf(range->second)};
     }
     if (!reference.curve.isEmpty() || !reference.problem.isEmpty()) {
-        const Difference d = compareRun(
-            run, reference.curve, 0, -1, recipe.hasBand ? recipe.below : 0, recipe.hasBand ? recipe.above : 0);
+        // Over the range when there is one, as zqcli analyze compares.
+        const Difference d = compareRun(run, reference.curve, range ? range->first : 0, range ? range->second : -1,
+            recipe.hasBand ? recipe.below : 0, recipe.hasBand ? recipe.above : 0);
         r.referenceRows = differenceRows(d, reference, alignment, r.check, record);
     }
     r.chart.run = run;

@@ -5,6 +5,10 @@
 #include <QFontMetricsF>
 
 namespace zq {
+// Text broken onto lines at most `w` wide (and at every line break), each as
+// full as it can be; linear in the text's length, whatever it holds.
+QStringList wrapText(const QString &text, const QFontMetricsF &m, double w);
+
 constexpr double kFooter = 26; // two footer lines and the rule above them
 constexpr double kLine = 1.3; // line height over font size
 
@@ -42,7 +46,7 @@ public:
     {
         const QFontMetricsF m = sheetMetrics(size, bold);
         const double h = size * kLine;
-        for (const QString &line : wrap(text, m, w)) {
+        for (const QString &line : wrapText(text, m, w)) {
             need(h);
             add({SheetItem::Text, 0, QRectF(x, m_y, qMin(w, m.horizontalAdvance(line) + 1), h), line, size, bold,
                 Qt::AlignLeft | Qt::AlignVCenter, c});
@@ -67,22 +71,6 @@ public:
     }
 
 private:
-    static QStringList wrap(const QString &text, const QFontMetricsF &m, double w)
-    {
-        QStringList lines;
-        QString line;
-        for (const QChar c : text) {
-            if (c == QLatin1Char('\n') || m.horizontalAdvance(line + c) > w) {
-                lines << line;
-                line.clear();
-                if (c == QLatin1Char('\n'))
-                    continue;
-            }
-            line += c;
-        }
-        return lines << line;
-    }
-
     Sheet &m_sheet;
     double m_bottom;
     double m_y = 0;

@@ -4,13 +4,13 @@
 #include "core/analysisformat.h"
 #include "core/recipestore.h"
 #include "core/reference.h"
+#include "window/figurestable.h"
 
 #include <QWidget>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QTableWidget;
 class RunChartBox;
 
 // 工艺分析: the figures of the run in the main window against a recipe, the
@@ -23,11 +23,23 @@ public:
     explicit AnalysisWindow(const zq::RecipeStore &store, QWidget *parent = nullptr);
 
     void setRun(const zq::Record &record, int group);
-    // A recipe by name from the store; false when it does not load (said in the window).
+    // A recipe by name from the store, applied; false when it does not load
+    // (said in the window, and the window is left with no recipe).
+    // kNoRecipe empties the fields.
     bool chooseRecipe(const QString &name);
+    static const QString kNoRecipe;
     zq::Recipe recipe() const { return m_recipe; }
     const zq::Analysis &analysis() const { return m_analysis; }
+    // The banner's text: PASS, FAIL and what failed, or 无结论 and why.
     QString verdictText() const;
+    // Fields that do not parse, named; empty when every field says something.
+    QString fieldProblem() const;
+    // PASS or FAIL for the run as the fields stand; none when there is no verdict.
+    std::optional<bool> verdict() const;
+    // 记录结论: the verdict goes with the run, with the recipe it was judged by.
+    void recordVerdict();
+    // The verdict shown is the one recorded: the button says so until it changes.
+    void markRecorded();
     // The figures as tab-separated text, as 复制 puts them on the clipboard.
     QString figuresTsv() const;
     void copyFigures();
@@ -57,15 +69,18 @@ public:
     QComboBox *alignBox = nullptr;
     QLineEdit *alignValue = nullptr;
     QLabel *rangeLabel = nullptr;
-    QLabel *verdictLabel = nullptr;
+    QLabel *verdictLabel = nullptr; // the banner above everything
+    class QPushButton *recordButton = nullptr;
     QLabel *problemLabel = nullptr;
-    QTableWidget *figures = nullptr;
+    FiguresTable *figures = nullptr;
 
 Q_SIGNALS:
     // The recipe the fields now describe (for the chart's band and thresholds).
     void recipeChanged(const zq::Recipe &recipe);
-    // A verdict given (PASS or FAIL) for the run, with the recipe's name.
-    void judged(const QString &verdict, const QString &recipe);
+    // A verdict the user asked to record (PASS or FAIL), with the recipe it was judged by.
+    void judged(const QString &verdict, const zq::Recipe &recipe);
+    // A recipe from the store applied or saved: the one to open with next time.
+    void recipeUsed(const QString &name);
     void rangeChosen(int first, int last);
     void rangeCleared();
     void viewRequested(int index);
@@ -81,8 +96,11 @@ private:
     // 工艺报告…, 附全部读数 and the company line.
     void buildReportRow(class QBoxLayout *layout);
     void fillFields(const zq::Recipe &recipe);
+    void listRecipes();
     void readFields();
     void update();
+    void showVerdict();
+    QWidget *buildBanner();
     QLayout *buildRunPart();
     void placeReference();
     QVector<zq::FigureRow> extraRows() const;
@@ -109,6 +127,8 @@ private:
     QLineEdit *m_schedule = nullptr;
     class QCheckBox *m_followSchedule = nullptr;
     QLineEdit *m_company = nullptr;
+    QStringList m_unparsed; // the fields that do not parse, by name
+    QString m_recorded; // the verdict and recipe last recorded for this run
     std::optional<std::pair<int, int>> m_range;
     std::optional<std::pair<int, int>> m_viewSpan;
     zq::Curve m_run;

@@ -1,11 +1,13 @@
 // The analysis window's recipe: chosen from the store, shown in the form,
-// saved back.
+// saved back. The box names only a recipe the fields hold.
 #include "window/analysiswindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+
+const QString AnalysisWindow::kNoRecipe = QStringLiteral("（无配方）");
 
 namespace {
 QString text(double v)
@@ -14,18 +16,35 @@ QString text(double v)
 }
 } // namespace
 
+void AnalysisWindow::listRecipes()
+{
+    const QSignalBlocker quiet(recipeBox);
+    recipeBox->clear();
+    recipeBox->addItem(kNoRecipe);
+    recipeBox->addItems(m_store.names());
+}
+
 bool AnalysisWindow::chooseRecipe(const QString &name)
 {
     zq::Recipe r;
     QString error;
-    if (!m_store.load(name, &r, &error)) {
-        problemLabel->setText(error);
-        return false;
-    }
+    const bool none = name == kNoRecipe;
+    const bool loaded = none || m_store.load(name, &r, &error);
+    if (!loaded)
+        r = zq::Recipe();
     m_recipe = r;
     fillFields(r);
     readFields();
     update();
+    const QSignalBlocker quiet(recipeBox);
+    recipeBox->setCurrentIndex(loaded && !none ? qMax(0, recipeBox->findText(r.name)) : 0);
+    if (!loaded) {
+        problemLabel->setText(error);
+        showVerdict();
+        return false;
+    }
+    if (!none)
+        Q_EMIT recipeUsed(r.name);
     return true;
 }
 
@@ -37,9 +56,10 @@ bool AnalysisWindow::saveRecipe()
         problemLabel->setText(QStringLiteral("配方没有保存：") + error);
         return false;
     }
-    recipeBox->clear();
-    recipeBox->addItems(m_store.names());
+    listRecipes();
+    const QSignalBlocker quiet(recipeBox);
     recipeBox->setCurrentText(m_recipe.name);
+    Q_EMIT recipeUsed(m_recipe.name);
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The analysis window's whole run: the chart, the range on it, and the
 // reference laid behind the run.
+#include "print/processreport.h"
 #include "window/analysiswindow.h"
 #include "window/runchartbox.h"
 
@@ -17,12 +18,8 @@ void AnalysisWindow::setRun(const zq::Record &record, int group)
     m_record = record;
     m_group = group;
     m_range.reset(); // a range belongs to the run it was drawn on
+    m_recorded.clear();
     update();
-}
-
-QString AnalysisWindow::verdictText() const
-{
-    return verdictLabel->text();
 }
 
 QString AnalysisWindow::figuresTsv() const
@@ -158,20 +155,11 @@ void AnalysisWindow::placeReference()
 
 QVector<zq::FigureRow> AnalysisWindow::extraRows() const
 {
-    QVector<zq::FigureRow> rows;
     if (!m_record.holdsData())
-        return rows;
-    if (m_range) {
-        const zq::Analysis part = zq::analyze(m_record, m_recipe, m_group, m_range->first, m_range->second);
-        rows += zq::rangeRows(
-            zq::measureRange(m_record, m_group, m_range->first, m_range->second, m_recipe.intervalSec), part, m_record);
-    }
-    if (!m_placed.curve.isEmpty() || !m_placed.problem.isEmpty()) {
-        const zq::Difference d = zq::compareRun(
-            m_run, m_placed.curve, 0, -1, m_recipe.hasBand ? m_recipe.below : 0, m_recipe.hasBand ? m_recipe.above : 0);
-        rows += zq::differenceRows(d, m_placed, alignment(), m_analysis, m_record);
-    }
-    return rows;
+        return {};
+    // The range's rows and the reference's, as the process report gives them.
+    const zq::ProcessReport part = zq::processFigures(m_record, m_group, m_recipe, m_range, m_placed, alignment());
+    return part.rangeRows + part.referenceRows;
 }
 
 void AnalysisWindow::showWholeRun()

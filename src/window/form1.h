@@ -218,6 +218,14 @@ private:
     void archiveRun(const zq::Record &record, const QString &path, const DownloadResult *download);
     void connectRangeAids();
     void connectAnalysis();
+    // The verdict 工艺分析 gave, kept with the run shown (and queued for the server).
+    void recordVerdict(const QString &verdict, const zq::Recipe &recipe);
+    // The recipe 工艺分析 opens with: the last used for the run's equipment,
+    // else the last used at all, else none.
+    QString recipeToOpen();
+    void rememberRecipe(const QString &name);
+    void recordReportVerdict(const zq::ProcessReport &report);
+    QString runEquipment();
     void drawRunOverlays(QPainter &p);
     QString referenceReadout(int x) const;
     void tellViewSpan();

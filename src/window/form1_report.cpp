@@ -17,6 +17,11 @@
 bool Form1::gatherProcessReport(zq::ProcessReport *report)
 {
     AnalysisWindow *a = showAnalysis();
+    // A field that does not parse would drop its criterion: no verdict, so no report.
+    if (const QString problem = a->fieldProblem(); !problem.isEmpty()) {
+        tellFailure(QStringLiteral("工艺分析中%1，没有结论，不生成工艺报告。").arg(problem));
+        return false;
+    }
     zq::ProcessReport r = zq::processFigures(m_record, m_view.group, a->recipe(), m_range, a->placed(), a->alignment());
     // The fingerprint is of the bytes the figures come from: the file's, if
     // it still holds this run, else the run as a data file would hold it.
@@ -61,6 +66,8 @@ void Form1::printProcessReport(bool readings)
         QPrinter printer(info, QPrinter::HighResolution);
         if (!zq::printProcessReport(printer, r) || printer.printerState() == QPrinter::Error)
             tellFailure(QStringLiteral("打印失败：打印机 %1 无法完成打印。").arg(info.printerName()));
+        else
+            recordReportVerdict(r);
         return;
     }
     const auto answer = m_dialogs->message(QStringLiteral("没有可用的打印机。\n是否将工艺报告保存为 PDF 文件？"),
@@ -76,4 +83,13 @@ void Form1::printProcessReport(bool readings)
     QString error;
     if (!zq::writeProcessReportPdf(path, r, QPageSize::A4, &error))
         tellFailure(zq::kSaveFailed.arg(QDir::toNativeSeparators(path), error));
+    else
+        recordReportVerdict(r);
+}
+
+void Form1::recordReportVerdict(const zq::ProcessReport &r)
+{
+    // The report made is a verdict given: it goes with the run, as 记录结论 does.
+    if (r.check.pass)
+        recordVerdict(*r.check.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), r.recipe);
 }

@@ -63,22 +63,14 @@ AnalysisWindow *Form1::showAnalysis()
 {
     if (!m_analysis) {
         m_analysis = new AnalysisWindow(m_recipes, this);
-        connect(m_analysis, &AnalysisWindow::judged, this, [this](const QString &verdict, const QString &recipe) {
-            // The last verdict, with its recipe, goes with the run in the archive.
-            QString error;
-            if (!m_runSha.isEmpty() && archive() && archive()->setVerdict(m_runSha, verdict, recipe, &error))
-                queueEdit({0, m_runSha, true, {}, verdict, recipe});
-        });
+        connect(m_analysis, &AnalysisWindow::judged, this, &Form1::recordVerdict);
+        connect(m_analysis, &AnalysisWindow::recipeUsed, this, &Form1::rememberRecipe);
         connect(m_analysis, &AnalysisWindow::recipeChanged, this, [this](const zq::Recipe &recipe) {
             m_recipe = recipe;
-            if (!recipe.name.isEmpty())
-                m_settings->setValue(QStringLiteral("analysis/recipe"), recipe.name);
             redraw();
         });
-        const QString last = m_settings->value(QStringLiteral("analysis/recipe")).toString();
-        if (!last.isEmpty())
-            m_analysis->chooseRecipe(last);
         m_analysis->setRun(m_record, m_view.group);
+        m_analysis->chooseRecipe(recipeToOpen());
         connectAnalysis();
         tellViewSpan();
         // Beside the main window, not over it, and whole on its screen.

@@ -156,10 +156,11 @@ void TstArchiveWindow::notesAndVerdictsGoWithTheRun()
     QVERIFY(!w->range());
     QVERIFY(action(QStringLiteral("保温段（10 至 50）")));
     QCOMPARE(w->range(), (std::optional<std::pair<int, int>>{{10, 50}}));
-    // The process check's verdict goes with the run.
+    // The process check's verdict goes with the run when it is recorded.
     AnalysisWindow *a = w->showAnalysis();
     auto *peak = a->findChild<QLineEdit *>(QStringLiteral("maxPeak")); // 最高峰值
     QTest::keyClicks(peak, "600");
+    QTest::mouseClick(a->findChild<QPushButton *>(QStringLiteral("recordVerdict")), Qt::LeftButton);
     QCOMPARE(w->archive()->run(sha, &error)->verdict, QStringLiteral("FAIL"));
 }
 
