@@ -1,8 +1,8 @@
 #include "archive/archive.h"
 #include "archive/sql.h"
+#include "core/datafile.h"
 
 #include <QAtomicInt>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,7 +50,7 @@ QString Archive::defaultPath()
 
 QString Archive::sha256Of(const QByteArray &bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return sha256Hex(bytes);
 }
 
 Archive::Archive()

@@ -53,14 +53,24 @@ struct NamedRange
     int last = 0;
 };
 
-// What is known of a file's bytes.
+// What is known of a file's bytes. Only Downloaded vouches for them: a
+// whole download, these very bytes.
 struct Provenance
 {
-    enum Kind { Downloaded, ChangedSinceDownload, Unknown } kind = Unknown;
+    enum Kind {
+        Downloaded, // a whole download brought these bytes
+        IncompleteDownload, // a download brought them, but it was not whole (outcome says how)
+        ChangedSinceDownload, // a download was kept at this path, with other bytes
+        NotDownloaded, // in the archive (imported, opened, analysed), never downloaded
+        Unknown
+    } kind = Unknown;
     QDateTime when;
     QString device;
     QString keptPath;
+    QString outcome; // as stored: "complete", "cut", "paused" …
 };
+// A stored outcome as a person reads it: "完整", "中途停顿" …
+QString outcomeWords(const QString &outcome);
 
 // The run archive on SQLite: every run in one searchable place. The archive
 // is never needed to download, view, save or export: whoever uses it goes on
@@ -154,7 +164,8 @@ public:
     QVector<NamedRange> ranges(const QString &sha256, QString *error) const;
     Provenance provenance(const QByteArray &fileBytes, const QString &path, QString *error) const;
     // The same in the words a report prints: "下载于 … 自 …，未改动",
-    // "下载后已改动", "档案中无此文件", or that it is known but never downloaded.
+    // "下载不完整：…", "下载后已改动", "档案中无此文件", or that it is known
+    // but never downloaded.
     QString provenanceWords(const QByteArray &fileBytes, const QString &path, QString *error) const;
 
     static QString sha256Of(const QByteArray &bytes);

@@ -98,9 +98,9 @@ QString Archive::findFile(const QString &sha256, QString *error) const
         return QString();
     while (q.next()) {
         QString path = q.value(0).toString();
-        QByteArray bytes;
+        RunFile file;
         QString ignored;
-        if (readFileHead(path, kTimeFileBytes + 1, &bytes, &ignored) && sha256Of(bytes) == sha256)
+        if (readRunFile(path, &file, &ignored) && file.sha256 == sha256)
             return path;
     }
     return QString();

@@ -21,11 +21,11 @@ void recordVerdict(const QString &file, const zq::Analysis &a, int count, const 
         if (out.archive->open(out.archivePath, &error, &notice) && !notice.isEmpty())
             std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
     }
-    QByteArray bytes;
+    zq::RunFile run;
     bool isNew = false;
     QString sha;
-    const bool kept = out.archive->isOpen() && zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error)
-        && !(sha = out.archive->addRun(bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
+    const bool kept = out.archive->isOpen() && zq::readRunFile(file, &run, &error)
+        && !(sha = out.archive->addRun(run.bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
         && out.archive->setVerdict(sha, *a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), recipe, &error);
     if (!kept) {
         out.archiveFailed = true;

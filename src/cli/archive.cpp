@@ -94,10 +94,10 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
 // A run named by a file (its bytes) or by its hash or a prefix of it.
 QString shaOf(const QString &fileOrHash)
 {
-    QByteArray bytes;
+    zq::RunFile file;
     QString error;
-    if (QFileInfo(fileOrHash).isFile() && zq::readFileHead(fileOrHash, zq::kTimeFileBytes, &bytes, &error))
-        return zq::Archive::sha256Of(bytes);
+    if (QFileInfo(fileOrHash).isFile() && zq::readRunFile(fileOrHash, &file, &error))
+        return file.sha256;
     return fileOrHash;
 }
 

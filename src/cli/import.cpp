@@ -32,17 +32,17 @@ int importFiles(zq::Archive &archive, const QStringList &paths, const QString &l
     bool offline = false;
     zq::Archive queue; // opened once the server is gone
     for (const QString &file : dataFilesUnder(paths)) {
-        QByteArray bytes;
+        zq::RunFile run;
         QString error;
         const zq::DataFileRead read = zq::readDataFile(file);
-        if (!read.ok || read.noReadings() || !zq::readFileHead(file, zq::kTimeFileBytes, &bytes, &error)) {
+        if (!read.ok || read.noReadings() || !zq::readRunFile(file, &run, &error)) {
             fail(QStringLiteral("%1: not a data file, skipped (%2)")
-                     .arg(file, read.ok ? read.warning().section(QLatin1Char('\n'), 0, 0) : read.error));
+                     .arg(file, !read.ok ? read.error : read.noReadings() ? read.warning().section(QLatin1Char('\n'), 0, 0) : error));
             ++skipped;
             continue;
         }
         bool isNew = false;
-        if (!offline && !archive.addRun(bytes, file, &isNew, &error).isEmpty()) {
+        if (!offline && !archive.addRun(run.bytes, file, &isNew, &error).isEmpty()) {
             isNew ? ++added : ++known;
             continue;
         }
@@ -55,7 +55,7 @@ int importFiles(zq::Archive &archive, const QStringList &paths, const QString &l
                 fail(error);
         }
         if (offline && queue.isOpen()
-            && queue.queue({0, bytes, QFileInfo(file).absoluteFilePath(), {}, {}, {}}, &error)) {
+            && queue.queue({0, run.bytes, QFileInfo(file).absoluteFilePath(), {}, {}, {}}, &error)) {
             ++queued;
             continue;
         }

@@ -88,8 +88,8 @@ void Form1::openFetched(const QString &sha256, const QByteArray &bytes, const QS
     QDir().mkpath(keepDir());
     const QString path = QDir(keepDir()).filePath(sha256.left(16) + QStringLiteral(".ZQ"));
     QString why;
-    QByteArray there;
-    const bool have = zq::readFileHead(path, zq::kTimeFileBytes + 1, &there, &why) && there == bytes;
+    zq::RunFile there;
+    const bool have = zq::readRunFile(path, &there, &why) && there.bytes == bytes;
     if (!have && !zq::writeFileWhole(path, bytes, &why, zq::WriteMode::NewOnly)) {
         tellFailure(QStringLiteral("文件没有保存：%1\n%2").arg(QDir::toNativeSeparators(path), why));
         return;
