@@ -63,7 +63,8 @@ struct Provenance
         ChangedSinceDownload, // a download was kept at this path, with other bytes
         NotDownloaded, // in the archive (imported, opened, analysed), never downloaded
         Unknown
-    } kind = Unknown;
+    } kind
+        = Unknown;
     QDateTime when;
     QString device;
     QString keptPath;
@@ -90,12 +91,20 @@ public:
     Archive(const Archive &) = delete;
     Archive &operator=(const Archive &) = delete;
 
-    // Opens (or creates) the archive. A file that is no database, or fails
-    // its integrity check, is moved aside under a time-stamped name and a new
-    // archive started; *notice then says so.
+    // Our files say so in their header (PRAGMA application_id), beside the
+    // schema's version in a table.
+    static constexpr qint32 kApplicationId = 0x5A515431; // "ZQT1"
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens (or creates) the archive. Only a file that is no database at all,
+    // or opens and fails its integrity check, is moved aside under a
+    // time-stamped name and a new archive started; *notice then says so. A
+    // file that cannot be read or opened, another program's database and a
+    // newer version of ours are refused and left as they are. ReadOnly never
+    // writes: it creates, migrates and moves aside nothing.
     // A URL opens the server's archive, connecting within 3 s; the program
     // creates nothing there and refuses a schema it does not know.
-    bool open(const QString &path, QString *error, QString *notice = nullptr);
+    bool open(const QString &path, QString *error, QString *notice = nullptr, Access access = Access::ReadWrite);
     bool isOpen() const;
     bool isServer() const { return m_server; }
     QString path() const { return m_path; }
@@ -172,6 +181,8 @@ public:
 
 private:
     bool migrate(QString *error);
+    bool openFile(const QString &path, QString *error, QString *notice, Access access);
+    bool adopt(bool readOnly, QString *error);
     bool openServer(const QString &text, QString *error);
     QString m_connection;
     QString m_path;

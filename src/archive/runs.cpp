@@ -115,9 +115,9 @@ std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery q(db);
-    q.prepare(
-        QStringLiteral("SELECT %1 FROM runs r WHERE r.sha256 LIKE ? ORDER BY r.sha256 LIMIT 2").arg(sql::kRunColumns));
-    q.addBindValue(sha256OrPrefix.toLower() + QLatin1Char('%'));
+    q.prepare(QStringLiteral("SELECT %1 FROM runs r WHERE r.sha256 LIKE ? ESCAPE '!' ORDER BY r.sha256 LIMIT 2")
+                  .arg(sql::kRunColumns));
+    q.addBindValue(sql::likeEscaped(sha256OrPrefix.toLower()) + QLatin1Char('%'));
     if (!exec(q, error) || !q.next()) {
         if (error->isEmpty())
             *error = QStringLiteral("记录库中没有这个记录");
@@ -129,7 +129,7 @@ std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error
         return std::nullopt;
     }
     QSqlQuery p(db);
-    p.prepare(QStringLiteral("SELECT path FROM paths WHERE sha256 = ? ORDER BY seen_at"));
+    p.prepare(QStringLiteral("SELECT path FROM paths WHERE sha256 = ? ORDER BY seen_at, path"));
     p.addBindValue(r.sha256);
     if (exec(p, error))
         while (p.next())

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace cli {
@@ -21,17 +22,17 @@ QCommandLineOption archiveOption()
         zq::Archive::defaultPath());
 }
 
-bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
+bool openArchive(zq::Archive &archive, const QCommandLineParser &parser, zq::Archive::Access access)
 {
     QString error, notice;
-    if (!archive.open(parser.value(QStringLiteral("archive")), &error, &notice)) {
+    if (!archive.open(parser.value(QStringLiteral("archive")), &error, &notice, access)) {
         fail(error);
         return false;
     }
     if (!notice.isEmpty())
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
-    // The server answers: what waited for it goes first.
-    if (archive.isServer() && QFileInfo::exists(localPath(parser)))
+    // The server answers: what waited for it goes first (not from a command that only reads).
+    if (archive.isServer() && access == zq::Archive::Access::ReadWrite && QFileInfo::exists(localPath(parser)))
         (void)sendQueued(archive, localPath(parser));
     return true;
 }
@@ -53,8 +54,17 @@ QJsonObject runJson(const zq::RunRow &r)
 int listRuns(zq::Archive &archive, const QCommandLineParser &p)
 {
     zq::RunFilter filter;
-    filter.since = QDate::fromString(p.value(QStringLiteral("since")), Qt::ISODate);
-    filter.until = QDate::fromString(p.value(QStringLiteral("until")), Qt::ISODate);
+    // A date that is not one is a mistake to say, never a filter to drop.
+    for (const auto &[name, into] : {std::pair{"since", &filter.since}, std::pair{"until", &filter.until}}) {
+        const QString text = p.value(QString::fromLatin1(name));
+        static const QRegularExpression strict(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+        *into = strict.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd")) : QDate();
+        if (p.isSet(QString::fromLatin1(name)) && !into->isValid()) {
+            std::fprintf(
+                stderr, "zqcli archive: --%s %s: not a date (YYYY-MM-DD, e.g. 2026-12-06)\n", name, qPrintable(text));
+            return BadUsage;
+        }
+    }
     filter.equipment = p.value(QStringLiteral("equipment"));
     filter.verdict = p.value(QStringLiteral("verdict"));
     filter.search = p.value(QStringLiteral("search"));
@@ -147,9 +157,9 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
 }
 } // namespace
 
-int archive(const QStringList &arguments)
+namespace {
+void describe(QCommandLineParser &parser)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("The run archive. Commands:\n"
                        "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
@@ -168,6 +178,13 @@ int archive(const QStringList &arguments)
     parser.addOption(QCommandLineOption(
         QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")));
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, import, show, set, note or range."));
+}
+} // namespace
+
+int archive(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    describe(parser);
     if (const int rc = parse(parser, QStringLiteral("archive"), arguments); rc >= 0)
         return rc;
     const QStringList args = parser.positionalArguments();
@@ -179,11 +196,20 @@ int archive(const QStringList &arguments)
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }
-    zq::Archive archive;
-    if (!openArchive(archive, parser))
-        return Failed;
+    // Notes and named ranges live in the local archive only; a server is never written one.
+    if ((command == QLatin1String("note") || command == QLatin1String("range"))
+        && zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
+        std::fprintf(stderr,
+            "zqcli archive %s: notes and named ranges are kept in the local archive only; leave out --archive URL\n",
+            qPrintable(command));
+        return BadUsage;
+    }
     if (command == QLatin1String("import"))
-        return importFiles(archive, args.mid(1), localPath(parser));
+        return importInto(parser, args.mid(1));
+    zq::Archive archive;
+    const bool reading = command == QLatin1String("list") || command == QLatin1String("show");
+    if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))
+        return Failed;
     if (command == QLatin1String("sync")) {
         QString error;
         zq::Archive queue;

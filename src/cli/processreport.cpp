@@ -18,7 +18,7 @@ void fromArchive(const QCommandLineParser &p, const QString &path, const QByteAr
 {
     zq::Archive archive;
     QString error, notice;
-    if (!archive.open(p.value(QStringLiteral("archive")), &error, &notice)) {
+    if (!archive.open(p.value(QStringLiteral("archive")), &error, &notice, zq::Archive::Access::ReadOnly)) {
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(error));
         r.provenance = QStringLiteral("记录库不可用，无法核对");
     } else {

@@ -59,7 +59,7 @@ int verify(const QStringList &arguments)
     if (!zq::readRunFile(file, &run, &error))
         return fail(QStringLiteral("%1: %2").arg(file, error));
     zq::Archive archive;
-    if (!openArchive(archive, parser))
+    if (!openArchive(archive, parser, zq::Archive::Access::ReadOnly))
         return Failed;
     const zq::Provenance p = archive.provenance(run.bytes, file, &error);
     if (!error.isEmpty())
@@ -75,8 +75,7 @@ int verify(const QStringList &arguments)
             qPrintable(zq::outcomeWords(p.outcome)), qPrintable(p.outcome), when.constData(), device.constData());
         return Unmet;
     case zq::Provenance::ChangedSinceDownload:
-        std::printf(
-            "not verified: changed since it was downloaded %s from %s\n", when.constData(), device.constData());
+        std::printf("not verified: changed since it was downloaded %s from %s\n", when.constData(), device.constData());
         return Unmet;
     case zq::Provenance::NotDownloaded:
         std::printf("not verified: in the archive, but not from a download (imported, opened or analysed)\n");

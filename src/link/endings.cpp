@@ -10,8 +10,8 @@ bool DownloadResult::partial() const
 namespace zq {
 QString outcomeName(ReadComMachine::Outcome outcome)
 {
-    static const char *const names[] = {
-        "no reply", "complete", "timed out", "cut", "line lost", "interrupted", "still sending", "not a record", "paused"};
+    static const char *const names[] = {"no reply", "complete", "timed out", "cut", "line lost", "interrupted",
+        "still sending", "not a record", "paused"};
     return QString::fromLatin1(names[qBound(0, int(outcome), 8)]);
 }
 

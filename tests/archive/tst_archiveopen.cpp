@@ -64,6 +64,8 @@ private Q_SLOTS:
     void aDamagedDatabaseIsMovedAside();
     void notOursIsLeftUntouched_data();
     void notOursIsLeftUntouched();
+    void anImportWaitsForAServerThatIsDown();
+    void aRunIsDatedByItsLatestDownload();
 };
 
 void TstArchiveOpen::outOfReachIsLeftAlone_data()
@@ -71,9 +73,12 @@ void TstArchiveOpen::outOfReachIsLeftAlone_data()
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("says");
-    QTest::newRow("unreadable, list") << "unreadable" << "list" << QStringLiteral("无法读取");
-    QTest::newRow("unreadable, import") << "unreadable" << "import" << QStringLiteral("无法读取");
-    QTest::newRow("read-only folder, import") << "read-only folder" << "import" << QStringLiteral("没有被改动");
+    QTest::newRow("unreadable, list") << "unreadable"
+                                      << "list" << QStringLiteral("无法读取");
+    QTest::newRow("unreadable, import") << "unreadable"
+                                        << "import" << QStringLiteral("无法读取");
+    QTest::newRow("read-only folder, import") << "read-only folder"
+                                              << "import" << QStringLiteral("没有被改动");
 }
 
 void TstArchiveOpen::outOfReachIsLeftAlone()
@@ -93,8 +98,9 @@ void TstArchiveOpen::outOfReachIsLeftAlone()
         ::chmod(QFile::encodeName(path).constData(), ::geteuid() == 0 ? 0600 : 0);
     else if (::geteuid() != 0)
         ::chmod(QFile::encodeName(dir.filePath("data")).constData(), 0555);
-    const QStringList args = command == "list" ? QStringList{"archive", "--archive", path, "list"}
-                                               : QStringList{"archive", "--archive", path, "import", dir.filePath("run.ZQ")};
+    const QStringList args = command == "list"
+        ? QStringList{"archive", "--archive", path, "list"}
+        : QStringList{"archive", "--archive", path, "import", dir.filePath("run.ZQ")};
     const Run run = asUser(args);
     ::chmod(QFile::encodeName(dir.filePath("data")).constData(), 0755);
     ::chmod(QFile::encodeName(path).constData(), 0644);
@@ -150,13 +156,24 @@ void TstArchiveOpen::notOursIsLeftUntouched_data()
     QTest::addColumn<QStringList>("says");
     const QStringList newer{QStringLiteral("第 4 版"), QStringLiteral("第 3 版")};
     const QStringList foreign{QStringLiteral("不是本程序的记录库"), "inventory"};
-    QTest::newRow("a newer version, list") << "newer" << "list" << 1 << newer;
-    QTest::newRow("a newer version, import") << "newer" << "import" << 1 << newer;
-    QTest::newRow("another program's, import") << "foreign" << "import" << 1 << foreign;
-    QTest::newRow("another program's, verify") << "foreign" << "verify" << 1 << foreign;
-    QTest::newRow("version 1, list") << "v1" << "list" << 1 << QStringList{QStringLiteral("第 1 版"), "import"};
-    QTest::newRow("ours, show") << "ours" << "show" << 0 << QStringList{};
-    QTest::newRow("ours, verify") << "ours" << "verify" << 3 << QStringList{};
+    QTest::newRow("a newer version, list") << "newer"
+                                           << "list" << 1 << newer;
+    QTest::newRow("a newer version, import") << "newer"
+                                             << "import" << 1 << newer;
+    QTest::newRow("another program's, import") << "foreign"
+                                               << "import" << 1 << foreign;
+    QTest::newRow("another program's, verify") << "foreign"
+                                               << "verify" << 1 << foreign;
+    QTest::newRow("version 1, list") << "v1"
+                                     << "list" << 1 << QStringList{QStringLiteral("第 1 版"), "import"};
+    QTest::newRow("ours, show") << "ours"
+                                << "show" << 0 << QStringList{};
+    QTest::newRow("ours, verify") << "ours"
+                                  << "verify" << 3 << QStringList{};
+    QTest::newRow("none yet, list") << "none"
+                                    << "list" << 0 << QStringList{};
+    QTest::newRow("none yet, verify") << "none"
+                                      << "verify" << 3 << QStringList{};
 }
 
 void TstArchiveOpen::notOursIsLeftUntouched()
@@ -176,7 +193,7 @@ void TstArchiveOpen::notOursIsLeftUntouched()
         QStringList statements = QString::fromUtf8(fixture.readAll()).split(';', Qt::SkipEmptyParts);
         statements.removeIf([](const QString &s) { return s.trimmed().isEmpty(); });
         sqlite(path, statements);
-    } else {
+    } else if (kind != "none") {
         makeArchive(path);
         if (kind == "newer")
             sqlite(path, {"UPDATE schema_version SET version = 4"});
@@ -194,7 +211,54 @@ void TstArchiveOpen::notOursIsLeftUntouched()
     for (const QString &word : says)
         QVERIFY2(run.err.contains(word), qPrintable(run.err));
     QCOMPARE(readAll(path), before);
+    QCOMPARE(QFile::exists(path), kind != "none");
     QVERIFY(!QFile::exists(path + "-wal") || readAll(path + "-wal").isEmpty());
+}
+
+void TstArchiveOpen::anImportWaitsForAServerThatIsDown()
+{
+    // Nothing listens on port 1: the server is down from the start.
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(timeData(40)));
+    const QString local = dir.filePath("local.sqlite");
+    const Run run = zqcli({"archive", "--archive", "postgresql://zq@127.0.0.1:1/zqarchive?sslmode=disable", "--local",
+        local, "import", dir.filePath("run.ZQ")});
+    QCOMPARE(run.code, 4); // kept, but not yet on the server
+    QVERIFY2(run.out.contains("1 queued for the server") && run.err.contains(QStringLiteral("1 条待上传")),
+        qPrintable(run.out + run.err));
+    zq::Archive a;
+    QString error;
+    QVERIFY(a.open(local, &error));
+    const QVector<zq::Archive::Queued> queued = a.queued(&error);
+    QCOMPARE(queued.size(), 1);
+    QCOMPARE(queued[0].bytes, readAll(dir.filePath("run.ZQ")));
+}
+
+void TstArchiveOpen::aRunIsDatedByItsLatestDownload()
+{
+    // A version-1 archive whose run was downloaded twice: the migration dates it by the later one.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("v1.sqlite");
+    QFile fixture(QFINDTESTDATA("v1.sql"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    QStringList statements = QString::fromUtf8(fixture.readAll()).split(';', Qt::SkipEmptyParts);
+    statements.removeIf([](const QString &s) { return s.trimmed().isEmpty(); });
+    sqlite(path,
+        statements
+            + QStringList{
+                "INSERT INTO downloads VALUES ('00aa11bb', '2026-03-02T09:00:00', '/dev/ttyUSB0', 'complete', '/a.ZQ')",
+                "INSERT INTO downloads VALUES ('00aa11bb', '2026-03-01T09:00:00', '/dev/ttyUSB0', 'complete', "
+                "'/b.ZQ')"});
+    zq::Archive a;
+    QString error;
+    QVERIFY2(a.open(path, &error), qPrintable(error));
+    QCOMPARE(a.run("00aa11bb", &error)->downloadedAt, QStringLiteral("2026-03-02T09:00:00"));
+    // The same bytes downloaded again: an earlier end changes nothing, a later one dates the run.
+    const auto at = [](int day) { return QDateTime(QDate(2026, 3, day), QTime(9, 0)); };
+    QVERIFY(a.recordDownload("00aa11bb", at(1).addSecs(60), "/dev/ttyUSB1", "complete", "/c.ZQ", &error));
+    QCOMPARE(a.run("00aa11bb", &error)->downloadedAt, QStringLiteral("2026-03-02T09:00:00"));
+    QVERIFY(a.recordDownload("00aa11bb", at(5), "/dev/ttyUSB1", "complete", "/d.ZQ", &error));
+    QCOMPARE(a.run("00aa11bb", &error)->downloadedAt, QStringLiteral("2026-03-05T09:00:00"));
 }
 
 QTEST_MAIN(TstArchiveOpen)

@@ -36,8 +36,8 @@ QString sha256sum(const QString &path)
 
 QString reportOf(const QString &file, const QString &archive, const QString &pdf)
 {
-    const Run run = zqcli({"report", file, "--process", "--archive", archive, "-o", pdf, "--setpoint", "220", "--tol",
-        "30"});
+    const Run run
+        = zqcli({"report", file, "--process", "--archive", archive, "-o", pdf, "--setpoint", "220", "--tol", "30"});
     return run.code == 0 ? pdfText(pdf) : QStringLiteral("report failed: ") + run.err;
 }
 } // namespace
@@ -90,7 +90,8 @@ void TstProvenance::aPausedDownloadIsNotVouchedFor()
     QCOMPARE(v.code, 3);
     QVERIFY2(v.out.contains(QStringLiteral("下载不完整：测温仪中途停顿过")), qPrintable(v.out));
     const QString report = reportOf(kept, archive, here.filePath("r.pdf"));
-    QVERIFY2(report.contains(QStringLiteral("下载不完整：测温仪中途停顿过")) && !report.contains(QStringLiteral("未改动")),
+    QVERIFY2(
+        report.contains(QStringLiteral("下载不完整：测温仪中途停顿过")) && !report.contains(QStringLiteral("未改动")),
         qPrintable(report));
 }
 
@@ -105,7 +106,10 @@ void TstProvenance::oneFileIsOneRunEverywhere()
     QCOMPARE(sha.size(), 64);
     QCOMPARE(zqcli({"archive", "--archive", archive, "import", file}).code, 0);
     QCOMPARE(zqcli({"archive", "--archive", archive, "set", file, "--operator", "王"}).code, 0);
-    QCOMPARE(zqcli({"analyze", file, "--archive", archive, "--setpoint", "220", "--tol", "30", "--max-overshoot", "100"}).code, 0);
+    QCOMPARE(
+        zqcli({"analyze", file, "--archive", archive, "--setpoint", "220", "--tol", "30", "--max-overshoot", "100"})
+            .code,
+        0);
     const Run show = zqcli({"archive", "--archive", archive, "show", file});
     QCOMPARE(show.code, 0);
     const QJsonObject shown = QJsonDocument::fromJson(show.out.toUtf8()).object();
@@ -113,7 +117,15 @@ void TstProvenance::oneFileIsOneRunEverywhere()
     QCOMPARE(shown.value("operator").toString(), QStringLiteral("王"));
     QCOMPARE(shown.value("verdict").toString(), QStringLiteral("PASS"));
     const Run list = zqcli({"archive", "--archive", archive, "list", "--format", "json"});
-    QCOMPARE(QJsonDocument::fromJson(list.out.toUtf8()).array().size(), 1);
+    const QJsonArray listed = QJsonDocument::fromJson(list.out.toUtf8()).array();
+    QCOMPARE(listed.size(), 1);
+    // The paths as show gives them.
+    QCOMPARE(shown.value("paths").toArray(), QJsonArray{QFileInfo(file).absoluteFilePath()});
+    QCOMPARE(listed[0].toObject().value("paths"), shown.value("paths"));
+    // Notes stay in the local archive: a server is never written one.
+    const Run note = zqcli(
+        {"archive", "--archive", "postgresql://zq@127.0.0.1:1/zqarchive", "note", file, "--at", "1", "--text", "x"});
+    QVERIFY2(note.code == 2 && note.err.contains("local archive"), qPrintable(note.err));
     const QString report = reportOf(file, archive, dir.filePath("r.pdf"));
     QVERIFY2(report.contains(QStringLiteral("SHA-256 ") + zq::shortFingerprint(sha)) && report.contains("王"),
         qPrintable(report));
@@ -131,8 +143,8 @@ void TstProvenance::verifyAndTheReportAgree_data()
                                     << QStringLiteral("下载不完整：传输中断");
     QTest::newRow("changed since") << "changed" << 3 << "changed since it was downloaded"
                                    << QStringLiteral("下载后已改动");
-    QTest::newRow("imported, never downloaded") << "imported" << 3 << "not from a download"
-                                                << QStringLiteral("档案中有此文件，非下载所得");
+    QTest::newRow("imported, never downloaded")
+        << "imported" << 3 << "not from a download" << QStringLiteral("档案中有此文件，非下载所得");
     QTest::newRow("unknown") << "none" << 3 << "unknown to the archive" << QStringLiteral("档案中无此文件");
 }
 
