@@ -147,6 +147,19 @@ public:
     // given the server's fields and verdict (what waits in the queues is
     // sent first, so nothing typed here is overwritten).
     bool merge(const QVector<RunRow> &rows, QString *error);
+    // Every download recorded here (when it ended, the port, the outcome),
+    // and another archive's laid into this one: a run brought from the
+    // server is then known here as the download it was. A path kept on
+    // another PC means nothing here, so it does not come along.
+    struct DownloadRow
+    {
+        QString sha256;
+        QString endedAt;
+        QString device;
+        QString outcome;
+    };
+    QVector<DownloadRow> downloads(QString *error) const;
+    bool mergeDownloads(const QVector<DownloadRow> &rows, QString *error);
     // The .ZQ bytes a server keeps of a run; empty when it has none.
     QByteArray fileBytes(const QString &sha256, QString *error) const;
 
