@@ -157,6 +157,7 @@ public:
         QString endedAt;
         QString device;
         QString outcome;
+        QString keptPath; // where it was kept on the PC that made it
     };
     QVector<DownloadRow> downloads(QString *error) const;
     bool mergeDownloads(const QVector<DownloadRow> &rows, QString *error);
@@ -170,6 +171,8 @@ public:
     bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error);
     bool setFields(const QString &sha256, const RunFields &fields, QString *error);
     bool addNote(const QString &sha256, const RunNote &note, QString *error);
+    // The same note (reading and text) is never added twice.
+    bool addNoteOnce(const QString &sha256, const RunNote &note, QString *error);
     bool saveRange(const QString &sha256, const NamedRange &range, QString *error);
 
     QVector<RunRow> list(const RunFilter &filter, QString *error) const;

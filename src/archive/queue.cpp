@@ -137,11 +137,12 @@ QVector<Archive::DownloadRow> Archive::downloads(QString *error) const
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT sha256, ended_at, device, outcome FROM downloads ORDER BY ended_at"));
+    q.prepare(QStringLiteral("SELECT sha256, ended_at, device, outcome, kept_path FROM downloads ORDER BY ended_at"));
     QVector<DownloadRow> out;
     if (exec(q, error))
         while (q.next())
-            out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString()});
+            out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                q.value(4).toString()});
     return out;
 }
 

@@ -72,7 +72,7 @@ bool Archive::recordDownload(const QString &sha256, const QDateTime &ended, cons
         QStringLiteral("INSERT INTO downloads (sha256, ended_at, device, outcome, kept_path) VALUES (?, ?, ?, ?, ?)"
                        " ON CONFLICT (sha256, ended_at) DO NOTHING"));
     for (const QVariant &v : {QVariant(sha256), QVariant(ended.toString(Qt::ISODate)), QVariant(device),
-             QVariant(outcome), QVariant(QFileInfo(keptPath).absoluteFilePath())})
+             QVariant(outcome), keptPath.isEmpty() ? QVariant() : QVariant(QFileInfo(keptPath).absoluteFilePath())})
         q.addBindValue(v);
     if (!exec(q, error))
         return false;

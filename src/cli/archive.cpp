@@ -160,20 +160,22 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
 namespace {
 void describe(QCommandLineParser &parser)
 {
-    parser.setApplicationDescription(
-        QStringLiteral("The run archive. Commands:\n"
-                       "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
-                       "[--format text|csv|json]\n"
-                       "  import PATH...          files and folders (recursively); each new run counted\n"
-                       "  sync                    send what waits in the local queue to the server (--archive URL)\n"
-                       "  show FILE|HASH\n"
-                       "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
-                       "  note FILE|HASH --at N --text T\n"
-                       "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
+    parser.setApplicationDescription(QStringLiteral(
+        "The run archive. Commands:\n"
+        "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
+        "[--format text|csv|json]\n"
+        "  import PATH...          files and folders (recursively); each new run counted\n"
+        "  sync                    send what waits in the local queue to the server (--archive URL)\n"
+        "  push [--from LOCAL]     the local archive's runs, with their fields, verdicts, notes, ranges\n"
+        "                          and downloads, into the server's (--archive URL); again adds nothing\n"
+        "  show FILE|HASH\n"
+        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
+        "  note FILE|HASH --at N --text T\n"
+        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
     parser.addOption(archiveOption());
     parser.addOption(localOption());
     for (const char *o : {"since", "until", "equipment", "verdict", "search", "operator", "load", "thermocouple",
-             "comment", "at", "text", "first", "last", "name"})
+             "comment", "at", "text", "first", "last", "name", "from"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(o), QString::fromLatin1(o), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("format"), QStringLiteral("text, csv or json."), QStringLiteral("F"), QStringLiteral("text")));
@@ -191,7 +193,7 @@ int archive(const QStringList &arguments)
     const QString command = args.value(0);
     const bool oneRun = QStringList{"show", "set", "note", "range"}.contains(command);
     if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
-        || !(oneRun || QStringList{"list", "import", "sync"}.contains(command))
+        || !(oneRun || QStringList{"list", "import", "sync", "push"}.contains(command))
         || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
@@ -206,6 +208,10 @@ int archive(const QStringList &arguments)
     }
     if (command == QLatin1String("import"))
         return importInto(parser, args.mid(1));
+    if (command == QLatin1String("push") && !zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
+        std::fputs("zqcli archive push: give the shared archive as --archive postgresql://…\n", stderr);
+        return BadUsage;
+    }
     zq::Archive archive;
     const bool reading = command == QLatin1String("list") || command == QLatin1String("show");
     if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))
@@ -221,6 +227,9 @@ int archive(const QStringList &arguments)
     }
     if (command == QLatin1String("list"))
         return listRuns(archive, parser);
+    if (command == QLatin1String("push"))
+        return push(archive,
+            parser.isSet(QStringLiteral("from")) ? parser.value(QStringLiteral("from")) : zq::Archive::defaultPath());
     QString error;
     const std::optional<zq::RunRow> run = archive.run(shaOf(args.value(1)), &error);
     if (!run)

@@ -55,6 +55,9 @@ int importFiles(zq::Archive &archive, const QStringList &paths, const QString &l
 // zqcli archive import: into the archive --archive names; a server that
 // cannot be reached gets it all through the local queue.
 int importInto(const QCommandLineParser &parser, const QStringList &paths);
+// zqcli archive push: every run of the local archive `from`, with its fields,
+// verdict, notes, ranges and downloads, into the server's; again adds nothing.
+int push(zq::Archive &server, const QString &from);
 // The local queue sent to the server; how many went, or -1 (told) when it stopped.
 int sendQueued(zq::Archive &server, const QString &local);
 

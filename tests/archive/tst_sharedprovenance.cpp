@@ -16,6 +16,7 @@ class TstSharedProvenance : public QObject
 private Q_SLOTS:
     void downloadsTravelWithTheirRuns_data();
     void downloadsTravelWithTheirRuns();
+    void pushCarriesWhatTheUserKnew();
 };
 
 void TstSharedProvenance::downloadsTravelWithTheirRuns_data()
@@ -59,6 +60,46 @@ void TstSharedProvenance::downloadsTravelWithTheirRuns()
     const Run v = zqcli({"verify", "--archive", dir.filePath("b.sqlite"), dir.filePath("copy.ZQ")});
     QCOMPARE(v.code, code);
     QVERIFY2(v.out.contains(says), qPrintable(v.out));
+}
+
+void TstSharedProvenance::pushCarriesWhatTheUserKnew()
+{
+    if (!PgServer::available())
+        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    PgServer server;
+    QVERIFY(server.ok());
+    qputenv("PGPASSWORD", "secret");
+    QTemporaryDir dir;
+    const QString file = dir.filePath("run.ZQ"), local = dir.filePath("mine.sqlite");
+    write(file, zq::dataFileBytes(timeData(90)));
+    QString sha, error;
+    {
+        zq::Archive a;
+        bool isNew = false;
+        QVERIFY(a.open(local, &error));
+        sha = a.addRun(readAll(file), file, &isNew, &error);
+        QVERIFY(a.setFields(sha, {QStringLiteral("王"), "3", {}, "K", {}}, &error));
+        QVERIFY(a.setVerdict(sha, "FAIL", QStringLiteral("淬火"), &error));
+        QVERIFY(a.addNote(sha, {12, QStringLiteral("炉门打开")}, &error));
+        QVERIFY(a.saveRange(sha, {QStringLiteral("保温段"), 10, 40}, &error));
+        QVERIFY(a.recordDownload(
+            sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", "complete", file, &error));
+    }
+    const QStringList push{
+        "archive", "--archive", server.url(), "--local", dir.filePath("queue.sqlite"), "push", "--from", local};
+    Run run = zqcli(push);
+    QVERIFY2(run.code == 0 && run.out.startsWith("1 new"), qPrintable(run.out + run.err));
+    run = zqcli(push); // again: nothing twice
+    QVERIFY2(run.code == 0 && run.out.startsWith("0 new on the server, 1 already"), qPrintable(run.out + run.err));
+    zq::Archive shared;
+    QVERIFY2(shared.open(server.url(), &error), qPrintable(error));
+    const std::optional<zq::RunRow> there = shared.run(sha, &error);
+    QVERIFY2(there, qPrintable(error));
+    QCOMPARE(there->fields.operatorName, QStringLiteral("王"));
+    QCOMPARE(there->verdict, QStringLiteral("FAIL"));
+    QCOMPARE(shared.notes(sha, &error).size(), 1);
+    QCOMPARE(shared.ranges(sha, &error).value(0).last, 40);
+    QCOMPARE(shared.provenance(readAll(file), file, &error).kind, zq::Provenance::Downloaded);
 }
 
 QTEST_MAIN(TstSharedProvenance)
