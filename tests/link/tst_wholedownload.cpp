@@ -154,6 +154,13 @@ void TstWholeDownload::aPauseMeansIncomplete()
     QFile raw(QDir(keep.path()).filePath(kept.value(1)));
     QVERIFY(raw.open(QIODevice::ReadOnly));
     QCOMPARE(raw.size(), 1 + 8 * 720); // the answer and every packet, the late ones too
+    // The archive holds the download as it ended: paused, under the name that exists.
+    const QString incomplete = QDir(keep.path()).filePath(kept.value(0));
+    QString error;
+    const zq::Provenance p = w->archive()->provenance(readAll(incomplete), incomplete, &error);
+    QCOMPARE(p.kind, zq::Provenance::IncompleteDownload);
+    QCOMPARE(p.outcome, QStringLiteral("paused"));
+    QCOMPARE(w->archive()->findFile(zq::sha256Hex(readAll(incomplete)), &error), incomplete);
 
     Simulator again(args);
     QTemporaryDir here;
