@@ -17,6 +17,7 @@ private Q_SLOTS:
     void downloadsTravelWithTheirRuns_data();
     void downloadsTravelWithTheirRuns();
     void pushCarriesWhatTheUserKnew();
+    void anImportWhileTheServerIsDownIsSentOnce();
 };
 
 void TstSharedProvenance::downloadsTravelWithTheirRuns_data()
@@ -100,6 +101,32 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
     QCOMPARE(shared.notes(sha, &error).size(), 1);
     QCOMPARE(shared.ranges(sha, &error).value(0).last, 40);
     QCOMPARE(shared.provenance(readAll(file), file, &error).kind, zq::Provenance::Downloaded);
+}
+
+void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
+{
+    if (!PgServer::available())
+        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    PgServer server;
+    QVERIFY(server.ok());
+    qputenv("PGPASSWORD", "secret");
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(timeData(90)));
+    const QStringList where{"--archive", server.url(), "--local", dir.filePath("local.sqlite")};
+    server.stop();
+    const Run queued = zqcli(QStringList{"archive"} + where + QStringList{"import", dir.filePath("run.ZQ")});
+    QVERIFY2(queued.code == 4 && queued.err.contains(QStringLiteral("1 条待上传")), qPrintable(queued.err));
+    QVERIFY(server.start());
+    for (int round = 0; round < 2; ++round) {
+        const Run sync = zqcli(QStringList{"archive"} + where + QStringList{"sync"});
+        QVERIFY2(sync.code == 0 && sync.out.contains("0 runs still queued"), qPrintable(sync.out + sync.err));
+    }
+    zq::Archive shared;
+    QString error;
+    QVERIFY(shared.open(server.url(), &error));
+    const QVector<zq::RunRow> runs = shared.list({}, &error);
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0].paths, QStringList{dir.filePath("run.ZQ")});
 }
 
 QTEST_MAIN(TstSharedProvenance)
