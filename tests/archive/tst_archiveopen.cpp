@@ -64,7 +64,6 @@ private Q_SLOTS:
     void aDamagedDatabaseIsMovedAside();
     void notOursIsLeftUntouched_data();
     void notOursIsLeftUntouched();
-    void anImportWaitsForAServerThatIsDown();
     void aRunIsDatedByItsLatestDownload();
 };
 
@@ -213,25 +212,6 @@ void TstArchiveOpen::notOursIsLeftUntouched()
     QCOMPARE(readAll(path), before);
     QCOMPARE(QFile::exists(path), kind != "none");
     QVERIFY(!QFile::exists(path + "-wal") || readAll(path + "-wal").isEmpty());
-}
-
-void TstArchiveOpen::anImportWaitsForAServerThatIsDown()
-{
-    // Nothing listens on port 1: the server is down from the start.
-    QTemporaryDir dir;
-    write(dir.filePath("run.ZQ"), zq::dataFileBytes(timeData(40)));
-    const QString local = dir.filePath("local.sqlite");
-    const Run run = zqcli({"archive", "--archive", "postgresql://zq@127.0.0.1:1/zqarchive?sslmode=disable", "--local",
-        local, "import", dir.filePath("run.ZQ")});
-    QCOMPARE(run.code, 4); // kept, but not yet on the server
-    QVERIFY2(run.out.contains("1 queued for the server") && run.err.contains(QStringLiteral("1 条待上传")),
-        qPrintable(run.out + run.err));
-    zq::Archive a;
-    QString error;
-    QVERIFY(a.open(local, &error));
-    const QVector<zq::Archive::Queued> queued = a.queued(&error);
-    QCOMPARE(queued.size(), 1);
-    QCOMPARE(queued[0].bytes, readAll(dir.filePath("run.ZQ")));
 }
 
 void TstArchiveOpen::aRunIsDatedByItsLatestDownload()

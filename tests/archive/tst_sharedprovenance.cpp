@@ -1,5 +1,6 @@
-// Where a run came from travels with it through the shared archive: a
-// download made on one PC is verified as one on another.
+// The shared archive: where a run came from travels with it (a download
+// made on one PC is verified as one on another), push carries what the user
+// recorded, and an import waits in the local queue for a server that is down.
 #include "archive/archive.h"
 #include "archive/sharedlink.h"
 #include "core/datafile.h"
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void downloadsTravelWithTheirRuns_data();
     void downloadsTravelWithTheirRuns();
     void pushCarriesWhatTheUserKnew();
+    void anImportWaitsForAServerThatIsDown();
     void anImportWhileTheServerIsDownIsSentOnce();
 };
 
@@ -101,6 +103,25 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
     QCOMPARE(shared.notes(sha, &error).size(), 1);
     QCOMPARE(shared.ranges(sha, &error).value(0).last, 40);
     QCOMPARE(shared.provenance(readAll(file), file, &error).kind, zq::Provenance::Downloaded);
+}
+
+void TstSharedProvenance::anImportWaitsForAServerThatIsDown()
+{
+    // Nothing listens on port 1: the server is down from the start.
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(timeData(40)));
+    const QString local = dir.filePath("local.sqlite");
+    const Run run = zqcli({"archive", "--archive", "postgresql://zq@127.0.0.1:1/zqarchive?sslmode=disable", "--local",
+        local, "import", dir.filePath("run.ZQ")});
+    QCOMPARE(run.code, 4); // kept, but not yet on the server
+    QVERIFY2(run.out.contains("1 queued for the server") && run.err.contains(QStringLiteral("1 条待上传")),
+        qPrintable(run.out + run.err));
+    zq::Archive a;
+    QString error;
+    QVERIFY(a.open(local, &error));
+    const QVector<zq::Archive::Queued> queued = a.queued(&error);
+    QCOMPARE(queued.size(), 1);
+    QCOMPARE(queued[0].bytes, readAll(dir.filePath("run.ZQ")));
 }
 
 void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
