@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace zq {
@@ -160,6 +161,17 @@ public:
         QString keptPath; // where it was kept on the PC that made it
     };
     QVector<DownloadRow> downloads(QString *error) const;
+    // Every run of this archive into a server's, with its bytes (from a kept
+    // copy or a path where they still lie), downloads, fields, verdict, notes
+    // and named ranges; each step one the server takes only once, so pushing
+    // again adds nothing. A run whose bytes are nowhere here is skipped, told.
+    struct PushCount
+    {
+        int added = 0;
+        int known = 0;
+        int skipped = 0;
+    };
+    PushCount pushInto(Archive &server, const std::function<void(const QString &)> &skipped, QString *error) const;
     bool mergeDownloads(const QVector<DownloadRow> &rows, QString *error);
     // The .ZQ bytes a server keeps of a run; empty when it has none.
     QByteArray fileBytes(const QString &sha256, QString *error) const;
