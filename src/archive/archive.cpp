@@ -1,8 +1,8 @@
 #include "archive/archive.h"
 #include "archive/sql.h"
+#include "core/datafile.h"
 
 #include <QAtomicInt>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,7 +50,7 @@ QString Archive::defaultPath()
 
 QString Archive::sha256Of(const QByteArray &bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return sha256Hex(bytes);
 }
 
 Archive::Archive()
@@ -72,74 +72,24 @@ bool Archive::isOpen() const
     return QSqlDatabase::contains(m_connection) && QSqlDatabase::database(m_connection, false).isOpen();
 }
 
-bool Archive::open(const QString &path, QString *error, QString *notice)
-{
-    if (isServerUrl(path))
-        return openServer(path, error);
-    m_path = path;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    if (!db.isValid()) {
-        *error = QStringLiteral("SQLite 驱动不可用（请安装 libqt6sql6-sqlite）");
-        return false;
-    }
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-    QString why;
-    bool sound = db.open();
-    if (sound) {
-        QSqlQuery check(db);
-        sound = check.exec(QStringLiteral("PRAGMA integrity_check")) && check.next()
-            && check.value(0).toString() == QLatin1String("ok");
-        why = sound ? QString() : check.lastError().text();
-    } else {
-        why = db.lastError().text();
-    }
-    if (!sound && QFileInfo(path).isFile() && QFileInfo(path).size() > 0) {
-        // Never deleted: moved aside, and a new archive begins.
-        db.close();
-        const QString aside = path + QStringLiteral(".broken-")
-            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        if (!QFile::rename(path, aside)) {
-            *error = QStringLiteral("%1 已损坏，且无法移到一旁").arg(QDir::toNativeSeparators(path));
-            return false;
-        }
-        if (notice)
-            *notice = QStringLiteral(
-                "记录库 %1 已损坏（%2），已改名为 %3 并新建了记录库。可用 zqcli archive import 从接收文件夹重建。")
-                          .arg(QDir::toNativeSeparators(path), why, QDir::toNativeSeparators(aside));
-        sound = db.open();
-    }
-    if (!sound) {
-        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), db.lastError().text());
-        return false;
-    }
-    // WAL with NORMAL sync: a killed writer loses no committed row.
-    for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON"})
-        exec(db, QString::fromLatin1(pragma), &why);
-    if (!migrate(error)) {
-        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), *error);
-        db.close();
-        return false;
-    }
-    return true;
-}
-
 bool Archive::migrate(QString *error)
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery q(db);
-    int version = 0;
-    if (q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next())
-        version = q.value(0).toInt();
-    if (version == kSchemaVersion)
-        return true;
-    if (!db.transaction()) {
-        *error = db.lastError().text();
+    auto version = [&db] {
+        QSqlQuery q(db);
+        return q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next() ? q.value(0).toInt() : 0;
+    };
+    if (version() == kSchemaVersion)
+        return true; // marked when it was made or brought up to date
+    // The write lock first, then the version again: of two programs starting
+    // on a new archive, the second finds it made.
+    if (!exec(db, QStringLiteral("BEGIN IMMEDIATE"), error))
         return false;
-    }
+    const int from = version();
+    if (from == kSchemaVersion)
+        return exec(db, QStringLiteral("COMMIT"), error);
     bool ok = true;
-    if (version == 1)
+    if (from == 1)
         ok = exec(db, QStringLiteral("ALTER TABLE runs ADD COLUMN thermocouple TEXT"), error)
             && exec(db, QStringLiteral("ALTER TABLE runs ADD COLUMN downloaded_at TEXT"), error)
             && exec(db,
@@ -149,10 +99,12 @@ bool Archive::migrate(QString *error)
     for (const char *sql : kSchema)
         ok = ok && exec(db, QString::fromLatin1(sql), error);
     ok = ok && exec(db, QStringLiteral("DELETE FROM schema_version"), error)
-        && exec(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(kSchemaVersion), error);
-    if (ok && db.commit())
+        && exec(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(kSchemaVersion), error)
+        && exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId), error);
+    if (ok && exec(db, QStringLiteral("COMMIT"), error))
         return true;
-    db.rollback();
+    QString ignored;
+    exec(db, QStringLiteral("ROLLBACK"), &ignored);
     return false;
 }
 } // namespace zq

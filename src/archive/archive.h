@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace zq {
@@ -53,14 +54,25 @@ struct NamedRange
     int last = 0;
 };
 
-// What is known of a file's bytes.
+// What is known of a file's bytes. Only Downloaded vouches for them: a
+// whole download, these very bytes.
 struct Provenance
 {
-    enum Kind { Downloaded, ChangedSinceDownload, Unknown } kind = Unknown;
+    enum Kind {
+        Downloaded, // a whole download brought these bytes
+        IncompleteDownload, // a download brought them, but it was not whole (outcome says how)
+        ChangedSinceDownload, // a download was kept at this path, with other bytes
+        NotDownloaded, // in the archive (imported, opened, analysed), never downloaded
+        Unknown
+    } kind
+        = Unknown;
     QDateTime when;
     QString device;
     QString keptPath;
+    QString outcome; // as stored: "complete", "cut", "paused" …
 };
+// A stored outcome as a person reads it: "完整", "中途停顿" …
+QString outcomeWords(const QString &outcome);
 
 // The run archive on SQLite: every run in one searchable place. The archive
 // is never needed to download, view, save or export: whoever uses it goes on
@@ -80,12 +92,20 @@ public:
     Archive(const Archive &) = delete;
     Archive &operator=(const Archive &) = delete;
 
-    // Opens (or creates) the archive. A file that is no database, or fails
-    // its integrity check, is moved aside under a time-stamped name and a new
-    // archive started; *notice then says so.
+    // Our files say so in their header (PRAGMA application_id), beside the
+    // schema's version in a table.
+    static constexpr qint32 kApplicationId = 0x5A515431; // "ZQT1"
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens (or creates) the archive. Only a file that is no database at all,
+    // or opens and fails its integrity check, is moved aside under a
+    // time-stamped name and a new archive started; *notice then says so. A
+    // file that cannot be read or opened, another program's database and a
+    // newer version of ours are refused and left as they are. ReadOnly never
+    // writes: it creates, migrates and moves aside nothing.
     // A URL opens the server's archive, connecting within 3 s; the program
     // creates nothing there and refuses a schema it does not know.
-    bool open(const QString &path, QString *error, QString *notice = nullptr);
+    bool open(const QString &path, QString *error, QString *notice = nullptr, Access access = Access::ReadWrite);
     bool isOpen() const;
     bool isServer() const { return m_server; }
     QString path() const { return m_path; }
@@ -130,6 +150,31 @@ public:
     // given the server's fields and verdict (what waits in the queues is
     // sent first, so nothing typed here is overwritten).
     bool merge(const QVector<RunRow> &rows, QString *error);
+    // Every download recorded here (when it ended, the port, the outcome),
+    // and another archive's laid into this one: a run brought from the
+    // server is then known here as the download it was. A path kept on
+    // another PC means nothing here, so it does not come along.
+    struct DownloadRow
+    {
+        QString sha256;
+        QString endedAt;
+        QString device;
+        QString outcome;
+        QString keptPath; // where it was kept on the PC that made it
+    };
+    QVector<DownloadRow> downloads(QString *error) const;
+    // Every run of this archive into a server's, with its bytes (from a kept
+    // copy or a path where they still lie), downloads, fields, verdict, notes
+    // and named ranges; each step one the server takes only once, so pushing
+    // again adds nothing. A run whose bytes are nowhere here is skipped, told.
+    struct PushCount
+    {
+        int added = 0;
+        int known = 0;
+        int skipped = 0;
+    };
+    PushCount pushInto(Archive &server, const std::function<void(const QString &)> &skipped, QString *error) const;
+    bool mergeDownloads(const QVector<DownloadRow> &rows, QString *error);
     // The .ZQ bytes a server keeps of a run; empty when it has none.
     QByteArray fileBytes(const QString &sha256, QString *error) const;
 
@@ -140,6 +185,8 @@ public:
     bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error);
     bool setFields(const QString &sha256, const RunFields &fields, QString *error);
     bool addNote(const QString &sha256, const RunNote &note, QString *error);
+    // The same note (reading and text) is never added twice.
+    bool addNoteOnce(const QString &sha256, const RunNote &note, QString *error);
     bool saveRange(const QString &sha256, const NamedRange &range, QString *error);
 
     QVector<RunRow> list(const RunFilter &filter, QString *error) const;
@@ -157,13 +204,16 @@ public:
     QVector<NamedRange> ranges(const QString &sha256, QString *error) const;
     Provenance provenance(const QByteArray &fileBytes, const QString &path, QString *error) const;
     // The same in the words a report prints: "下载于 … 自 …，未改动",
-    // "下载后已改动", "档案中无此文件", or that it is known but never downloaded.
+    // "下载不完整：…", "下载后已改动", "档案中无此文件", or that it is known
+    // but never downloaded.
     QString provenanceWords(const QByteArray &fileBytes, const QString &path, QString *error) const;
 
     static QString sha256Of(const QByteArray &bytes);
 
 private:
     bool migrate(QString *error);
+    bool openFile(const QString &path, QString *error, QString *notice, Access access);
+    bool adopt(bool readOnly, QString *error);
     bool openServer(const QString &text, QString *error);
     QString m_connection;
     QString m_path;

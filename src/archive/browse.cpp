@@ -4,6 +4,8 @@
 #include "archive/sql.h"
 #include "core/datafile.h"
 
+#include <QHash>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -26,12 +28,20 @@ QString whereOf(const RunFilter &filter, QVariantList *values)
         where << QStringLiteral("r.verdict = ?"), *values << filter.verdict.toUpper();
     if (!filter.search.isEmpty()) {
         // Lower case on both sides: SQLite and PostgreSQL then match alike.
-        const QString like = QLatin1Char('%') + filter.search.toLower() + QLatin1Char('%');
+        // The term is the user's letters: % and _ in it match themselves.
+        const QString term = sql::likeEscaped(filter.search.toLower());
+        const QString like = QLatin1Char('%') + term + QLatin1Char('%');
         QStringList any;
-        for (const char *c : {"operator", "equipment", "load", "thermocouple", "comment", "recipe", "sha256"})
-            any << QStringLiteral("LOWER(r.%1) LIKE ?").arg(QLatin1String(c)), *values << like;
-        any << QStringLiteral("EXISTS (SELECT 1 FROM notes n WHERE n.sha256 = r.sha256 AND LOWER(n.text) LIKE ?)");
+        for (const char *c : {"operator", "equipment", "load", "thermocouple", "comment", "recipe"})
+            any << QStringLiteral("LOWER(r.%1) LIKE ? ESCAPE '!'").arg(QLatin1String(c)), *values << like;
+        any << QStringLiteral(
+            "EXISTS (SELECT 1 FROM notes n WHERE n.sha256 = r.sha256 AND LOWER(n.text) LIKE ? ESCAPE '!')");
         *values << like;
+        // Eight hex digits or more name a run by its hash's beginning; fewer
+        // would match by chance.
+        static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{8,64}$"));
+        if (hex.match(filter.search.toLower()).hasMatch())
+            any << QStringLiteral("r.sha256 LIKE ?"), *values << filter.search.toLower() + QLatin1Char('%');
         where << QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     }
     return where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
@@ -52,8 +62,18 @@ QVector<RunRow> Archive::list(const RunFilter &filter, QString *error) const
     if (!exec(q, error))
         return rows;
     rows.reserve(256);
-    while (q.next())
+    QHash<QString, qsizetype> at;
+    while (q.next()) {
         rows.append(sql::rowFrom(q));
+        at.insert(rows.last().sha256, rows.size() - 1);
+    }
+    // Every path a run was seen at, as show gives them: one query for the whole list.
+    QSqlQuery p(QSqlDatabase::database(m_connection, false));
+    p.setForwardOnly(true);
+    if (!rows.isEmpty() && p.exec(QStringLiteral("SELECT sha256, path FROM paths ORDER BY seen_at, path")))
+        while (p.next())
+            if (const auto row = at.constFind(p.value(0).toString()); row != at.constEnd())
+                rows[*row].paths << p.value(1).toString();
     return rows;
 }
 
@@ -112,9 +132,9 @@ QString Archive::findFile(const QString &sha256, QString *error) const
         return QString();
     while (q.next()) {
         QString path = q.value(0).toString();
-        QByteArray bytes;
+        RunFile file;
         QString ignored;
-        if (readFileHead(path, kTimeFileBytes + 1, &bytes, &ignored) && sha256Of(bytes) == sha256)
+        if (readRunFile(path, &file, &ignored) && file.sha256 == sha256)
             return path;
     }
     return QString();

@@ -18,6 +18,18 @@ bool Archive::addNote(const QString &sha256, const RunNote &note, QString *error
     return exec(q, error);
 }
 
+bool Archive::addNoteOnce(const QString &sha256, const RunNote &note, QString *error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM notes WHERE sha256 = ? AND at_reading = ? AND text = ?"));
+    q.addBindValue(sha256);
+    q.addBindValue(note.atReading);
+    q.addBindValue(note.text);
+    if (!exec(q, error) || !q.next())
+        return false;
+    return q.value(0).toInt() > 0 || addNote(sha256, note, error);
+}
+
 QVector<RunNote> Archive::notes(const QString &sha256, QString *error) const
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));

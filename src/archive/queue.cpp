@@ -132,4 +132,45 @@ bool Archive::merge(const QVector<RunRow> &rows, QString *error)
     }
     return db.commit();
 }
+
+QVector<Archive::DownloadRow> Archive::downloads(QString *error) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT sha256, ended_at, device, outcome, kept_path FROM downloads ORDER BY ended_at"));
+    QVector<DownloadRow> out;
+    if (exec(q, error))
+        while (q.next())
+            out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                q.value(4).toString()});
+    return out;
+}
+
+bool Archive::mergeDownloads(const QVector<DownloadRow> &rows, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    db.transaction();
+    QSqlQuery q(db);
+    // Only for runs this archive holds; a download already here stays as it is.
+    q.prepare(QStringLiteral(
+        "INSERT INTO downloads (sha256, ended_at, device, outcome) SELECT ?, ?, ?, ?"
+        " WHERE EXISTS (SELECT 1 FROM runs WHERE sha256 = ?) ON CONFLICT (sha256, ended_at) DO NOTHING"));
+    for (const DownloadRow &d : rows) {
+        for (const QString &v : {d.sha256, d.endedAt, d.device, d.outcome, d.sha256})
+            q.addBindValue(v);
+        if (!exec(q, error)) {
+            db.rollback();
+            return false;
+        }
+    }
+    const bool dated = exec(db,
+        QStringLiteral(
+            "UPDATE runs SET downloaded_at = (SELECT MAX(ended_at) FROM downloads d WHERE d.sha256 = runs.sha256)"
+            " WHERE EXISTS (SELECT 1 FROM downloads d WHERE d.sha256 = runs.sha256)"),
+        error);
+    if (dated && db.commit())
+        return true;
+    db.rollback();
+    return false;
+}
 } // namespace zq

@@ -72,7 +72,7 @@ bool Archive::recordDownload(const QString &sha256, const QDateTime &ended, cons
         QStringLiteral("INSERT INTO downloads (sha256, ended_at, device, outcome, kept_path) VALUES (?, ?, ?, ?, ?)"
                        " ON CONFLICT (sha256, ended_at) DO NOTHING"));
     for (const QVariant &v : {QVariant(sha256), QVariant(ended.toString(Qt::ISODate)), QVariant(device),
-             QVariant(outcome), QVariant(QFileInfo(keptPath).absoluteFilePath())})
+             QVariant(outcome), keptPath.isEmpty() ? QVariant() : QVariant(QFileInfo(keptPath).absoluteFilePath())})
         q.addBindValue(v);
     if (!exec(q, error))
         return false;
@@ -115,9 +115,9 @@ std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery q(db);
-    q.prepare(
-        QStringLiteral("SELECT %1 FROM runs r WHERE r.sha256 LIKE ? ORDER BY r.sha256 LIMIT 2").arg(sql::kRunColumns));
-    q.addBindValue(sha256OrPrefix.toLower() + QLatin1Char('%'));
+    q.prepare(QStringLiteral("SELECT %1 FROM runs r WHERE r.sha256 LIKE ? ESCAPE '!' ORDER BY r.sha256 LIMIT 2")
+                  .arg(sql::kRunColumns));
+    q.addBindValue(sql::likeEscaped(sha256OrPrefix.toLower()) + QLatin1Char('%'));
     if (!exec(q, error) || !q.next()) {
         if (error->isEmpty())
             *error = QStringLiteral("记录库中没有这个记录");
@@ -129,7 +129,7 @@ std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error
         return std::nullopt;
     }
     QSqlQuery p(db);
-    p.prepare(QStringLiteral("SELECT path FROM paths WHERE sha256 = ? ORDER BY seen_at"));
+    p.prepare(QStringLiteral("SELECT path FROM paths WHERE sha256 = ? ORDER BY seen_at, path"));
     p.addBindValue(r.sha256);
     if (exec(p, error))
         while (p.next())
@@ -137,41 +137,65 @@ std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error
     return r;
 }
 
+QString outcomeWords(const QString &outcome)
+{
+    static const std::pair<const char *, const char *> words[] = {{"complete", "完整"}, {"timed out", "超时未传完"},
+        {"cut", "传输中断"}, {"line lost", "连接断开"}, {"interrupted", "被中止"}, {"paused", "测温仪中途停顿过"}};
+    for (const auto &[stored, said] : words)
+        if (outcome == QLatin1String(stored))
+            return QString::fromUtf8(said);
+    return outcome;
+}
+
 Provenance Archive::provenance(const QByteArray &fileBytes, const QString &path, QString *error) const
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     Provenance p;
+    const QString sha = sha256Of(fileBytes);
+    // A whole download vouches before any partial one of the same bytes; the latest first.
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT ended_at, device, kept_path FROM downloads WHERE sha256 = ? ORDER BY ended_at"));
-    q.addBindValue(sha256Of(fileBytes));
-    if (exec(q, error) && q.next()) {
-        p = {Provenance::Downloaded, QDateTime::fromString(q.value(0).toString(), Qt::ISODate), q.value(1).toString(),
-            q.value(2).toString()};
+    q.prepare(QStringLiteral("SELECT ended_at, device, kept_path, outcome FROM downloads WHERE sha256 = ?"
+                             " ORDER BY CASE WHEN outcome = 'complete' THEN 0 ELSE 1 END, ended_at DESC"));
+    q.addBindValue(sha);
+    auto take = [](const QSqlQuery &row, Provenance::Kind kind) {
+        return Provenance{kind, QDateTime::fromString(row.value(0).toString(), Qt::ISODate), row.value(1).toString(),
+            row.value(2).toString(), row.value(3).toString()};
+    };
+    if (!exec(q, error))
         return p;
-    }
+    if (q.next())
+        return take(q,
+            q.value(3).toString() == QLatin1String("complete") ? Provenance::Downloaded
+                                                               : Provenance::IncompleteDownload);
     // Not these bytes: was a download kept at this path?
     QSqlQuery k(db);
-    k.prepare(QStringLiteral("SELECT ended_at, device, kept_path FROM downloads WHERE kept_path = ?"));
+    k.prepare(QStringLiteral(
+        "SELECT ended_at, device, kept_path, outcome FROM downloads WHERE kept_path = ? ORDER BY ended_at DESC"));
     k.addBindValue(QFileInfo(path).absoluteFilePath());
     if (exec(k, error) && k.next())
-        p = {Provenance::ChangedSinceDownload, QDateTime::fromString(k.value(0).toString(), Qt::ISODate),
-            k.value(1).toString(), k.value(2).toString()};
+        return take(k, Provenance::ChangedSinceDownload);
+    QString none; // not found is an answer here, not a failure
+    if (run(sha, &none))
+        p.kind = Provenance::NotDownloaded;
     return p;
 }
 
 QString Archive::provenanceWords(const QByteArray &fileBytes, const QString &path, QString *error) const
 {
     const Provenance p = provenance(fileBytes, path, error);
+    const QString when = p.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     switch (p.kind) {
     case Provenance::Downloaded:
-        return QStringLiteral("下载于 %1 自 %2，未改动")
-            .arg(p.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), p.device);
+        return QStringLiteral("下载于 %1 自 %2，未改动").arg(when, p.device);
+    case Provenance::IncompleteDownload:
+        return QStringLiteral("下载不完整：%1（下载于 %2 自 %3）").arg(outcomeWords(p.outcome), when, p.device);
     case Provenance::ChangedSinceDownload:
         return QStringLiteral("下载后已改动");
-    default:
-        QString none; // not found is an answer here, not a failure
-        return run(sha256Of(fileBytes), &none) ? QStringLiteral("档案中有此文件，非下载所得")
-                                               : QStringLiteral("档案中无此文件");
+    case Provenance::NotDownloaded:
+        return QStringLiteral("档案中有此文件，非下载所得");
+    case Provenance::Unknown:
+        break;
     }
+    return QStringLiteral("档案中无此文件");
 }
 } // namespace zq

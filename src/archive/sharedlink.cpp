@@ -101,7 +101,11 @@ private:
     bool pull(QString *error)
     {
         const QVector<RunRow> rows = m_server->list({}, error);
-        return error->isEmpty() && m_local->merge(rows, error);
+        if (!error->isEmpty() || !m_local->merge(rows, error))
+            return false;
+        // The runs' downloads with them: where a run came from travels too.
+        const QVector<Archive::DownloadRow> downloads = m_server->downloads(error);
+        return error->isEmpty() && m_local->mergeDownloads(downloads, error);
     }
 
     QString m_url;

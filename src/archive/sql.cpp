@@ -41,6 +41,13 @@ RunRow rowFrom(const QSqlQuery &q)
     return r;
 }
 
+QString likeEscaped(QString text)
+{
+    return text.replace(QLatin1Char('!'), QStringLiteral("!!"))
+        .replace(QLatin1Char('%'), QStringLiteral("!%"))
+        .replace(QLatin1Char('_'), QStringLiteral("!_"));
+}
+
 bool exec(const QSqlDatabase &db, const QString &statement, QString *error)
 {
     QSqlQuery q(db);

@@ -13,4 +13,6 @@ bool exec(QSqlQuery &q, QString *error);
 bool exec(const QSqlDatabase &db, const QString &statement, QString *error);
 extern const QString kRunColumns;
 RunRow rowFrom(const QSqlQuery &q);
+// Text for LIKE … ESCAPE '!': its %, _ and ! match themselves.
+QString likeEscaped(QString text);
 } // namespace zq::sql

@@ -41,11 +41,11 @@ void recordVerdict(const QString &file, const zq::Analysis &a, int count, const 
     if (!archive)
         return;
     QString error;
-    QByteArray bytes;
+    zq::RunFile run;
     bool isNew = false;
     QString sha;
-    const bool kept = zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error)
-        && !(sha = archive->addRun(bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
+    const bool kept = zq::readRunFile(file, &run, &error)
+        && !(sha = archive->addRun(run.bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
         && archive->setVerdict(sha, *a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), recipe, &error);
     if (!kept) {
         out.archiveFailed = true;
@@ -60,11 +60,11 @@ zq::Correction correctionOf(const QString &file, Output &out)
     // No archive made just to find there are no certificates in it.
     const bool none = !out.archive && !zq::Archive::isServerUrl(out.archivePath) && !QFileInfo::exists(out.archivePath);
     zq::Archive *archive = out.raw || none ? nullptr : archiveOf(out);
-    QByteArray bytes;
+    zq::RunFile bytes;
     QString error;
-    if (!archive || !zq::readFileHead(file, zq::kTimeFileBytes + 1, &bytes, &error))
+    if (!archive || !zq::readRunFile(file, &bytes, &error))
         return {};
-    const std::optional<zq::RunRow> run = archive->run(zq::Archive::sha256Of(bytes), &error);
+    const std::optional<zq::RunRow> run = archive->run(bytes.sha256, &error);
     if (!run)
         return {};
     const QString when = run->downloadedAt.isEmpty() ? run->addedAt : run->downloadedAt;

@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace cli {
@@ -22,17 +23,17 @@ QCommandLineOption archiveOption()
         QStringLiteral("PATH"), zq::Archive::defaultPath());
 }
 
-bool openArchive(zq::Archive &archive, const QCommandLineParser &parser)
+bool openArchive(zq::Archive &archive, const QCommandLineParser &parser, zq::Archive::Access access)
 {
     QString error, notice;
-    if (!archive.open(parser.value(QStringLiteral("archive")), &error, &notice)) {
+    if (!archive.open(parser.value(QStringLiteral("archive")), &error, &notice, access)) {
         fail(error);
         return false;
     }
     if (!notice.isEmpty())
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
-    // The server answers: what waited for it goes first.
-    if (archive.isServer() && QFileInfo::exists(localPath(parser)))
+    // The server answers: what waited for it goes first (not from a command that only reads).
+    if (archive.isServer() && access == zq::Archive::Access::ReadWrite && QFileInfo::exists(localPath(parser)))
         (void)sendQueued(archive, localPath(parser));
     return true;
 }
@@ -60,8 +61,17 @@ QJsonObject runJson(const zq::RunRow &r)
 int listRuns(zq::Archive &archive, const QCommandLineParser &p)
 {
     zq::RunFilter filter;
-    filter.since = QDate::fromString(p.value(QStringLiteral("since")), Qt::ISODate);
-    filter.until = QDate::fromString(p.value(QStringLiteral("until")), Qt::ISODate);
+    // A date that is not one is a mistake to say, never a filter to drop.
+    for (const auto &[name, into] : {std::pair{"since", &filter.since}, std::pair{"until", &filter.until}}) {
+        const QString text = p.value(QString::fromLatin1(name));
+        static const QRegularExpression strict(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+        *into = strict.match(text).hasMatch() ? QDate::fromString(text, QStringLiteral("yyyy-MM-dd")) : QDate();
+        if (p.isSet(QString::fromLatin1(name)) && !into->isValid()) {
+            std::fprintf(
+                stderr, "zqcli archive: --%s %s: not a date (YYYY-MM-DD, e.g. 2026-12-06)\n", name, qPrintable(text));
+            return BadUsage;
+        }
+    }
     filter.equipment = p.value(QStringLiteral("equipment"));
     filter.verdict = p.value(QStringLiteral("verdict"));
     filter.search = p.value(QStringLiteral("search"));
@@ -101,10 +111,10 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
 // A run named by a file (its bytes) or by its hash or a prefix of it.
 QString shaOf(const QString &fileOrHash)
 {
-    QByteArray bytes;
+    zq::RunFile file;
     QString error;
-    if (QFileInfo(fileOrHash).isFile() && zq::readFileHead(fileOrHash, zq::kTimeFileBytes, &bytes, &error))
-        return zq::Archive::sha256Of(bytes);
+    if (QFileInfo(fileOrHash).isFile() && zq::readRunFile(fileOrHash, &file, &error))
+        return file.sha256;
     return fileOrHash;
 }
 
@@ -170,6 +180,8 @@ int archive(const QStringList &arguments)
                        "[--format text|csv|json]\n"
                        "  import PATH...          files and folders (recursively); each new run counted\n"
                        "  sync                    send what waits in the local queue to the server (--archive URL)\n"
+                       "  push [--from LOCAL]     the local archive's runs, with their fields, verdicts, notes, ranges\n"
+                       "                          and downloads, into the server's (--archive URL); again adds nothing\n"
                        "  show FILE|HASH\n"
                        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
                        "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
@@ -180,7 +192,7 @@ int archive(const QStringList &arguments)
     parser.addOption(localOption());
     addArchiveOptions(parser);
     parser.addPositionalArgument(QStringLiteral("command"),
-        QStringLiteral("list, import, sync, show, set, note or range, then its file, hash or paths."),
+        QStringLiteral("list, import, sync, push, show, set, note or range, then its file, hash or paths."),
         QStringLiteral("COMMAND [FILE|HASH|PATH...]"));
     if (const int rc = parse(parser, QStringLiteral("archive"), arguments); rc >= 0)
         return rc;
@@ -188,16 +200,29 @@ int archive(const QStringList &arguments)
     const QString command = args.value(0);
     const bool oneRun = QStringList{"show", "set", "note", "range"}.contains(command);
     if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
-        || !(oneRun || QStringList{"list", "import", "sync"}.contains(command))
+        || !(oneRun || QStringList{"list", "import", "sync", "push"}.contains(command))
         || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }
-    zq::Archive archive;
-    if (!openArchive(archive, parser))
-        return Failed;
+    // Notes and named ranges live in the local archive only; a server is never written one.
+    if ((command == QLatin1String("note") || command == QLatin1String("range"))
+        && zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
+        std::fprintf(stderr,
+            "zqcli archive %s: notes and named ranges are kept in the local archive only; leave out --archive URL\n",
+            qPrintable(command));
+        return BadUsage;
+    }
     if (command == QLatin1String("import"))
-        return importFiles(archive, args.mid(1), localPath(parser));
+        return importInto(parser, args.mid(1));
+    if (command == QLatin1String("push") && !zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
+        std::fputs("zqcli archive push: give the shared archive as --archive postgresql://…\n", stderr);
+        return BadUsage;
+    }
+    zq::Archive archive;
+    const bool reading = command == QLatin1String("list") || command == QLatin1String("show");
+    if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))
+        return Failed;
     if (command == QLatin1String("sync")) {
         QString error;
         zq::Archive queue;
@@ -207,6 +232,9 @@ int archive(const QStringList &arguments)
         std::printf("%d runs still queued\n", left);
         return left == 0 ? Done : Failed;
     }
+    if (command == QLatin1String("push"))
+        return push(archive,
+            parser.isSet(QStringLiteral("from")) ? parser.value(QStringLiteral("from")) : zq::Archive::defaultPath());
     if (command == QLatin1String("list"))
         return listRuns(archive, parser);
     QString error;

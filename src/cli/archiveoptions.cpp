@@ -27,6 +27,7 @@ const OptionText kArchiveOptions[] = {
     {"first", "N", "range: the range's first reading, counted from 0."},
     {"last", "N", "range: the range's last reading (inclusive)."},
     {"name", "T", "range: the range's name; the same name again moves it."},
+    {"from", "LOCAL", "push: the local archive to send from (default: your own)."},
 };
 
 } // namespace

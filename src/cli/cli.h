@@ -67,10 +67,19 @@ QString rangeProblem(bool okFirst, bool okLast, const zq::NamedRange &range, int
 // in the local archive's queue (--local PATH).
 QCommandLineOption archiveOption();
 QCommandLineOption localOption();
-bool openArchive(zq::Archive &archive, const QCommandLineParser &parser);
+// Reading commands (list, show, verify, the report) open it ReadOnly: they never write.
+bool openArchive(zq::Archive &archive, const QCommandLineParser &parser,
+    zq::Archive::Access access = zq::Archive::Access::ReadWrite);
 QString localPath(const QCommandLineParser &parser);
 // Files and folders (recursively) into the archive; exit 4 when some wait for the server.
-int importFiles(zq::Archive &archive, const QStringList &paths, const QString &local);
+// An archive not open is a server that could not be reached (why: unreachable): all is queued.
+int importFiles(zq::Archive &archive, const QStringList &paths, const QString &local, const QString &unreachable = {});
+// zqcli archive import: into the archive --archive names; a server that
+// cannot be reached gets it all through the local queue.
+int importInto(const QCommandLineParser &parser, const QStringList &paths);
+// zqcli archive push: every run of the local archive `from`, with its fields,
+// verdict, notes, ranges and downloads, into the server's; again adds nothing.
+int push(zq::Archive &server, const QString &from);
 // The local queue sent to the server; how many went, or -1 (told) when it stopped.
 int sendQueued(zq::Archive &server, const QString &local);
 

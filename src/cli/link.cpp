@@ -140,28 +140,14 @@ int download(const QStringList &arguments)
             std::fprintf(stderr, terminal ? "\r%d readings received" : "%d readings received\n", result.record.count());
         if (terminal)
             std::fputc('\n', stderr);
-        rc = keep(result, instrument, named, parser.value(raw), parser.value(archive), parser.value(local));
-        // A silence ended it: whole only if nothing comes while the line is watched.
-        if (!instrument.watching())
-            QCoreApplication::exit(rc);
     });
-    QObject::connect(&instrument, &Instrument::watchEnded, &instrument, [&rc] { QCoreApplication::exit(rc); });
-    QObject::connect(&instrument, &Instrument::downloadIncomplete, &instrument, [&](const DownloadResult &result) {
-        if (!parser.value(raw).isEmpty())
-            (void)keep(result, instrument, QString(), parser.value(raw), QString());
-        if (!result.keptPath.isEmpty())
-            std::printf("%s\n", qPrintable(QDir::current().relativeFilePath(result.keptPath)));
-        std::fprintf(stderr, "zqcli: partial record kept: %s\n", qPrintable(oneLine(result.note)));
-        if (rc == Done)
-            rc = Partial;
+    // Kept, told and recorded once it is settled: a silence ends a transfer,
+    // but it is whole only if nothing comes while the line is watched.
+    QObject::connect(&instrument, &Instrument::downloadSettled, &instrument, [&](const DownloadResult &result) {
+        rc = keep(result, instrument, named, parser.value(raw), parser.value(archive), parser.value(local));
         QCoreApplication::exit(rc);
     });
-    quitOnInterrupt(&instrument, [&] {
-        const bool watched = instrument.watching();
-        instrument.abort();
-        if (watched)
-            QCoreApplication::exit(rc);
-    });
+    quitOnInterrupt(&instrument, [&instrument] { instrument.abort(); });
     QString message;
     if (instrument.startDownload(&message) != Instrument::Started)
         return fail(oneLine(message));

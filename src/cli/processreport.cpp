@@ -18,7 +18,7 @@ void fromArchive(const QCommandLineParser &p, const QString &path, const QByteAr
 {
     zq::Archive archive;
     QString error, notice;
-    if (!archive.open(p.value(QStringLiteral("archive")), &error, &notice)) {
+    if (!archive.open(p.value(QStringLiteral("archive")), &error, &notice, zq::Archive::Access::ReadOnly)) {
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(error));
         r.provenance = QStringLiteral("记录库不可用，无法核对");
     } else {
@@ -89,10 +89,10 @@ int processReport(const QStringList &arguments)
     }
     Against against;
     zq::Record record;
-    QByteArray bytes;
+    zq::RunFile file;
     if (!loadReference(parser, o, recipe, &against) || !load(input, &record))
         return Failed;
-    if (!zq::readFileHead(input, zq::kTimeFileBytes + 1, &bytes, &error))
+    if (!zq::readRunFile(input, &file, &error))
         return fail(QStringLiteral("%1: %2").arg(input, error));
     const std::optional<std::pair<int, int>> range = parser.isSet(o.first) || parser.isSet(o.last)
         ? std::optional(std::pair{first, last < 0 ? record.count(group) - 1 : last})
@@ -102,14 +102,14 @@ int processReport(const QStringList &arguments)
         placed = zq::layReference(zq::runCurve(record, group, recipe.intervalSec),
             record.isTimeStamped() || recipe.intervalSec > 0, against.curve, against.timed, against.alignment);
     zq::ProcessReport r = zq::processFigures(record, group, recipe, range, placed, against.alignment);
-    fromArchive(parser, input, bytes, r);
+    fromArchive(parser, input, file.bytes, r);
     if (const QStringList missing = zq::missingFields(recipe, r.fields); !missing.isEmpty())
         return fail(QStringLiteral("%1: the recipe requires fields that are empty: %2 (give them with --equipment, "
                                    "--load, --operator, --thermocouple, --comment, or fill them in the archive)")
                         .arg(input, missing.join(QStringLiteral("、"))));
     r.company = parser.value(QStringLiteral("company"));
     r.fileName = QFileInfo(input).fileName();
-    r.sha256 = zq::Archive::sha256Of(bytes);
+    r.sha256 = file.sha256;
     r.readings = parser.isSet(QStringLiteral("readings"));
     r.printed = QDateTime::currentDateTime();
     zq::installFontSubstitutes();

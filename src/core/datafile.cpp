@@ -1,10 +1,15 @@
 #include "core/datafile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zq {
 namespace {
@@ -166,13 +171,23 @@ int implausibleRecords(const Record &record)
 
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) {
-        *error = QStringLiteral("这是一个文件夹");
+    // Opened without waiting, then looked at: a FIFO opened for reading
+    // would block until a writer came.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *error = S_ISDIR(st.st_mode) ? QStringLiteral("这是一个文件夹")
+                                     : QStringLiteral("不是普通文件（管道、设备或套接字），没有读取");
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         *error = file.errorString();
         return false;
     }
@@ -181,6 +196,23 @@ bool readFileHead(const QString &path, qint64 maxBytes, QByteArray *bytes, QStri
         *error = file.errorString();
         return false;
     }
+    return true;
+}
+
+QString sha256Hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+bool readRunFile(const QString &path, RunFile *file, QString *error)
+{
+    if (!readFileHead(path, kMaxRunFileBytes + 1, &file->bytes, error))
+        return false;
+    if (file->bytes.size() > kMaxRunFileBytes) {
+        *error = QStringLiteral("文件大于 %1 字节，不是温度数据文件").arg(kMaxRunFileBytes);
+        return false;
+    }
+    file->sha256 = sha256Hex(file->bytes);
     return true;
 }
 } // namespace zq

@@ -63,5 +63,21 @@ KeptCopy keepDownload(const QString &dir, const Record &record, const QByteArray
 int implausibleRecords(const Record &record);
 
 // Reads at most maxBytes of a file: a huge file costs no more than a small one.
+// Only a regular file is read: a pipe, device or socket is refused at once,
+// since reading one could wait forever.
 bool readFileHead(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error);
+
+// The largest file taken as a run: far above either layout, so a data file
+// with a few bytes appended (a text-mode copy adds CR LF) is still one.
+constexpr qint64 kMaxRunFileBytes = 1 << 20;
+// A run's identity is the SHA-256 of its file's exact bytes on disk, as
+// sha256sum prints it; every front end and the archive take it from here.
+struct RunFile
+{
+    QByteArray bytes; // the whole file
+    QString sha256;
+};
+bool readRunFile(const QString &path, RunFile *file, QString *error);
+// The same for bytes at hand (a download about to be kept, a server's copy).
+QString sha256Hex(const QByteArray &bytes);
 } // namespace zq

@@ -22,7 +22,8 @@ public:
     // Cut: a sequence transfer whose line fell silent short of its count.
     // StillSending: the line never fell quiet, so no request went out.
     // NotARecord: the first packets were no instrument's record.
-    enum Outcome { NoReply, Complete, TimedOut, Cut, LineLost, Aborted, StillSending, NotARecord };
+    // Paused: it ended by a silence, but bytes came during the watch after it.
+    enum Outcome { NoReply, Complete, TimedOut, Cut, LineLost, Aborted, StillSending, NotARecord, Paused };
     Q_ENUM(Outcome)
 
     static constexpr int kReplyPasses = 10000;

@@ -4,15 +4,15 @@
 bool DownloadResult::partial() const
 {
     return outcome == ReadComMachine::Cut || outcome == ReadComMachine::LineLost || outcome == ReadComMachine::TimedOut
-        || outcome == ReadComMachine::Aborted || note.contains(QStringLiteral("不完整"));
+        || outcome == ReadComMachine::Aborted || outcome == ReadComMachine::Paused;
 }
 
 namespace zq {
 QString outcomeName(ReadComMachine::Outcome outcome)
 {
-    static const char *const names[]
-        = {"no reply", "complete", "timed out", "cut", "line lost", "interrupted", "still sending", "not a record"};
-    return QString::fromLatin1(names[qBound(0, int(outcome), 7)]);
+    static const char *const names[] = {"no reply", "complete", "timed out", "cut", "line lost", "interrupted",
+        "still sending", "not a record", "paused"};
+    return QString::fromLatin1(names[qBound(0, int(outcome), 8)]);
 }
 
 QString endingText(ReadComMachine::Outcome outcome, const ReadComMachine &download)

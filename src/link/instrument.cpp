@@ -21,7 +21,10 @@ Instrument::Instrument(QObject *parent)
     connect(m_download, &ReadComMachine::progressMaximum, this, &Instrument::progressMaximum);
     connect(m_download, &ReadComMachine::finished, this, &Instrument::onDownloadFinished);
     connect(m_download, &ReadComMachine::lateBytes, this, &Instrument::onLateBytes);
-    connect(m_download, &ReadComMachine::watchEnded, this, &Instrument::watchEnded);
+    connect(m_download, &ReadComMachine::watchEnded, this, [this] {
+        Q_EMIT watchEnded();
+        Q_EMIT downloadSettled(m_last);
+    });
     connect(m_poll, &OnlinePollMachine::status, this, &Instrument::status);
     connect(m_poll, &OnlinePollMachine::finished, this, &Instrument::pollEnded);
 }
@@ -110,7 +113,7 @@ Instrument::StartResult Instrument::startDownload(QString *message)
     if (m_download->active())
         return Busy;
     m_poll->abort();
-    m_download->abort(); // a watch gives way to the new download
+    endWatch(); // a watch gives way to the new download
     m_lostMessage.clear();
     // A forgotten reader of the same device takes bytes meant for us.
     const zq::PortFacts facts = zq::gatherPortFacts(m_port->deviceName());
@@ -150,8 +153,17 @@ void Instrument::stopPoll()
 
 void Instrument::abort()
 {
+    endWatch();
     m_download->abort();
     m_poll->abort();
+}
+
+void Instrument::endWatch()
+{
+    if (!m_download->watching())
+        return;
+    m_download->abort();
+    Q_EMIT downloadSettled(m_last);
 }
 
 void Instrument::onLineLost(const QString &reason)
@@ -198,11 +210,14 @@ void Instrument::onDownloadFinished(ReadComMachine::Outcome outcome)
     }
     m_last = result;
     Q_EMIT downloadEnded(result);
+    if (!m_download->watching())
+        Q_EMIT downloadSettled(result);
 }
 
 void Instrument::onLateBytes(const QByteArray &bytes)
 {
     DownloadResult result = m_last;
+    result.outcome = ReadComMachine::Paused;
     result.raw += bytes;
     result.note = QStringLiteral("接收结束后又收到了 %1 个字节：测温仪中途停顿过，这次接收的记录不完整。\n"
                                  "已收到的读数已保留；请重新接收数据。")
@@ -222,4 +237,5 @@ void Instrument::onLateBytes(const QByteArray &bytes)
     }
     m_last = result;
     Q_EMIT downloadIncomplete(result);
+    Q_EMIT downloadSettled(result);
 }

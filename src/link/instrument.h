@@ -22,7 +22,8 @@ struct DownloadResult
     QString rawPath; // the bytes as they came, beside it
     QString keepError; // why the kept copy could not be written
     QString note; // what to tell of how it ended; empty for a whole download
-    // Kept, but short of what the instrument holds (or not whole).
+    // Kept, but short of what the instrument holds (or not whole): decided
+    // by the outcome alone.
     bool partial() const;
 };
 
@@ -77,6 +78,11 @@ Q_SIGNALS:
     void downloadIncomplete(const DownloadResult &result);
     // The watch after a download ended quietly; the port is free.
     void watchEnded();
+    // The download as it stands for good: its final outcome and the names its
+    // kept files finally have. Emitted once a download, after any watch (a
+    // watch cut short by a new download or by closing settles it as it was).
+    // What is recorded of a download is recorded from this.
+    void downloadSettled(const DownloadResult &result);
     void pollEnded();
     // The line went away during a live reading.
     void pollLineLost(const QString &message);
@@ -86,6 +92,7 @@ private:
     void onLineLost(const QString &reason);
     void onDownloadFinished(ReadComMachine::Outcome outcome);
     void onLateBytes(const QByteArray &bytes);
+    void endWatch();
     // Another process that holds the device reads bytes meant for us.
     QString otherReaders() const;
     QString openFailure(const QString &reason) const;

@@ -102,7 +102,14 @@ void Form1::archiveRun(const zq::Record &record, const QString &path, const Down
         return;
     QString error;
     bool isNew = false;
-    const QString sha = a->addRun(zq::dataFileBytes(record), path, &isNew, &error);
+    // The run is the file's bytes as they are on disk (a copy with a line end
+    // appended is its own run, as sha256sum says); a record with no file is
+    // taken as SAVE would write it.
+    zq::RunFile file;
+    if (path.isEmpty() || !zq::readRunFile(path, &file, &error))
+        file.bytes = zq::dataFileBytes(record);
+    error.clear();
+    const QString sha = a->addRun(file.bytes, path, &isNew, &error);
     if (!sha.isEmpty() && download)
         a->recordDownload(sha, download->ended, download->device, zq::outcomeName(download->outcome), path, &error);
     if (sha.isEmpty() || !error.isEmpty()) {
@@ -112,8 +119,11 @@ void Form1::archiveRun(const zq::Record &record, const QString &path, const Down
             QStringLiteral("记录库没有更新：%1\n%2").arg(QDir::toNativeSeparators(a ? path : QString()), error));
         return;
     }
+    queueForServer(file.bytes, path, download);
+    // A download settled after the user opened another run: recorded, not shown.
+    if (!(record == m_record))
+        return;
     m_runSha = sha;
-    queueForServer(zq::dataFileBytes(record), path, download);
     m_notes = a->notes(sha, &error);
     redraw();
     // The run's fields, where a user filled them, beside its summary.

@@ -21,6 +21,16 @@ void Form1::connectInstrument()
     connect(m_link, &Instrument::progress, progressBar, &QProgressBar::setValue);
     connect(m_link, &Instrument::progressMaximum, progressBar, &QProgressBar::setMaximum);
     connect(m_link, &Instrument::downloadEnded, this, &Form1::downloadEnded);
+    // The archive learns of a download once it is settled: its final outcome
+    // and the name its kept copy finally has.
+    connect(m_link, &Instrument::downloadSettled, this, [this](const DownloadResult &result) {
+        if (!result.keptPath.isEmpty()) {
+            m_lastKept = result.keptPath;
+            if (m_record == result.record)
+                m_runPath = result.keptPath; // the name that exists now
+            archiveRun(result.record, result.keptPath, &result);
+        }
+    });
     connect(m_link, &Instrument::downloadIncomplete, this, [this](const DownloadResult &result) {
         // The bar no longer says whole.
         progressBar->setValue(result.record.count());
@@ -107,8 +117,6 @@ void Form1::downloadEnded(const DownloadResult &result)
         styleLabel->setText(QStringLiteral("STYLE"));
     showRecord(result.record, QString());
     m_runPath = result.keptPath;
-    if (!result.keptPath.isEmpty())
-        archiveRun(result.record, result.keptPath, &result);
     if (!result.keepError.isEmpty())
         tellFailure(QStringLiteral("接收的数据未能自动保存到 %1\n%2\n数据仍在窗口中，请用 SAVE 保存。")
                         .arg(QDir::toNativeSeparators(keepDir()), result.keepError));

@@ -25,14 +25,15 @@ bool Form1::gatherProcessReport(zq::ProcessReport *report)
     zq::ProcessReport r = zq::processFigures(m_record, m_view.group, a->recipe(), m_range, a->placed(), a->alignment());
     // The fingerprint is of the bytes the figures come from: the file's, if
     // it still holds this run, else the run as a data file would hold it.
-    QByteArray bytes;
+    zq::RunFile file;
     QString error;
-    const bool fromFile = !m_runPath.isEmpty() && zq::readFileHead(m_runPath, zq::kTimeFileBytes + 1, &bytes, &error)
-        && zq::recordFromFileBytes(bytes) == m_record;
+    const bool fromFile = !m_runPath.isEmpty() && zq::readRunFile(m_runPath, &file, &error)
+        && zq::recordFromFileBytes(file.bytes) == m_record;
     if (!fromFile)
-        bytes = zq::dataFileBytes(m_record);
+        file.sha256 = zq::sha256Hex(file.bytes = zq::dataFileBytes(m_record));
+    const QByteArray &bytes = file.bytes;
     r.fileName = fromFile ? QFileInfo(m_runPath).fileName() : QStringLiteral("（未保存的记录）");
-    r.sha256 = zq::Archive::sha256Of(bytes);
+    r.sha256 = file.sha256;
     r.provenance = QStringLiteral("记录库不可用，无法核对");
     if (zq::Archive *archive = this->archive()) {
         if (const std::optional<zq::RunRow> run = archive->run(r.sha256, &error))

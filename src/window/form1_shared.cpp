@@ -11,7 +11,9 @@
 #include "window/form1.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
+#include <QUrl>
 
 void Form1::setSharedArchive(const QString &url)
 {
@@ -48,8 +50,19 @@ void Form1::askSharedArchive()
         tellFailure(QStringLiteral("共享记录库的地址应以 postgresql:// 开头：%1").arg(url));
         return;
     }
-    m_settings->setValue(QStringLiteral("archive.url"), url.trimmed());
-    setSharedArchive(url.trimmed());
+    // A password typed into the address is neither saved nor used: it belongs
+    // in ~/.pgpass or PGPASSWORD, where only its owner can read it.
+    QUrl address(url.trimmed());
+    const bool hadPassword = !address.password().isEmpty();
+    address.setPassword(QString());
+    const QString kept = hadPassword ? address.toString() : url.trimmed();
+    m_settings->setValue(QStringLiteral("archive.url"), kept);
+    m_settings->sync();
+    QFile::setPermissions(m_settings->fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (hadPassword)
+        tellFailure(QStringLiteral("地址中的密码没有保存，也不会使用。请把密码写入 ~/.pgpass"
+                                   "（主机:端口:数据库:用户:密码，权限 600），或设置环境变量 PGPASSWORD。"));
+    setSharedArchive(kept);
 }
 
 void Form1::queueForServer(const QByteArray &bytes, const QString &path, const DownloadResult *download)
@@ -88,8 +101,8 @@ void Form1::openFetched(const QString &sha256, const QByteArray &bytes, const QS
     QDir().mkpath(keepDir());
     const QString path = QDir(keepDir()).filePath(sha256.left(16) + QStringLiteral(".ZQ"));
     QString why;
-    QByteArray there;
-    const bool have = zq::readFileHead(path, zq::kTimeFileBytes + 1, &there, &why) && there == bytes;
+    zq::RunFile there;
+    const bool have = zq::readRunFile(path, &there, &why) && there.bytes == bytes;
     if (!have && !zq::writeFileWhole(path, bytes, &why, zq::WriteMode::NewOnly)) {
         tellFailure(QStringLiteral("文件没有保存：%1\n%2").arg(QDir::toNativeSeparators(path), why));
         return;

@@ -1,0 +1,154 @@
+// The shared archive: where a run came from travels with it (a download
+// made on one PC is verified as one on another), push carries what the user
+// recorded, and an import waits in the local queue for a server that is down.
+#include "archive/archive.h"
+#include "archive/sharedlink.h"
+#include "core/datafile.h"
+#include "support/line.h"
+#include "support/pgserver.h"
+#include "support/records.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+class TstSharedProvenance : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void downloadsTravelWithTheirRuns_data();
+    void downloadsTravelWithTheirRuns();
+    void pushCarriesWhatTheUserKnew();
+    void anImportWaitsForAServerThatIsDown();
+    void anImportWhileTheServerIsDownIsSentOnce();
+};
+
+void TstSharedProvenance::downloadsTravelWithTheirRuns_data()
+{
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("a whole download") << "complete" << 0
+                                      << "verified: downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0";
+    QTest::newRow("a cut one") << "cut" << 3 << QStringLiteral("下载不完整：传输中断");
+}
+
+void TstSharedProvenance::downloadsTravelWithTheirRuns()
+{
+    if (!PgServer::available())
+        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    QFETCH(QString, outcome);
+    QFETCH(int, code);
+    QFETCH(QString, says);
+    PgServer server;
+    QVERIFY(server.ok());
+    qputenv("PGPASSWORD", "secret");
+    QTemporaryDir dir;
+    const QByteArray bytes = zq::dataFileBytes(timeData(90));
+    // PC A downloads, and its queue reaches the server.
+    {
+        zq::Archive a;
+        QString error;
+        QVERIFY(a.open(dir.filePath("a.sqlite"), &error));
+        QVERIFY(a.queue(
+            {0, bytes, "/home/a/kept.ZQ", QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", outcome},
+            &error));
+    }
+    for (const char *pc : {"a.sqlite", "b.sqlite"}) {
+        zq::SharedLink link(server.url(), dir.filePath(QString::fromLatin1(pc)));
+        QSignalSpy synced(&link, &zq::SharedLink::synced);
+        QTRY_VERIFY_WITH_TIMEOUT(synced.count() > 0, 15000);
+    }
+    // PC B holds the same bytes: the archive there knows them as that download.
+    write(dir.filePath("copy.ZQ"), bytes);
+    const Run v = zqcli({"verify", "--archive", dir.filePath("b.sqlite"), dir.filePath("copy.ZQ")});
+    QCOMPARE(v.code, code);
+    QVERIFY2(v.out.contains(says), qPrintable(v.out));
+}
+
+void TstSharedProvenance::pushCarriesWhatTheUserKnew()
+{
+    if (!PgServer::available())
+        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    PgServer server;
+    QVERIFY(server.ok());
+    qputenv("PGPASSWORD", "secret");
+    QTemporaryDir dir;
+    const QString file = dir.filePath("run.ZQ"), local = dir.filePath("mine.sqlite");
+    write(file, zq::dataFileBytes(timeData(90)));
+    QString sha, error;
+    {
+        zq::Archive a;
+        bool isNew = false;
+        QVERIFY(a.open(local, &error));
+        sha = a.addRun(readAll(file), file, &isNew, &error);
+        QVERIFY(a.setFields(sha, {QStringLiteral("王"), "3", {}, "K", {}}, &error));
+        QVERIFY(a.setVerdict(sha, "FAIL", QStringLiteral("淬火"), &error));
+        QVERIFY(a.addNote(sha, {12, QStringLiteral("炉门打开")}, &error));
+        QVERIFY(a.saveRange(sha, {QStringLiteral("保温段"), 10, 40}, &error));
+        QVERIFY(a.recordDownload(
+            sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", "complete", file, &error));
+    }
+    const QStringList push{
+        "archive", "--archive", server.url(), "--local", dir.filePath("queue.sqlite"), "push", "--from", local};
+    Run run = zqcli(push);
+    QVERIFY2(run.code == 0 && run.out.startsWith("1 new"), qPrintable(run.out + run.err));
+    run = zqcli(push); // again: nothing twice
+    QVERIFY2(run.code == 0 && run.out.startsWith("0 new on the server, 1 already"), qPrintable(run.out + run.err));
+    zq::Archive shared;
+    QVERIFY2(shared.open(server.url(), &error), qPrintable(error));
+    const std::optional<zq::RunRow> there = shared.run(sha, &error);
+    QVERIFY2(there, qPrintable(error));
+    QCOMPARE(there->fields.operatorName, QStringLiteral("王"));
+    QCOMPARE(there->verdict, QStringLiteral("FAIL"));
+    QCOMPARE(shared.notes(sha, &error).size(), 1);
+    QCOMPARE(shared.ranges(sha, &error).value(0).last, 40);
+    QCOMPARE(shared.provenance(readAll(file), file, &error).kind, zq::Provenance::Downloaded);
+}
+
+void TstSharedProvenance::anImportWaitsForAServerThatIsDown()
+{
+    // Nothing listens on port 1: the server is down from the start.
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(timeData(40)));
+    const QString local = dir.filePath("local.sqlite");
+    const Run run = zqcli({"archive", "--archive", "postgresql://zq@127.0.0.1:1/zqarchive?sslmode=disable", "--local",
+        local, "import", dir.filePath("run.ZQ")});
+    QCOMPARE(run.code, 4); // kept, but not yet on the server
+    QVERIFY2(run.out.contains("1 queued for the server") && run.err.contains(QStringLiteral("1 条待上传")),
+        qPrintable(run.out + run.err));
+    zq::Archive a;
+    QString error;
+    QVERIFY(a.open(local, &error));
+    const QVector<zq::Archive::Queued> queued = a.queued(&error);
+    QCOMPARE(queued.size(), 1);
+    QCOMPARE(queued[0].bytes, readAll(dir.filePath("run.ZQ")));
+}
+
+void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
+{
+    if (!PgServer::available())
+        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    PgServer server;
+    QVERIFY(server.ok());
+    qputenv("PGPASSWORD", "secret");
+    QTemporaryDir dir;
+    write(dir.filePath("run.ZQ"), zq::dataFileBytes(timeData(90)));
+    const QStringList where{"--archive", server.url(), "--local", dir.filePath("local.sqlite")};
+    server.stop();
+    const Run queued = zqcli(QStringList{"archive"} + where + QStringList{"import", dir.filePath("run.ZQ")});
+    QVERIFY2(queued.code == 4 && queued.err.contains(QStringLiteral("1 条待上传")), qPrintable(queued.err));
+    QVERIFY(server.start());
+    for (int round = 0; round < 2; ++round) {
+        const Run sync = zqcli(QStringList{"archive"} + where + QStringList{"sync"});
+        QVERIFY2(sync.code == 0 && sync.out.contains("0 runs still queued"), qPrintable(sync.out + sync.err));
+    }
+    zq::Archive shared;
+    QString error;
+    QVERIFY(shared.open(server.url(), &error));
+    const QVector<zq::RunRow> runs = shared.list({}, &error);
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0].paths, QStringList{dir.filePath("run.ZQ")});
+}
+
+QTEST_MAIN(TstSharedProvenance)
+#include "tst_sharedprovenance.moc"
