@@ -281,6 +281,8 @@ void TstCli::analyze()
     const std::optional<zq::RunRow> kept = archive.run(zq::Archive::sha256Of(readAll(dir.filePath("run.ZQ"))), &error);
     const bool whole = !options.contains("--first") && !verdict.isEmpty() && verdict != "-";
     QCOMPARE(kept ? kept->verdict : QStringLiteral("-"), whole ? verdict : QStringLiteral("-"));
+    // The recipe as judged, whole, in the form the window records it.
+    QVERIFY(!whole || QJsonDocument::fromJson(kept->recipe.toUtf8()).object().contains("band"));
     if (verdict.isEmpty())
         return;
     const QJsonArray files = QJsonDocument::fromJson(run.out.toUtf8()).array();
