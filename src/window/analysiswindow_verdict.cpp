@@ -1,5 +1,6 @@
 // The analysis window's verdict: the banner at its top, and 记录结论, which
 // records it with the run. Nothing is recorded while the fields are edited.
+#include "core/analysisformat.h"
 #include "window/analysiswindow.h"
 
 #include <QHBoxLayout>
@@ -54,14 +55,8 @@ void AnalysisWindow::showVerdict()
 {
     const std::optional<bool> pass = verdict();
     QString text;
-    if (pass && *pass) {
-        text = QStringLiteral("PASS");
-    } else if (pass) {
-        QStringList failed;
-        for (const zq::CriterionResult &c : m_analysis.criteria)
-            if (!c.pass)
-                failed << c.label;
-        text = QStringLiteral("FAIL：") + failed.join(QStringLiteral("、"));
+    if (pass) {
+        text = zq::verdictText(m_analysis);
     } else {
         const QString why = !m_record.holdsData() ? QStringLiteral("没有读数")
             : !m_unparsed.isEmpty()               ? fieldProblem()
