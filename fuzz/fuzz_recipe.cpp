@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!recipe.problem().isEmpty())
         std::abort();
     zq::Recipe back;
-    if (!zq::recipeFromJson(zq::recipeToJson(recipe), &back, &error) || zq::recipeToJson(back) != zq::recipeToJson(recipe))
+    if (!zq::recipeFromJson(zq::recipeToJson(recipe), &back, &error)
+        || zq::recipeToJson(back) != zq::recipeToJson(recipe))
         std::abort();
     // Whatever was taken can be judged by.
     zq::analyze(zq::Record::sequence(QVector<int16_t>{20, 400, 850, 851, 849, 850, 600}), recipe);

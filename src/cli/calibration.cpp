@@ -32,13 +32,16 @@ QJsonObject deviceJson(const zq::Device &d, const QDate &today)
 QString deviceLine(const zq::Device &d, const QDate &today)
 {
     const std::optional<zq::Certificate> c = zq::inForce(d.certificates, today);
-    QString line = QStringLiteral("%1\t%2\t%3\t%4").arg(zq::kindName(d.kind), d.id, d.type,
-        c ? QStringLiteral("%1 (%2 至 %3, %4)")
-                .arg(c->number, c->calibrated.toString(Qt::ISODate), c->due.toString(Qt::ISODate),
-                    zq::dueText(zq::dueState(*c, today)))
-          : QStringLiteral("无有效证书"));
+    QString line = QStringLiteral("%1\t%2\t%3\t%4")
+                       .arg(zq::kindName(d.kind), d.id, d.type,
+                           c ? QStringLiteral("%1 (%2 至 %3, %4)")
+                                   .arg(c->number, c->calibrated.toString(Qt::ISODate), c->due.toString(Qt::ISODate),
+                                       zq::dueText(zq::dueState(*c, today)))
+                             : QStringLiteral("无有效证书"));
     if (d.kind == zq::Device::Thermocouple)
-        line += QStringLiteral("\t已用 %1 次%2").arg(d.uses).arg(d.maxUses > 0 ? QStringLiteral("（上限 %1）").arg(d.maxUses) : QString());
+        line += QStringLiteral("\t已用 %1 次%2")
+                    .arg(d.uses)
+                    .arg(d.maxUses > 0 ? QStringLiteral("（上限 %1）").arg(d.maxUses) : QString());
     return line;
 }
 
@@ -53,21 +56,25 @@ int add(zq::Archive &archive, const QCommandLineParser &p, zq::Device::Kind kind
     c.due = QDate::fromString(p.value(QStringLiteral("due")), Qt::ISODate);
     QString why;
     const std::optional<QVector<zq::CalPoint>> points = zq::parseCalPoints(p.value(QStringLiteral("points")), &why);
-    bool ok = !d.id.isEmpty() && !c.number.isEmpty() && c.calibrated.isValid() && c.due.isValid() && c.due >= c.calibrated;
+    bool ok
+        = !d.id.isEmpty() && !c.number.isEmpty() && c.calibrated.isValid() && c.due.isValid() && c.due >= c.calibrated;
     if (kind == zq::Device::Thermocouple) {
         d.type = p.value(QStringLiteral("type")).toUpper();
         bool fine = true;
         if (p.isSet(QStringLiteral("max-uses")))
             d.maxUses = p.value(QStringLiteral("max-uses")).toInt(&fine), ok = ok && fine && d.maxUses > 0;
         if (p.isSet(QStringLiteral("max-temp")))
-            d.maxTemp = p.value(QStringLiteral("max-temp")).toDouble(&fine), ok = ok && fine && std::isfinite(*d.maxTemp);
+            d.maxTemp = p.value(QStringLiteral("max-temp")).toDouble(&fine),
+            ok = ok && fine && std::isfinite(*d.maxTemp);
         ok = ok && kTypes.contains(d.type);
     }
     if (!ok || !points) {
         std::fprintf(stderr, "zqcli calibration: %s\n",
-            qPrintable(!points ? QStringLiteral("--points: ") + why
-                               : QStringLiteral("需要 ID、--cert、--calibrated 与 --due（YYYY-MM-DD，到期不早于校准）%1")
-                                     .arg(kind == zq::Device::Thermocouple ? QStringLiteral("、--type（K N S R B J T E）") : QString())));
+            qPrintable(!points
+                    ? QStringLiteral("--points: ") + why
+                    : QStringLiteral("需要 ID、--cert、--calibrated 与 --due（YYYY-MM-DD，到期不早于校准）%1")
+                          .arg(kind == zq::Device::Thermocouple ? QStringLiteral("、--type（K N S R B J T E）")
+                                                                : QString())));
         return BadUsage;
     }
     c.points = *points;
@@ -94,16 +101,19 @@ int calibration(const QStringList &arguments)
         "--thermocouple ID."));
     parser.addOption(archiveOption());
     parser.addOption(localOption());
-    const std::pair<const char *, const char *> options[] = {{"cert", "The certificate's number."},
-        {"calibrated", "The day it was calibrated, YYYY-MM-DD."}, {"due", "The day its calibration is due, YYYY-MM-DD."},
-        {"points", "Temperature:correction pairs, comma-separated."}, {"type", "A thermocouple's type: K N S R B J T E."},
-        {"max-uses", "How many runs a thermocouple may be used for."},
-        {"max-temp", "The highest temperature a thermocouple may see, ℃."}};
+    const std::pair<const char *, const char *> options[]
+        = {{"cert", "The certificate's number."}, {"calibrated", "The day it was calibrated, YYYY-MM-DD."},
+            {"due", "The day its calibration is due, YYYY-MM-DD."},
+            {"points", "Temperature:correction pairs, comma-separated."},
+            {"type", "A thermocouple's type: K N S R B J T E."},
+            {"max-uses", "How many runs a thermocouple may be used for."},
+            {"max-temp", "The highest temperature a thermocouple may see, ℃."}};
     for (const auto &[name, what] : options)
         parser.addOption(QCommandLineOption(QLatin1String(name), QString::fromUtf8(what), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("format"), QStringLiteral("text or json."), QStringLiteral("F"), QStringLiteral("text")));
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("add-instrument, add-thermocouple, list or show."));
+    parser.addPositionalArgument(
+        QStringLiteral("command"), QStringLiteral("add-instrument, add-thermocouple, list or show."));
     if (const int rc = parse(parser, QStringLiteral("calibration"), arguments); rc >= 0)
         return rc;
     const QStringList args = parser.positionalArguments();
@@ -126,7 +136,8 @@ int calibration(const QStringList &arguments)
     if (!error.isEmpty())
         return fail(error);
     if (command == QLatin1String("show")) {
-        devices.erase(std::remove_if(devices.begin(), devices.end(), [&](const zq::Device &d) { return d.id != args[1]; }),
+        devices.erase(
+            std::remove_if(devices.begin(), devices.end(), [&](const zq::Device &d) { return d.id != args[1]; }),
             devices.end());
         if (devices.isEmpty())
             return fail(QStringLiteral("%1: 没有登记").arg(args[1]));

@@ -88,10 +88,9 @@ int main(int argc, char *argv[])
         return cli::Done;
     }
     using Run = int (*)(const QStringList &);
-    const std::pair<const char *, Run> commands[]
-        = {{"download", cli::download}, {"live", cli::live}, {"export", cli::exportFiles}, {"report", cli::report},
-            {"info", cli::info}, {"analyze", cli::analyze}, {"archive", cli::archive}, {"verify", cli::verify},
-              {"calibration", cli::calibration}};
+    const std::pair<const char *, Run> commands[] = {{"download", cli::download}, {"live", cli::live},
+        {"export", cli::exportFiles}, {"report", cli::report}, {"info", cli::info}, {"analyze", cli::analyze},
+        {"archive", cli::archive}, {"verify", cli::verify}, {"calibration", cli::calibration}};
     for (const auto &[name, run] : commands) {
         if (command != QLatin1String(name))
             continue;

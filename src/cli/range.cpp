@@ -14,7 +14,8 @@ bool fitRange(const QString &file, const zq::Record &record, zq::ReadingRange *r
     const zq::RangeFit fit = zq::fitRange(count, range->first, range->last);
     if (fit.outside) {
         std::fprintf(stderr, "zqcli %s: %s: %s\n", command, qPrintable(file),
-            qPrintable(count == 0 ? QStringLiteral("第 %1 组没有读数").arg(range->group) : zq::rangeOutsideText(count)));
+            qPrintable(
+                count == 0 ? QStringLiteral("第 %1 组没有读数").arg(range->group) : zq::rangeOutsideText(count)));
         return false;
     }
     if (fit.cut)

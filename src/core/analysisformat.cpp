@@ -59,7 +59,8 @@ QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
     rows.append({QStringLiteral("时间间断"),
         QString::number(std::count_if(a.gaps.begin(), a.gaps.end(), [](const Gap &g) { return !g.failed; })), {}});
     for (int at : a.orderBroken)
-        rows.append({QStringLiteral("时间顺序错乱"), where(record, a, at), QStringLiteral("（时钟回拨，此处历时不计）")});
+        rows.append(
+            {QStringLiteral("时间顺序错乱"), where(record, a, at), QStringLiteral("（时钟回拨，此处历时不计）")});
     if (!a.correctedBy.isEmpty())
         rows.append({QStringLiteral("读数修正"), a.correctedBy,
             a.leftRaw ? QStringLiteral("（%1 个读数在校准点之外，未修正）").arg(a.leftRaw) : QString()});
@@ -85,7 +86,8 @@ QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
             b.enteredAt < 0 ? QStringLiteral("未进入") : length(a, b.timeToEnter), where(record, a, b.enteredAt)});
         if (b.holdFirst >= 0)
             rows.append({QStringLiteral("保温段"),
-                where(record, a, b.holdFirst) + QStringLiteral(" – ") + where(record, a, b.holdLast), length(a, b.hold)});
+                where(record, a, b.holdFirst) + QStringLiteral(" – ") + where(record, a, b.holdLast),
+                length(a, b.hold)});
         rows.append({QStringLiteral("带内累计"), length(a, b.inBand), {}});
         rows.append({QStringLiteral("最长连续保温"), length(a, b.longestSoak), {}});
         rows.append({QStringLiteral("超调"), num(b.overshoot, 0),
@@ -107,7 +109,8 @@ QVector<FigureRow> figureRows(const Analysis &a, const Record &record)
         };
         rows.append({QStringLiteral("判据 ") + c.title(), c.judged ? show(c.measured) : QStringLiteral("—"),
             QStringLiteral("限值 %1，余量 %2，%3")
-                .arg(c.limitText.isEmpty() ? show(c.limit) : c.limitText, c.judged ? show(c.margin) : QStringLiteral("—"),
+                .arg(c.limitText.isEmpty() ? show(c.limit) : c.limitText,
+                    c.judged ? show(c.margin) : QStringLiteral("—"),
                     c.pass ? QStringLiteral("合格") : QStringLiteral("不合格"))});
     }
     if (a.pass)

@@ -86,10 +86,9 @@ QJsonObject analysisJson(const Analysis &a, const Recipe &recipe, const QString 
     QJsonArray criteria, failed;
     for (const CriterionResult &c : a.criteria) {
         criteria.append(QJsonObject{{QStringLiteral("key"), c.key}, {QStringLiteral("label"), c.label},
-            {QStringLiteral("notJudgedBecause"), orNull(!c.judged, c.reason)},
-            {QStringLiteral("measured"), c.measured}, {QStringLiteral("limit"), c.limit},
-            {QStringLiteral("margin"), c.margin}, {QStringLiteral("judged"), c.judged},
-            {QStringLiteral("pass"), c.pass}});
+            {QStringLiteral("notJudgedBecause"), orNull(!c.judged, c.reason)}, {QStringLiteral("measured"), c.measured},
+            {QStringLiteral("limit"), c.limit}, {QStringLiteral("margin"), c.margin},
+            {QStringLiteral("judged"), c.judged}, {QStringLiteral("pass"), c.pass}});
         if (!c.pass)
             failed.append(c.key);
     }

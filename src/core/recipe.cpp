@@ -49,7 +49,8 @@ std::optional<Span> parseSpan(const QString &text)
     qint64 denominator = 1;
     for (int i = 0; i < fraction.size(); ++i)
         denominator *= 10;
-    const qint64 scaled = m.captured(1).toLongLong() * scale + (fraction.isEmpty() ? 0 : fraction.toLongLong() * scale / denominator);
+    const qint64 scaled
+        = m.captured(1).toLongLong() * scale + (fraction.isEmpty() ? 0 : fraction.toLongLong() * scale / denominator);
     if (!fraction.isEmpty() && fraction.toLongLong() * scale % denominator != 0)
         return std::nullopt; // finer than a millisecond, or part of a reading
     return Span{scaled, unit == QLatin1Char('r'), text.trimmed()};

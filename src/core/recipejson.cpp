@@ -29,7 +29,8 @@ public:
             allowed << QLatin1String(k);
         for (auto it = m_o.begin(); it != m_o.end(); ++it)
             if (!allowed.contains(it.key()))
-                return wrong(it.key(), QStringLiteral("不是配方的键（可用：%1）").arg(allowed.join(QStringLiteral("、"))));
+                return wrong(
+                    it.key(), QStringLiteral("不是配方的键（可用：%1）").arg(allowed.join(QStringLiteral("、"))));
         return true;
     }
     bool has(const char *key) const { return m_o.contains(QLatin1String(key)); }
@@ -137,7 +138,8 @@ void readRequired(Reader &top, Recipe *r)
         = top.array("required", QJsonValue::String, QStringLiteral("应为字段名的列表，如 [\"operator\"]"));
     for (const QJsonValue &f : required) {
         const QString name = f.toString();
-        if (std::none_of(std::begin(kRunFields), std::end(kRunFields), [&](const char *k) { return name == QLatin1String(k); }))
+        if (std::none_of(
+                std::begin(kRunFields), std::end(kRunFields), [&](const char *k) { return name == QLatin1String(k); }))
             top.wrong(QStringLiteral("required"),
                 QStringLiteral("中的“%1”不是运行字段（operator、equipment、load、thermocouple、comment）").arg(name));
         r->requiredFields.append(name);
@@ -196,12 +198,13 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
     }
     Recipe r;
     Reader top(doc.object(), QString(), error);
-    top.onlyKeys({"version", "name", "thresholds", "band", "criteria", "rateWindow", "interval", "required",
-        "schedule", "bandFollowsSchedule"});
+    top.onlyKeys({"version", "name", "thresholds", "band", "criteria", "rateWindow", "interval", "required", "schedule",
+        "bandFollowsSchedule"});
     if (top.has("version") && top.number("version") != 1.0)
         top.wrong(QStringLiteral("version"), QStringLiteral("应为 1（这个程序只读第 1 版的配方）"));
     r.name = top.string("name", QStringLiteral("应为文字")).value_or(QString());
-    for (const QJsonValue &t : top.array("thresholds", QJsonValue::Double, QStringLiteral("应为数字列表，如 [600, 850]")))
+    for (const QJsonValue &t :
+        top.array("thresholds", QJsonValue::Double, QStringLiteral("应为数字列表，如 [600, 850]")))
         r.thresholds.append(t.toDouble());
     if (const std::optional<QJsonObject> band = top.object("band"))
         readBand(*band, &r, error);
@@ -210,7 +213,8 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
     r.rateWindow = top.span("rateWindow", QStringLiteral("应为时长，如 \"60s\" 或 \"10r\""));
     r.intervalSec = top.number("interval").value_or(0);
     readRequired(top, &r);
-    if (const std::optional<QString> schedule = top.string("schedule", QStringLiteral("应为文字，如 \"20; +10/min→850; 60m\""))) {
+    if (const std::optional<QString> schedule
+        = top.string("schedule", QStringLiteral("应为文字，如 \"20; +10/min→850; 60m\""))) {
         QString why;
         const std::optional<Schedule> s = parseSchedule(*schedule, &why);
         if (!s)

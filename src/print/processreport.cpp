@@ -82,8 +82,7 @@ void verdict(Flow &f, const ProcessReport &r)
     f.skip(6);
     f.add({SheetItem::Box, 0, QRectF(0, f.y(), f.width(), 28), QString(), 0, false, 0,
         pass ? QColor(220, 245, 220) : QColor(250, 220, 220)});
-    f.add({SheetItem::Text, 0, QRectF(8, f.y(), f.width() - 16, 28),
-        verdictText(r.check), 14, true,
+    f.add({SheetItem::Text, 0, QRectF(8, f.y(), f.width() - 16, 28), verdictText(r.check), 14, true,
         Qt::AlignLeft | Qt::AlignVCenter, pass ? QColor(0, 120, 0) : QColor(180, 0, 0)});
     f.skip(30);
 }

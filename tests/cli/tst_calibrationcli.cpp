@@ -40,20 +40,20 @@ void TstCalibrationCli::correctedReadingsAreJudged()
     const QString archive = dir.filePath("archive.sqlite");
     auto cli = [&](QStringList args) { return zqcli(args << "--archive" << archive); };
     QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated", "2026-01-10", "--due",
-                 "2099-01-10", "--points", "300:+1.0,900:-1.0"})
+                     "2099-01-10", "--points", "300:+1.0,900:-1.0"})
                  .code,
         0);
     // A successor calibrated after the runs: the runs keep the certificate they were measured under.
     QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-78", "--calibrated", "2098-01-10", "--due",
-                 "2099-01-10", "--points", "300:+5,900:+5"})
+                     "2099-01-10", "--points", "300:+5,900:+5"})
                  .code,
         0);
     QCOMPARE(cli({"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12", "--calibrated",
-                 "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3", "--max-uses", "1"})
+                     "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3", "--max-uses", "1"})
                  .code,
         0);
     QCOMPARE(cli({"calibration", "add-thermocouple", "TC-13", "--cert", "X", "--calibrated", "2026-01-10", "--due",
-                 "2026-02-10", "--points", "800:+3"})
+                     "2026-02-10", "--points", "800:+3"})
                  .code,
         2); // no type
     const QString one = dir.filePath("one.ZQ"), two = dir.filePath("two.ZQ");

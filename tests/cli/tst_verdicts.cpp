@@ -49,14 +49,13 @@ void TstVerdicts::verdicts_data()
     const QStringList band{"--setpoint", "850", "--tol", "10", "--archive", "ARCHIVE"};
     QTest::newRow("900 for an hour never enters the band")
         << QVector<int>(61, 900) << band + QStringList{"--max-overshoot", "5"} << 3 << "FAIL";
-    QTest::newRow("a jump over the band overshoots")
-        << (QVector<int>{830, 880, 876, 870, 862} + QVector<int>(30, 850)) << band + QStringList{"--max-overshoot", "5"}
-        << 3 << "FAIL";
+    QTest::newRow("a jump over the band overshoots") << (QVector<int>{830, 880, 876, 870, 862} + QVector<int>(30, 850))
+                                                     << band + QStringList{"--max-overshoot", "5"} << 3 << "FAIL";
     QTest::newRow("66 minutes meet 1.1h") << (QVector<int>{800} + QVector<int>(67, 850) + QVector<int>{800})
                                           << band + QStringList{"--min-soak", "1.1h"} << 0 << "PASS";
     QTest::newRow("nan as a tolerance") << QVector<int>(61, 900)
-                                        << QStringList{"--setpoint", "850", "--tol", "nan", "--max-overshoot", "5"}
-                                        << 2 << "";
+                                        << QStringList{"--setpoint", "850", "--tol", "nan", "--max-overshoot", "5"} << 2
+                                        << "";
     QTest::newRow("inf as a limit") << QVector<int>(61, 900)
                                     << QStringList{"--setpoint", "850", "--tol", "5", "--max-overshoot", "inf"} << 2
                                     << "";

@@ -46,7 +46,8 @@ void TstOneVerdict::everyoneSaysTheSame_data()
     const QVector<int> jumped = QVector<int>{830, 880, 876, 870, 862} + QVector<int>(30, 850);
     const QVector<int> exact = QVector<int>{800} + QVector<int>(67, 850) + QVector<int>{800};
     QTest::newRow("a jump over the band") << jumped << QByteArray(R"({"maxOvershoot": 5})") << "FAIL：最大超调";
-    QTest::newRow("never in the band") << QVector<int>(61, 900) << QByteArray(R"({"maxOvershoot": 5, "minSoak": "10m"})")
+    QTest::newRow("never in the band") << QVector<int>(61, 900)
+                                       << QByteArray(R"({"maxOvershoot": 5, "minSoak": "10m"})")
                                        << "FAIL：最短保温（未判定）、最大超调（未判定）";
     QTest::newRow("66 minutes against 1.1h") << exact << QByteArray(R"({"minSoak": "1.1h"})") << "PASS";
     QTest::newRow("66 minutes against 67m") << exact << QByteArray(R"({"minSoak": "67m"})") << "FAIL：最短保温";
