@@ -71,7 +71,7 @@ zq::Correction correctionOf(const QString &file, Output &out)
     if (!run)
         return {};
     const QString when = run->downloadedAt.isEmpty() ? run->addedAt : run->downloadedAt;
-    const zq::Correction c
+    zq::Correction c
         = zq::Registry(*archive).correctionFor(run->sha256, QDateTime::fromString(when, Qt::ISODate).date(), &error);
     for (const std::optional<zq::Certificate> *cert : {&c.instrument, &c.thermocouple})
         if (*cert && zq::dueState(**cert, QDate::currentDate()) == zq::DueState::Expired)

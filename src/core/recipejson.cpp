@@ -62,7 +62,7 @@ public:
     std::optional<Span> span(const char *key, const QString &expected)
     {
         const std::optional<QString> text = string(key, expected);
-        const std::optional<Span> s = text ? parseSpan(*text) : std::nullopt;
+        std::optional<Span> s = text ? parseSpan(*text) : std::nullopt;
         if (text && !s)
             wrong(key, expected);
         return s;
@@ -92,7 +92,7 @@ public:
     {
         if (!has(key))
             return {};
-        const QJsonArray a = at(key).toArray();
+        QJsonArray a = at(key).toArray();
         if (!at(key).isArray() || std::any_of(a.begin(), a.end(), [of](const QJsonValue &v) { return v.type() != of; }))
             wrong(key, expected);
         return a;
@@ -136,7 +136,7 @@ void readRequired(Reader &top, Recipe *r)
 {
     const QJsonArray required
         = top.array("required", QJsonValue::String, QStringLiteral("应为字段名的列表，如 [\"operator\"]"));
-    for (const QJsonValue &f : required) {
+    for (const auto &f : required) {
         const QString name = f.toString();
         if (std::none_of(
                 std::begin(kRunFields), std::end(kRunFields), [&](const char *k) { return name == QLatin1String(k); }))
@@ -203,8 +203,7 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
     if (top.has("version") && top.number("version") != 1.0)
         top.wrong(QStringLiteral("version"), QStringLiteral("应为 1（这个程序只读第 1 版的配方）"));
     r.name = top.string("name", QStringLiteral("应为文字")).value_or(QString());
-    for (const QJsonValue &t :
-        top.array("thresholds", QJsonValue::Double, QStringLiteral("应为数字列表，如 [600, 850]")))
+    for (const auto &t : top.array("thresholds", QJsonValue::Double, QStringLiteral("应为数字列表，如 [600, 850]")))
         r.thresholds.append(t.toDouble());
     if (const std::optional<QJsonObject> band = top.object("band"))
         readBand(*band, &r, error);
