@@ -58,6 +58,7 @@ private Q_SLOTS:
     void referenceShorterAndLonger_data();
     void referenceShorterAndLonger();
     void bandFollowsTheSchedule();
+    void aGapInTheReferenceIsNotBridged();
     void rangeExportIsTheWholeExportsLines_data();
     void rangeExportIsTheWholeExportsLines();
 };
@@ -178,6 +179,25 @@ void TstReference::referenceShorterAndLonger()
     QTEST(d.largestAt, "largestAt");
     QTEST(d.aboveTime, "aboveTime");
     QCOMPARE(d.belowTime, 0.0);
+}
+
+void TstReference::aGapInTheReferenceIsNotBridged()
+{
+    // The run reads every minute for 25 minutes; the reference has minutes
+    // 0…5 and 20…25 only. Between them it says nothing, so the run's
+    // minutes 6…19 are not compared: 12 readings are.
+    QVector<int> v, t, rv, rt;
+    for (int i = 0; i <= 25; ++i) {
+        v.append(500), t.append(60 * i);
+        if (i <= 5 || i >= 20)
+            rv.append(500 + (i >= 20 ? 100 : 0)), rt.append(60 * i);
+    }
+    const zq::Curve run = zq::runCurve(timed(v, t), 0, 0);
+    const zq::Placed p = zq::placeReference(run, zq::runCurve(timed(rv, rt), 0, 0), {});
+    const zq::Difference d = zq::compareRun(run, p.curve, 0, -1, 20, 20);
+    QCOMPARE(d.compared, 12);
+    QCOMPARE(d.largest, -100.0); // 500 against the reference's 600 after the gap
+    QCOMPARE(d.belowTime, 300.0); // minutes 20…25
 }
 
 void TstReference::bandFollowsTheSchedule()
