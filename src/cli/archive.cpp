@@ -143,7 +143,10 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
         // A note stands at a reading of the run, or nowhere anyone can find it.
         if (at < 0 || at >= run.readings)
             return usageError(command,
-                QStringLiteral("--at %1 lies outside the run: it has %2 readings, 0 to %3").arg(at).arg(run.readings).arg(run.readings - 1));
+                QStringLiteral("--at %1 lies outside the run: it has %2 readings, 0 to %3")
+                    .arg(at)
+                    .arg(run.readings)
+                    .arg(run.readings - 1));
         return archive.addNote(run.sha256, {at, parser.value(QStringLiteral("text"))}, &error) ? Done : fail(error);
     }
     if (command == QLatin1String("range")) {
@@ -174,20 +177,20 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
 int archive(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("The run archive. Commands:\n"
-                       "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
-                       "[--format text|csv|json]\n"
-                       "  import PATH...          files and folders (recursively); each new run counted\n"
-                       "  sync                    send what waits in the local queue to the server (--archive URL)\n"
-                       "  push [--from LOCAL]     the local archive's runs, with their fields, verdicts, notes, ranges\n"
-                       "                          and downloads, into the server's (--archive URL); again adds nothing\n"
-                       "  show FILE|HASH\n"
-                       "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
-                       "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
-                       "                          correct the run's readings: see zqcli calibration)\n"
-                       "  note FILE|HASH --at N --text T\n"
-                       "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
+    parser.setApplicationDescription(QStringLiteral(
+        "The run archive. Commands:\n"
+        "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
+        "[--format text|csv|json]\n"
+        "  import PATH...          files and folders (recursively); each new run counted\n"
+        "  sync                    send what waits in the local queue to the server (--archive URL)\n"
+        "  push [--from LOCAL]     the local archive's runs, with their fields, verdicts, notes, ranges\n"
+        "                          and downloads, into the server's (--archive URL); again adds nothing\n"
+        "  show FILE|HASH\n"
+        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
+        "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
+        "                          correct the run's readings: see zqcli calibration)\n"
+        "  note FILE|HASH --at N --text T\n"
+        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
     parser.addOption(archiveOption());
     parser.addOption(localOption());
     addArchiveOptions(parser);
@@ -223,15 +226,10 @@ int archive(const QStringList &arguments)
     const bool reading = command == QLatin1String("list") || command == QLatin1String("show");
     if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))
         return Failed;
-    if (command == QLatin1String("sync")) {
-        QString error;
-        zq::Archive queue;
-        if (!archive.isServer())
-            return fail(QStringLiteral("sync sends the local queue to a server: give --archive postgresql://…"));
-        const int left = queue.open(localPath(parser), &error) ? queue.queuedCount(&error) : -1;
-        std::printf("%d runs still queued\n", left);
-        return left == 0 ? Done : Failed;
-    }
+    if (command == QLatin1String("sync"))
+        return archive.isServer()
+            ? tellQueued(localPath(parser))
+            : fail(QStringLiteral("sync sends the local queue to a server: give --archive postgresql://…"));
     if (command == QLatin1String("push"))
         return push(archive,
             parser.isSet(QStringLiteral("from")) ? parser.value(QStringLiteral("from")) : zq::Archive::defaultPath());
