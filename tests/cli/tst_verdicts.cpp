@@ -2,30 +2,12 @@
 // would sign, ranges that hold readings, values that are numbers.
 #include "core/datafile.h"
 #include "support/line.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
-namespace {
-// One reading a minute from 07-26 10:00:00.
-zq::Record everyMinute(const QVector<int> &values)
-{
-    QVector<WDREC> records;
-    for (int i = 0; i < values.size(); ++i)
-        records.append(WDREC{int16_t(values[i]), 7, 26, uint8_t(10 + i / 60), uint8_t(i % 60), 0});
-    return zq::Record::timeStamped(records);
-}
-
-QString fileOf(QTemporaryDir &dir, const QString &name, const zq::Record &record)
-{
-    const QString path = dir.filePath(name);
-    write(path, zq::dataFileBytes(record));
-    return path;
-}
-} // namespace
 
 class TstVerdicts : public QObject
 {
@@ -49,14 +31,13 @@ void TstVerdicts::verdicts_data()
     const QStringList band{"--setpoint", "850", "--tol", "10", "--archive", "ARCHIVE"};
     QTest::newRow("900 for an hour never enters the band")
         << QVector<int>(61, 900) << band + QStringList{"--max-overshoot", "5"} << 3 << "FAIL";
-    QTest::newRow("a jump over the band overshoots")
-        << (QVector<int>{830, 880, 876, 870, 862} + QVector<int>(30, 850)) << band + QStringList{"--max-overshoot", "5"}
-        << 3 << "FAIL";
+    QTest::newRow("a jump over the band overshoots") << (QVector<int>{830, 880, 876, 870, 862} + QVector<int>(30, 850))
+                                                     << band + QStringList{"--max-overshoot", "5"} << 3 << "FAIL";
     QTest::newRow("66 minutes meet 1.1h") << (QVector<int>{800} + QVector<int>(67, 850) + QVector<int>{800})
                                           << band + QStringList{"--min-soak", "1.1h"} << 0 << "PASS";
     QTest::newRow("nan as a tolerance") << QVector<int>(61, 900)
-                                        << QStringList{"--setpoint", "850", "--tol", "nan", "--max-overshoot", "5"}
-                                        << 2 << "";
+                                        << QStringList{"--setpoint", "850", "--tol", "nan", "--max-overshoot", "5"} << 2
+                                        << "";
     QTest::newRow("inf as a limit") << QVector<int>(61, 900)
                                     << QStringList{"--setpoint", "850", "--tol", "5", "--max-overshoot", "inf"} << 2
                                     << "";

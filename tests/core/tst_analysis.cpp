@@ -2,25 +2,13 @@
 // out here from the readings, not by the code under test.
 #include "core/analysis.h"
 #include "core/analysisformat.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
-// Time-stamped readings, one a second from 07-26 10:00:00 unless `at` says otherwise.
-zq::Record timed(const QVector<int> &values, const QVector<int> &at = {})
-{
-    QVector<WDREC> records;
-    for (int i = 0; i < values.size(); ++i) {
-        const int s = at.isEmpty() ? i : at[i];
-        records.append(WDREC{int16_t(values[i]), 7, uint8_t(26 + s / 86400), uint8_t(10 + s / 3600 % 24),
-            uint8_t(s / 60 % 60), uint8_t(s % 60)});
-    }
-    return zq::Record::timeStamped(records);
-}
-
 QVector<int> rising(int n, int from, int step)
 {
     QVector<int> v(n);
@@ -193,8 +181,7 @@ void TstAnalysis::elapsedTime_data()
                                    << 86520.0 << -1; // a leap day belongs to February
     QTest::newRow("a backward stamp") << QVector<WDREC>{s(7, 26, 10, 0, 5), s(7, 26, 10, 0, 9), s(7, 26, 10, 0, 0)}
                                       << 4.0 << 2; // the 9 s lost to the clock are not counted
-    QTest::newRow("June to January is no year end")
-        << QVector<WDREC>{s(6, 30, 0, 0, 0), s(1, 1, 0, 0, 0)} << 0.0 << 1;
+    QTest::newRow("June to January is no year end") << QVector<WDREC>{s(6, 30, 0, 0, 0), s(1, 1, 0, 0, 0)} << 0.0 << 1;
     QTest::newRow("April before March") << QVector<WDREC>{s(4, 1, 0, 0, 0), s(3, 1, 0, 0, 0)} << 0.0 << 1;
 }
 
@@ -302,7 +289,8 @@ void TstAnalysis::recipes_data()
     QTest::newRow("four thresholds") << QByteArray(R"({"thresholds": [1, 2, 3, 4]})") << "";
     // Of the wrong shape: refused whole, naming the key, never half-used.
     QTest::newRow("criteria as a list") << QByteArray(R"({"band": {"setpoint": 850, "below": 10, "above": 10},
-        "criteria": [{"maxOvershoot": 5}]})") << "“criteria” 应为对象";
+        "criteria": [{"maxOvershoot": 5}]})")
+                                        << "“criteria” 应为对象";
     QTest::newRow("band as a list") << QByteArray(R"({"band": [850, 10, 10]})") << "“band” 应为对象";
     QTest::newRow("thresholds as a number") << QByteArray(R"({"thresholds": 900})") << "“thresholds” 应为数字列表";
     QTest::newRow("required as a string") << QByteArray(R"({"required": "operator"})") << "“required” 应为字段名";
@@ -311,14 +299,16 @@ void TstAnalysis::recipes_data()
         "criteria": {"minSoke": "5m"}})") << "“criteria.minSoke” 不是配方的键";
     QTest::newRow("a key misspelt") << QByteArray(R"({"bands": {"setpoint": 850, "below": 10, "above": 10}})")
                                     << "“bands” 不是配方的键";
-    QTest::newRow("a band without its top") << QByteArray(R"({"band": {"setpoint": 850, "below": 10}})")
-                                            << "“band.above” 缺少";
+    QTest::newRow("a band without its top")
+        << QByteArray(R"({"band": {"setpoint": 850, "below": 10}})") << "“band.above” 缺少";
     QTest::newRow("a limit as text") << QByteArray(R"({"band": {"setpoint": 850, "below": 10, "above": 10},
-        "criteria": {"maxOvershoot": "5"}})") << "“criteria.maxOvershoot” 应为数字";
+        "criteria": {"maxOvershoot": "5"}})")
+                                     << "“criteria.maxOvershoot” 应为数字";
     QTest::newRow("a schedule as a number") << QByteArray(R"({"schedule": 20})") << "“schedule” 应为文字";
     QTest::newRow("a newer version") << QByteArray(R"({"version": 2})") << "“version” 应为 1";
     QTest::newRow("a soak finer than a millisecond") << QByteArray(R"({"band": {"setpoint": 850, "below": 10,
-        "above": 10}, "criteria": {"minSoak": "0.0001s"}})") << "criteria.minSoak";
+        "above": 10}, "criteria": {"minSoak": "0.0001s"}})")
+                                                     << "criteria.minSoak";
 }
 
 void TstAnalysis::recipes()
@@ -343,18 +333,6 @@ void TstAnalysis::recipes()
     QCOMPARE(zq::recipeToJson(back), zq::recipeToJson(r));
 }
 
-
-namespace {
-// One reading a minute from 07-26 10:00:00.
-zq::Record everyMinute(const QVector<int> &values)
-{
-    QVector<int> at(values.size());
-    for (int i = 0; i < at.size(); ++i)
-        at[i] = 60 * i;
-    return timed(values, at);
-}
-} // namespace
-
 void TstAnalysis::bandOfFurnaceRuns_data()
 {
     QTest::addColumn<QVector<int>>("values"); // a reading a minute
@@ -366,13 +344,12 @@ void TstAnalysis::bandOfFurnaceRuns_data()
     QTest::addColumn<double>("outsideSec");
     QTest::addColumn<bool>("overshootJudged");
     // Band 840 … 860.
-    QTest::newRow("never enters: 900 for an hour") << QVector<int>(61, 900) << -1 << -1 << 40.0 << 0.0 << 0 << 0.0
-                                                   << false;
-    QTest::newRow("jumps the band, then settles")
-        << (QVector<int>{830, 880, 876, 870, 862} + QVector<int>(30, 850)) << 5 << 34 << 20.0 << 0.0 << 0 << 0.0
-        << true;
-    QTest::newRow("the lower edge is in the band") << QVector<int>{800, 840, 850, 850} << 1 << 3 << 0.0 << 0.0 << 0
-                                                   << 0.0 << true;
+    QTest::newRow("never enters: 900 for an hour")
+        << QVector<int>(61, 900) << -1 << -1 << 40.0 << 0.0 << 0 << 0.0 << false;
+    QTest::newRow("jumps the band, then settles") << (QVector<int>{830, 880, 876, 870, 862} + QVector<int>(30, 850))
+                                                  << 5 << 34 << 20.0 << 0.0 << 0 << 0.0 << true;
+    QTest::newRow("the lower edge is in the band")
+        << QVector<int>{800, 840, 850, 850} << 1 << 3 << 0.0 << 0.0 << 0 << 0.0 << true;
     // 450 + 20 ℃/min to 850, an hour at 849 … 851, then 10 ℃/min down to 200.
     QVector<int> cooled = rising(21, 450, 20);
     for (int i = 0; i < 60; ++i)
@@ -381,7 +358,8 @@ void TstAnalysis::bandOfFurnaceRuns_data()
     QTest::newRow("cooling after the hold is no undershoot") << cooled << 20 << 80 << 0.0 << 0.0 << 0 << 0.0 << true;
     // Out to 835 for two minutes and back: an excursion inside the hold.
     QTest::newRow("an excursion and return")
-        << (QVector<int>{800} + QVector<int>(10, 850) + QVector<int>{835, 835} + QVector<int>(10, 850) + QVector<int>{700})
+        << (QVector<int>{800} + QVector<int>(10, 850) + QVector<int>{835, 835} + QVector<int>(10, 850)
+               + QVector<int>{700})
         << 1 << 22 << 0.0 << 5.0 << 1 << 180.0 << true; // 10→11, 11→12, 12→13 are outside: 3 minutes
 }
 
@@ -581,7 +559,8 @@ void TstAnalysis::clockSetBackInsideARange()
     QCOMPARE(a.orderBroken, told);
     QCOMPARE(a.elapsed, elapsed);
     const QVector<zq::FigureRow> rows = zq::figureRows(a, record);
-    QCOMPARE(int(std::count_if(rows.begin(), rows.end(), [](const zq::FigureRow &r) { return r.label == QStringLiteral("时间顺序错乱"); })),
+    QCOMPARE(int(std::count_if(rows.begin(), rows.end(),
+                 [](const zq::FigureRow &r) { return r.label == QStringLiteral("时间顺序错乱"); })),
         int(told.size()));
 }
 
