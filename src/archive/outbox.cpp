@@ -53,4 +53,11 @@ bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *erro
         *drained = count;
     return done;
 }
+
+ArchivePlace archivePlace(const QString &pathOrUrl, const QString &local)
+{
+    if (Archive::isServerUrl(pathOrUrl))
+        return {local.isEmpty() ? Archive::defaultPath() : local, pathOrUrl};
+    return {pathOrUrl.isEmpty() ? Archive::defaultPath() : pathOrUrl, QString()};
+}
 } // namespace zq

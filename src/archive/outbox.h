@@ -27,4 +27,15 @@ struct Drained
     Pending left;
 };
 bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *error);
+
+// What --archive names, one meaning for the window and zqcli: a file is the
+// archive itself; a server's URL is the shared archive, beside a local file
+// (the user's own unless `local` names one) that keeps what the server has
+// not yet got. Empty: the user's own file, no server.
+struct ArchivePlace
+{
+    QString local;
+    QString server; // empty: no shared archive
+};
+ArchivePlace archivePlace(const QString &pathOrUrl, const QString &local = {});
 } // namespace zq

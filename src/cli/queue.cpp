@@ -19,7 +19,8 @@ QCommandLineOption localOption()
 
 QString localPath(const QCommandLineParser &parser)
 {
-    return parser.value(QStringLiteral("local"));
+    // The queue's file as the window would take it for the same --archive.
+    return zq::archivePlace(parser.value(QStringLiteral("archive")), parser.value(QStringLiteral("local"))).local;
 }
 
 bool queueLocally(const QString &local, const zq::Archive::Queued &run, QString *error)
