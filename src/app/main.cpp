@@ -1,4 +1,5 @@
 #include "archive/archive.h"
+#include "archive/outbox.h"
 #include "link/portnames.h"
 #include "print/fonts.h"
 #include "window/form1.h"
@@ -84,17 +85,16 @@ int main(int argc, char *argv[])
         zq::defaultPortDevices(), parser.value(QStringLiteral("com1")), parser.value(QStringLiteral("com2")));
     if (parser.isSet(QStringLiteral("keep-dir")))
         window.setKeepDir(parser.value(QStringLiteral("keep-dir")));
-    const QString archive = parser.value(QStringLiteral("archive"));
-    if (!archive.isEmpty() && !zq::Archive::isServerUrl(archive))
-        window.setArchivePath(archive);
+    const zq::ArchivePlace archive = zq::archivePlace(parser.value(QStringLiteral("archive")));
+    if (parser.isSet(QStringLiteral("archive")) && archive.server.isEmpty())
+        window.setArchivePath(archive.local);
 
     SingleInstance single(SingleInstance::defaultLockPath());
     if (!showAsSingleCopy(window, single))
         return 0;
     // The shared archive once this is the one window: its thread syncs at once.
-    window.setSharedArchive(zq::Archive::isServerUrl(archive)
-            ? archive
-            : window.settings().value(QStringLiteral("archive.url")).toString());
+    window.setSharedArchive(
+        !archive.server.isEmpty() ? archive.server : window.settings().value(QStringLiteral("archive.url")).toString());
     if (!parser.positionalArguments().isEmpty())
         window.openDataFile(parser.positionalArguments().constFirst());
     return QApplication::exec();

@@ -1,6 +1,7 @@
 #include "archive/sharedlink.h"
 
 #include "archive/archive.h"
+#include "archive/outbox.h"
 
 #include <QTimer>
 #include <memory>
@@ -31,8 +32,10 @@ public:
     void sync()
     {
         QString error;
-        const bool answered = open(&error) && sendAll(&error) && pull(&error);
-        Q_EMIT status(m_local && m_local->isOpen() ? pending() : 0, answered ? QString() : error);
+        const bool answered = open(&error) && drainQueue(*m_local, *m_server, nullptr, &error) && pull(&error);
+        QString ignored;
+        Q_EMIT status(
+            m_local && m_local->isOpen() ? pendingFor(*m_local, &ignored).total() : 0, answered ? QString() : error);
         if (answered)
             Q_EMIT synced();
     }
@@ -71,31 +74,6 @@ private:
             return true;
         m_server.reset();
         return false;
-    }
-
-    int pending()
-    {
-        QString ignored;
-        return m_local->queuedCount(&ignored) + int(m_local->queuedEdits(&ignored).size());
-    }
-
-    bool sendAll(QString *error)
-    {
-        for (const Archive::Queued &run : m_local->queued(error)) {
-            if (!Archive::send(*m_server, run, error))
-                return false;
-            m_local->unqueue(run.id, error);
-        }
-        for (const Archive::Edit &edit : m_local->queuedEdits(error)) {
-            QString none;
-            // An edit of a run the server does not hold waits until it does.
-            if (!m_server->run(edit.sha256, &none))
-                continue;
-            if (!Archive::send(*m_server, edit, error))
-                return false;
-            m_local->unqueueEdit(edit.id, error);
-        }
-        return error->isEmpty();
     }
 
     bool pull(QString *error)

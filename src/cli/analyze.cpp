@@ -118,8 +118,9 @@ int analyze(const QStringList &arguments)
     const int first = parser.isSet(o.first) ? parser.value(o.first).toInt(&okFirst) : 0;
     const int last = parser.isSet(o.last) ? parser.value(o.last).toInt(&okLast) : -1;
     if (parser.positionalArguments().isEmpty() || !QStringList{"text", "csv", "json"}.contains(format) || !okGroup
-        || !okFirst || !okLast || group < 0 || group > 7 || first < 0 || (parser.isSet(o.last) && last < first)
-        || !zq::parseAlignment(parser.value(o.align)) || (parser.isSet(o.reference) && parser.isSet(o.schedule))) {
+        || !okFirst || !okLast || group < 0 || group >= zq::kSelectorGroups || first < 0
+        || (parser.isSet(o.last) && last < first) || !zq::parseAlignment(parser.value(o.align))
+        || (parser.isSet(o.reference) && parser.isSet(o.schedule))) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }

@@ -226,15 +226,10 @@ int archive(const QStringList &arguments)
     const bool reading = command == QLatin1String("list") || command == QLatin1String("show");
     if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))
         return Failed;
-    if (command == QLatin1String("sync")) {
-        QString error;
-        zq::Archive queue;
-        if (!archive.isServer())
-            return fail(QStringLiteral("sync sends the local queue to a server: give --archive postgresql://…"));
-        const int left = queue.open(localPath(parser), &error) ? queue.queuedCount(&error) : -1;
-        std::printf("%d runs still queued\n", left);
-        return left == 0 ? Done : Failed;
-    }
+    if (command == QLatin1String("sync"))
+        return archive.isServer()
+            ? tellQueued(localPath(parser))
+            : fail(QStringLiteral("sync sends the local queue to a server: give --archive postgresql://…"));
     if (command == QLatin1String("push"))
         return push(archive,
             parser.isSet(QStringLiteral("from")) ? parser.value(QStringLiteral("from")) : zq::Archive::defaultPath());

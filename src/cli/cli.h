@@ -7,6 +7,7 @@
 class QCommandLineOption;
 class QCommandLineParser;
 #include "archive/archive.h"
+#include "archive/outbox.h"
 // namespace zq
 struct DownloadResult;
 namespace zq {
@@ -80,8 +81,12 @@ int importInto(const QCommandLineParser &parser, const QStringList &paths);
 // zqcli archive push: every run of the local archive `from`, with its fields,
 // verdict, notes, ranges and downloads, into the server's; again adds nothing.
 int push(zq::Archive &server, const QString &from);
-// The local queue sent to the server; how many went, or -1 (told) when it stopped.
+// The local queue (runs, then edits) sent to the server; how many went, or -1 (told) when it stopped.
 int sendQueued(zq::Archive &server, const QString &local);
+// zqcli archive sync, once the queue went: what is still queued (runs and edits); Done only when nothing is.
+int tellQueued(const QString &local);
+// "2 runs and 1 edits": what is queued or was sent, in the words sync prints.
+QString pendingText(const zq::Pending &pending);
 
 // A kept download in the run archive; a failure is said, never fatal.
 void recordDownload(

@@ -144,7 +144,8 @@ int download(const QStringList &arguments)
     // Kept, told and recorded once it is settled: a silence ends a transfer,
     // but it is whole only if nothing comes while the line is watched.
     QObject::connect(&instrument, &Instrument::downloadSettled, &instrument, [&](const DownloadResult &result) {
-        rc = keep(result, instrument, named, parser.value(raw), parser.value(archive), parser.value(local));
+        rc = keep(result, instrument, named, parser.value(raw), parser.value(archive),
+            zq::archivePlace(parser.value(archive), parser.value(local)).local);
         QCoreApplication::exit(rc);
     });
     quitOnInterrupt(&instrument, [&instrument] { instrument.abort(); });

@@ -1,6 +1,7 @@
 // zqcli and a shared archive: the local queue of what the server has not
 // yet got, filled when it cannot be reached and sent when it answers.
 #include "archive/archive.h"
+#include "archive/outbox.h"
 #include "cli/cli.h"
 
 #include <QCommandLineOption>
@@ -18,7 +19,8 @@ QCommandLineOption localOption()
 
 QString localPath(const QCommandLineParser &parser)
 {
-    return parser.value(QStringLiteral("local"));
+    // The queue's file as the window would take it for the same --archive.
+    return zq::archivePlace(parser.value(QStringLiteral("archive")), parser.value(QStringLiteral("local"))).local;
 }
 
 bool queueLocally(const QString &local, const zq::Archive::Queued &run, QString *error)
@@ -35,21 +37,31 @@ int sendQueued(zq::Archive &server, const QString &local)
         fail(error);
         return -1;
     }
-    const QVector<zq::Archive::Queued> waiting = queue.queued(&error);
-    int sent = 0;
-    for (const zq::Archive::Queued &run : waiting) {
-        if (!zq::Archive::send(server, run, &error)) {
-            fail(QStringLiteral("%1: %2 (%3 runs still queued in %4)")
-                     .arg(server.path(), error)
-                     .arg(waiting.size() - sent)
-                     .arg(local));
-            return -1;
-        }
-        queue.unqueue(run.id, &error);
-        ++sent;
+    zq::Drained drained;
+    if (!zq::drainQueue(queue, server, &drained, &error)) {
+        fail(QStringLiteral("%1: %2 (%3 still queued in %4)")
+                 .arg(server.path(), error, pendingText(drained.left), local));
+        return -1;
     }
-    if (sent)
-        std::fprintf(stderr, "zqcli: %d queued runs sent to %s\n", sent, qPrintable(server.path()));
-    return sent;
+    if (drained.sent.total())
+        std::fprintf(
+            stderr, "zqcli: %s sent to %s\n", qPrintable(pendingText(drained.sent)), qPrintable(server.path()));
+    return drained.sent.total();
+}
+
+int tellQueued(const QString &local)
+{
+    zq::Archive queue;
+    QString error;
+    if (!queue.open(local, &error))
+        return fail(error);
+    const zq::Pending left = zq::pendingFor(queue, &error);
+    std::printf("%s still queued\n", qPrintable(pendingText(left)));
+    return left.total() == 0 && error.isEmpty() ? Done : Failed;
+}
+
+QString pendingText(const zq::Pending &pending)
+{
+    return QStringLiteral("%1 runs and %2 edits").arg(pending.runs).arg(pending.edits);
 }
 } // namespace cli

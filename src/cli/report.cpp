@@ -23,7 +23,7 @@ bool chooseView(const QCommandLineParser &p, const zq::Record &record, zq::Chart
         }
         view->start = p.value(QStringLiteral("hour")).toInt(&ok);
         if (!ok || view->start < 0 || view->start > zq::ChartView::kHourMax) {
-            std::fputs("zqcli report: --hour takes an hour from 0 to 23\n", stderr);
+            std::fprintf(stderr, "zqcli report: --hour takes an hour from 0 to %d\n", zq::ChartView::kHourMax);
             return false;
         }
         return true;
@@ -32,9 +32,14 @@ bool chooseView(const QCommandLineParser &p, const zq::Record &record, zq::Chart
         std::fputs("zqcli report: sequence data are viewed from a reading: give --start N, not --hour\n", stderr);
         return false;
     }
+    // The window's view bar ends at the last tens it can show; beyond it is refused, not moved.
     const int n = p.value(QStringLiteral("start")).toInt(&ok);
-    view->start = qMin(n / 10, zq::ChartView::kSeqScrollMax);
-    return ok && n >= 0;
+    if (!ok || n < 0 || n / 10 > zq::ChartView::kSeqScrollMax) {
+        std::fprintf(stderr, "zqcli report: --start takes a reading from 0 to %d\n", zq::ChartView::seqStartMax() + 9);
+        return false;
+    }
+    view->start = n / 10;
+    return true;
 }
 } // namespace
 
@@ -64,8 +69,9 @@ int report(const QStringList &arguments)
     bool okGroup = false, okBase = false;
     const int g = parser.value(group).toInt(&okGroup);
     const int v = parser.value(base).toInt(&okBase);
-    if (parser.positionalArguments().size() != 1 || !parser.isSet(output) || !okGroup || !okBase || g < 0 || g > 7
-        || v < 400 || v > 2000) {
+    // Only what the window's group and scale bars can reach.
+    if (parser.positionalArguments().size() != 1 || !parser.isSet(output) || !okGroup || !okBase || g < 0
+        || g >= zq::kSelectorGroups || v < zq::ChartView::kBaseMin || v > zq::ChartView::kBaseMax) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }

@@ -5,7 +5,7 @@
 #include "archive/archive.h"
 #include "core/datafile.h"
 #include "support/line.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,14 +17,6 @@
 #include <QtTest>
 #include <csignal>
 #include <unistd.h>
-
-namespace {
-QByteArray fileOf(int n, uint8_t hour = 9)
-{
-    return zq::dataFileBytes(timeData(n, hour));
-}
-
-} // namespace
 
 class TstArchive : public QObject
 {

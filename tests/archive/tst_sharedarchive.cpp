@@ -6,17 +6,12 @@
 #include "core/datafile.h"
 #include "support/line.h"
 #include "support/pgserver.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-QByteArray fileOf(int n, uint8_t hour = 9)
-{
-    return zq::dataFileBytes(timeData(n, hour));
-}
-
 // Files f<first>…f<last> (each its own run) in a folder.
 void files(const QString &dir, int first, int last)
 {
@@ -156,7 +151,7 @@ void TstSharedArchive::serverGoneMidImport()
     // Back again: the queue drains, and every run is there once.
     QVERIFY(m_server->start());
     const Run sync = zqcli({"archive", "--archive", m_server->url(), "--local", dir.filePath("l.sqlite"), "sync"});
-    QVERIFY2(sync.code == 0 && sync.out.startsWith("0 runs still queued"), qPrintable(sync.out + sync.err));
+    QVERIFY2(sync.code == 0 && sync.out.startsWith("0 runs and 0 edits still queued"), qPrintable(sync.out + sync.err));
     QCOMPARE(local.queuedCount(&error), 0);
     QCOMPARE(m_server->scalar("SELECT COUNT(*) FROM runs"), QStringLiteral("1500"));
     QCOMPARE(m_server->scalar("SELECT COUNT(*) FROM files"), QStringLiteral("1500"));

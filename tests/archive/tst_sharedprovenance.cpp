@@ -140,7 +140,7 @@ void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
     QVERIFY(server.start());
     for (int round = 0; round < 2; ++round) {
         const Run sync = zqcli(QStringList{"archive"} + where + QStringList{"sync"});
-        QVERIFY2(sync.code == 0 && sync.out.contains("0 runs still queued"), qPrintable(sync.out + sync.err));
+        QVERIFY2(sync.code == 0 && sync.out.contains("0 runs and 0 edits still queued"), qPrintable(sync.out + sync.err));
     }
     zq::Archive shared;
     QString error;

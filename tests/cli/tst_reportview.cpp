@@ -29,6 +29,23 @@ void TstReportView::viewChosenByTheDataKind_data()
     QTest::newRow("time-stamped, no view") << true << QStringList{} << 0 << "";
     QTest::newRow("sequence, --hour") << false << QStringList{"--hour", "3"} << 2 << "--start";
     QTest::newRow("sequence, --start") << false << QStringList{"--start", "120"} << 0 << "";
+    // At the window's limits: groups 0-7, the scale 400-2000, the hours 0-23,
+    // sequence views from 0 to 3720 (tens 0-372, so readings up to 3729 land there).
+    QTest::newRow("--group 0") << true << QStringList{"--group", "0"} << 0 << "";
+    QTest::newRow("--group 7") << true << QStringList{"--group", "7"} << 0 << "";
+    QTest::newRow("--group 8") << true << QStringList{"--group", "8"} << 2 << "--group";
+    QTest::newRow("--group -1") << true << QStringList{"--group", "-1"} << 2 << "--group";
+    QTest::newRow("--base 400") << true << QStringList{"--base", "400"} << 0 << "";
+    QTest::newRow("--base 399") << true << QStringList{"--base", "399"} << 2 << "--base";
+    QTest::newRow("--base 2000") << true << QStringList{"--base", "2000"} << 0 << "";
+    QTest::newRow("--base 2001") << true << QStringList{"--base", "2001"} << 2 << "--base";
+    QTest::newRow("--hour 0") << true << QStringList{"--hour", "0"} << 0 << "";
+    QTest::newRow("--hour 23") << true << QStringList{"--hour", "23"} << 0 << "";
+    QTest::newRow("--hour -1") << true << QStringList{"--hour", "-1"} << 2 << "0 to 23";
+    QTest::newRow("--start 0") << false << QStringList{"--start", "0"} << 0 << "";
+    QTest::newRow("--start 3729") << false << QStringList{"--start", "3729"} << 0 << "";
+    QTest::newRow("--start 3730") << false << QStringList{"--start", "3730"} << 2 << "0 to 3729";
+    QTest::newRow("--start -1") << false << QStringList{"--start", "-1"} << 2 << "0 to 3729";
 }
 
 void TstReportView::viewChosenByTheDataKind()

@@ -2,30 +2,12 @@
 // would sign, ranges that hold readings, values that are numbers.
 #include "core/datafile.h"
 #include "support/line.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-
-namespace {
-// One reading a minute from 07-26 10:00:00.
-zq::Record everyMinute(const QVector<int> &values)
-{
-    QVector<WDREC> records;
-    for (int i = 0; i < values.size(); ++i)
-        records.append(WDREC{int16_t(values[i]), 7, 26, uint8_t(10 + i / 60), uint8_t(i % 60), 0});
-    return zq::Record::timeStamped(records);
-}
-
-QString fileOf(QTemporaryDir &dir, const QString &name, const zq::Record &record)
-{
-    const QString path = dir.filePath(name);
-    write(path, zq::dataFileBytes(record));
-    return path;
-}
-} // namespace
 
 class TstVerdicts : public QObject
 {

@@ -2,25 +2,13 @@
 // out here from the readings, not by the code under test.
 #include "core/analysis.h"
 #include "core/analysisformat.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
-// Time-stamped readings, one a second from 07-26 10:00:00 unless `at` says otherwise.
-zq::Record timed(const QVector<int> &values, const QVector<int> &at = {})
-{
-    QVector<WDREC> records;
-    for (int i = 0; i < values.size(); ++i) {
-        const int s = at.isEmpty() ? i : at[i];
-        records.append(WDREC{int16_t(values[i]), 7, uint8_t(26 + s / 86400), uint8_t(10 + s / 3600 % 24),
-            uint8_t(s / 60 % 60), uint8_t(s % 60)});
-    }
-    return zq::Record::timeStamped(records);
-}
-
 QVector<int> rising(int n, int from, int step)
 {
     QVector<int> v(n);
@@ -344,17 +332,6 @@ void TstAnalysis::recipes()
     QVERIFY(zq::recipeFromJson(zq::recipeToJson(r), &back, &error));
     QCOMPARE(zq::recipeToJson(back), zq::recipeToJson(r));
 }
-
-namespace {
-// One reading a minute from 07-26 10:00:00.
-zq::Record everyMinute(const QVector<int> &values)
-{
-    QVector<int> at(values.size());
-    for (int i = 0; i < at.size(); ++i)
-        at[i] = 60 * i;
-    return timed(values, at);
-}
-} // namespace
 
 void TstAnalysis::bandOfFurnaceRuns_data()
 {

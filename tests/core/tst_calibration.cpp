@@ -1,7 +1,7 @@
 // Corrections from calibration certificates, worked out here by hand.
 #include "core/analysis.h"
 #include "core/calibration.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QtTest>
 
@@ -19,14 +19,6 @@ zq::Correction instrumentAndThermocouple()
     return {certificate("CAL-I-77", "300:+1.0,900:-1.0"), certificate("CAL-T-12", "800:+3,900:+3")};
 }
 
-// One reading a minute from 07-26 10:00:00.
-zq::Record everyMinute(const QVector<int> &values)
-{
-    QVector<WDREC> records;
-    for (int i = 0; i < values.size(); ++i)
-        records.append(WDREC{int16_t(values[i]), 7, 26, uint8_t(10 + i / 60), uint8_t(i % 60), 0});
-    return zq::Record::timeStamped(records);
-}
 } // namespace
 
 class TstCalibration : public QObject

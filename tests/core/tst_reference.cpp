@@ -3,21 +3,11 @@
 #include "core/analysis.h"
 #include "core/reference.h"
 #include "core/textexport.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QtTest>
 
 namespace {
-// Time-stamped readings at the given seconds from 07-26 10:00:00.
-zq::Record timed(const QVector<int> &values, const QVector<int> &at)
-{
-    QVector<WDREC> records;
-    for (int i = 0; i < values.size(); ++i)
-        records.append(WDREC{
-            int16_t(values[i]), 7, 26, uint8_t(10 + at[i] / 3600), uint8_t(at[i] / 60 % 60), uint8_t(at[i] % 60)});
-    return zq::Record::timeStamped(records);
-}
-
 zq::Curve curve(const QString &schedule)
 {
     QString error;

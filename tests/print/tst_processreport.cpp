@@ -4,7 +4,7 @@
 #include "core/datafile.h"
 #include "print/fonts.h"
 #include "print/processreport.h"
-#include "support/records.h"
+#include "support/runs.h"
 
 #include <QCryptographicHash>
 #include <QGuiApplication>
@@ -15,18 +15,6 @@
 #include <QtTest>
 
 namespace {
-// 800 ×10, 850 ×60, 870 ×5, 850 ×60, one a second: the longest soak in
-// 840…860 is 59 s, the overshoot 10 ℃.
-zq::Record soak()
-{
-    QVector<WDREC> records;
-    int i = 0;
-    for (const auto &[count, value] : {std::pair{10, 800}, {60, 850}, {5, 870}, {60, 850}})
-        for (int k = 0; k < count; ++k, ++i)
-            records.append(WDREC{int16_t(value), 7, 26, 10, uint8_t(i / 60), uint8_t(i % 60)});
-    return zq::Record::timeStamped(records);
-}
-
 zq::Recipe quench()
 {
     zq::Recipe r;

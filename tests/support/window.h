@@ -4,11 +4,13 @@
 #include "link/instrument.h"
 #include "link/onlinepoll.h"
 #include "support/records.h"
+#include "window/analysiswindow.h"
 #include "window/dialogs.h"
 #include "window/form1.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -89,4 +91,13 @@ inline QMenu *rightClick(QWidget *button)
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), button->mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(button, &event);
     return button->findChild<QMenu *>();
+}
+
+// The value beside a label in 工艺分析's figures, or empty when there is none.
+inline QString figure(AnalysisWindow *w, const QString &label)
+{
+    for (int r = 0; r < w->figures->rowCount(); ++r)
+        if (w->figures->item(r, 0)->text() == label)
+            return w->figures->item(r, 1)->text();
+    return QString();
 }

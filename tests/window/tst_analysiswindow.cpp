@@ -5,6 +5,7 @@
 #include "chart/guides.h"
 #include "core/analysisformat.h"
 #include "core/datafile.h"
+#include "support/runs.h"
 #include "support/window.h"
 #include "window/analysiswindow.h"
 #include "window/chartbox.h"
@@ -55,24 +56,6 @@ bool rowHas(const QImage &chart, int y, const QColor &colour)
     return false;
 }
 
-QString figure(AnalysisWindow *w, const QString &label)
-{
-    for (int r = 0; r < w->figures->rowCount(); ++r)
-        if (w->figures->item(r, 0)->text() == label)
-            return w->figures->item(r, 1)->text();
-    return QString();
-}
-
-// 800 ×10, 850 ×60, 870 ×5, 850 ×60, one a second.
-zq::Record soak()
-{
-    QVector<WDREC> records;
-    int i = 0;
-    for (const auto &[count, value] : {std::pair{10, 800}, {60, 850}, {5, 870}, {60, 850}})
-        for (int k = 0; k < count; ++k, ++i)
-            records.append(WDREC{int16_t(value), 7, 26, 10, uint8_t(i / 60), uint8_t(i % 60)});
-    return zq::Record::timeStamped(records);
-}
 } // namespace
 
 class TstAnalysisWindow : public QObject

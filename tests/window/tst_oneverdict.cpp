@@ -3,6 +3,7 @@
 #include "core/datafile.h"
 #include "support/line.h"
 #include "support/needs.h"
+#include "support/runs.h"
 #include "support/window.h"
 #include "window/analysiswindow.h"
 
@@ -11,15 +12,6 @@
 #include <QJsonObject>
 
 namespace {
-// One reading a minute from 07-26 10:00:00.
-zq::Record everyMinute(const QVector<int> &values)
-{
-    QVector<WDREC> records;
-    for (int i = 0; i < values.size(); ++i)
-        records.append(WDREC{int16_t(values[i]), 7, 26, uint8_t(10 + i / 60), uint8_t(i % 60), 0});
-    return zq::Record::timeStamped(records);
-}
-
 QString pdfText(const QString &pdf)
 {
     QProcess p;

@@ -79,10 +79,20 @@ void TstSharedWindow::twoWindowsOneServer()
     QVERIFY(!told.last().at(1).toString().isEmpty());
     QVERIFY2(a->showArchive()->sharedStatus->text().startsWith(QStringLiteral("1 条待上传；最近错误：")),
         qPrintable(a->showArchive()->sharedStatus->text()));
+    // B's edit made meanwhile waits in B's queue too, and reaches the server with A's run.
+    QSignalSpy bTold(b->sharedArchive(), &zq::SharedLink::status);
+    browser->table->selectRow(rowOf(browser, sha));
+    browser->equipmentField->setText(QStringLiteral("5"));
+    QVERIFY(browser->saveFields());
+    QTRY_VERIFY_WITH_TIMEOUT(!bTold.isEmpty() && bTold.last().at(0).toInt() == 1, 10000);
     QVERIFY(server.start());
     a->sharedArchive()->syncNow();
+    b->sharedArchive()->syncNow();
     QTRY_COMPARE_WITH_TIMEOUT(server.scalar("SELECT COUNT(*) FROM runs"), QStringLiteral("2"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        server.scalar("SELECT equipment FROM runs WHERE sha256 = '" + sha + "'"), QStringLiteral("5"), 10000);
     QTRY_COMPARE(a->sharedPending(), 0);
+    QTRY_COMPARE(b->sharedPending(), 0);
 }
 
 int main(int argc, char *argv[])

@@ -3,6 +3,7 @@
 // archive's file, with the recipe it was judged by), and the banner as drawn.
 #include "archive/archive.h"
 #include "core/datafile.h"
+#include "support/runs.h"
 #include "support/window.h"
 #include "window/analysiswindow.h"
 #include "window/runchartbox.h"
@@ -27,17 +28,6 @@ void type(QWidget *w, const QString &name, const QString &text)
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, text);
-}
-
-// 800 ×10, 850 ×60, 870 ×5, 850 ×60, one a second: soaks of 59 s, overshoot 10.
-zq::Record soak()
-{
-    QVector<WDREC> records;
-    int i = 0;
-    for (const auto &[count, value] : {std::pair{10, 800}, {60, 850}, {5, 870}, {60, 850}})
-        for (int k = 0; k < count; ++k, ++i)
-            records.append(WDREC{int16_t(value), 7, 26, 10, uint8_t(i / 60), uint8_t(i % 60)});
-    return zq::Record::timeStamped(records);
 }
 
 // The run's row as the archive file holds it, read by a second connection.

@@ -2,6 +2,7 @@
 // with Shift, and a reference behind the run, as a person works with them.
 #include "chart/runchart.h"
 #include "core/datafile.h"
+#include "support/runs.h"
 #include "support/window.h"
 #include "window/analysiswindow.h"
 #include "window/chartbox.h"
@@ -19,14 +20,6 @@ zq::Record ramp(int n)
     for (int i = 0; i < n; ++i)
         v[i] = int16_t(300 + i);
     return zq::Record::sequence(v);
-}
-
-QString figure(AnalysisWindow *w, const QString &label)
-{
-    for (int r = 0; r < w->figures->rowCount(); ++r)
-        if (w->figures->item(r, 0)->text() == label)
-            return w->figures->item(r, 1)->text();
-    return QString();
 }
 
 // The reading under pixel x of the whole-run chart, worked out from its

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+namespace zq {
+class Archive;
+
+// What a local archive holds for the server: runs, and the user's edits
+// (fields and verdicts) of runs.
+struct Pending
+{
+    int runs = 0;
+    int edits = 0;
+    int total() const { return runs + edits; }
+};
+Pending pendingFor(const Archive &local, QString *error);
+
+// The local queue sent to the server, the one way the window and zqcli both
+// use: runs first (an edit needs its run there), then edits, each in the
+// order queued. A row leaves the queue only once the server has it; a send
+// that fails stops the drain there (false, *error says why) and leaves that
+// row and the rest queued. An edit of a run the server does not hold yet
+// stays queued and the drain goes on.
+struct Drained
+{
+    Pending sent;
+    Pending left;
+};
+bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *error);
+
+// What --archive names, one meaning for the window and zqcli: a file is the
+// archive itself; a server's URL is the shared archive, beside a local file
+// (the user's own unless `local` names one) that keeps what the server has
+// not yet got. Empty: the user's own file, no server.
+struct ArchivePlace
+{
+    QString local;
+    QString server; // empty: no shared archive
+};
+ArchivePlace archivePlace(const QString &pathOrUrl, const QString &local = {});
+} // namespace zq
