@@ -3,6 +3,7 @@
 #include "archive/registry.h"
 #include "archive/sql.h"
 
+#include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -62,8 +63,9 @@ bool Registry::addCertificate(const Device &device, const Certificate &c, QStrin
     known.addBindValue(device.id);
     known.addBindValue(c.number);
     QSqlQuery cert(db);
-    cert.prepare(QStringLiteral("INSERT INTO cal_certificates (kind, device_id, number, calibrated, due, points, added_at)"
-                                " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    cert.prepare(
+        QStringLiteral("INSERT INTO cal_certificates (kind, device_id, number, calibrated, due, points, added_at)"
+                       " VALUES (?, ?, ?, ?, ?, ?, ?)"));
     for (const QVariant &v : {QVariant(kindName(device.kind)), QVariant(device.id), QVariant(c.number),
              QVariant(c.calibrated.toString(Qt::ISODate)), QVariant(c.due.toString(Qt::ISODate)),
              QVariant(calPointsText(c.points)), QVariant(sql::now())})
@@ -100,12 +102,13 @@ QVector<Device> Registry::devices(QString *error) const
         return out;
     const QSqlDatabase db = QSqlDatabase::database(m_archive.connectionName(), false);
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT d.kind, d.id, d.type, d.max_uses, d.max_temp,"
-                             " (SELECT COUNT(*) FROM run_devices l WHERE (d.kind = 'instrument' AND l.instrument = d.id)"
-                             "   OR (d.kind = 'thermocouple' AND l.thermocouple = d.id)),"
-                             " (SELECT MAX(r.peak) FROM run_devices l JOIN runs r ON r.sha256 = l.sha256"
-                             "   WHERE d.kind = 'thermocouple' AND l.thermocouple = d.id)"
-                             " FROM cal_devices d ORDER BY d.kind, d.id"));
+    q.prepare(
+        QStringLiteral("SELECT d.kind, d.id, d.type, d.max_uses, d.max_temp,"
+                       " (SELECT COUNT(*) FROM run_devices l WHERE (d.kind = 'instrument' AND l.instrument = d.id)"
+                       "   OR (d.kind = 'thermocouple' AND l.thermocouple = d.id)),"
+                       " (SELECT MAX(r.peak) FROM run_devices l JOIN runs r ON r.sha256 = l.sha256"
+                       "   WHERE d.kind = 'thermocouple' AND l.thermocouple = d.id)"
+                       " FROM cal_devices d ORDER BY d.kind, d.id"));
     if (!exec(q, error))
         return out;
     while (q.next()) {
@@ -175,6 +178,19 @@ Correction Registry::correctionFor(const QString &sha256, const QDate &day, QStr
         if (d.kind == Device::Thermocouple && d.id == linkedTo.thermocouple)
             c.thermocouple = inForce(d.certificates, day);
     }
+    return c;
+}
+
+RunCalibration runCalibration(Archive &archive, const QString &sha256, QString *error)
+{
+    RunCalibration c;
+    const std::optional<RunRow> run = archive.run(sha256, error);
+    if (!run)
+        return c;
+    const QString when = run->downloadedAt.isEmpty() ? run->addedAt : run->downloadedAt;
+    Registry registry(archive);
+    c.devices = registry.linked(sha256, error);
+    c.correction = registry.correctionFor(sha256, QDateTime::fromString(when, Qt::ISODate).date(), error);
     return c;
 }
 } // namespace zq

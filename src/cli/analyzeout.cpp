@@ -24,7 +24,8 @@ zq::Archive *archiveOf(Output &out)
         out.archive = std::make_unique<zq::Archive>();
         if (!out.archive->open(out.archivePath, &error, &notice)) {
             out.archiveFailed = true;
-            std::fprintf(stderr, "zqcli: the archive cannot be used, so verdicts are not recorded and readings not corrected: %s\n",
+            std::fprintf(stderr,
+                "zqcli: the archive cannot be used, so verdicts are not recorded and readings not corrected: %s\n",
                 qPrintable(error));
             return nullptr;
         }
@@ -66,15 +67,9 @@ zq::Correction correctionOf(const QString &file, Output &out)
     QString error;
     if (!archive || !zq::readRunFile(file, &bytes, &error))
         return {};
-    const std::optional<zq::RunRow> run = archive->run(bytes.sha256, &error);
-    if (!run)
-        return {};
-    const QString when = run->downloadedAt.isEmpty() ? run->addedAt : run->downloadedAt;
-    const zq::Correction c = zq::Registry(*archive).correctionFor(run->sha256, QDateTime::fromString(when, Qt::ISODate).date(), &error);
-    for (const std::optional<zq::Certificate> *cert : {&c.instrument, &c.thermocouple})
-        if (*cert && zq::dueState(**cert, QDate::currentDate()) == zq::DueState::Expired)
-            std::fprintf(stderr, "zqcli: %s: 校准已过期：证书 %s 到期于 %s\n", qPrintable(file), qPrintable((*cert)->number),
-                qPrintable((*cert)->due.toString(Qt::ISODate)));
+    const zq::Correction c = zq::runCalibration(*archive, bytes.sha256, &error).correction;
+    for (const QString &warning : zq::expiryWarnings(c, QDate::currentDate()))
+        std::fprintf(stderr, "zqcli: %s: %s\n", qPrintable(file), qPrintable(warning));
     return c;
 }
 
@@ -82,7 +77,7 @@ QJsonObject correctionsJson(const zq::Correction &c, const zq::Analysis &a)
 {
     auto one = [](const std::optional<zq::Certificate> &cert) {
         return cert ? QJsonValue(QJsonObject{{QStringLiteral("certificate"), cert->number},
-                          {QStringLiteral("points"), zq::calPointsText(cert->points)}})
+                   {QStringLiteral("points"), zq::calPointsText(cert->points)}})
                     : QJsonValue(QJsonValue::Null);
     };
     return {{QStringLiteral("instrument"), one(c.instrument)}, {QStringLiteral("thermocouple"), one(c.thermocouple)},

@@ -13,7 +13,8 @@ std::optional<double> Certificate::correctionAt(double reading) const
     for (int k = 0; k + 1 < points.size(); ++k) {
         const CalPoint &a = points[k], &b = points[k + 1];
         if (reading <= b.temperature)
-            return a.correction + (b.correction - a.correction) * (reading - a.temperature) / (b.temperature - a.temperature);
+            return a.correction
+                + (b.correction - a.correction) * (reading - a.temperature) / (b.temperature - a.temperature);
     }
     return points.last().correction; // a single point covers its own temperature only
 }
@@ -35,7 +36,8 @@ std::optional<QVector<CalPoint>> parseCalPoints(const QString &text, QString *er
         }
         points.append({m.captured(1).toDouble(), m.captured(2).toDouble()});
     }
-    std::sort(points.begin(), points.end(), [](const CalPoint &a, const CalPoint &b) { return a.temperature < b.temperature; });
+    std::sort(points.begin(), points.end(),
+        [](const CalPoint &a, const CalPoint &b) { return a.temperature < b.temperature; });
     for (int k = 0; k + 1 < points.size(); ++k)
         if (points[k].temperature == points[k + 1].temperature) {
             *error = QStringLiteral("%1 ℃ 有两个修正值").arg(points[k].temperature);
@@ -111,5 +113,15 @@ QString Correction::text() const
     if (thermocouple)
         parts << QStringLiteral("热电偶 ") + thermocouple->number;
     return parts.isEmpty() ? QString() : QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
+}
+
+QStringList expiryWarnings(const Correction &c, const QDate &today)
+{
+    QStringList warnings;
+    for (const std::optional<Certificate> *cert : {&c.instrument, &c.thermocouple})
+        if (*cert && dueState(**cert, today) == DueState::Expired)
+            warnings << QStringLiteral("校准已过期：证书 %1 到期于 %2")
+                            .arg((*cert)->number, (*cert)->due.toString(Qt::ISODate));
+    return warnings;
 }
 } // namespace zq
