@@ -19,6 +19,8 @@ void AnalysisWindow::setRun(const zq::Record &record, int group)
     m_group = group;
     m_range.reset(); // a range belongs to the run it was drawn on
     m_recorded.clear();
+    m_calibration = {};
+    showCalibration();
     update();
 }
 
@@ -158,7 +160,8 @@ QVector<zq::FigureRow> AnalysisWindow::extraRows() const
     if (!m_record.holdsData())
         return {};
     // The range's rows and the reference's, as the process report gives them.
-    const zq::ProcessReport part = zq::processFigures(m_record, m_group, m_recipe, m_range, m_placed, alignment());
+    const zq::ProcessReport part
+        = zq::processFigures(m_record, m_group, m_recipe, m_range, m_placed, alignment(), calibration());
     return part.rangeRows + part.referenceRows;
 }
 

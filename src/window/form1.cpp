@@ -182,6 +182,7 @@ void Form1::listRecord()
     summaryLine->setText(zq::summaryLine(zq::summarize(m_record, g)));
     if (m_analysis)
         m_analysis->setRun(m_record, g);
+    calibrateAnalysis();
     zq::ChartView view = m_view;
     // Time-stamped data open at the hour of the group's first record.
     if (m_record.isTimeStamped())

@@ -70,6 +70,7 @@ AnalysisWindow *Form1::showAnalysis()
             redraw();
         });
         m_analysis->setRun(m_record, m_view.group);
+        calibrateAnalysis();
         m_analysis->chooseRecipe(recipeToOpen());
         connectAnalysis();
         tellViewSpan();
