@@ -4,12 +4,18 @@
 #include "core/datafile.h"
 #include "support/window.h"
 #include "window/analysiswindow.h"
+#include "window/archivewindow.h"
+#include "window/calibrationwindow.h"
 #include "window/figurestable.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 
 namespace {
 // 200 ℃, then an hour at a raw 846: 848.18 once corrected (−0.82 + 3).
@@ -55,6 +61,7 @@ class TstCalibrationWindow : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void analysisJudgesCorrectedReadings();
+    void calibrationWindowTakesCertificates();
 };
 
 void TstCalibrationWindow::analysisJudgesCorrectedReadings()
@@ -96,6 +103,57 @@ void TstCalibrationWindow::analysisJudgesCorrectedReadings()
     const QString content = QString::fromUtf8(text.readAllStandardOutput());
     for (const char *expected : {"按原始读数判定（未修正）", "CAL-T-12", "848.18", "校准已过期"})
         QVERIFY2(content.contains(QString::fromUtf8(expected)), expected);
+}
+
+void TstCalibrationWindow::calibrationWindowTakesCertificates()
+{
+    TestWindow w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    QString error;
+    zq::Device instrument;
+    instrument.id = QStringLiteral("SN-1");
+    const QDate today = QDate::currentDate();
+    zq::Registry registry(*w->archive());
+    QVERIFY(registry.addCertificate(instrument, {"OLD", today.addYears(-2), today.addDays(-1), {{300, 1}}}, &error));
+    ArchiveWindow *archive = w->showArchive();
+    QTest::mouseClick(archive->findChild<QPushButton *>(QStringLiteral("calibrationButton")), Qt::LeftButton);
+    auto *c = archive->findChild<CalibrationWindow *>();
+    QVERIFY(c && c->isVisible());
+    auto status = [c](const QString &id) {
+        for (int r = 0; r < c->table->rowCount(); ++r)
+            if (c->table->item(r, 1)->text() == id)
+                return c->table->item(r, 3)->text() + " " + c->table->item(r, 6)->text();
+        return QString();
+    };
+    QCOMPARE(status("SN-1"), QStringLiteral("OLD 已过期"));
+
+    // A thermocouple's certificate that runs out in 30 days, typed in.
+    QTest::keyClick(c->kind, Qt::Key_Down);
+    QTest::keyClicks(c->deviceId, "TC-9");
+    QTest::keyClicks(c->number, "C-9");
+    QTest::keyClicks(c->points, "800:+3,900:x");
+    c->due->setDate(today.addDays(30));
+    auto *add = c->findChild<QPushButton *>(QStringLiteral("addCertificate"));
+    QTest::mouseClick(add, Qt::LeftButton);
+    QVERIFY2(c->problem->text().contains("900:x"), qPrintable(c->problem->text()));
+    QCOMPARE(status("TC-9"), QString());
+    QTest::keyClick(c->points, Qt::Key_Backspace);
+    QTest::keyClicks(c->points, "3");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(status("TC-9"), QStringLiteral("C-9 将到期"));
+    QCOMPARE(registry.device(zq::Device::Thermocouple, "TC-9", &error)->type, QStringLiteral("K"));
+
+    // A new certificate for the instrument supersedes the expired one; both stay.
+    QTest::keyClick(c->kind, Qt::Key_Up);
+    c->deviceId->clear();
+    QTest::keyClicks(c->deviceId, "SN-1");
+    c->number->clear();
+    QTest::keyClicks(c->number, "NEW");
+    c->due->setDate(today.addDays(31));
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(status("SN-1"), QStringLiteral("NEW OK"));
+    QCOMPARE(registry.device(zq::Device::Instrument, "SN-1", &error)->certificates.size(), 2);
 }
 
 QTEST_MAIN(TstCalibrationWindow)
