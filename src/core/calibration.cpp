@@ -1,4 +1,5 @@
 #include "core/calibration.h"
+#include "core/reference.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -123,5 +124,12 @@ QStringList expiryWarnings(const Correction &c, const QDate &today)
             warnings << QStringLiteral("校准已过期：证书 %1 到期于 %2")
                             .arg((*cert)->number, (*cert)->due.toString(Qt::ISODate));
     return warnings;
+}
+
+Curve correctedCurve(Curve curve, const Correction &c)
+{
+    for (double &y : curve.y)
+        y = c.apply(y).value_or(y);
+    return curve;
 }
 } // namespace zq

@@ -59,4 +59,9 @@ struct Correction
 // "校准已过期：证书 CAL-T-12 到期于 2026-02-10", one for each certificate
 // past its due date on `today`; the certificate is applied all the same.
 QStringList expiryWarnings(const Correction &c, const QDate &today);
+
+// A run's curve as the correction makes it, for drawing: a point outside a
+// certificate's points stays raw, as the figures take it.
+struct Curve;
+Curve correctedCurve(Curve curve, const Correction &c);
 } // namespace zq

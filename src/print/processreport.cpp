@@ -132,7 +132,7 @@ ProcessReport processFigures(const Record &record, int group, const Recipe &reci
             recipe.hasBand ? recipe.below : 0, recipe.hasBand ? recipe.above : 0);
         r.referenceRows = differenceRows(d, reference, alignment, r.check, record);
     }
-    r.chart.run = run;
+    r.chart.run = correction && !correction->isEmpty() ? correctedCurve(run, *correction) : run;
     r.chart.reference = reference.curve;
     r.chart.recipe = recipe;
     r.chart.timeAxis = record.isTimeStamped() || recipe.intervalSec > 0;

@@ -168,7 +168,7 @@ QVector<zq::FigureRow> AnalysisWindow::extraRows() const
 void AnalysisWindow::showWholeRun()
 {
     zq::RunChartContent c;
-    c.run = m_run;
+    c.run = correction() ? zq::correctedCurve(m_run, *correction()) : m_run;
     c.reference = m_placed.curve;
     c.recipe = m_recipe;
     c.timeAxis = m_record.isTimeStamped() || m_recipe.intervalSec > 0;

@@ -7,6 +7,7 @@
 #include "window/archivewindow.h"
 #include "window/calibrationwindow.h"
 #include "window/figurestable.h"
+#include "window/runchartbox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -83,6 +84,7 @@ void TstCalibrationWindow::analysisJudgesCorrectedReadings()
     QVERIFY(raw && raw->isVisible() && said);
     QCOMPARE(a->verdictLabel->text(), QStringLiteral("PASS"));
     QCOMPARE(figure(a, "峰值"), QStringLiteral("848.18"));
+    QVERIFY(qAbs(a->wholeRun->content().run.y.last() - 848.18) < 1e-9); // drawn as judged
     QVERIFY2(said->text().contains("已修正：仪表 CAL-I-77，热电偶 CAL-T-12")
             && said->text().contains("校准已过期：证书 CAL-T-12 到期于 2026-02-10"),
         qPrintable(said->text()));
@@ -91,6 +93,7 @@ void TstCalibrationWindow::analysisJudgesCorrectedReadings()
     QVERIFY(raw->isChecked());
     QVERIFY2(a->verdictLabel->text().startsWith("FAIL"), qPrintable(a->verdictLabel->text()));
     QCOMPARE(figure(a, "峰值"), QStringLiteral("846"));
+    QCOMPARE(a->wholeRun->content().run.y.last(), 846.0);
     QVERIFY2(said->text().startsWith("按原始读数判定（未修正）"), qPrintable(said->text()));
 
     // The report judges as the window does, and names the certificates all the same.
