@@ -95,19 +95,9 @@ void ArchiveWindow::buildFields(QBoxLayout *layout)
     sharedStatus->hide();
     auto *sharedRow = new QHBoxLayout;
     auto *server = new QPushButton(QStringLiteral("共享记录库…"), this);
-    auto *calibration = new QPushButton(QStringLiteral("校准…"), this);
-    calibration->setObjectName(QStringLiteral("calibrationButton"));
     sharedRow->addWidget(sharedStatus, 1);
-    sharedRow->addWidget(calibration);
+    sharedRow->addWidget(CalibrationWindow::opener(m_archive, this));
     sharedRow->addWidget(server);
-    connect(calibration, &QPushButton::clicked, this, [this] {
-        auto *w = findChild<CalibrationWindow *>();
-        if (!w)
-            w = new CalibrationWindow(m_archive, this);
-        w->refresh();
-        w->show();
-        w->raise();
-    });
     layout->addLayout(sharedRow);
     connect(server, &QPushButton::clicked, this, &ArchiveWindow::sharedSettingsWanted);
     connect(save, &QPushButton::clicked, this, &ArchiveWindow::saveFields);

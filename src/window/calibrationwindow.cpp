@@ -31,6 +31,21 @@ CalibrationWindow::CalibrationWindow(zq::Archive &archive, QWidget *parent)
     refresh();
 }
 
+QPushButton *CalibrationWindow::opener(zq::Archive &archive, QWidget *parent)
+{
+    auto *button = new QPushButton(QStringLiteral("校准…"), parent);
+    button->setObjectName(QStringLiteral("calibrationButton"));
+    QObject::connect(button, &QPushButton::clicked, parent, [&archive, parent] {
+        auto *w = parent->findChild<CalibrationWindow *>();
+        if (!w)
+            w = new CalibrationWindow(archive, parent);
+        w->refresh();
+        w->show();
+        w->raise();
+    });
+    return button;
+}
+
 void CalibrationWindow::buildForm(QBoxLayout *layout)
 {
     auto *form = new QFormLayout;

@@ -19,6 +19,8 @@ class CalibrationWindow : public QWidget
     Q_OBJECT
 public:
     CalibrationWindow(zq::Archive &archive, QWidget *parent = nullptr);
+    // 校准…: a button that shows the window, made once, as a child of `parent`.
+    static class QPushButton *opener(zq::Archive &archive, QWidget *parent);
     void refresh();
     // The form's certificate into the registry; false, said in the window, when it cannot be.
     bool addCertificate();

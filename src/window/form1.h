@@ -228,6 +228,8 @@ private:
     QString runEquipment();
     // 工艺分析 told the certificates the archive links the run shown to.
     void calibrateAnalysis();
+    // 工艺分析 (when open) given the run shown, then its certificates.
+    void analyzeRun();
     void drawRunOverlays(QPainter &p);
     QString referenceReadout(int x) const;
     void tellViewSpan();

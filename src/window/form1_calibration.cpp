@@ -19,3 +19,11 @@ void Form1::calibrateAnalysis()
     // A registry that cannot be read corrects nothing; the check then says raw.
     m_analysis->setCalibration(c);
 }
+
+void Form1::analyzeRun()
+{
+    if (!m_analysis)
+        return;
+    m_analysis->setRun(m_record, m_view.group);
+    calibrateAnalysis();
+}

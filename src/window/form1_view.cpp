@@ -69,8 +69,7 @@ AnalysisWindow *Form1::showAnalysis()
             m_recipe = recipe;
             redraw();
         });
-        m_analysis->setRun(m_record, m_view.group);
-        calibrateAnalysis();
+        analyzeRun();
         m_analysis->chooseRecipe(recipeToOpen());
         connectAnalysis();
         tellViewSpan();
