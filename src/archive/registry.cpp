@@ -3,6 +3,7 @@
 #include "archive/registry.h"
 #include "archive/sql.h"
 
+#include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -177,6 +178,19 @@ Correction Registry::correctionFor(const QString &sha256, const QDate &day, QStr
         if (d.kind == Device::Thermocouple && d.id == linkedTo.thermocouple)
             c.thermocouple = inForce(d.certificates, day);
     }
+    return c;
+}
+
+RunCalibration runCalibration(Archive &archive, const QString &sha256, QString *error)
+{
+    RunCalibration c;
+    const std::optional<RunRow> run = archive.run(sha256, error);
+    if (!run)
+        return c;
+    const QString when = run->downloadedAt.isEmpty() ? run->addedAt : run->downloadedAt;
+    Registry registry(archive);
+    c.devices = registry.linked(sha256, error);
+    c.correction = registry.correctionFor(sha256, QDateTime::fromString(when, Qt::ISODate).date(), error);
     return c;
 }
 } // namespace zq

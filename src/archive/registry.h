@@ -51,4 +51,13 @@ private:
 };
 
 QString kindName(Device::Kind kind);
+
+// A run's devices and the certificates in force on the day it was
+// downloaded (else added): what its readings are corrected by.
+struct RunCalibration
+{
+    RunDevices devices;
+    Correction correction;
+};
+RunCalibration runCalibration(Archive &archive, const QString &sha256, QString *error);
 } // namespace zq

@@ -67,16 +67,9 @@ zq::Correction correctionOf(const QString &file, Output &out)
     QString error;
     if (!archive || !zq::readRunFile(file, &bytes, &error))
         return {};
-    const std::optional<zq::RunRow> run = archive->run(bytes.sha256, &error);
-    if (!run)
-        return {};
-    const QString when = run->downloadedAt.isEmpty() ? run->addedAt : run->downloadedAt;
-    zq::Correction c
-        = zq::Registry(*archive).correctionFor(run->sha256, QDateTime::fromString(when, Qt::ISODate).date(), &error);
-    for (const std::optional<zq::Certificate> *cert : {&c.instrument, &c.thermocouple})
-        if (*cert && zq::dueState(**cert, QDate::currentDate()) == zq::DueState::Expired)
-            std::fprintf(stderr, "zqcli: %s: 校准已过期：证书 %s 到期于 %s\n", qPrintable(file),
-                qPrintable((*cert)->number), qPrintable((*cert)->due.toString(Qt::ISODate)));
+    zq::Correction c = zq::runCalibration(*archive, bytes.sha256, &error).correction;
+    for (const QString &warning : zq::expiryWarnings(c, QDate::currentDate()))
+        std::fprintf(stderr, "zqcli: %s: %s\n", qPrintable(file), qPrintable(warning));
     return c;
 }
 

@@ -1,6 +1,7 @@
 // zqcli report --process: the process report of a data file, with the same
 // recipe, range and reference options as zqcli analyze.
 #include "print/processreport.h"
+#include "archive/registry.h"
 #include "cli/analyze.h"
 #include "cli/cli.h"
 #include "core/datafile.h"
@@ -35,6 +36,26 @@ void fromArchive(const QCommandLineParser &p, const QString &path, const QByteAr
         if (p.isSet(QString::fromLatin1(name)))
             *into = p.value(QString::fromLatin1(name));
 }
+// The certificates the archive links the run to, applied unless --raw; a
+// certificate past its due date is said here as in the footer.
+zq::ReportCalibration calibrationOf(
+    const QCommandLineParser &p, const Options &o, const QString &path, const QString &sha)
+{
+    zq::ReportCalibration c;
+    zq::Archive archive;
+    QString error, notice;
+    if (!archive.open(p.value(o.archive), &error, &notice, zq::Archive::Access::ReadOnly))
+        return c; // fromArchive tells
+    const zq::RunCalibration linked = zq::runCalibration(archive, sha, &error);
+    c.instrument = linked.devices.instrument;
+    c.thermocouple = linked.devices.thermocouple;
+    c.correction = linked.correction;
+    c.judgedRaw = p.isSet(o.raw);
+    for (const QString &warning : zq::expiryWarnings(c.correction, QDate::currentDate()))
+        std::fprintf(stderr, "zqcli: %s: %s\n", qPrintable(path), qPrintable(warning));
+    return c;
+}
+
 QCommandLineOption describe(QCommandLineParser &parser, const Options &o)
 {
     parser.setApplicationDescription(QStringLiteral(
@@ -101,7 +122,8 @@ int processReport(const QStringList &arguments)
     if (against.wanted)
         placed = zq::layReference(zq::runCurve(record, group, recipe.intervalSec),
             record.isTimeStamped() || recipe.intervalSec > 0, against.curve, against.timed, against.alignment);
-    zq::ProcessReport r = zq::processFigures(record, group, recipe, range, placed, against.alignment);
+    zq::ProcessReport r = zq::processFigures(
+        record, group, recipe, range, placed, against.alignment, calibrationOf(parser, o, input, file.sha256));
     fromArchive(parser, input, file.bytes, r);
     if (const QStringList missing = zq::missingFields(recipe, r.fields); !missing.isEmpty())
         return fail(QStringLiteral("%1: the recipe requires fields that are empty: %2 (give them with --equipment, "

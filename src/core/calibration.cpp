@@ -1,4 +1,5 @@
 #include "core/calibration.h"
+#include "core/reference.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -113,5 +114,22 @@ QString Correction::text() const
     if (thermocouple)
         parts << QStringLiteral("热电偶 ") + thermocouple->number;
     return parts.isEmpty() ? QString() : QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
+}
+
+QStringList expiryWarnings(const Correction &c, const QDate &today)
+{
+    QStringList warnings;
+    for (const std::optional<Certificate> *cert : {&c.instrument, &c.thermocouple})
+        if (*cert && dueState(**cert, today) == DueState::Expired)
+            warnings << QStringLiteral("校准已过期：证书 %1 到期于 %2")
+                            .arg((*cert)->number, (*cert)->due.toString(Qt::ISODate));
+    return warnings;
+}
+
+Curve correctedCurve(Curve curve, const Correction &c)
+{
+    for (double &y : curve.y)
+        y = c.apply(y).value_or(y);
+    return curve;
 }
 } // namespace zq

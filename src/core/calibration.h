@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <optional>
 
@@ -54,4 +55,13 @@ struct Correction
     // "已修正：仪表 CAL-I-77，热电偶 CAL-T-12"
     QString text() const;
 };
+
+// "校准已过期：证书 CAL-T-12 到期于 2026-02-10", one for each certificate
+// past its due date on `today`; the certificate is applied all the same.
+QStringList expiryWarnings(const Correction &c, const QDate &today);
+
+// A run's curve as the correction makes it, for drawing: a point outside a
+// certificate's points stays raw, as the figures take it.
+struct Curve;
+Curve correctedCurve(Curve curve, const Correction &c);
 } // namespace zq

@@ -104,16 +104,19 @@ void figures(Flow &f, const QString &title, const QVector<FigureRow> &rows)
 } // namespace
 
 ProcessReport processFigures(const Record &record, int group, const Recipe &recipe,
-    std::optional<std::pair<int, int>> range, const Placed &reference, const Alignment &alignment)
+    std::optional<std::pair<int, int>> range, const Placed &reference, const Alignment &alignment,
+    const ReportCalibration &calibration)
 {
     ProcessReport r;
     r.record = record;
     r.group = group;
     r.recipe = recipe;
-    r.check = analyze(record, recipe, group);
+    r.calibration = withFigures(calibration, record, recipe, group);
+    const Correction *correction = calibration.judgedRaw ? nullptr : &calibration.correction;
+    r.check = correction ? r.calibration.corrected : r.calibration.raw;
     const Curve run = runCurve(record, group, recipe.intervalSec);
     if (range) {
-        const Analysis part = analyze(record, recipe, group, range->first, range->second);
+        const Analysis part = analyze(record, recipe, group, range->first, range->second, correction);
         r.rangeRows
             = rangeRows(measureRange(record, group, range->first, range->second, recipe.intervalSec), part, record);
         r.chart.range = std::pair{run.positionOf(range->first), run.positionOf(range->second)};
@@ -124,7 +127,7 @@ ProcessReport processFigures(const Record &record, int group, const Recipe &reci
             recipe.hasBand ? recipe.below : 0, recipe.hasBand ? recipe.above : 0);
         r.referenceRows = differenceRows(d, reference, alignment, r.check, record);
     }
-    r.chart.run = run;
+    r.chart.run = correction && !correction->isEmpty() ? correctedCurve(run, *correction) : run;
     r.chart.reference = reference.curve;
     r.chart.recipe = recipe;
     r.chart.timeAxis = record.isTimeStamped() || recipe.intervalSec > 0;
@@ -156,6 +159,7 @@ Sheet layoutProcessReport(const ProcessReport &r, const QSizeF &printable)
     header(f, r);
     recipe(f, r);
     verdict(f, r);
+    layoutCalibration(f, r);
     figures(f, QStringLiteral("全程"), figureRows(r.check, r.record));
     figures(f, QStringLiteral("选区"), r.rangeRows);
     figures(f, QStringLiteral("参考曲线"), r.referenceRows);

@@ -14,6 +14,18 @@ class QPagedPaintDevice;
 class QPainter;
 
 namespace zq {
+// The certificates a linked run is corrected by, and its figures both ways,
+// so the report can set raw beside corrected whichever was judged.
+struct ReportCalibration
+{
+    QString instrument; // the devices' IDs
+    QString thermocouple;
+    Correction correction; // empty: the run is linked to no certificate
+    bool judgedRaw = false; // the user asked for the raw readings
+    Analysis raw;
+    Analysis corrected;
+};
+
 // Everything a process report says, gathered by whoever prints it.
 struct ProcessReport
 {
@@ -32,6 +44,7 @@ struct ProcessReport
     RunChartContent chart;
     bool readings = false; // all readings on the following pages
     QDateTime printed;
+    ReportCalibration calibration;
 };
 
 // One thing on a page, in points from the top-left of the printable area.
@@ -73,9 +86,11 @@ struct Sheet
 
 // The figures, rows and chart of a run against its recipe, a range of it
 // and a reference already laid on its axis (an empty curve and no problem:
-// none). Fields, notes, file, fingerprint and the rest are the caller's.
+// none), judged on the readings `calibration` corrects unless it says raw.
+// Fields, notes, file, fingerprint and the rest are the caller's.
 ProcessReport processFigures(const Record &record, int group, const Recipe &recipe,
-    std::optional<std::pair<int, int>> range, const Placed &reference, const Alignment &alignment);
+    std::optional<std::pair<int, int>> range, const Placed &reference, const Alignment &alignment,
+    const ReportCalibration &calibration = {});
 
 // The report laid out on pages of the printable size given (points).
 Sheet layoutProcessReport(const ProcessReport &report, const QSizeF &printable);

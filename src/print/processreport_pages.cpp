@@ -50,7 +50,8 @@ void addFooters(Sheet &sheet, const ProcessReport &r)
         const QString first = QStringLiteral("第 %1 页 / 共 %2 页    打印于 %3")
                                   .arg(page + 1)
                                   .arg(sheet.pages)
-                                  .arg(printedAt(r.printed));
+                                  .arg(printedAt(r.printed))
+            + calibrationFooter(r);
         // The name gives way first: the fingerprint and the archive's word are what a reviewer checks.
         const QString tail = QStringLiteral("   SHA-256 %1   %2").arg(shortFingerprint(r.sha256), r.provenance);
         const QString name = m.elidedText(

@@ -79,6 +79,13 @@ private:
 
 // The readings pages: every reading in compact columns, failed ones marked.
 void layoutReadings(Flow &f, const ProcessReport &r);
+// The certificates behind the figures and raw beside corrected; nothing
+// for a run linked to none.
+void layoutCalibration(Flow &f, const ProcessReport &r);
+// The calibration's word in the footer: "校准已过期" when a certificate is past its due date.
+QString calibrationFooter(const ProcessReport &r);
+// The calibration's figures both ways (an empty correction: raw both).
+ReportCalibration withFigures(ReportCalibration c, const Record &record, const Recipe &recipe, int group);
 // The footer on every page, once the number of pages is known.
 void addFooters(Sheet &sheet, const ProcessReport &r);
 } // namespace zq

@@ -25,6 +25,7 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
     setObjectName(QStringLiteral("analysisWindow"));
     auto *outer = new QVBoxLayout(this);
     outer->addWidget(buildBanner());
+    outer->addWidget(buildCalibrationRow());
     outer->addLayout(buildRunPart(), 2);
     // The recipe on the left, what it makes of the run on the right.
     auto *sides = new QHBoxLayout;
@@ -89,7 +90,7 @@ void AnalysisWindow::buildReportRow(QBoxLayout *layout)
 void AnalysisWindow::update()
 {
     placeReference();
-    m_analysis = zq::analyze(m_record, m_recipe, m_group);
+    m_analysis = zq::analyze(m_record, m_recipe, m_group, 0, -1, correction());
     if (!m_unparsed.isEmpty()) {
         // A criterion whose field does not parse is not there to be judged: no verdict at all.
         m_analysis.criteria.clear();

@@ -4,6 +4,7 @@
 #include "core/analysisformat.h"
 #include "core/recipestore.h"
 #include "core/reference.h"
+#include "print/processreport.h"
 #include "window/figurestable.h"
 
 #include <QWidget>
@@ -22,7 +23,12 @@ class AnalysisWindow : public QWidget
 public:
     explicit AnalysisWindow(const zq::RecipeStore &store, QWidget *parent = nullptr);
 
+    // A new run comes with no certificates until setCalibration gives its own.
     void setRun(const zq::Record &record, int group);
+    // The certificates the archive links the run to: the check uses the
+    // readings they correct unless 用原始读数 is ticked.
+    void setCalibration(const zq::ReportCalibration &calibration);
+    zq::ReportCalibration calibration() const;
     // A recipe by name from the store, applied; false when it does not load
     // (said in the window, and the window is left with no recipe).
     // kNoRecipe empties the fields.
@@ -73,6 +79,8 @@ public:
     class QPushButton *recordButton = nullptr;
     QLabel *problemLabel = nullptr;
     FiguresTable *figures = nullptr;
+    class QCheckBox *rawBox = nullptr; // 用原始读数
+    QLabel *calibrationLabel = nullptr;
 
 Q_SIGNALS:
     // The recipe the fields now describe (for the chart's band and thresholds).
@@ -105,6 +113,9 @@ private:
     void placeReference();
     QVector<zq::FigureRow> extraRows() const;
     void showWholeRun();
+    QWidget *buildCalibrationRow();
+    void showCalibration();
+    const zq::Correction *correction() const;
 
     const zq::RecipeStore &m_store;
     zq::Record m_record;
@@ -135,4 +146,5 @@ private:
     zq::Record m_referenceRecord;
     bool m_useSchedule = false;
     zq::Placed m_placed;
+    zq::ReportCalibration m_calibration;
 };

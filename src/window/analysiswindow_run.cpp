@@ -19,6 +19,8 @@ void AnalysisWindow::setRun(const zq::Record &record, int group)
     m_group = group;
     m_range.reset(); // a range belongs to the run it was drawn on
     m_recorded.clear();
+    m_calibration = {};
+    showCalibration();
     update();
 }
 
@@ -158,14 +160,15 @@ QVector<zq::FigureRow> AnalysisWindow::extraRows() const
     if (!m_record.holdsData())
         return {};
     // The range's rows and the reference's, as the process report gives them.
-    const zq::ProcessReport part = zq::processFigures(m_record, m_group, m_recipe, m_range, m_placed, alignment());
+    const zq::ProcessReport part
+        = zq::processFigures(m_record, m_group, m_recipe, m_range, m_placed, alignment(), calibration());
     return part.rangeRows + part.referenceRows;
 }
 
 void AnalysisWindow::showWholeRun()
 {
     zq::RunChartContent c;
-    c.run = m_run;
+    c.run = correction() ? zq::correctedCurve(m_run, *correction()) : m_run;
     c.reference = m_placed.curve;
     c.recipe = m_recipe;
     c.timeAxis = m_record.isTimeStamped() || m_recipe.intervalSec > 0;

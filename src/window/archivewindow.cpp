@@ -1,4 +1,5 @@
 #include "window/archivewindow.h"
+#include "window/calibrationwindow.h"
 
 #include "archive/archive.h"
 #include "window/runsmodel.h"
@@ -95,6 +96,7 @@ void ArchiveWindow::buildFields(QBoxLayout *layout)
     auto *sharedRow = new QHBoxLayout;
     auto *server = new QPushButton(QStringLiteral("共享记录库…"), this);
     sharedRow->addWidget(sharedStatus, 1);
+    sharedRow->addWidget(CalibrationWindow::opener(m_archive, this));
     sharedRow->addWidget(server);
     layout->addLayout(sharedRow);
     connect(server, &QPushButton::clicked, this, &ArchiveWindow::sharedSettingsWanted);

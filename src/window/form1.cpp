@@ -180,8 +180,7 @@ void Form1::listRecord()
     readingList->setPalette(pal);
     readingList->addItems(zq::readingLines(m_record, g));
     summaryLine->setText(zq::summaryLine(zq::summarize(m_record, g)));
-    if (m_analysis)
-        m_analysis->setRun(m_record, g);
+    analyzeRun();
     zq::ChartView view = m_view;
     // Time-stamped data open at the hour of the group's first record.
     if (m_record.isTimeStamped())

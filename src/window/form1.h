@@ -226,6 +226,10 @@ private:
     void rememberRecipe(const QString &name);
     void recordReportVerdict(const zq::ProcessReport &report);
     QString runEquipment();
+    // 工艺分析 told the certificates the archive links the run shown to.
+    void calibrateAnalysis();
+    // 工艺分析 (when open) given the run shown, then its certificates.
+    void analyzeRun();
     void drawRunOverlays(QPainter &p);
     QString referenceReadout(int x) const;
     void tellViewSpan();

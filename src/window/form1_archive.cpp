@@ -124,6 +124,7 @@ void Form1::archiveRun(const zq::Record &record, const QString &path, const Down
     if (!(record == m_record))
         return;
     m_runSha = sha;
+    calibrateAnalysis();
     m_notes = a->notes(sha, &error);
     redraw();
     // The run's fields, where a user filled them, beside its summary.

@@ -22,7 +22,9 @@ bool Form1::gatherProcessReport(zq::ProcessReport *report)
         tellFailure(QStringLiteral("工艺分析中%1，没有结论，不生成工艺报告。").arg(problem));
         return false;
     }
-    zq::ProcessReport r = zq::processFigures(m_record, m_view.group, a->recipe(), m_range, a->placed(), a->alignment());
+    calibrateAnalysis(); // links made in 记录库 since
+    zq::ProcessReport r = zq::processFigures(
+        m_record, m_view.group, a->recipe(), m_range, a->placed(), a->alignment(), a->calibration());
     // The fingerprint is of the bytes the figures come from: the file's, if
     // it still holds this run, else the run as a data file would hold it.
     zq::RunFile file;

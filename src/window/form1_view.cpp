@@ -69,7 +69,7 @@ AnalysisWindow *Form1::showAnalysis()
             m_recipe = recipe;
             redraw();
         });
-        m_analysis->setRun(m_record, m_view.group);
+        analyzeRun();
         m_analysis->chooseRecipe(recipeToOpen());
         connectAnalysis();
         tellViewSpan();

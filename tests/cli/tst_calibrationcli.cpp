@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
@@ -18,6 +19,14 @@ QByteArray holdAt846(int day)
     for (int i = 0; i <= 60; ++i)
         records.append(WDREC{846, 7, uint8_t(day), uint8_t(10 + i / 60), uint8_t(i % 60), 0});
     return zq::dataFileBytes(zq::Record::timeStamped(records));
+}
+
+QString pdfText(const QString &pdf)
+{
+    QProcess p;
+    p.start("pdftotext", {"-layout", pdf, "-"});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
 }
 
 QJsonObject check(const Run &run)
@@ -32,6 +41,7 @@ class TstCalibrationCli : public QObject
 private Q_SLOTS:
     void initTestCase() { ZQ_SKIP_WITHOUT(Need::Zqcli); }
     void correctedReadingsAreJudged();
+    void reportShowsRawBesideCorrected();
 };
 
 void TstCalibrationCli::correctedReadingsAreJudged()
@@ -95,6 +105,44 @@ void TstCalibrationCli::correctedReadingsAreJudged()
             QCOMPARE(o.value("certificates").toArray().size(), 2); // the old one stays
         }
     }
+}
+
+void TstCalibrationCli::reportShowsRawBesideCorrected()
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("archive.sqlite"), run = dir.filePath("run.ZQ");
+    auto cli = [&](QStringList args) { return zqcli(args << "--archive" << archive); };
+    write(run, holdAt846(26));
+    QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated", "2026-01-10", "--due",
+                     "2099-01-10", "--points", "300:+1.0,900:-1.0"})
+                 .code,
+        0);
+    QCOMPARE(cli({"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12", "--calibrated",
+                     "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3"})
+                 .code,
+        0);
+    QCOMPARE(cli({"archive", "import", run}).code, 0);
+    QCOMPARE(cli({"archive", "set", run, "--instrument", "SN-1", "--thermocouple", "TC-12"}).code, 0);
+    const QStringList report{"report", "--process", run, "--setpoint", "850", "--tol", "2", "--min-soak", "30m"};
+    const Run corrected = cli(QStringList(report) << "-o" << dir.filePath("c.pdf"));
+    QCOMPARE(corrected.code, 0);
+    QVERIFY2(corrected.err.contains("校准已过期") && corrected.err.contains("CAL-T-12"), qPrintable(corrected.err));
+    const QString c = pdfText(dir.filePath("c.pdf"));
+    // At 850 the instrument's correction is 1 − 2·550/600; the thermocouple's +3.
+    for (const char *says :
+        {"已修正：仪表 CAL-I-77，热电偶 CAL-T-12", "仪表 SN-1 CAL-I-77 2026-01-10 2099-01-10 OK -0.83 ℃",
+            "热电偶 TC-12 CAL-T-12 2026-01-10 2026-02-10 已过期 +3.00 ℃", "峰值 846.00 ℃ 848.18 ℃",
+            "结论 FAIL：最短保温（未判定） PASS", "最长保温 未进入公差带 60.0 min", "欠调 未进入公差带 0.00 ℃",
+            "≥ 30m PASS 校准", "校准已过期"})
+        QVERIFY2(c.contains(QString::fromUtf8(says)), says);
+
+    const Run raw = cli(QStringList(report) << "--raw"
+                                            << "-o" << dir.filePath("r.pdf"));
+    QCOMPARE(raw.code, 0);
+    const QString r = pdfText(dir.filePath("r.pdf"));
+    for (const char *says :
+        {"≥ 30m FAIL：最短保温 校准 按原始读数判定（未修正）", "结论 FAIL：最短保温（未判定） PASS"})
+        QVERIFY2(r.contains(QString::fromUtf8(says)), says);
 }
 
 QTEST_GUILESS_MAIN(TstCalibrationCli)

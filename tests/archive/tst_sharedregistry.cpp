@@ -1,0 +1,85 @@
+// The calibration registry on a real PostgreSQL 15 server, as the role the
+// schema grants, and on SQLite: the same certificates, links and corrections.
+#include "archive/registry.h"
+#include "core/datafile.h"
+#include "support/pgserver.h"
+#include "support/records.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TstSharedRegistry : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void certificatesLinksAndCorrections_data();
+    void certificatesLinksAndCorrections();
+
+private:
+    std::unique_ptr<PgServer> m_server;
+};
+
+void TstSharedRegistry::initTestCase()
+{
+    ZQ_SKIP_WITHOUT(Need::Postgres);
+    m_server = std::make_unique<PgServer>();
+    QVERIFY(m_server->ok());
+    qputenv("PGPASSWORD", "secret");
+}
+
+void TstSharedRegistry::certificatesLinksAndCorrections_data()
+{
+    QTest::addColumn<bool>("server");
+    QTest::newRow("SQLite") << false;
+    QTest::newRow("PostgreSQL") << true;
+}
+
+void TstSharedRegistry::certificatesLinksAndCorrections()
+{
+    QFETCH(bool, server);
+    QTemporaryDir dir;
+    zq::Archive a;
+    QString error;
+    QVERIFY2(a.open(server ? m_server->url(true) : dir.filePath("a.sqlite"), &error), qPrintable(error));
+    zq::Registry registry(a);
+    zq::Device instrument, thermocouple;
+    instrument.id = QStringLiteral("SN-1");
+    thermocouple.kind = zq::Device::Thermocouple;
+    thermocouple.id = QStringLiteral("TC-12");
+    thermocouple.type = QStringLiteral("K");
+    thermocouple.maxUses = 5;
+    const QDate jan(2026, 1, 10), today = QDate::currentDate();
+    QVERIFY2(registry.addCertificate(instrument, {"CAL-I-77", jan, jan.addYears(1), {{300, 1}, {900, -1}}}, &error),
+        qPrintable(error));
+    // Its successor, from a day after the run: the run keeps CAL-I-77.
+    QVERIFY2(registry.addCertificate(
+                 instrument, {"CAL-I-78", today.addDays(1), today.addYears(1), {{300, 9}, {900, 9}}}, &error),
+        qPrintable(error));
+    QVERIFY2(registry.addCertificate(thermocouple, {"CAL-T-12", jan, jan.addMonths(1), {{800, 3}, {900, 3}}}, &error),
+        qPrintable(error));
+    QVERIFY(!registry.addCertificate(thermocouple, {"CAL-T-12", jan, jan, {{800, 0}}}, &error)); // one number, once
+
+    bool isNew = false;
+    const QString sha = a.addRun(zq::dataFileBytes(timeData(30)), QString(), &isNew, &error);
+    QVERIFY2(!sha.isEmpty(), qPrintable(error));
+    QVERIFY2(registry.link(sha, {"SN-1", "TC-12"}, &error), qPrintable(error));
+    const zq::RunCalibration c = zq::runCalibration(a, sha, &error);
+    QCOMPARE(c.devices.instrument, QStringLiteral("SN-1"));
+    QCOMPARE(c.devices.thermocouple, QStringLiteral("TC-12"));
+    QVERIFY(c.correction.instrument && c.correction.thermocouple);
+    QCOMPARE(c.correction.instrument->number, QStringLiteral("CAL-I-77"));
+    QCOMPARE(c.correction.thermocouple->due, jan.addMonths(1));
+    // 846: 1 − 2·546/600 = −0.82 for the instrument, +3 for the thermocouple.
+    QVERIFY(qAbs(*c.correction.apply(846) - 848.18) < 1e-9);
+    QCOMPARE(zq::expiryWarnings(c.correction, today).size(), 1);
+
+    const std::optional<zq::Device> read = registry.device(zq::Device::Thermocouple, "TC-12", &error);
+    QVERIFY2(read, qPrintable(error));
+    QCOMPARE(read->uses, 1);
+    QCOMPARE(read->maxUses, 5);
+    QCOMPARE(registry.device(zq::Device::Instrument, "SN-1", &error)->certificates.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(TstSharedRegistry)
+#include "tst_sharedregistry.moc"
