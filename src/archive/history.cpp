@@ -1,7 +1,7 @@
 // A run's history: every change appended as a row, chained by SHA-256, and
 // the chains checked.
-#include "archive/archive.h"
 #include "archive/history.h"
+#include "archive/archive.h"
 #include "archive/sql.h"
 
 #include <QCryptographicHash>
@@ -18,16 +18,16 @@ QString osUser()
     return user.isEmpty() ? qEnvironmentVariable("USERNAME") : user;
 }
 
-const QString kHistoryColumns = QStringLiteral(
-    "sha256, position, at, os_user, signer, what, old_value, new_value, reason, previous_hash, hash");
+const QString kHistoryColumns
+    = QStringLiteral("sha256, position, at, os_user, signer, what, old_value, new_value, reason, previous_hash, hash");
 
 HistoryRow historyFrom(const QSqlQuery &q)
 {
     HistoryRow h;
     h.sha256 = q.value(0).toString();
     h.position = q.value(1).toInt();
-    QString *const texts[] = {&h.at, &h.osUser, &h.signer, &h.what, &h.oldValue, &h.newValue, &h.reason,
-        &h.previousHash, &h.hash};
+    QString *const texts[]
+        = {&h.at, &h.osUser, &h.signer, &h.what, &h.oldValue, &h.newValue, &h.reason, &h.previousHash, &h.hash};
     for (int i = 0; i < 9; ++i)
         *texts[i] = q.value(i + 2).toString();
     return h;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 #include <QVector>
+#include <optional>
 
 namespace zq {
 

@@ -42,8 +42,8 @@ bool Archive::startHistories(QString *error)
         HistoryRow row;
         row.sha256 = r.sha256;
         row.what = QStringLiteral("found");
-        row.newValue = QString::fromUtf8(
-            QJsonDocument(foundValues(r, notes(r.sha256, error), ranges(r.sha256, error))).toJson(QJsonDocument::Compact));
+        row.newValue = QString::fromUtf8(QJsonDocument(foundValues(r, notes(r.sha256, error), ranges(r.sha256, error)))
+                                             .toJson(QJsonDocument::Compact));
         if (!appendHistory(row, error))
             return false;
     }

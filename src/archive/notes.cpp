@@ -18,8 +18,8 @@ bool Archive::addNote(const QString &sha256, const RunNote &note, QString *error
     if (!beginWrite(error))
         return false;
     const bool ok = exec(q, error)
-        && appendHistory(changeOf(sha256, QStringLiteral("note"), {},
-                             QStringLiteral("%1: %2").arg(note.atReading).arg(note.text)),
+        && appendHistory(
+            changeOf(sha256, QStringLiteral("note"), {}, QStringLiteral("%1: %2").arg(note.atReading).arg(note.text)),
             error);
     return endWrite(ok, error);
 }

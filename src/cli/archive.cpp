@@ -143,7 +143,10 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
         // A note stands at a reading of the run, or nowhere anyone can find it.
         if (at < 0 || at >= run.readings)
             return usageError(command,
-                QStringLiteral("--at %1 lies outside the run: it has %2 readings, 0 to %3").arg(at).arg(run.readings).arg(run.readings - 1));
+                QStringLiteral("--at %1 lies outside the run: it has %2 readings, 0 to %3")
+                    .arg(at)
+                    .arg(run.readings)
+                    .arg(run.readings - 1));
         return archive.addNote(run.sha256, {at, parser.value(QStringLiteral("text"))}, &error) ? Done : fail(error);
     }
     if (command == QLatin1String("range")) {
@@ -174,33 +177,21 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
 int archive(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("The run archive. Commands:\n"
-                       "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
-                       "[--format text|csv|json]\n"
-                       "  import PATH...          files and folders (recursively); each new run counted\n"
-                       "  sync                    send what waits in the local queue to the server (--archive URL)\n"
-                       "  push [--from LOCAL]     the local archive's runs, with their fields, verdicts, notes, ranges\n"
-                       "                          and downloads, into the server's (--archive URL); again adds nothing\n"
-                       "  show FILE|HASH\n"
-                       "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
-                       "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
-                       "                          correct the run's readings: see zqcli calibration)\n"
-                       "  note FILE|HASH --at N --text T\n"
-                       "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
+    parser.setApplicationDescription(archiveCommands());
     parser.addOption(archiveOption());
     parser.addOption(localOption());
     addArchiveOptions(parser);
     parser.addPositionalArgument(QStringLiteral("command"),
-        QStringLiteral("list, import, sync, push, show, set, note or range, then its file, hash or paths."),
+        QStringLiteral(
+            "list, import, sync, push, check, show, history, set, note or range, then its file, hash or paths."),
         QStringLiteral("COMMAND [FILE|HASH|PATH...]"));
     if (const int rc = parse(parser, QStringLiteral("archive"), arguments); rc >= 0)
         return rc;
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
-    const bool oneRun = QStringList{"show", "set", "note", "range"}.contains(command);
+    const bool oneRun = QStringList{"show", "history", "set", "note", "range"}.contains(command);
     if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
-        || !(oneRun || QStringList{"list", "import", "sync", "push"}.contains(command))
+        || !(oneRun || QStringList{"list", "import", "sync", "push", "check"}.contains(command))
         || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
@@ -220,7 +211,7 @@ int archive(const QStringList &arguments)
         return BadUsage;
     }
     zq::Archive archive;
-    const bool reading = command == QLatin1String("list") || command == QLatin1String("show");
+    const bool reading = QStringList{"list", "show", "history", "check"}.contains(command);
     if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))
         return Failed;
     if (command == QLatin1String("sync")) {
@@ -237,10 +228,14 @@ int archive(const QStringList &arguments)
             parser.isSet(QStringLiteral("from")) ? parser.value(QStringLiteral("from")) : zq::Archive::defaultPath());
     if (command == QLatin1String("list"))
         return listRuns(archive, parser);
+    if (command == QLatin1String("check"))
+        return checkHistories(archive);
     QString error;
     const std::optional<zq::RunRow> run = archive.run(shaOf(args.value(1)), &error);
     if (!run)
         return fail(QStringLiteral("%1: %2").arg(args.value(1), error));
+    if (command == QLatin1String("history"))
+        return historyOf(archive, run->sha256, parser.value(QStringLiteral("format")));
     return runCommand(archive, parser, command, *run);
 }
 

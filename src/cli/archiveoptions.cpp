@@ -41,6 +41,26 @@ void addArchiveOptions(QCommandLineParser &parser)
         QStringLiteral("F"), QStringLiteral("text")));
 }
 
+QString archiveCommands()
+{
+    return QStringLiteral(
+        "The run archive. Commands:\n"
+        "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
+        "[--format text|csv|json]\n"
+        "  import PATH...          files and folders (recursively); each new run counted\n"
+        "  sync                    send what waits in the local queue to the server (--archive URL)\n"
+        "  push [--from LOCAL]     the local archive's runs, with their fields, verdicts, notes, ranges\n"
+        "                          and downloads, into the server's (--archive URL); again adds nothing\n"
+        "  check                   every run's history verified: 0 intact, 3 naming each broken row\n"
+        "  show FILE|HASH\n"
+        "  history FILE|HASH [--format text|json]   every change the run had, oldest first\n"
+        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
+        "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
+        "                          correct the run's readings: see zqcli calibration)\n"
+        "  note FILE|HASH --at N --text T\n"
+        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)");
+}
+
 // Why a named range cannot be kept on this run, or empty when it can.
 QString rangeProblem(bool okFirst, bool okLast, const zq::NamedRange &r, int readings)
 {

@@ -80,6 +80,11 @@ int importInto(const QCommandLineParser &parser, const QStringList &paths);
 // zqcli archive push: every run of the local archive `from`, with its fields,
 // verdict, notes, ranges and downloads, into the server's; again adds nothing.
 int push(zq::Archive &server, const QString &from);
+// zqcli archive's commands, as its help lists them.
+QString archiveCommands();
+// A run's history as text or JSON; every chain checked (Unmet naming each break).
+int historyOf(zq::Archive &archive, const QString &sha256, const QString &format);
+int checkHistories(zq::Archive &archive);
 // The local queue sent to the server; how many went, or -1 (told) when it stopped.
 int sendQueued(zq::Archive &server, const QString &local);
 

@@ -196,7 +196,8 @@ void TstArchiveOpen::notOursIsLeftUntouched()
     } else if (kind != "none") {
         makeArchive(path);
         if (kind == "newer")
-            sqlite(path, {QStringLiteral("UPDATE schema_version SET version = %1").arg(zq::Archive::kSchemaVersion + 1)});
+            sqlite(
+                path, {QStringLiteral("UPDATE schema_version SET version = %1").arg(zq::Archive::kSchemaVersion + 1)});
     }
     const QByteArray before = readAll(path);
     QStringList args{command == "verify" ? "verify" : "archive", "--archive", path};
