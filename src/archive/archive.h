@@ -24,8 +24,10 @@ struct RunRow
     QString firstStamp;
     QString lastStamp;
     int peak = 0;
-    QString verdict; // PASS, FAIL or empty
+    QString verdict; // PASS, FAIL or empty: the latest check's
     QString recipe;
+    int checks = 0; // every process check recorded, and how many of them failed
+    int failedChecks = 0;
     RunFields fields;
     // Local times as ISO 8601 text, as stored: a list of thousands parses none.
     QString addedAt;

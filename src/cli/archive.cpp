@@ -52,6 +52,7 @@ QJsonObject runJson(const zq::RunRow &r)
         {QStringLiteral("readings"), r.readings}, {QStringLiteral("failed"), r.failed},
         {QStringLiteral("first"), r.firstStamp}, {QStringLiteral("last"), r.lastStamp},
         {QStringLiteral("peak"), r.peak}, {QStringLiteral("verdict"), r.verdict}, {QStringLiteral("recipe"), r.recipe},
+        {QStringLiteral("checks"), r.checks}, {QStringLiteral("failed_checks"), r.failedChecks},
         {QStringLiteral("operator"), r.fields.operatorName}, {QStringLiteral("equipment"), r.fields.equipment},
         {QStringLiteral("load"), r.fields.load}, {QStringLiteral("thermocouple"), r.fields.thermocouple},
         {QStringLiteral("comment"), r.fields.comment}, {QStringLiteral("added"), r.addedAt},
@@ -92,7 +93,8 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
     QString out;
     out.reserve(int(rows.size()) * 96 + 80);
     if (csv)
-        out += QStringLiteral("sha256,date,type,readings,peak,equipment,load,operator,verdict,comment\r\n");
+        out += QStringLiteral(
+            "sha256,date,type,readings,peak,equipment,load,operator,verdict,comment,checks,failed_checks\r\n");
     for (const zq::RunRow &r : rows) {
         const QString when = (r.downloadedAt.isEmpty() ? r.addedAt : r.downloadedAt)
                                  .left(16)
@@ -100,7 +102,7 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
         const QStringList cells{r.sha256.left(16), when,
             r.dataType == 1 ? QStringLiteral("STYLE0") : QStringLiteral("STYLE1"), QString::number(r.readings),
             QString::number(r.peak), r.fields.equipment, r.fields.load, r.fields.operatorName, r.verdict,
-            r.fields.comment};
+            r.fields.comment, QString::number(r.checks), QString::number(r.failedChecks)};
         out += csv ? csvLine(cells) + QStringLiteral("\r\n") : cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
     const QByteArray bytes = out.toLocal8Bit();

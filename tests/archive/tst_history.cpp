@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -44,6 +45,17 @@ QList<bool> behindTheBack(const QString &path, const QStringList &statements)
     return ran;
 }
 
+// The PDF's text as a reader sees it, page by page.
+QStringList pdfPages(const QString &pdf)
+{
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    text.waitForFinished();
+    QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'));
+    pages.removeIf([](const QString &p) { return p.trimmed().isEmpty(); });
+    return pages;
+}
+
 // An archive with one run that had every kind of change.
 QString changedRun(const QString &path)
 {
@@ -72,6 +84,8 @@ private Q_SLOTS:
     void checkNamesTheBrokenRow_data();
     void checkNamesTheBrokenRow();
     void olderArchiveStartsWithTheValuesFound();
+    void reportCountsEveryCheck_data();
+    void reportCountsEveryCheck();
 };
 
 void TstHistory::everyChangeLeavesItsRow()
@@ -103,6 +117,11 @@ void TstHistory::everyChangeLeavesItsRow()
     }
     const Run check = zqcli({"archive", "check", "--archive", path});
     QCOMPARE(check.code, 0);
+    // The FAIL re-judged PASS stays counted.
+    const Run list = zqcli({"archive", "list", "--format", "json", "--archive", path});
+    const QJsonObject listed = QJsonDocument::fromJson(list.out.toUtf8()).array().at(0).toObject();
+    QCOMPARE((QList<QVariant>{listed["verdict"].toString(), listed["checks"].toInt(), listed["failed_checks"].toInt()}),
+        (QList<QVariant>{"PASS", 2, 1}));
 }
 
 void TstHistory::rowsCannotBeChanged_data()
@@ -171,6 +190,43 @@ void TstHistory::olderArchiveStartsWithTheValuesFound()
     QCOMPARE(found["notes"].toArray().at(0).toObject()["text"].toString(), QStringLiteral("炉门打开"));
     QCOMPARE((QStringList{rows[1].what, rows[1].oldValue, rows[1].newValue}), (QStringList{"verdict", "FAIL", "PASS"}));
     QVERIFY(a.checkHistory(&error).isEmpty());
+}
+
+void TstHistory::reportCountsEveryCheck_data()
+{
+    QTest::addColumn<QStringList>("verdicts");
+    QTest::addColumn<QString>("footer");
+    QTest::newRow("FAIL then PASS") << QStringList{"FAIL", "PASS"} << QStringLiteral("此前检查 2 次，其中 FAIL 1 次");
+    QTest::newRow("PASS, FAIL, PASS") << QStringList{"PASS", "FAIL", "PASS"}
+                                      << QStringLiteral("此前检查 3 次，其中 FAIL 1 次");
+    QTest::newRow("judged once") << QStringList{"PASS"} << QString();
+}
+
+void TstHistory::reportCountsEveryCheck()
+{
+    QFETCH(QStringList, verdicts);
+    QFETCH(QString, footer);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.sqlite"), file = dir.filePath("run.ZQ");
+    const QByteArray bytes = zq::dataFileBytes(timeData(600));
+    write(file, bytes);
+    {
+        zq::Archive a;
+        QString error;
+        bool isNew = false;
+        QVERIFY2(a.open(path, &error), qPrintable(error));
+        const QString sha = a.addRun(bytes, file, &isNew, &error);
+        for (const QString &v : verdicts)
+            QVERIFY2(a.setVerdict(sha, v, "渗碳", &error), qPrintable(error));
+    }
+    const QString pdf = dir.filePath("r.pdf");
+    const Run run = zqcli(
+        {"report", file, "--process", "--readings", "--archive", path, "-o", pdf, "--setpoint", "220", "--tol", "30"});
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    const QStringList pages = pdfPages(pdf);
+    QVERIFY(pages.size() > 1);
+    for (const QString &page : pages)
+        QVERIFY2(footer.isEmpty() ? !page.contains("此前检查") : page.contains(footer), qPrintable(page));
 }
 
 QTEST_GUILESS_MAIN(TstHistory)
