@@ -217,6 +217,11 @@ public:
     // Every change a run had, oldest first; and where any run's chain breaks.
     QVector<HistoryRow> history(const QString &sha256, QString *error) const;
     QVector<ChainBreak> checkHistory(QString *error) const;
+    // A signature with its meaning; approval needs a standing review by
+    // another name. Fields of a signed run change only with a reason, and
+    // the change withdraws the signatures.
+    enum class Meaning { Review, Approve };
+    bool sign(const QString &sha256, const QString &name, Meaning meaning, const QString &comment, QString *error);
 
 private:
     bool migrate(QString *error);
@@ -225,6 +230,8 @@ private:
     bool beginWrite(QString *error);
     bool endWrite(bool ok, QString *error);
     bool appendHistory(const HistoryRow &change, QString *error);
+    // A signed run changed: refused without a reason, else back to 草稿.
+    bool withdrawSignatures(const QString &sha256, const QString &reason, QString *error);
     bool openFile(const QString &path, QString *error, QString *notice, Access access);
     bool adopt(bool readOnly, QString *error);
     bool openServer(const QString &text, QString *error);

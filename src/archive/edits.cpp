@@ -58,9 +58,12 @@ bool Archive::setFields(const QString &sha256, const RunFields &f, QString *erro
     const std::tuple<const char *, QString, QString> changes[] = {{"operator", old.operatorName, f.operatorName},
         {"equipment", old.equipment, f.equipment}, {"load", old.load, f.load},
         {"thermocouple", old.thermocouple, f.thermocouple}, {"comment", old.comment, f.comment}};
+    bool changed = false;
     for (const auto &[name, was, now] : changes)
         if (ok && was != now)
-            ok = appendHistory(changeOf(sha256, QString::fromLatin1(name), was, now, reason), error);
+            changed = true, ok = appendHistory(changeOf(sha256, QString::fromLatin1(name), was, now, reason), error);
+    if (ok && changed)
+        ok = withdrawSignatures(sha256, reason, error);
     return endWrite(ok, error);
 }
 } // namespace zq

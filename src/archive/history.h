@@ -27,6 +27,23 @@ struct HistoryRow
 HistoryRow changeOf(const QString &sha256, const QString &what, const QString &oldValue, const QString &newValue,
     const QString &reason = QString(), const QString &signer = QString());
 
+// Where a run stands: 草稿 until reviewed, 已审核, then 已批准 by another name.
+// Any edit after signing withdraws it: back to 草稿.
+enum class RunState { Draft, Reviewed, Approved };
+struct Signature
+{
+    QString name;
+    QString at; // UTC
+};
+struct Signatures
+{
+    RunState state = RunState::Draft;
+    Signature review;
+    Signature approval;
+};
+// Read from a run's rows, oldest first.
+Signatures signaturesOf(const QVector<HistoryRow> &rows);
+
 // The SHA-256 a row must carry: of its content and its predecessor's hash.
 QString historyHash(const HistoryRow &row);
 

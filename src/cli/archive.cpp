@@ -165,7 +165,7 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
     for (const auto &[name, into] : fields)
         if (parser.isSet(QString::fromLatin1(name)))
             *into = parser.value(QString::fromLatin1(name));
-    if (!archive.setFields(run.sha256, f, &error))
+    if (!archive.setFields(run.sha256, f, &error, parser.value(QStringLiteral("reason"))))
         return fail(error);
     const auto given = [&](const char *name) {
         return parser.isSet(QLatin1String(name)) ? parser.value(QLatin1String(name)) : QString();
@@ -184,14 +184,14 @@ int archive(const QStringList &arguments)
     parser.addOption(localOption());
     addArchiveOptions(parser);
     parser.addPositionalArgument(QStringLiteral("command"),
-        QStringLiteral(
-            "list, import, sync, push, check, show, history, set, note or range, then its file, hash or paths."),
+        QStringLiteral("list, import, sync, push, check, show, history, approve, set, note or range, then its file, "
+                       "hash or paths."),
         QStringLiteral("COMMAND [FILE|HASH|PATH...]"));
     if (const int rc = parse(parser, QStringLiteral("archive"), arguments); rc >= 0)
         return rc;
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
-    const bool oneRun = QStringList{"show", "history", "set", "note", "range"}.contains(command);
+    const bool oneRun = QStringList{"show", "history", "approve", "set", "note", "range"}.contains(command);
     if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
         || !(oneRun || QStringList{"list", "import", "sync", "push", "check"}.contains(command))
         || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
@@ -238,6 +238,8 @@ int archive(const QStringList &arguments)
         return fail(QStringLiteral("%1: %2").arg(args.value(1), error));
     if (command == QLatin1String("history"))
         return historyOf(archive, run->sha256, parser.value(QStringLiteral("format")));
+    if (command == QLatin1String("approve"))
+        return approveRun(archive, parser, run->sha256);
     return runCommand(archive, parser, command, *run);
 }
 

@@ -2,6 +2,7 @@
 #include "archive/archive.h"
 #include "cli/cli.h"
 
+#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -43,6 +44,20 @@ int historyOf(zq::Archive &archive, const QString &sha256, const QString &format
     const QByteArray bytes = out.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     return Done;
+}
+
+int approveRun(zq::Archive &archive, const QCommandLineParser &parser, const QString &sha256)
+{
+    const QString meaning = parser.value(QStringLiteral("meaning"));
+    if (parser.value(QStringLiteral("as")).trimmed().isEmpty() || !QStringList{"review", "approve"}.contains(meaning)) {
+        std::fputs("zqcli archive approve: --as NAME and --meaning review|approve are needed\n", stderr);
+        return BadUsage;
+    }
+    QString error;
+    const auto m = meaning == QLatin1String("approve") ? zq::Archive::Meaning::Approve : zq::Archive::Meaning::Review;
+    return archive.sign(sha256, parser.value(QStringLiteral("as")), m, parser.value(QStringLiteral("comment")), &error)
+        ? Done
+        : fail(error);
 }
 
 int checkHistories(zq::Archive &archive)

@@ -21,7 +21,10 @@ const OptionText kArchiveOptions[] = {
     {"load", "X", "set: what was in the furnace."},
     {"thermocouple", "X", "set: the thermocouple used; a registered one corrects the run's readings."},
     {"instrument", "SERIAL", "set: the registered instrument the run was measured with; it corrects the readings."},
-    {"comment", "X", "set: a free comment."},
+    {"comment", "X", "set: a free comment; approve: the signer's comment."},
+    {"reason", "T", "set: why a reviewed or approved run is changed (needed; the change withdraws the signatures)."},
+    {"as", "NAME", "approve: the signer's name."},
+    {"meaning", "review|approve", "approve: what the signature means; approval needs a review by another name."},
     {"at", "N", "note: the reading the note belongs to, counted from 0."},
     {"text", "T", "note: the note's text."},
     {"first", "N", "range: the range's first reading, counted from 0."},
@@ -55,6 +58,7 @@ QString archiveCommands()
         "  show FILE|HASH\n"
         "  history FILE|HASH [--format text|json]   every change the run had, oldest first\n"
         "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
+        "                          [--reason T]  (needed once the run is reviewed or approved)\n"
         "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
         "                          correct the run's readings: see zqcli calibration)\n"
         "  note FILE|HASH --at N --text T\n"

@@ -84,6 +84,7 @@ private Q_SLOTS:
     void checkNamesTheBrokenRow_data();
     void checkNamesTheBrokenRow();
     void olderArchiveStartsWithTheValuesFound();
+    void reviewAndApproval();
     void reportCountsEveryCheck_data();
     void reportCountsEveryCheck();
 };
@@ -190,6 +191,38 @@ void TstHistory::olderArchiveStartsWithTheValuesFound()
     QCOMPARE(found["notes"].toArray().at(0).toObject()["text"].toString(), QStringLiteral("炉门打开"));
     QCOMPARE((QStringList{rows[1].what, rows[1].oldValue, rows[1].newValue}), (QStringList{"verdict", "FAIL", "PASS"}));
     QVERIFY(a.checkHistory(&error).isEmpty());
+}
+
+void TstHistory::reviewAndApproval()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.sqlite");
+    const QString sha = changedRun(path);
+    QVERIFY(!sha.isEmpty());
+    const QStringList approve{"archive", "--archive", path, "approve", sha, "--meaning"};
+    const QStringList set{"archive", "--archive", path, "set", sha, "--operator", "赵"};
+    // Each step as a person types it, and what zqcli answers.
+    const QList<std::pair<QStringList, int>> steps{{approve + QStringList{"approve", "--as", "李"}, 1},
+        {approve + QStringList{"review", "--as", "张", "--comment", "曲线已看"}, 0},
+        {approve + QStringList{"approve", "--as", "张"}, 1}, {approve + QStringList{"approve", "--as", "李"}, 0},
+        {set, 1}, {set + QStringList{"--reason", "操作者填错"}, 0},
+        {approve + QStringList{"approve", "--as", "李"}, 1}};
+    for (const auto &[args, code] : steps) {
+        const Run run = zqcli(args);
+        QVERIFY2(run.code == code, qPrintable(args.join(' ') + ": " + run.err));
+    }
+    zq::Archive a;
+    QString error;
+    QVERIFY(a.open(path, &error, nullptr, zq::Archive::Access::ReadOnly));
+    QCOMPARE(a.run(sha, &error)->fields.operatorName, QStringLiteral("赵"));
+    const QVector<zq::HistoryRow> rows = a.history(sha, &error);
+    QStringList tail;
+    for (const zq::HistoryRow &r : rows.mid(rows.size() - 4))
+        tail << QStringList{r.what, r.signer, r.oldValue, r.newValue, r.reason}.join('|');
+    QCOMPARE(tail,
+        (QStringList{"review|张||已审核|曲线已看", "approve|李||已批准|", "operator||李|赵|操作者填错",
+            "withdrawn||已批准|草稿|操作者填错"}));
+    QCOMPARE(zq::signaturesOf(rows).state, zq::RunState::Draft);
 }
 
 void TstHistory::reportCountsEveryCheck_data()
