@@ -16,6 +16,7 @@ const OptionText kArchiveOptions[] = {
     {"until", "DATE", "list: runs downloaded (or added) on or before this day, YYYY-MM-DD."},
     {"equipment", "X", "list: only runs of this equipment; set: the furnace or machine the run was made in."},
     {"verdict", "pass|fail", "list: only runs whose last verdict was this."},
+    {"state", "draft|reviewed|approved", "list: only runs standing so (草稿, 已审核, 已批准)."},
     {"search", "TEXT", "list: runs whose fields, recipe, hash or notes hold this text."},
     {"operator", "X", "set: who made the run."},
     {"load", "X", "set: what was in the furnace."},

@@ -223,6 +223,13 @@ void TstHistory::reviewAndApproval()
         (QStringList{"review|张||已审核|曲线已看", "approve|李||已批准|", "operator||李|赵|操作者填错",
             "withdrawn||已批准|草稿|操作者填错"}));
     QCOMPARE(zq::signaturesOf(rows).state, zq::RunState::Draft);
+    const QStringList list{"archive", "--archive", path, "list", "--state"};
+    QCOMPARE(zqcli(list + QStringList{"draft"}).out.left(16), sha.left(16));
+    QCOMPARE(zqcli(list + QStringList{"approved"}).out, QString());
+    QCOMPARE(zqcli(approve + QStringList{"review", "--as", "张"}).code, 0);
+    QCOMPARE(zqcli(list + QStringList{"reviewed"}).out.left(16), sha.left(16));
+    QCOMPARE(zqcli(list + QStringList{"draft"}).out, QString());
+    QCOMPARE(zqcli(list + QStringList{"signed"}).code, 1);
 }
 
 void TstHistory::reportCountsEveryCheck_data()
