@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -45,17 +44,6 @@ QList<bool> behindTheBack(const QString &path, const QStringList &statements)
     return ran;
 }
 
-// The PDF's text as a reader sees it, page by page.
-QStringList pdfPages(const QString &pdf)
-{
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    text.waitForFinished();
-    QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'));
-    pages.removeIf([](const QString &p) { return p.trimmed().isEmpty(); });
-    return pages;
-}
-
 // An archive with one run that had every kind of change.
 QString changedRun(const QString &path)
 {
@@ -85,8 +73,6 @@ private Q_SLOTS:
     void checkNamesTheBrokenRow();
     void olderArchiveStartsWithTheValuesFound();
     void reviewAndApproval();
-    void reportCountsEveryCheck_data();
-    void reportCountsEveryCheck();
 };
 
 void TstHistory::everyChangeLeavesItsRow()
@@ -230,43 +216,6 @@ void TstHistory::reviewAndApproval()
     QCOMPARE(zqcli(list + QStringList{"reviewed"}).out.left(16), sha.left(16));
     QCOMPARE(zqcli(list + QStringList{"draft"}).out, QString());
     QCOMPARE(zqcli(list + QStringList{"signed"}).code, 1);
-}
-
-void TstHistory::reportCountsEveryCheck_data()
-{
-    QTest::addColumn<QStringList>("verdicts");
-    QTest::addColumn<QString>("footer");
-    QTest::newRow("FAIL then PASS") << QStringList{"FAIL", "PASS"} << QStringLiteral("此前检查 2 次，其中 FAIL 1 次");
-    QTest::newRow("PASS, FAIL, PASS") << QStringList{"PASS", "FAIL", "PASS"}
-                                      << QStringLiteral("此前检查 3 次，其中 FAIL 1 次");
-    QTest::newRow("judged once") << QStringList{"PASS"} << QString();
-}
-
-void TstHistory::reportCountsEveryCheck()
-{
-    QFETCH(QStringList, verdicts);
-    QFETCH(QString, footer);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("a.sqlite"), file = dir.filePath("run.ZQ");
-    const QByteArray bytes = zq::dataFileBytes(timeData(600));
-    write(file, bytes);
-    {
-        zq::Archive a;
-        QString error;
-        bool isNew = false;
-        QVERIFY2(a.open(path, &error), qPrintable(error));
-        const QString sha = a.addRun(bytes, file, &isNew, &error);
-        for (const QString &v : verdicts)
-            QVERIFY2(a.setVerdict(sha, v, "渗碳", &error), qPrintable(error));
-    }
-    const QString pdf = dir.filePath("r.pdf");
-    const Run run = zqcli(
-        {"report", file, "--process", "--readings", "--archive", path, "-o", pdf, "--setpoint", "220", "--tol", "30"});
-    QVERIFY2(run.code == 0, qPrintable(run.err));
-    const QStringList pages = pdfPages(pdf);
-    QVERIFY(pages.size() > 1);
-    for (const QString &page : pages)
-        QVERIFY2(footer.isEmpty() ? !page.contains("此前检查") : page.contains(footer), qPrintable(page));
 }
 
 QTEST_GUILESS_MAIN(TstHistory)
