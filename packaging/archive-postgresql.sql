@@ -17,7 +17,7 @@
 BEGIN;
 
 CREATE TABLE schema_version (version INTEGER NOT NULL);
-INSERT INTO schema_version (version) VALUES (3);
+INSERT INTO schema_version (version) VALUES (4);
 
 CREATE TABLE runs (
     sha256 TEXT PRIMARY KEY,
@@ -104,6 +104,34 @@ CREATE TABLE run_devices (
     thermocouple TEXT
 );
 
+-- Every change to a run, only ever added to; each run's rows chained by
+-- SHA-256 so a rewritten or missing row is found.
+CREATE TABLE history (
+    sha256 TEXT NOT NULL,
+    position INTEGER NOT NULL,
+    at TEXT NOT NULL,
+    os_user TEXT,
+    signer TEXT,
+    what TEXT NOT NULL,
+    old_value TEXT,
+    new_value TEXT,
+    reason TEXT,
+    previous_hash TEXT,
+    hash TEXT NOT NULL,
+    PRIMARY KEY (sha256, position)
+);
+
+-- Refused from anyone, the owner too: a correction is a new row.
+CREATE FUNCTION history_refuse() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+    RAISE EXCEPTION 'history rows are never changed or deleted';
+END
+$$;
+CREATE TRIGGER history_no_change BEFORE UPDATE OR DELETE ON history
+    FOR EACH ROW EXECUTE FUNCTION history_refuse();
+CREATE TRIGGER history_no_truncate BEFORE TRUNCATE ON history
+    FOR EACH STATEMENT EXECUTE FUNCTION history_refuse();
+
 CREATE INDEX runs_equipment ON runs (equipment);
 CREATE INDEX runs_added ON runs (added_at);
 CREATE INDEX downloads_kept ON downloads (kept_path);
@@ -114,5 +142,6 @@ GRANT SELECT ON schema_version TO :"role";
 GRANT SELECT, INSERT, UPDATE ON runs, paths, downloads, notes, ranges, files, run_devices TO :"role";
 -- A certificate is a document: registered once, never rewritten.
 GRANT SELECT, INSERT ON cal_devices, cal_certificates TO :"role";
+GRANT SELECT, INSERT ON history TO :"role";
 
 COMMIT;

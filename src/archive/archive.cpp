@@ -15,7 +15,8 @@ namespace zq {
 using sql::exec;
 namespace {
 // The schema as it stands; version 1 had no thermocouple, no latest download
-// time on the run and no named ranges, version 2 no queue for a server.
+// time on the run and no named ranges, version 2 no queue for a server,
+// version 3 no history.
 const char *const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS runs (sha256 TEXT PRIMARY KEY, data_type INTEGER NOT NULL, readings INTEGER NOT NULL,"
@@ -35,6 +36,14 @@ const char *const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS edit_queue (id INTEGER PRIMARY KEY AUTOINCREMENT, sha256 TEXT NOT NULL,"
     " what TEXT NOT NULL, operator TEXT, equipment TEXT, load TEXT, thermocouple TEXT, comment TEXT, verdict TEXT,"
     " recipe TEXT, queued_at TEXT NOT NULL)",
+    "CREATE TABLE IF NOT EXISTS history (sha256 TEXT NOT NULL, position INTEGER NOT NULL, at TEXT NOT NULL,"
+    " os_user TEXT, signer TEXT, what TEXT NOT NULL, old_value TEXT, new_value TEXT, reason TEXT,"
+    " previous_hash TEXT, hash TEXT NOT NULL, PRIMARY KEY (sha256, position))",
+    // History is only ever added to.
+    "CREATE TRIGGER IF NOT EXISTS history_no_update BEFORE UPDATE ON history"
+    " BEGIN SELECT RAISE(ABORT, 'history rows are never changed'); END",
+    "CREATE TRIGGER IF NOT EXISTS history_no_delete BEFORE DELETE ON history"
+    " BEGIN SELECT RAISE(ABORT, 'history rows are never deleted'); END",
     "CREATE INDEX IF NOT EXISTS runs_equipment ON runs (equipment)",
     "CREATE INDEX IF NOT EXISTS runs_added ON runs (added_at)",
     "CREATE INDEX IF NOT EXISTS downloads_kept ON downloads (kept_path)",
@@ -98,6 +107,8 @@ bool Archive::migrate(QString *error)
                 error);
     for (const char *sql : kSchema)
         ok = ok && exec(db, QString::fromLatin1(sql), error);
+    if (from > 0 && from < 4)
+        ok = ok && startHistories(error);
     ok = ok && exec(db, QStringLiteral("DELETE FROM schema_version"), error)
         && exec(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (%1)").arg(kSchemaVersion), error)
         && exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId), error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/history.h"
 #include "core/record.h"
 #include "core/runinfo.h"
 
@@ -23,8 +24,10 @@ struct RunRow
     QString firstStamp;
     QString lastStamp;
     int peak = 0;
-    QString verdict; // PASS, FAIL or empty
+    QString verdict; // PASS, FAIL or empty: the latest check's
     QString recipe;
+    int checks = 0; // every process check recorded, and how many of them failed
+    int failedChecks = 0;
     RunFields fields;
     // Local times as ISO 8601 text, as stored: a list of thousands parses none.
     QString addedAt;
@@ -80,7 +83,7 @@ QString outcomeWords(const QString &outcome);
 class Archive
 {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
     static QString defaultPath();
     // A shared archive on a PostgreSQL server: "postgresql://user@host:port/db?sslmode=…"
     // (or "postgres://"); a Unix socket folder as "?host=/path". The password
@@ -183,7 +186,8 @@ public:
     bool recordDownload(const QString &sha256, const QDateTime &ended, const QString &device, const QString &outcome,
         const QString &keptPath, QString *error);
     bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error);
-    bool setFields(const QString &sha256, const RunFields &fields, QString *error);
+    // Each field changed leaves a history row with its old and new value.
+    bool setFields(const QString &sha256, const RunFields &fields, QString *error, const QString &reason = QString());
     bool addNote(const QString &sha256, const RunNote &note, QString *error);
     // The same note (reading and text) is never added twice.
     bool addNoteOnce(const QString &sha256, const RunNote &note, QString *error);
@@ -210,8 +214,24 @@ public:
 
     static QString sha256Of(const QByteArray &bytes);
 
+    // Every change a run had, oldest first; and where any run's chain breaks.
+    QVector<HistoryRow> history(const QString &sha256, QString *error) const;
+    QVector<ChainBreak> checkHistory(QString *error) const;
+    // A signature with its meaning; approval needs a standing review by
+    // another name. Fields of a signed run change only with a reason, and
+    // the change withdraws the signatures.
+    enum class Meaning { Review, Approve };
+    bool sign(const QString &sha256, const QString &name, Meaning meaning, const QString &comment, QString *error);
+
 private:
     bool migrate(QString *error);
+    bool startHistories(QString *error);
+    // A change and its history row commit together or not at all.
+    bool beginWrite(QString *error);
+    bool endWrite(bool ok, QString *error);
+    bool appendHistory(const HistoryRow &change, QString *error);
+    // A signed run changed: refused without a reason, else back to 草稿.
+    bool withdrawSignatures(const QString &sha256, const QString &reason, QString *error);
     bool openFile(const QString &path, QString *error, QString *notice, Access access);
     bool adopt(bool readOnly, QString *error);
     bool openServer(const QString &text, QString *error);

@@ -15,7 +15,13 @@ bool Archive::addNote(const QString &sha256, const RunNote &note, QString *error
     q.addBindValue(note.atReading);
     q.addBindValue(note.text);
     q.addBindValue(sql::now());
-    return exec(q, error);
+    if (!beginWrite(error))
+        return false;
+    const bool ok = exec(q, error)
+        && appendHistory(
+            changeOf(sha256, QStringLiteral("note"), {}, QStringLiteral("%1: %2").arg(note.atReading).arg(note.text)),
+            error);
+    return endWrite(ok, error);
 }
 
 bool Archive::addNoteOnce(const QString &sha256, const RunNote &note, QString *error)
@@ -53,7 +59,17 @@ bool Archive::saveRange(const QString &sha256, const NamedRange &range, QString 
     q.addBindValue(range.name);
     q.addBindValue(range.first);
     q.addBindValue(range.last);
-    return exec(q, error);
+    QString was;
+    for (const NamedRange &r : ranges(sha256, error))
+        if (r.name == range.name)
+            was = QStringLiteral("%1-%2").arg(r.first).arg(r.last);
+    if (!beginWrite(error))
+        return false;
+    const bool ok = exec(q, error)
+        && appendHistory(changeOf(sha256, QStringLiteral("range ") + range.name, was,
+                             QStringLiteral("%1-%2").arg(range.first).arg(range.last)),
+            error);
+    return endWrite(ok, error);
 }
 
 QVector<NamedRange> Archive::ranges(const QString &sha256, QString *error) const

@@ -34,6 +34,13 @@ QString Archive::addRun(const QByteArray &fileBytes, const QString &seenAt, bool
         return QString();
     }
     *isNew = q.numRowsAffected() > 0;
+    HistoryRow added;
+    added.sha256 = sha;
+    added.what = QStringLiteral("added");
+    if (*isNew && !appendHistory(added, error)) {
+        db.rollback();
+        return QString();
+    }
     if (m_server) {
         // The bytes themselves, so any PC can open the run.
         QSqlQuery f(db);
@@ -84,31 +91,6 @@ bool Archive::recordDownload(const QString &sha256, const QDateTime &ended, cons
     latest.addBindValue(sha256);
     latest.addBindValue(sha256);
     return exec(latest, error);
-}
-
-bool Archive::setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error)
-{
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("UPDATE runs SET verdict = ?, recipe = ? WHERE sha256 = ?"));
-    q.addBindValue(verdict);
-    q.addBindValue(recipe);
-    q.addBindValue(sha256);
-    return exec(q, error);
-}
-
-bool Archive::setFields(const QString &sha256, const RunFields &f, QString *error)
-{
-    // One row, one statement: of two users' edits the later one stands whole.
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral(
-        "UPDATE runs SET operator = ?, equipment = ?, load = ?, thermocouple = ?, comment = ? WHERE sha256 = ?"));
-    for (const QString &v : {f.operatorName, f.equipment, f.load, f.thermocouple, f.comment, sha256})
-        q.addBindValue(v);
-    if (!exec(q, error))
-        return false;
-    if (q.numRowsAffected() == 0)
-        *error = QStringLiteral("记录库中没有这个记录");
-    return q.numRowsAffected() > 0;
 }
 
 std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error) const

@@ -20,7 +20,9 @@ bool exec(QSqlQuery &q, QString *error)
 const QString kRunColumns = QStringLiteral(
     "r.sha256, r.data_type, r.readings, r.failed, r.first_stamp, r.last_stamp, r.peak, r.verdict, r.recipe,"
     " r.operator, r.equipment, r.load, r.thermocouple, r.comment, r.added_at,"
-    " r.downloaded_at");
+    " r.downloaded_at,"
+    " (SELECT COUNT(*) FROM history h WHERE h.sha256 = r.sha256 AND h.what = 'verdict'),"
+    " (SELECT COUNT(*) FROM history h WHERE h.sha256 = r.sha256 AND h.what = 'verdict' AND h.new_value = 'FAIL')");
 
 RunRow rowFrom(const QSqlQuery &q)
 {
@@ -38,6 +40,8 @@ RunRow rowFrom(const QSqlQuery &q)
         q.value(13).toString()};
     r.addedAt = q.value(14).toString();
     r.downloadedAt = q.value(15).toString();
+    r.checks = q.value(16).toInt();
+    r.failedChecks = q.value(17).toInt();
     return r;
 }
 

@@ -52,6 +52,7 @@ QJsonObject runJson(const zq::RunRow &r)
         {QStringLiteral("readings"), r.readings}, {QStringLiteral("failed"), r.failed},
         {QStringLiteral("first"), r.firstStamp}, {QStringLiteral("last"), r.lastStamp},
         {QStringLiteral("peak"), r.peak}, {QStringLiteral("verdict"), r.verdict}, {QStringLiteral("recipe"), r.recipe},
+        {QStringLiteral("checks"), r.checks}, {QStringLiteral("failed_checks"), r.failedChecks},
         {QStringLiteral("operator"), r.fields.operatorName}, {QStringLiteral("equipment"), r.fields.equipment},
         {QStringLiteral("load"), r.fields.load}, {QStringLiteral("thermocouple"), r.fields.thermocouple},
         {QStringLiteral("comment"), r.fields.comment}, {QStringLiteral("added"), r.addedAt},
@@ -76,7 +77,9 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
     filter.verdict = p.value(QStringLiteral("verdict"));
     filter.search = p.value(QStringLiteral("search"));
     QString error;
-    const QVector<zq::RunRow> rows = archive.list(filter, &error);
+    QVector<zq::RunRow> rows = archive.list(filter, &error);
+    if (p.isSet(QStringLiteral("state")) && error.isEmpty())
+        rows = inState(archive, rows, p.value(QStringLiteral("state")), &error);
     if (!error.isEmpty())
         return fail(error);
     const QString format = p.value(QStringLiteral("format"));
@@ -92,7 +95,8 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
     QString out;
     out.reserve(int(rows.size()) * 96 + 80);
     if (csv)
-        out += QStringLiteral("sha256,date,type,readings,peak,equipment,load,operator,verdict,comment\r\n");
+        out += QStringLiteral(
+            "sha256,date,type,readings,peak,equipment,load,operator,verdict,comment,checks,failed_checks\r\n");
     for (const zq::RunRow &r : rows) {
         const QString when = (r.downloadedAt.isEmpty() ? r.addedAt : r.downloadedAt)
                                  .left(16)
@@ -100,7 +104,7 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
         const QStringList cells{r.sha256.left(16), when,
             r.dataType == 1 ? QStringLiteral("STYLE0") : QStringLiteral("STYLE1"), QString::number(r.readings),
             QString::number(r.peak), r.fields.equipment, r.fields.load, r.fields.operatorName, r.verdict,
-            r.fields.comment};
+            r.fields.comment, QString::number(r.checks), QString::number(r.failedChecks)};
         out += csv ? csvLine(cells) + QStringLiteral("\r\n") : cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
     const QByteArray bytes = out.toLocal8Bit();
@@ -163,7 +167,7 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
     for (const auto &[name, into] : fields)
         if (parser.isSet(QString::fromLatin1(name)))
             *into = parser.value(QString::fromLatin1(name));
-    if (!archive.setFields(run.sha256, f, &error))
+    if (!archive.setFields(run.sha256, f, &error, parser.value(QStringLiteral("reason"))))
         return fail(error);
     const auto given = [&](const char *name) {
         return parser.isSet(QLatin1String(name)) ? parser.value(QLatin1String(name)) : QString();
@@ -177,33 +181,21 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
 int archive(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "The run archive. Commands:\n"
-        "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
-        "[--format text|csv|json]\n"
-        "  import PATH...          files and folders (recursively); each new run counted\n"
-        "  sync                    send what waits in the local queue to the server (--archive URL)\n"
-        "  push [--from LOCAL]     the local archive's runs, with their fields, verdicts, notes, ranges\n"
-        "                          and downloads, into the server's (--archive URL); again adds nothing\n"
-        "  show FILE|HASH\n"
-        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
-        "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
-        "                          correct the run's readings: see zqcli calibration)\n"
-        "  note FILE|HASH --at N --text T\n"
-        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)"));
+    parser.setApplicationDescription(archiveCommands());
     parser.addOption(archiveOption());
     parser.addOption(localOption());
     addArchiveOptions(parser);
     parser.addPositionalArgument(QStringLiteral("command"),
-        QStringLiteral("list, import, sync, push, show, set, note or range, then its file, hash or paths."),
+        QStringLiteral("list, import, sync, push, check, show, history, approve, set, note or range, then its file, "
+                       "hash or paths."),
         QStringLiteral("COMMAND [FILE|HASH|PATH...]"));
     if (const int rc = parse(parser, QStringLiteral("archive"), arguments); rc >= 0)
         return rc;
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
-    const bool oneRun = QStringList{"show", "set", "note", "range"}.contains(command);
+    const bool oneRun = QStringList{"show", "history", "approve", "set", "note", "range"}.contains(command);
     if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
-        || !(oneRun || QStringList{"list", "import", "sync", "push"}.contains(command))
+        || !(oneRun || QStringList{"list", "import", "sync", "push", "check"}.contains(command))
         || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
@@ -223,7 +215,7 @@ int archive(const QStringList &arguments)
         return BadUsage;
     }
     zq::Archive archive;
-    const bool reading = command == QLatin1String("list") || command == QLatin1String("show");
+    const bool reading = QStringList{"list", "show", "history", "check"}.contains(command);
     if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))
         return Failed;
     if (command == QLatin1String("sync"))
@@ -235,10 +227,16 @@ int archive(const QStringList &arguments)
             parser.isSet(QStringLiteral("from")) ? parser.value(QStringLiteral("from")) : zq::Archive::defaultPath());
     if (command == QLatin1String("list"))
         return listRuns(archive, parser);
+    if (command == QLatin1String("check"))
+        return checkHistories(archive);
     QString error;
     const std::optional<zq::RunRow> run = archive.run(shaOf(args.value(1)), &error);
     if (!run)
         return fail(QStringLiteral("%1: %2").arg(args.value(1), error));
+    if (command == QLatin1String("history"))
+        return historyOf(archive, run->sha256, parser.value(QStringLiteral("format")));
+    if (command == QLatin1String("approve"))
+        return approveRun(archive, parser, run->sha256);
     return runCommand(archive, parser, command, *run);
 }
 

@@ -16,12 +16,16 @@ const OptionText kArchiveOptions[] = {
     {"until", "DATE", "list: runs downloaded (or added) on or before this day, YYYY-MM-DD."},
     {"equipment", "X", "list: only runs of this equipment; set: the furnace or machine the run was made in."},
     {"verdict", "pass|fail", "list: only runs whose last verdict was this."},
+    {"state", "draft|reviewed|approved", "list: only runs standing so (草稿, 已审核, 已批准)."},
     {"search", "TEXT", "list: runs whose fields, recipe, hash or notes hold this text."},
     {"operator", "X", "set: who made the run."},
     {"load", "X", "set: what was in the furnace."},
     {"thermocouple", "X", "set: the thermocouple used; a registered one corrects the run's readings."},
     {"instrument", "SERIAL", "set: the registered instrument the run was measured with; it corrects the readings."},
-    {"comment", "X", "set: a free comment."},
+    {"comment", "X", "set: a free comment; approve: the signer's comment."},
+    {"reason", "T", "set: why a reviewed or approved run is changed (needed; the change withdraws the signatures)."},
+    {"as", "NAME", "approve: the signer's name."},
+    {"meaning", "review|approve", "approve: what the signature means; approval needs a review by another name."},
     {"at", "N", "note: the reading the note belongs to, counted from 0."},
     {"text", "T", "note: the note's text."},
     {"first", "N", "range: the range's first reading, counted from 0."},
@@ -39,6 +43,29 @@ void addArchiveOptions(QCommandLineParser &parser)
             QCommandLineOption(QString::fromLatin1(name), QString::fromUtf8(words), QString::fromLatin1(value)));
     parser.addOption(QCommandLineOption(QStringLiteral("format"), QStringLiteral("list: text (default), csv or json."),
         QStringLiteral("F"), QStringLiteral("text")));
+}
+
+QString archiveCommands()
+{
+    return QStringLiteral(
+        "The run archive. Commands:\n"
+        "  list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT] "
+        "[--format text|csv|json]\n"
+        "  import PATH...          files and folders (recursively); each new run counted\n"
+        "  sync                    send what waits in the local queue to the server (--archive URL)\n"
+        "  push [--from LOCAL]     the local archive's runs, with their fields, verdicts, notes, ranges\n"
+        "                          and downloads, into the server's (--archive URL); again adds nothing\n"
+        "  check                   every run's history verified: 0 intact, 3 naming each broken row\n"
+        "  show FILE|HASH\n"
+        "  history FILE|HASH [--format text|json]   every change the run had, oldest first\n"
+        "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
+        "                          [--reason T]  (needed once the run is reviewed or approved)\n"
+        "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
+        "                          correct the run's readings: see zqcli calibration)\n"
+        "  note FILE|HASH --at N --text T\n"
+        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)\n"
+        "  approve FILE|HASH --as NAME --meaning review|approve [--comment T]   a signature; approval needs\n"
+        "                          a review by another name");
 }
 
 // Why a named range cannot be kept on this run, or empty when it can.

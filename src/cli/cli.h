@@ -81,6 +81,16 @@ int importInto(const QCommandLineParser &parser, const QStringList &paths);
 // zqcli archive push: every run of the local archive `from`, with its fields,
 // verdict, notes, ranges and downloads, into the server's; again adds nothing.
 int push(zq::Archive &server, const QString &from);
+// zqcli archive's commands, as its help lists them.
+QString archiveCommands();
+// A run's history as text or JSON; every chain checked (Unmet naming each break).
+int historyOf(zq::Archive &archive, const QString &sha256, const QString &format);
+int checkHistories(zq::Archive &archive);
+// The runs standing as `state` says (draft, reviewed, approved); another word is an error.
+QVector<zq::RunRow> inState(
+    zq::Archive &archive, const QVector<zq::RunRow> &rows, const QString &state, QString *error);
+// A signature on a run: --as NAME --meaning review|approve [--comment T].
+int approveRun(zq::Archive &archive, const QCommandLineParser &parser, const QString &sha256);
 // The local queue (runs, then edits) sent to the server; how many went, or -1 (told) when it stopped.
 int sendQueued(zq::Archive &server, const QString &local);
 // zqcli archive sync, once the queue went: what is still queued (runs and edits); Done only when nothing is.

@@ -24,8 +24,11 @@ void fromArchive(const QCommandLineParser &p, const QString &path, const QByteAr
         r.provenance = QStringLiteral("记录库不可用，无法核对");
     } else {
         const QString sha = zq::Archive::sha256Of(bytes);
-        if (const std::optional<zq::RunRow> run = archive.run(sha, &error))
+        if (const std::optional<zq::RunRow> run = archive.run(sha, &error)) {
             r.fields = run->fields;
+            r.checks = run->checks;
+            r.failedChecks = run->failedChecks;
+        }
         r.notes = archive.notes(sha, &error);
         r.provenance = archive.provenanceWords(bytes, path, &error);
     }

@@ -33,6 +33,8 @@ struct ProcessReport
     QString fileName;
     QString sha256; // of the file's bytes, hex
     QString provenance; // the archive's word on those bytes
+    int checks = 0; // process checks the archive recorded of the run, and how many failed
+    int failedChecks = 0;
     RunFields fields;
     QVector<RunNote> notes;
     Record record;

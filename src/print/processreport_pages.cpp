@@ -41,6 +41,13 @@ void layoutReadings(Flow &f, const ProcessReport &r)
     }
 }
 
+// A FAIL re-judged with a looser recipe stays in sight on every page.
+QString checkHistory(const ProcessReport &r)
+{
+    return r.checks > 1 ? QStringLiteral("    此前检查 %1 次，其中 FAIL %2 次").arg(r.checks).arg(r.failedChecks)
+                        : QString();
+}
+
 void addFooters(Sheet &sheet, const ProcessReport &r)
 {
     const double w = sheet.size.width(), bottom = sheet.size.height();
@@ -51,7 +58,7 @@ void addFooters(Sheet &sheet, const ProcessReport &r)
                                   .arg(page + 1)
                                   .arg(sheet.pages)
                                   .arg(printedAt(r.printed))
-            + calibrationFooter(r);
+            + calibrationFooter(r) + checkHistory(r);
         // The name gives way first: the fingerprint and the archive's word are what a reviewer checks.
         const QString tail = QStringLiteral("   SHA-256 %1   %2").arg(shortFingerprint(r.sha256), r.provenance);
         const QString name = m.elidedText(

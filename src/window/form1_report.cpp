@@ -38,8 +38,11 @@ bool Form1::gatherProcessReport(zq::ProcessReport *report)
     r.sha256 = file.sha256;
     r.provenance = QStringLiteral("记录库不可用，无法核对");
     if (zq::Archive *archive = this->archive()) {
-        if (const std::optional<zq::RunRow> run = archive->run(r.sha256, &error))
+        if (const std::optional<zq::RunRow> run = archive->run(r.sha256, &error)) {
             r.fields = run->fields;
+            r.checks = run->checks;
+            r.failedChecks = run->failedChecks;
+        }
         r.notes = archive->notes(r.sha256, &error);
         r.provenance = archive->provenanceWords(bytes, m_runPath, &error);
     }

@@ -153,7 +153,8 @@ void TstArchiveOpen::notOursIsLeftUntouched_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("code");
     QTest::addColumn<QStringList>("says");
-    const QStringList newer{QStringLiteral("第 4 版"), QStringLiteral("第 3 版")};
+    const QStringList newer{QStringLiteral("第 %1 版").arg(zq::Archive::kSchemaVersion + 1),
+        QStringLiteral("第 %1 版").arg(zq::Archive::kSchemaVersion)};
     const QStringList foreign{QStringLiteral("不是本程序的记录库"), "inventory"};
     QTest::newRow("a newer version, list") << "newer"
                                            << "list" << 1 << newer;
@@ -195,7 +196,8 @@ void TstArchiveOpen::notOursIsLeftUntouched()
     } else if (kind != "none") {
         makeArchive(path);
         if (kind == "newer")
-            sqlite(path, {"UPDATE schema_version SET version = 4"});
+            sqlite(
+                path, {QStringLiteral("UPDATE schema_version SET version = %1").arg(zq::Archive::kSchemaVersion + 1)});
     }
     const QByteArray before = readAll(path);
     QStringList args{command == "verify" ? "verify" : "archive", "--archive", path};

@@ -1,0 +1,69 @@
+// A run's fields and verdict changed, each change written to its history in
+// the same transaction.
+#include "archive/archive.h"
+#include "archive/sql.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace zq {
+using sql::exec;
+
+bool Archive::setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error)
+{
+    QString none;
+    const std::optional<RunRow> before = run(sha256, &none);
+    if (!before || before->sha256 != sha256) {
+        *error = QStringLiteral("记录库中没有这个记录");
+        return false;
+    }
+    if (!beginWrite(error))
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("UPDATE runs SET verdict = ?, recipe = ? WHERE sha256 = ?"));
+    q.addBindValue(verdict);
+    q.addBindValue(recipe);
+    q.addBindValue(sha256);
+    // Every check is a row, even one that finds what the last found.
+    HistoryRow check;
+    check.sha256 = sha256;
+    check.what = QStringLiteral("verdict");
+    check.oldValue = before->verdict;
+    check.newValue = verdict;
+    bool ok = exec(q, error) && appendHistory(check, error);
+    if (ok && recipe != before->recipe) {
+        ok = appendHistory(changeOf(sha256, QStringLiteral("recipe"), before->recipe, recipe), error);
+    }
+    return endWrite(ok, error);
+}
+
+bool Archive::setFields(const QString &sha256, const RunFields &f, QString *error, const QString &reason)
+{
+    QString none;
+    const std::optional<RunRow> before = run(sha256, &none);
+    if (!before || before->sha256 != sha256) {
+        *error = QStringLiteral("记录库中没有这个记录");
+        return false;
+    }
+    if (!beginWrite(error))
+        return false;
+    // One row, one statement: of two users' edits the later one stands whole.
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral(
+        "UPDATE runs SET operator = ?, equipment = ?, load = ?, thermocouple = ?, comment = ? WHERE sha256 = ?"));
+    for (const QString &v : {f.operatorName, f.equipment, f.load, f.thermocouple, f.comment, sha256})
+        q.addBindValue(v);
+    bool ok = exec(q, error);
+    const RunFields &old = before->fields;
+    const std::tuple<const char *, QString, QString> changes[] = {{"operator", old.operatorName, f.operatorName},
+        {"equipment", old.equipment, f.equipment}, {"load", old.load, f.load},
+        {"thermocouple", old.thermocouple, f.thermocouple}, {"comment", old.comment, f.comment}};
+    bool changed = false;
+    for (const auto &[name, was, now] : changes)
+        if (ok && was != now)
+            changed = true, ok = appendHistory(changeOf(sha256, QString::fromLatin1(name), was, now, reason), error);
+    if (ok && changed)
+        ok = withdrawSignatures(sha256, reason, error);
+    return endWrite(ok, error);
+}
+} // namespace zq

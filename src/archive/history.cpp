@@ -1,0 +1,161 @@
+// A run's history: every change appended as a row, chained by SHA-256, and
+// the chains checked.
+#include "archive/history.h"
+#include "archive/archive.h"
+#include "archive/sql.h"
+
+#include <QCryptographicHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace zq {
+using sql::exec;
+namespace {
+QString osUser()
+{
+    const QString user = qEnvironmentVariable("USER");
+    return user.isEmpty() ? qEnvironmentVariable("USERNAME") : user;
+}
+
+const QString kHistoryColumns
+    = QStringLiteral("sha256, position, at, os_user, signer, what, old_value, new_value, reason, previous_hash, hash");
+
+HistoryRow historyFrom(const QSqlQuery &q)
+{
+    HistoryRow h;
+    h.sha256 = q.value(0).toString();
+    h.position = q.value(1).toInt();
+    QString *const texts[]
+        = {&h.at, &h.osUser, &h.signer, &h.what, &h.oldValue, &h.newValue, &h.reason, &h.previousHash, &h.hash};
+    for (int i = 0; i < 9; ++i)
+        *texts[i] = q.value(i + 2).toString();
+    return h;
+}
+} // namespace
+
+HistoryRow changeOf(const QString &sha256, const QString &what, const QString &oldValue, const QString &newValue,
+    const QString &reason, const QString &signer)
+{
+    HistoryRow row;
+    row.sha256 = sha256;
+    row.what = what;
+    row.oldValue = oldValue;
+    row.newValue = newValue;
+    row.reason = reason;
+    row.signer = signer;
+    return row;
+}
+
+QString historyHash(const HistoryRow &row)
+{
+    // Each part length-prefixed: no two different rows give the same bytes.
+    QByteArray bytes;
+    for (const QString &part : {row.sha256, QString::number(row.position), row.at, row.osUser, row.signer, row.what,
+             row.oldValue, row.newValue, row.reason, row.previousHash}) {
+        const QByteArray utf8 = part.toUtf8();
+        bytes += QByteArray::number(utf8.size()) + ':' + utf8;
+    }
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+std::optional<ChainBreak> firstBreak(const QVector<HistoryRow> &rows)
+{
+    QString previous;
+    for (int i = 0; i < rows.size(); ++i) {
+        const HistoryRow &r = rows.at(i);
+        if (r.position != i)
+            return ChainBreak{r.sha256, i, QStringLiteral("第 %1 行缺失").arg(i)};
+        if (r.previousHash != previous)
+            return ChainBreak{r.sha256, i, QStringLiteral("第 %1 行与前一行接不上").arg(i)};
+        if (historyHash(r) != r.hash)
+            return ChainBreak{r.sha256, i, QStringLiteral("第 %1 行的内容已被改动").arg(i)};
+        previous = r.hash;
+    }
+    return std::nullopt;
+}
+
+bool Archive::beginWrite(QString *error)
+{
+    // The write lock before reading the chain's end: two writers never take one position.
+    return exec(QSqlDatabase::database(m_connection, false),
+        m_server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), error);
+}
+
+bool Archive::endWrite(bool ok, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (ok && exec(db, QStringLiteral("COMMIT"), error))
+        return true;
+    QString ignored;
+    exec(db, QStringLiteral("ROLLBACK"), &ignored);
+    return false;
+}
+
+bool Archive::appendHistory(const HistoryRow &change, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery last(db);
+    last.prepare(QStringLiteral("SELECT position, hash FROM history WHERE sha256 = ? ORDER BY position DESC LIMIT 1"));
+    last.addBindValue(change.sha256);
+    if (!exec(last, error))
+        return false;
+    HistoryRow row = change;
+    row.position = last.next() ? last.value(0).toInt() + 1 : 0;
+    row.previousHash = row.position > 0 ? last.value(1).toString() : QString();
+    last.finish();
+    row.at = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    row.osUser = osUser();
+    row.hash = historyHash(row);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("INSERT INTO history (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(kHistoryColumns));
+    for (const QVariant &v : {QVariant(row.sha256), QVariant(row.position), QVariant(row.at), QVariant(row.osUser),
+             QVariant(row.signer), QVariant(row.what), QVariant(row.oldValue), QVariant(row.newValue),
+             QVariant(row.reason), QVariant(row.previousHash), QVariant(row.hash)})
+        q.addBindValue(v);
+    return exec(q, error);
+}
+
+QVector<HistoryRow> Archive::history(const QString &sha256, QString *error) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT %1 FROM history WHERE sha256 = ? ORDER BY position").arg(kHistoryColumns));
+    q.addBindValue(sha256);
+    QVector<HistoryRow> out;
+    if (exec(q, error))
+        while (q.next())
+            out.append(historyFrom(q));
+    return out;
+}
+
+QVector<ChainBreak> Archive::checkHistory(QString *error) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT %1 FROM history ORDER BY sha256, position").arg(kHistoryColumns));
+    QVector<ChainBreak> out;
+    if (!exec(q, error))
+        return out;
+    QVector<HistoryRow> chain;
+    const auto close = [&] {
+        if (const auto broken = firstBreak(chain))
+            out.append(*broken);
+        chain.clear();
+    };
+    while (q.next()) {
+        HistoryRow row = historyFrom(q);
+        if (!chain.isEmpty() && chain.constFirst().sha256 != row.sha256)
+            close();
+        chain.append(std::move(row));
+    }
+    close();
+    // A run whose rows are all gone has no chain to break: it is missing its first row.
+    QSqlQuery bare(QSqlDatabase::database(m_connection, false));
+    bare.prepare(QStringLiteral("SELECT sha256 FROM runs r WHERE NOT EXISTS (SELECT 1 FROM history h"
+                                " WHERE h.sha256 = r.sha256) ORDER BY sha256"));
+    if (exec(bare, error))
+        while (bare.next())
+            out.append({bare.value(0).toString(), 0, QStringLiteral("第 0 行缺失")});
+    return out;
+}
+} // namespace zq

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace zq {
+
+// One change to a run, as the archive keeps it: only ever added, chained to
+// the run's previous row by its hash so a rewritten or missing row shows.
+struct HistoryRow
+{
+    QString sha256;
+    int position = 0; // 0, 1, 2 … within the run
+    QString at; // UTC, ISO 8601
+    QString osUser;
+    QString signer; // where one signs
+    QString what; // "operator", "verdict", "note", "range", "found" …
+    QString oldValue;
+    QString newValue;
+    QString reason;
+    QString previousHash; // empty for a run's first row
+    QString hash;
+};
+
+// A change to append; the archive fills in its place, time, user and hashes.
+HistoryRow changeOf(const QString &sha256, const QString &what, const QString &oldValue, const QString &newValue,
+    const QString &reason = QString(), const QString &signer = QString());
+
+// Where a run stands: 草稿 until reviewed, 已审核, then 已批准 by another name.
+// Any edit after signing withdraws it: back to 草稿.
+enum class RunState { Draft, Reviewed, Approved };
+struct Signature
+{
+    QString name;
+    QString at; // UTC
+};
+struct Signatures
+{
+    RunState state = RunState::Draft;
+    Signature review;
+    Signature approval;
+};
+// Read from a run's rows, oldest first.
+Signatures signaturesOf(const QVector<HistoryRow> &rows);
+
+// The SHA-256 a row must carry: of its content and its predecessor's hash.
+QString historyHash(const HistoryRow &row);
+
+// Where a run's chain first fails, in words naming the row.
+struct ChainBreak
+{
+    QString sha256;
+    int position = 0;
+    QString why;
+};
+// The first break of a run's rows (in position order), if any.
+std::optional<ChainBreak> firstBreak(const QVector<HistoryRow> &rows);
+
+} // namespace zq
