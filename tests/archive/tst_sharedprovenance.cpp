@@ -10,6 +10,7 @@
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 class TstSharedProvenance : public QObject
 {
@@ -150,5 +151,13 @@ void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
     QCOMPARE(runs[0].paths, QStringList{dir.filePath("run.ZQ")});
 }
 
-QTEST_MAIN(TstSharedProvenance)
+int main(int argc, char *argv[])
+{
+    // initdb refuses root: the server, and the suite, run as an ordinary user.
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+        qFatal("cannot drop root privileges");
+    QCoreApplication app(argc, argv);
+    TstSharedProvenance suite;
+    return QTest::qExec(&suite, argc, argv);
+}
 #include "tst_sharedprovenance.moc"

@@ -141,7 +141,7 @@ void TstCalibrationCli::reportShowsRawBesideCorrected()
     QCOMPARE(raw.code, 0);
     const QString r = pdfText(dir.filePath("r.pdf"));
     for (const char *says :
-        {"≥ 30m FAIL：最短保温 校准 按原始读数判定（未修正）", "结论 FAIL：最短保温（未判定） PASS"})
+        {"≥ 30m FAIL：最短保温（未判定） 校准 按原始读数判定（未修正）", "结论 FAIL：最短保温（未判定） PASS"})
         QVERIFY2(r.contains(QString::fromUtf8(says)), says);
 }
 

@@ -28,14 +28,6 @@ zq::Record holdAt846()
     return zq::Record::timeStamped(records);
 }
 
-QString figure(AnalysisWindow *w, const QString &label)
-{
-    for (int r = 0; r < w->figures->rowCount(); ++r)
-        if (w->figures->item(r, 0)->text() == label)
-            return w->figures->item(r, 1)->text();
-    return QString();
-}
-
 // The thermocouple's certificate ran out in February.
 void registerAndLink(zq::Archive &archive, const QString &sha)
 {
