@@ -31,7 +31,9 @@ bool pushRun(Archive &server, const Archive &local, const RunRow &run, const QVe
                 run.sha256, QDateTime::fromString(d.endedAt, Qt::ISODate), d.device, d.outcome, d.keptPath, error);
     if (ok && filled(run.fields))
         ok = server.setFields(run.sha256, run.fields, error);
-    if (ok && !run.verdict.isEmpty())
+    // A verdict is a check in the history: sent again, it would count twice.
+    const std::optional<RunRow> there = ok ? server.run(run.sha256, error) : std::nullopt;
+    if (ok && !run.verdict.isEmpty() && !(there && there->verdict == run.verdict && there->recipe == run.recipe))
         ok = server.setVerdict(run.sha256, run.verdict, run.recipe, error);
     for (const RunNote &n : local.notes(run.sha256, error))
         ok = ok && server.addNoteOnce(run.sha256, n, error);

@@ -101,6 +101,7 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
     QVERIFY2(there, qPrintable(error));
     QCOMPARE(there->fields.operatorName, QStringLiteral("王"));
     QCOMPARE(there->verdict, QStringLiteral("FAIL"));
+    QCOMPARE(there->checks, 1); // pushed twice, checked once
     QCOMPARE(shared.notes(sha, &error).size(), 1);
     QCOMPARE(shared.ranges(sha, &error).value(0).last, 40);
     QCOMPARE(shared.provenance(readAll(file), file, &error).kind, zq::Provenance::Downloaded);
@@ -141,7 +142,8 @@ void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
     QVERIFY(server.start());
     for (int round = 0; round < 2; ++round) {
         const Run sync = zqcli(QStringList{"archive"} + where + QStringList{"sync"});
-        QVERIFY2(sync.code == 0 && sync.out.contains("0 runs and 0 edits still queued"), qPrintable(sync.out + sync.err));
+        QVERIFY2(
+            sync.code == 0 && sync.out.contains("0 runs and 0 edits still queued"), qPrintable(sync.out + sync.err));
     }
     zq::Archive shared;
     QString error;
