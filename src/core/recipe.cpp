@@ -61,9 +61,20 @@ qint64 exactAmount(double value, bool readings)
     return std::llround(readings ? value : value * 1000);
 }
 
+QString plainNumber(double v)
+{
+    // The fixed form the parsers read back, never an exponent.
+    QString digits = QString::number(v, 'f', 9);
+    while (digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    if (digits.endsWith(QLatin1Char('.')))
+        digits.chop(1);
+    return digits == QLatin1String("-0") ? QStringLiteral("0") : digits;
+}
+
 QString Rate::text() const
 {
-    return perReading ? number(value) + QLatin1Char('r') : number(value);
+    return perReading ? plainNumber(value) + QLatin1Char('r') : plainNumber(value);
 }
 
 std::optional<Rate> parseRate(const QString &text)
@@ -95,6 +106,8 @@ QString Recipe::problem() const
         return QStringLiteral("保温时间和超调的判据需要设定温度和公差");
     if ((minSoak && minSoak->amount < 0) || (maxOvershoot && *maxOvershoot < 0))
         return QStringLiteral("判据不能为负数");
+    if ((maxHeatRate && maxHeatRate->value > 100000) || (maxCoolRate && maxCoolRate->value > 100000))
+        return QStringLiteral("速率超出范围（0 至 100000）");
     if (rateWindow && rateWindow->amount <= 0)
         return QStringLiteral("速率窗口必须大于 0");
     if (intervalSec < 0 || intervalSec > 86400)

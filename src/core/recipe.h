@@ -26,6 +26,9 @@ std::optional<Span> parseSpan(const QString &text);
 // A measured length (seconds or readings) as the same exact amount a Span holds.
 qint64 exactAmount(double value, bool readings);
 
+// A number as the recipe's texts write it: fixed, at most nine decimals.
+QString plainNumber(double v);
+
 // A rate: ℃/min, or ℃ per reading with "r" ("2r").
 struct Rate
 {

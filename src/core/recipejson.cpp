@@ -163,10 +163,12 @@ QByteArray recipeToJson(const Recipe &r)
         c.insert(QStringLiteral("minSoak"), r.minSoak->text());
     if (r.maxOvershoot)
         c.insert(QStringLiteral("maxOvershoot"), *r.maxOvershoot);
+    // ℃/min as a number, exactly; per reading as the "2r" form.
+    auto rate = [](const Rate &x) { return x.perReading ? QJsonValue(x.text()) : QJsonValue(x.value); };
     if (r.maxHeatRate)
-        c.insert(QStringLiteral("maxHeatRate"), r.maxHeatRate->text());
+        c.insert(QStringLiteral("maxHeatRate"), rate(*r.maxHeatRate));
     if (r.maxCoolRate)
-        c.insert(QStringLiteral("maxCoolRate"), r.maxCoolRate->text());
+        c.insert(QStringLiteral("maxCoolRate"), rate(*r.maxCoolRate));
     if (r.minPeak)
         c.insert(QStringLiteral("minPeak"), *r.minPeak);
     if (r.maxPeak)

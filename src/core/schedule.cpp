@@ -10,7 +10,7 @@ namespace zq {
 namespace {
 QString number(double v)
 {
-    return QString::number(v, 'g', 10);
+    return plainNumber(v);
 }
 } // namespace
 

@@ -287,6 +287,11 @@ void TstAnalysis::recipes_data()
     QTest::newRow("a duration without a unit") << QByteArray(R"({"rateWindow": "60"})") << "rateWindow";
     QTest::newRow("a threshold as text") << QByteArray(R"({"thresholds": ["500"]})") << "thresholds";
     QTest::newRow("four thresholds") << QByteArray(R"({"thresholds": [1, 2, 3, 4]})") << "";
+    // Written back as read: a rate of many digits, and one too large to be one.
+    QTest::newRow("a rate to the last digit") << QByteArray(R"({"criteria": {"maxHeatRate": 12.123456789,
+        "maxCoolRate": "0.000000001r"}})") << "";
+    QTest::newRow("a rate past any furnace")
+        << QByteArray(R"({"criteria": {"maxHeatRate": 1266666666666666666}})") << "速率超出范围";
     // Of the wrong shape: refused whole, naming the key, never half-used.
     QTest::newRow("criteria as a list") << QByteArray(R"({"band": {"setpoint": 850, "below": 10, "above": 10},
         "criteria": [{"maxOvershoot": 5}]})")
@@ -329,8 +334,11 @@ void TstAnalysis::recipes()
         QVERIFY(r.maxCoolRate->perReading && r.maxCoolRate->value == 2);
     }
     zq::Recipe back;
-    QVERIFY(zq::recipeFromJson(zq::recipeToJson(r), &back, &error));
+    QVERIFY2(zq::recipeFromJson(zq::recipeToJson(r), &back, &error), qPrintable(error));
     QCOMPARE(zq::recipeToJson(back), zq::recipeToJson(r));
+    for (const auto &[was, is] :
+        {std::pair{r.maxHeatRate, back.maxHeatRate}, std::pair{r.maxCoolRate, back.maxCoolRate}})
+        QCOMPARE(is ? is->value : -1, was ? was->value : -1); // not a digit lost
 }
 
 void TstAnalysis::bandOfFurnaceRuns_data()
