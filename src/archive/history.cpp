@@ -3,19 +3,22 @@
 #include "archive/history.h"
 #include "archive/archive.h"
 #include "archive/sql.h"
+#include "core/datafile.h"
 
-#include <QCryptographicHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace zq {
 using sql::exec;
 namespace {
 QString osUser()
 {
-    const QString user = qEnvironmentVariable("USER");
-    return user.isEmpty() ? qEnvironmentVariable("USERNAME") : user;
+    // The account the process runs as, from the system, not from a variable anyone can set.
+    const passwd *pw = ::getpwuid(::geteuid());
+    return pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(::geteuid());
 }
 
 const QString kHistoryColumns
@@ -56,7 +59,7 @@ QString historyHash(const HistoryRow &row)
         const QByteArray utf8 = part.toUtf8();
         bytes += QByteArray::number(utf8.size()) + ':' + utf8;
     }
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return sha256Hex(bytes);
 }
 
 std::optional<ChainBreak> firstBreak(const QVector<HistoryRow> &rows)
