@@ -9,15 +9,24 @@
 namespace zq {
 using sql::exec;
 
-bool Archive::setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error)
+namespace {
+// The run as it stands before a change, by its full hash; none, said, when the archive lacks it.
+std::optional<RunRow> knownRun(const Archive &archive, const QString &sha256, QString *error)
 {
     QString none;
-    const std::optional<RunRow> before = run(sha256, &none);
-    if (!before || before->sha256 != sha256) {
+    std::optional<RunRow> run = archive.run(sha256, &none);
+    if (!run || run->sha256 != sha256) {
         *error = QStringLiteral("记录库中没有这个记录");
-        return false;
+        return std::nullopt;
     }
-    if (!beginWrite(error))
+    return run;
+}
+} // namespace
+
+bool Archive::setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error)
+{
+    const std::optional<RunRow> before = knownRun(*this, sha256, error);
+    if (!before || !beginWrite(error))
         return false;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral("UPDATE runs SET verdict = ?, recipe = ? WHERE sha256 = ?"));
@@ -39,13 +48,8 @@ bool Archive::setVerdict(const QString &sha256, const QString &verdict, const QS
 
 bool Archive::setFields(const QString &sha256, const RunFields &f, QString *error, const QString &reason)
 {
-    QString none;
-    const std::optional<RunRow> before = run(sha256, &none);
-    if (!before || before->sha256 != sha256) {
-        *error = QStringLiteral("记录库中没有这个记录");
-        return false;
-    }
-    if (!beginWrite(error))
+    const std::optional<RunRow> before = knownRun(*this, sha256, error);
+    if (!before || !beginWrite(error))
         return false;
     // One row, one statement: of two users' edits the later one stands whole.
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
