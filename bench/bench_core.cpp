@@ -11,6 +11,7 @@
 #include "print/processreport.h"
 #include "print/report.h"
 #include "print/reportpaint.h"
+#include "support/page.h"
 #include "window/chartbox.h"
 #include "window/form1.h"
 
@@ -88,8 +89,8 @@ int main(int argc, char *argv[])
     w.showRecord(timeRecord(720), QString()); // one reading every 5 s: a full hour of points
     row("drawfeet_full_hour_of_points_ms", medianMs([&] { w.redraw(); }), "ms");
     w.showRecord(sequenceRecord(), QString());
-    w.viewBar->setValue(100);
-    w.scaleBar->setValue(-900);
+    ui(w).viewBar->setValue(100);
+    ui(w).scaleBar->setValue(-900);
     row("drawfeet_full_sequence_view_ms", medianMs([&] { w.redraw(); }), "ms");
 
     const zq::Record time = timeRecord(4032);
@@ -147,15 +148,15 @@ int main(int argc, char *argv[])
         const double ms = medianMs(
             [&] {
                 x = (x + 37) % 700;
-                QMouseEvent move(QEvent::MouseMove, QPointF(x, 200), shown.chartBox->mapToGlobal(QPointF(x, 200)),
+                QMouseEvent move(QEvent::MouseMove, QPointF(x, 200), ui(shown).chartBox->mapToGlobal(QPointF(x, 200)),
                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-                QApplication::sendEvent(shown.chartBox, &move);
-                shown.chartBox->repaint(shown.chartBox->lastOverlayRegion());
+                QApplication::sendEvent(ui(shown).chartBox, &move);
+                ui(shown).chartBox->repaint(ui(shown).chartBox->lastOverlayRegion());
             },
             101);
         row("pointer_move_with_paint_ms", ms, "ms");
         double area = 0;
-        for (const QRect &r : shown.chartBox->lastOverlayRegion())
+        for (const QRect &r : ui(shown).chartBox->lastOverlayRegion())
             area += double(r.width()) * r.height();
         row("pointer_move_painted_share_of_chart_pct", 100.0 * area / (720.0 * 400.0), "%");
     }

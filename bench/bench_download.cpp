@@ -4,6 +4,7 @@
 // --count 300 for a time-stamped log); the figures' names carry a label.
 #include "link/instrument.h"
 #include "print/fonts.h"
+#include "support/page.h"
 #include "window/form1.h"
 
 #include <QApplication>
@@ -87,7 +88,7 @@ int main(int argc, char *argv[])
     QTimer::singleShot(200, &app, [&] {
         cpu0 = cpuSeconds();
         wall.start();
-        w.downloadButton->click();
+        ui(w).downloadButton->click();
     });
     const int rc = QApplication::exec();
     sim.terminate();

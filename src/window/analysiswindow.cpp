@@ -17,9 +17,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
+AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, zq::Document &document, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_store(store)
+    , m_doc(document)
 {
     setWindowTitle(QStringLiteral("工艺分析"));
     setObjectName(QStringLiteral("analysisWindow"));
@@ -67,6 +68,10 @@ AnalysisWindow::AnalysisWindow(const zq::RecipeStore &store, QWidget *parent)
     connect(recipeBox, &QComboBox::textActivated, this, &AnalysisWindow::chooseRecipe);
     connect(save, &QPushButton::clicked, this, &AnalysisWindow::saveRecipe);
     connect(copy, &QPushButton::clicked, this, &AnalysisWindow::copyFigures);
+    connect(&m_doc, &zq::Document::recordChanged, this, &AnalysisWindow::runChanged);
+    connect(&m_doc, &zq::Document::viewChanged, this, &AnalysisWindow::viewChanged);
+    connect(&m_doc, &zq::Document::rangeChanged, this, [this] { update(); });
+    m_group = m_doc.group();
 }
 
 void AnalysisWindow::buildReportRow(QBoxLayout *layout)
@@ -90,14 +95,15 @@ void AnalysisWindow::buildReportRow(QBoxLayout *layout)
 void AnalysisWindow::update()
 {
     placeReference();
-    m_analysis = zq::analyze(m_record, m_recipe, m_group, 0, -1, correction());
+    m_analysis = zq::analyze(m_doc.record(), m_doc.recipe(), m_doc.group(), 0, -1, correction());
     if (!m_unparsed.isEmpty()) {
         // A criterion whose field does not parse is not there to be judged: no verdict at all.
         m_analysis.criteria.clear();
         m_analysis.pass.reset();
     }
-    const QVector<zq::FigureRow> rows
-        = m_record.holdsData() ? zq::figureRows(m_analysis, m_record) + extraRows() : QVector<zq::FigureRow>{};
+    const QVector<zq::FigureRow> rows = m_doc.record().holdsData()
+        ? zq::figureRows(m_analysis, m_doc.record()) + extraRows()
+        : QVector<zq::FigureRow>{};
     showWholeRun();
     figures->setRows(rows);
     showVerdict();

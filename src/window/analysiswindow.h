@@ -4,6 +4,7 @@
 #include "core/analysisformat.h"
 #include "core/recipestore.h"
 #include "core/reference.h"
+#include "document/document.h"
 #include "print/processreport.h"
 #include "window/figurestable.h"
 
@@ -14,17 +15,15 @@ class QLabel;
 class QLineEdit;
 class RunChartBox;
 
-// 工艺分析: the figures of the run in the main window against a recipe, the
-// verdict, and the recipe to choose, edit and save. It follows every change
-// of the record and the group it is given.
+// 工艺分析: the figures of the open run against a recipe, the verdict, and
+// the recipe to choose, edit and save. It follows the document: its run,
+// group, view and range; the recipe it edits is the document's.
 class AnalysisWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit AnalysisWindow(const zq::RecipeStore &store, QWidget *parent = nullptr);
+    AnalysisWindow(const zq::RecipeStore &store, zq::Document &document, QWidget *parent = nullptr);
 
-    // A new run comes with no certificates until setCalibration gives its own.
-    void setRun(const zq::Record &record, int group);
     // The certificates the archive links the run to: the check uses the
     // readings they correct unless 用原始读数 is ticked.
     void setCalibration(const zq::ReportCalibration &calibration);
@@ -34,7 +33,7 @@ public:
     // kNoRecipe empties the fields.
     bool chooseRecipe(const QString &name);
     static const QString kNoRecipe;
-    zq::Recipe recipe() const { return m_recipe; }
+    const zq::Recipe &recipe() const { return m_doc.recipe(); }
     const zq::Analysis &analysis() const { return m_analysis; }
     // The banner's text: PASS, FAIL and what failed, or 无结论 and why.
     QString verdictText() const;
@@ -51,11 +50,6 @@ public:
     void copyFigures();
     bool saveRecipe();
 
-    // The selected stretch (record indices); none clears it.
-    void setRange(std::optional<std::pair<int, int>> range);
-    std::optional<std::pair<int, int>> range() const { return m_range; }
-    // The record indices the main chart shows, framed on the whole run.
-    void setViewSpan(int first, int last);
     // Another run's readings (group 0) as the reference.
     void setReferenceRecord(const zq::Record &record, const QString &name);
     void useSchedule();
@@ -83,19 +77,13 @@ public:
     QLabel *calibrationLabel = nullptr;
 
 Q_SIGNALS:
-    // The recipe the fields now describe (for the chart's band and thresholds).
-    void recipeChanged(const zq::Recipe &recipe);
     // A verdict the user asked to record (PASS or FAIL), with the recipe it was judged by.
     void judged(const QString &verdict, const zq::Recipe &recipe);
     // A recipe from the store applied or saved: the one to open with next time.
     void recipeUsed(const QString &name);
-    void rangeChosen(int first, int last);
-    void rangeCleared();
     void viewRequested(int index);
     // 参考曲线…: the user wants to choose a file.
     void referenceWanted();
-    // The reference as laid now (empty: none), for the main chart.
-    void referencePlaced(const zq::Curve &reference);
     // 工艺报告…, with every reading on the following pages or not.
     void processReportWanted(bool readings);
 
@@ -117,10 +105,13 @@ private:
     void showCalibration();
     const zq::Correction *correction() const;
 
+    // A new run (or group) comes with no certificates until setCalibration gives its own.
+    void runChanged();
+    void viewChanged();
+
     const zq::RecipeStore &m_store;
-    zq::Record m_record;
-    int m_group = 0;
-    zq::Recipe m_recipe;
+    zq::Document &m_doc;
+    int m_group = -1; // the group last judged
     zq::Analysis m_analysis;
     QLineEdit *m_name = nullptr;
     QLineEdit *m_setpoint = nullptr;
@@ -140,8 +131,6 @@ private:
     QLineEdit *m_company = nullptr;
     QStringList m_unparsed; // the fields that do not parse, by name
     QString m_recorded; // the verdict and recipe last recorded for this run
-    std::optional<std::pair<int, int>> m_range;
-    std::optional<std::pair<int, int>> m_viewSpan;
     zq::Curve m_run;
     zq::Record m_referenceRecord;
     bool m_useSchedule = false;

@@ -113,10 +113,9 @@ void AnalysisWindow::readFields()
         = parsed(m_schedule, [&why](const QString &t) { return zq::parseSchedule(t, &why); }).value_or(zq::Schedule{});
     r.bandFollowsSchedule = m_followSchedule->isChecked();
     // What the form does not show stays as the recipe file said.
-    r.requiredFields = m_recipe.requiredFields;
-    m_recipe = r;
+    r.requiredFields = m_doc.recipe().requiredFields;
+    m_doc.setRecipe(r);
     problemLabel->setText(!why.isEmpty() ? why : r.problem());
-    Q_EMIT recipeChanged(m_recipe);
 }
 
 QString AnalysisWindow::fieldProblem() const

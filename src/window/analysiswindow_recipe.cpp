@@ -32,7 +32,7 @@ bool AnalysisWindow::chooseRecipe(const QString &name)
     const bool loaded = none || m_store.load(name, &r, &error);
     if (!loaded)
         r = zq::Recipe();
-    m_recipe = r;
+    m_doc.setRecipe(r);
     fillFields(r);
     readFields();
     update();
@@ -52,14 +52,14 @@ bool AnalysisWindow::saveRecipe()
 {
     readFields();
     QString error;
-    if (!m_store.save(m_recipe, &error)) {
+    if (!m_store.save(m_doc.recipe(), &error)) {
         problemLabel->setText(QStringLiteral("配方没有保存：") + error);
         return false;
     }
     listRecipes();
     const QSignalBlocker quiet(recipeBox);
-    recipeBox->setCurrentText(m_recipe.name);
-    Q_EMIT recipeUsed(m_recipe.name);
+    recipeBox->setCurrentText(m_doc.recipe().name);
+    Q_EMIT recipeUsed(m_doc.recipe().name);
     return true;
 }
 

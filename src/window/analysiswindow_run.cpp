@@ -1,5 +1,6 @@
 // The analysis window's whole run: the chart, the range on it, and the
 // reference laid behind the run.
+#include "core/view.h"
 #include "print/processreport.h"
 #include "window/analysiswindow.h"
 #include "window/runchartbox.h"
@@ -13,11 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-void AnalysisWindow::setRun(const zq::Record &record, int group)
+void AnalysisWindow::runChanged()
 {
-    m_record = record;
-    m_group = group;
-    m_range.reset(); // a range belongs to the run it was drawn on
+    m_group = m_doc.group();
     m_recorded.clear();
     m_calibration = {};
     showCalibration();
@@ -26,7 +25,7 @@ void AnalysisWindow::setRun(const zq::Record &record, int group)
 
 QString AnalysisWindow::figuresTsv() const
 {
-    return zq::figuresTsv(zq::figureRows(m_analysis, m_record) + extraRows());
+    return zq::figuresTsv(zq::figureRows(m_analysis, m_doc.record()) + extraRows());
 }
 
 void AnalysisWindow::copyFigures()
@@ -69,22 +68,19 @@ QLayout *AnalysisWindow::buildRunPart()
     });
     connect(alignBox, &QComboBox::activated, this, [this] { update(); });
     connect(alignValue, &QLineEdit::textEdited, this, [this] { update(); });
-    connect(wholeRun, &RunChartBox::rangeChosen, this, &AnalysisWindow::rangeChosen);
-    connect(wholeRun, &RunChartBox::rangeCleared, this, &AnalysisWindow::rangeCleared);
+    connect(wholeRun, &RunChartBox::rangeChosen, &m_doc, &zq::Document::selectRange);
+    connect(wholeRun, &RunChartBox::rangeCleared, &m_doc, &zq::Document::clearRange);
     connect(wholeRun, &RunChartBox::viewRequested, this, &AnalysisWindow::viewRequested);
     return part;
 }
 
-void AnalysisWindow::setRange(std::optional<std::pair<int, int>> range)
+void AnalysisWindow::viewChanged()
 {
-    m_range = range;
-    update();
-}
-
-void AnalysisWindow::setViewSpan(int first, int last)
-{
-    m_viewSpan = first >= 0 && last >= first ? std::optional(std::pair{first, last}) : std::nullopt;
-    showWholeRun();
+    // Another group is another run to judge; otherwise only the frame moves.
+    if (m_doc.group() != m_group)
+        runChanged();
+    else
+        showWholeRun();
 }
 
 void AnalysisWindow::setReferenceRecord(const zq::Record &record, const QString &name)
@@ -129,39 +125,39 @@ zq::Alignment AnalysisWindow::alignment() const
     const double value = alignValue->text().toDouble(&ok);
     if (alignBox->currentIndex() == 1 && ok)
         return {zq::Alignment::Cross, value};
-    if (alignBox->currentIndex() == 2 && m_range)
-        return {zq::Alignment::At, double(m_range->first)};
+    if (alignBox->currentIndex() == 2 && m_doc.range())
+        return {zq::Alignment::At, double(m_doc.range()->first)};
     return {};
 }
 
 void AnalysisWindow::placeReference()
 {
-    m_run = zq::runCurve(m_record, m_group, m_recipe.intervalSec);
-    const bool runTimed = m_record.isTimeStamped() || m_recipe.intervalSec > 0;
+    m_run = zq::runCurve(m_doc.record(), m_doc.group(), m_doc.recipe().intervalSec);
+    const bool runTimed = m_doc.record().isTimeStamped() || m_doc.recipe().intervalSec > 0;
     zq::Curve reference;
     bool timed = true;
     if (m_useSchedule) {
-        reference = zq::scheduleCurve(m_recipe.schedule);
+        reference = zq::scheduleCurve(m_doc.recipe().schedule);
     } else if (m_referenceRecord.holdsData()) {
-        reference = zq::runCurve(m_referenceRecord, 0, m_recipe.intervalSec);
-        timed = m_referenceRecord.isTimeStamped() || m_recipe.intervalSec > 0;
+        reference = zq::runCurve(m_referenceRecord, 0, m_doc.recipe().intervalSec);
+        timed = m_referenceRecord.isTimeStamped() || m_doc.recipe().intervalSec > 0;
     }
     const zq::Alignment how = alignment();
     m_placed = zq::Placed{};
-    if (m_useSchedule && m_recipe.schedule.isEmpty())
+    if (m_useSchedule && m_doc.recipe().schedule.isEmpty())
         m_placed.problem = QStringLiteral("配方没有计划");
     else if (!reference.isEmpty())
         m_placed = zq::layReference(m_run, runTimed, reference, timed, how);
-    Q_EMIT referencePlaced(m_placed.curve);
+    m_doc.setReference(m_run, m_placed.curve);
 }
 
 QVector<zq::FigureRow> AnalysisWindow::extraRows() const
 {
-    if (!m_record.holdsData())
+    if (!m_doc.record().holdsData())
         return {};
     // The range's rows and the reference's, as the process report gives them.
-    const zq::ProcessReport part
-        = zq::processFigures(m_record, m_group, m_recipe, m_range, m_placed, alignment(), calibration());
+    const zq::ProcessReport part = zq::processFigures(
+        m_doc.record(), m_doc.group(), m_doc.recipe(), m_doc.range(), m_placed, alignment(), calibration());
     return part.rangeRows + part.referenceRows;
 }
 
@@ -170,17 +166,18 @@ void AnalysisWindow::showWholeRun()
     zq::RunChartContent c;
     c.run = correction() ? zq::correctedCurve(m_run, *correction()) : m_run;
     c.reference = m_placed.curve;
-    c.recipe = m_recipe;
-    c.timeAxis = m_record.isTimeStamped() || m_recipe.intervalSec > 0;
+    c.recipe = m_doc.recipe();
+    c.timeAxis = m_doc.record().isTimeStamped() || m_doc.recipe().intervalSec > 0;
     auto position = [this](int index) { return wholeRun->positionOf(index); };
     wholeRun->setContent(c); // positions are looked up on this run
-    if (m_viewSpan)
-        c.frame = std::pair{position(m_viewSpan->first), position(m_viewSpan->second)};
-    if (m_range)
-        c.range = std::pair{position(m_range->first), position(m_range->second)};
+    // The readings the main chart shows, framed on the whole run.
+    if (const auto [first, last] = zq::readingsInView(m_doc.record(), m_doc.view()); first >= 0 && last >= first)
+        c.frame = std::pair{position(first), position(last)};
+    if (m_doc.range())
+        c.range = std::pair{position(m_doc.range()->first), position(m_doc.range()->second)};
     wholeRun->setContent(c);
-    rangeLabel->setText(m_range ? QStringLiteral("选区：读数 %1 至 %2（Esc 或在选区外单击清除）")
-                                      .arg(zq::where(m_record, m_analysis, m_range->first),
-                                          zq::where(m_record, m_analysis, m_range->second))
-                                : QStringLiteral("在曲线上拖动可选择一段（主图中按住 Shift 拖动）"));
+    rangeLabel->setText(m_doc.range() ? QStringLiteral("选区：读数 %1 至 %2（Esc 或在选区外单击清除）")
+                                            .arg(zq::where(m_doc.record(), m_analysis, m_doc.range()->first),
+                                                zq::where(m_doc.record(), m_analysis, m_doc.range()->second))
+                                      : QStringLiteral("在曲线上拖动可选择一段（主图中按住 Shift 拖动）"));
 }

@@ -41,7 +41,7 @@ QWidget *AnalysisWindow::buildBanner()
 
 std::optional<bool> AnalysisWindow::verdict() const
 {
-    if (!m_record.holdsData() || !m_unparsed.isEmpty())
+    if (!m_doc.record().holdsData() || !m_unparsed.isEmpty())
         return std::nullopt;
     return m_analysis.pass;
 }
@@ -58,12 +58,12 @@ void AnalysisWindow::showVerdict()
     if (pass) {
         text = zq::verdictText(m_analysis);
     } else {
-        const QString why = !m_record.holdsData() ? QStringLiteral("没有读数")
-            : !m_unparsed.isEmpty()               ? fieldProblem()
-            : !m_analysis.problem.isEmpty()       ? m_analysis.problem
-            : !m_recipe.problem().isEmpty()       ? m_recipe.problem()
-            : !problemLabel->text().isEmpty()     ? problemLabel->text()
-                                                  : QStringLiteral("配方没有判据");
+        const QString why = !m_doc.record().holdsData() ? QStringLiteral("没有读数")
+            : !m_unparsed.isEmpty()                     ? fieldProblem()
+            : !m_analysis.problem.isEmpty()             ? m_analysis.problem
+            : !m_doc.recipe().problem().isEmpty()       ? m_doc.recipe().problem()
+            : !problemLabel->text().isEmpty()           ? problemLabel->text()
+                                                        : QStringLiteral("配方没有判据");
         text = QStringLiteral("无结论：") + why;
     }
     const QColor back = !pass ? kNoVerdictColour : *pass ? kPassColour : kFailColour;
@@ -72,17 +72,17 @@ void AnalysisWindow::showVerdict()
         QStringLiteral("QLabel { color: white; background: %1; padding: 6px 10px; }").arg(back.name()));
     recordButton->setEnabled(pass.has_value());
     recordButton->setText(
-        pass && m_recorded == recordKey(text, m_recipe) ? QStringLiteral("已记录") : QStringLiteral("记录结论"));
+        pass && m_recorded == recordKey(text, m_doc.recipe()) ? QStringLiteral("已记录") : QStringLiteral("记录结论"));
 }
 
 void AnalysisWindow::markRecorded()
 {
-    m_recorded = recordKey(verdictText(), m_recipe);
+    m_recorded = recordKey(verdictText(), m_doc.recipe());
     showVerdict();
 }
 
 void AnalysisWindow::recordVerdict()
 {
     if (const std::optional<bool> pass = verdict())
-        Q_EMIT judged(*pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), m_recipe);
+        Q_EMIT judged(*pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), m_doc.recipe());
 }

@@ -1,91 +1,235 @@
 #include "window/form1.h"
 
 #include "about/frmabout.h"
-#include "archive/archive.h"
-#include "archive/sharedlink.h"
 #include "chart/chart.h"
-#include "chart/guides.h"
-#include "core/listlines.h"
 #include "core/summary.h"
-#include "core/view.h"
 #include "link/instrument.h"
+#include "print/fonts.h"
 #include "window/analysiswindow.h"
-#include "window/chartbox.h"
+#include "window/archivecontrol.h"
+#include "window/chartpanel.h"
 #include "window/clicklabel.h"
-#include "window/dialogs.h"
+#include "window/commandrow.h"
+#include "window/designed.h"
+#include "window/desk.h"
+#include "window/downloads.h"
+#include "window/filecommands.h"
+#include "window/readinglist.h"
 #include "window/resources.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
-#include <QListWidget>
+#include <QMimeData>
 #include <QPainter>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QSettings>
-#include <QSignalBlocker>
-#include <QTimer>
+#include <QShortcut>
+
+namespace {
+struct DesignedLabel
+{
+    QLabel *Form1::*control;
+    const char *name;
+    const char *caption;
+    QRect place; // twips
+    const char *face; // empty: the window's own
+    double points;
+    bool bold;
+    bool centred;
+    QColor text;
+    QColor background; // invalid: none of its own
+};
+
+QStringList localFiles(const QMimeData *mime)
+{
+    QStringList files;
+    if (mime && mime->hasUrls())
+        for (const QUrl &url : mime->urls())
+            if (url.isLocalFile())
+                files.append(url.toLocalFile());
+    return files;
+}
+} // namespace
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
-    , m_dialogs(std::make_unique<QtUserDialogs>(this))
-    , m_link(new Instrument(this))
+    , m_desk(std::make_unique<Desk>(this))
 {
     initWindowResources();
-    createControls();
+    setWindowTitle(zq::kAppTitle);
+    setFont(zq::designFont(QStringLiteral("Arial"), 12, true));
+    setFixedSize(zq::twips(0, 0, 15135 + 120, 10740 + 90).size());
     setWindowIcon(QIcon(QStringLiteral(":/zqtemp.png")));
     m_background.load(QStringLiteral(":/background.png"));
-    m_layer = QImage(size(), QImage::Format_ARGB32_Premultiplied);
-    m_layer.fill(Qt::transparent);
-    m_settings = std::make_unique<QSettings>();
     setAcceptDrops(true);
-    connectControls();
-    connectInstrument();
-    connectViewAids();
-    connectRangeAids();
-    m_link->setKeepDir(keepDir());
-    m_dialogs->places = {keepDir()};
-    groupLabel->setText(QString::number(groupBar->value()));
-    m_view.ybase = -scaleBar->value();
-    redraw();
+    // Creation order is stacking and tab order.
+    m_row = new CommandRow(this);
+    auto *time = new QPushButton(QStringLiteral("time"), this);
+    time->setObjectName(QStringLiteral("Command8"));
+    time->setGeometry(zq::twips(1710, 9435, 1320, 285));
+    m_list = new ReadingList(this);
+    m_chart = new ChartPanel(this, m_doc);
+    createLabels();
+    m_downloads = new DownloadControl(*m_desk, *m_row, this);
+    m_archive = new ArchiveControl(*m_desk, m_doc, this);
+    m_files = new FileCommands(*m_desk, m_doc, *m_downloads, *m_archive, this);
+    createKeys();
+    connectParts();
+    connectDocument();
+    m_desk->dialogs().places = {m_downloads->keepDir()};
+    m_groupLabel->setText(QString::number(m_row->group()));
+    zq::ChartView view;
+    view.ybase = zq::ChartView::kDefaultBase;
+    m_doc.setView(view);
 }
 
-Form1::~Form1()
+Form1::~Form1() = default;
+
+void Form1::createLabels()
 {
-    // A download still running is kept on disk; nothing is shown any more.
-    disconnect(m_link, nullptr, this, nullptr);
-    m_link->abort();
+    const QColor light(224, 224, 224), dark(64, 64, 64), band(40, 48, 64);
+    const DesignedLabel labels[] = {
+        {&Form1::m_groupLabel, "Label4", " - 点-位 - ", {2475, 1260, 1275, 390}, "Arial", 15.75, true, true, light,
+            dark},
+        {&Form1::m_styleLabel, "Label2", "STYLE", {1785, 2565, 1260, 375}, "", 0, true, true, QColor(255, 0, 0), dark},
+        {&Form1::m_hourLabel, "Label13", "---", {3135, 9465, 1635, 255}, "", 0, true, false, light, band},
+        // The record's summary, in the free band under the chart.
+        {&Form1::m_summaryLine, "summaryLine", "", {4860, 9465, 10275, 270}, "宋体", 9, false, false, light, band},
+        {nullptr, "Label18", "Tem curve", {9270, 135, 1440, 390}, "Basemic Symbol", 14.25, false, false,
+            QColor(0, 128, 0), QColor()},
+    };
+    for (const DesignedLabel &design : labels) {
+        auto *l = new QLabel(QString::fromUtf8(design.caption), this);
+        l->setObjectName(QString::fromUtf8(design.name));
+        const QRect &t = design.place;
+        l->setGeometry(zq::twips(t.x(), t.y(), t.width(), t.height()));
+        if (*design.face)
+            l->setFont(zq::designFont(QString::fromUtf8(design.face), design.points, design.bold));
+        if (design.centred)
+            l->setAlignment(Qt::AlignCenter);
+        zq::setColours(l, design.text, design.background);
+        if (design.control)
+            this->*design.control = l;
+    }
+    m_groupLabel->setToolTip(QStringLiteral("数据类型为STYLE1时有效"));
+    auto *maker = new ClickLabel(QStringLiteral("LORVANT "), this);
+    maker->setObjectName(QStringLiteral("Label12"));
+    maker->setGeometry(zq::twips(12945, 10335, 2025, 405));
+    maker->setFont(zq::designFont(QStringLiteral("Arial Black"), 15));
+    maker->setCursor(Qt::PointingHandCursor);
+    maker->setToolTip(QStringLiteral("关于  (F1)"));
+    zq::setColours(maker, palette().color(QPalette::Active, QPalette::Highlight));
+    connect(maker, &ClickLabel::clicked, this, &Form1::showAbout);
 }
 
-void Form1::setDialogs(std::unique_ptr<UserDialogs> dialogs)
+void Form1::createKeys()
 {
-    m_dialogs = std::move(dialogs);
-    m_dialogs->places = {keepDir()};
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &Form1::showAbout);
+    auto *archive = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(archive, &QShortcut::activated, this, &Form1::showArchive);
+    auto *analysis = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    connect(analysis, &QShortcut::activated, this, &Form1::showAnalysis);
 }
 
-void Form1::connectControls()
+void Form1::connectParts()
 {
-    connect(downloadButton, &QPushButton::clicked, this, &Form1::onDownloadClicked);
-    connect(portButton, &QPushButton::clicked, this, &Form1::onPortClicked);
-    connect(openButton, &QPushButton::clicked, this, &Form1::onOpenClicked);
-    connect(saveButton, &QPushButton::clicked, this, &Form1::onSaveClicked);
-    connect(exportButton, &QPushButton::clicked, this, &Form1::onExportClicked);
-    connect(exitButton, &QPushButton::clicked, this, &Form1::onExitClicked);
-    connect(printButton, &QPushButton::clicked, this, &Form1::onPrintClicked);
-    connect(readingList, &QListWidget::itemClicked, this, &Form1::onListClicked);
-    connect(readingList, &QListWidget::itemDoubleClicked, this, &Form1::onListDoubleClicked);
-    connect(viewBar, &QScrollBar::valueChanged, this, &Form1::onViewBarChanged);
-    connect(scaleBar, &QScrollBar::valueChanged, this, &Form1::onScaleBarChanged);
-    connect(groupBar, &QScrollBar::valueChanged, this, &Form1::onGroupChanged);
-    connect(liveTimer, &QTimer::timeout, this, &Form1::onLiveTick);
-    connect(onlineSwitch, &QPushButton::toggled, this, &Form1::setLiveReading);
-    connect(makerLabel, &ClickLabel::clicked, this, &Form1::showAbout);
-    openButton->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(openButton, &QWidget::customContextMenuRequested, this, &Form1::showRecentMenu);
-    portButton->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(portButton, &QWidget::customContextMenuRequested, this, &Form1::showPortMenu);
+    connect(m_row, &CommandRow::openClicked, m_files, &FileCommands::open);
+    connect(m_row, &CommandRow::saveClicked, m_files, &FileCommands::save);
+    connect(m_row, &CommandRow::exportClicked, m_files, &FileCommands::exportAll);
+    connect(m_row, &CommandRow::printClicked, m_files, &FileCommands::print);
+    connect(m_row, &CommandRow::exitClicked, this, [this] {
+        close();
+        QApplication::quit();
+    });
+    connect(m_row, &CommandRow::groupChosen, this, &Form1::onGroupChosen);
+    connect(m_row, &CommandRow::recentMenuWanted, m_files, &FileCommands::showRecentMenu);
+    connect(m_list, &ReadingList::clicked, this, [this] {
+        // A click shows the group's first hour again (a sequence just redraws).
+        if (!record().isTimeStamped())
+            return m_chart->redraw();
+        zq::ChartView view = m_doc.view();
+        view.start = record().at(0, m_doc.group()).hour;
+        m_doc.setView(view);
+    });
+    connect(m_list, &ReadingList::doubleClicked, m_chart, &ChartPanel::showReading);
+    connect(m_chart, &ChartPanel::menuWanted, this, &Form1::showChartMenu);
+    connect(m_chart, &ChartPanel::redrawn, this, [this] {
+        if (record().isTimeStamped() && !record().isSequence())
+            m_hourLabel->setText(zq::timeCaption(record(), m_doc.group()));
+        update();
+    });
+    m_downloads->confirmDiscard = [this] { return m_files->confirmDiscard(); };
+    connect(m_downloads, &DownloadControl::ended, this, &Form1::downloadEnded);
+    connect(m_downloads, &DownloadControl::failed, this, [this] { showRecord(zq::Record(), QString()); });
+    connect(m_downloads, &DownloadControl::settled, this, [this](const DownloadResult &result) {
+        if (record() == result.record)
+            m_doc.setIdentity(m_doc.sha256(), result.keptPath); // the name that exists now
+        m_archive->keepRun(result.record, result.keptPath, &result);
+    });
+    connect(&m_downloads->instrument(), &Instrument::style, m_styleLabel, &QLabel::setText);
+    m_archive->keepDir = [this] { return m_downloads->keepDir(); };
+    connect(m_archive, &ArchiveControl::openWanted, m_files, &FileCommands::openFile);
+    connect(m_archive, &ArchiveControl::referenceWanted, this, &Form1::useReference);
+    connect(m_archive, &ArchiveControl::runDescribed, m_summaryLine, &QLabel::setToolTip);
+    connect(m_files, &FileCommands::recordOpened, this, &Form1::showRecord);
+    connect(m_files, &FileCommands::discarded, this, &Form1::discard);
+    m_files->analysis = [this] { return showAnalysis(); };
+}
+
+void Form1::connectDocument()
+{
+    connect(&m_doc, &zq::Document::recordChanged, this, &Form1::listRecord);
+}
+
+void Form1::showRecord(const zq::Record &record, const QString &style, const QString &path)
+{
+    if (!style.isEmpty())
+        m_styleLabel->setText(style);
+    m_doc.setRecord(record, path);
+}
+
+void Form1::listRecord()
+{
+    const int g = m_doc.group();
+    m_list->showRecord(record(), g);
+    m_summaryLine->setText(zq::summaryLine(zq::summarize(record(), g)));
+    m_summaryLine->setToolTip(QString());
+    zq::ChartView view = m_doc.view();
+    // Time-stamped data open at the hour of the group's first record.
+    if (record().isTimeStamped())
+        view.start = record().at(0, g).hour;
+    m_doc.setView(view);
+}
+
+void Form1::discard()
+{
+    // The run goes with all that was its own: identity, notes, range.
+    m_doc.setRecord(zq::Record());
+    m_chart->clear();
+    m_row->setProgress(0);
+    m_summaryLine->clear();
+}
+
+void Form1::downloadEnded(const DownloadResult &result)
+{
+    if (result.outcome == ReadComMachine::NotARecord || result.outcome == ReadComMachine::StillSending)
+        m_styleLabel->setText(QStringLiteral("STYLE"));
+    showRecord(result.record, QString(), result.keptPath);
+}
+
+void Form1::onGroupChosen(int group)
+{
+    // Only time-stamped data have groups to choose.
+    if (!record().isTimeStamped()) {
+        const QSignalBlocker quiet(m_doc);
+        m_doc.setGroup(group);
+        return;
+    }
+    m_groupLabel->setText(QString::number(group));
+    m_doc.setGroup(group);
+    listRecord();
 }
 
 void Form1::paintEvent(QPaintEvent *)
@@ -95,154 +239,28 @@ void Form1::paintEvent(QPaintEvent *)
         p.drawPixmap(rect(), m_background);
     else
         p.fillRect(rect(), QColor(214, 222, 232));
-    p.drawImage(0, 0, m_layer);
+    p.drawImage(0, 0, m_chart->scaleLayer());
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    m_link->abort();
-    liveTimer->stop();
+    m_downloads->stop();
     if (m_about)
         m_about->close();
     event->accept();
 }
 
-void Form1::onExitClicked()
+void Form1::dragEnterEvent(QDragEnterEvent *event)
 {
-    close();
-    QApplication::quit();
+    if (!m_downloads->busy() && !localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
 }
 
-void Form1::redraw()
+void Form1::dropEvent(QDropEvent *event)
 {
-    ++m_redraws;
-    {
-        QPainter lp(&chartBox->image());
-        zq::drawChartFrame(lp, m_record.type());
-        zq::drawGuides(lp, m_view, m_recipe);
-        QVector<int> marks;
-        for (const zq::RunNote &n : m_notes)
-            if (const int x = zq::columnOf(m_record, m_view, n.atReading); x >= 0)
-                marks.append(x);
-        zq::drawNoteMarkers(lp, marks);
-        drawRunOverlays(lp);
-        if (m_record.isSequence()) {
-            zq::drawSequenceCurve(lp, m_record, m_view);
-        } else if (m_record.isTimeStamped()) {
-            hourLabel->setText(zq::timeCaption(m_record, m_view.group));
-            zq::drawTimePoints(lp, m_record, m_view, zq::groupColour(0));
-        }
-    }
-    {
-        m_layer.fill(Qt::transparent);
-        QPainter wp(&m_layer);
-        zq::drawScale(wp, chartBox->pos(), m_view.ybase, font());
-    }
-    chartBox->update();
-    update();
-    tellViewSpan();
-}
-
-void Form1::setView(const zq::ChartView &view)
-{
-    m_view = view;
-    {
-        // The bars follow the view without reporting back.
-        const QSignalBlocker blockView(viewBar);
-        const QSignalBlocker blockScale(scaleBar);
-        if (m_record.holdsData())
-            viewBar->setMaximum(zq::ChartView::scrollMax(m_record.type()));
-        viewBar->setValue(m_view.start);
-        scaleBar->setValue(-m_view.ybase);
-    }
-    redraw();
-}
-
-void Form1::showRecord(const zq::Record &record, const QString &style)
-{
-    m_record = record;
-    // Its notes come with its place in the archive, if it has one.
-    m_runSha.clear();
-    m_runPath.clear();
-    m_notes.clear();
-    if (!style.isEmpty())
-        styleLabel->setText(style);
-    listRecord();
-}
-
-void Form1::listRecord()
-{
-    const int g = m_view.group;
-    m_range.reset();
-    readingList->clear();
-    QPalette pal = readingList->palette();
-    pal.setColor(QPalette::Text, zq::groupColour(g));
-    readingList->setPalette(pal);
-    readingList->addItems(zq::readingLines(m_record, g));
-    summaryLine->setText(zq::summaryLine(zq::summarize(m_record, g)));
-    analyzeRun();
-    zq::ChartView view = m_view;
-    // Time-stamped data open at the hour of the group's first record.
-    if (m_record.isTimeStamped())
-        view.start = m_record.at(0, g).hour;
-    viewBar->show();
-    setView(view);
-}
-
-void Form1::onListClicked()
-{
-    if (!m_record.isTimeStamped()) {
-        redraw();
+    const QStringList files = localFiles(event->mimeData());
+    if (files.isEmpty() || m_downloads->busy())
         return;
-    }
-    zq::ChartView view = m_view;
-    view.start = m_record.at(0, m_view.group).hour;
-    setView(view);
-}
-
-void Form1::onViewBarChanged()
-{
-    zq::ChartView view = m_view;
-    if (m_record.holdsData()) {
-        // Lowering the maximum may move the bar, which reports again.
-        viewBar->setMaximum(zq::ChartView::scrollMax(m_record.type()));
-        view.start = viewBar->value();
-    }
-    setView(view);
-}
-
-void Form1::onScaleBarChanged()
-{
-    zq::ChartView view = m_view;
-    view.ybase = -scaleBar->value();
-    setView(view);
-}
-
-void Form1::onGroupChanged()
-{
-    m_view.group = groupBar->value();
-    if (!m_record.isTimeStamped())
-        return;
-    groupLabel->setText(QString::number(m_view.group));
-    listRecord();
-}
-
-void Form1::showAbout()
-{
-    if (!m_about) {
-        // Owned by the window, so it stays above it while both are open.
-        m_about = new frmAbout(*m_dialogs, this);
-        m_about->setAttribute(Qt::WA_DeleteOnClose);
-        QRect box = m_about->frameGeometry();
-        box.moveCenter(frameGeometry().center());
-        m_about->move(box.topLeft());
-    }
-    m_about->show();
-    m_about->raise();
-    m_about->activateWindow();
-}
-
-void Form1::tellFailure(const QString &text)
-{
-    m_dialogs->message(text, zq::kBoxTitle, QMessageBox::Ok, QMessageBox::Warning, QMessageBox::Ok);
+    event->acceptProposedAction();
+    m_files->openDropped(files);
 }

@@ -76,7 +76,7 @@ void TstCli::download()
     TestWindow w(again.device);
     w->setKeepDir(dir.filePath("kept"));
     w->instrument().download().watchMs = 200;
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().portOpen() && w->record().holdsData(), 20000);
     QCOMPARE(w->record().count(), readings);
     w.dialogs->paths = {dir.filePath("saved.ZQ")};

@@ -41,8 +41,8 @@ int packetsIn(TestWindow &w)
 // Every command a transfer holds back, as a person finds them.
 QList<QAbstractButton *> commands(TestWindow &w)
 {
-    return {w->downloadButton, w->openButton, w->saveButton, w->exportButton, w->printButton, w->portButton,
-        w->onlineSwitch};
+    return {ui(w).downloadButton, ui(w).openButton, ui(w).saveButton, ui(w).exportButton, ui(w).printButton,
+        ui(w).portButton, ui(w).onlineSwitch};
 }
 
 void allEnabled(TestWindow &w)
@@ -100,7 +100,7 @@ void TstDownload::fromSimulator()
     QSignalSpy done(&w->instrument().download(), &ReadComMachine::finished);
     QElapsedTimer clock;
     clock.start();
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(received() == readings || done.count(), 20000);
     // It ends by itself: by its count, or two seconds after the line fell silent.
     QElapsedTimer afterLast;
@@ -116,12 +116,12 @@ void TstDownload::fromSimulator()
         QVERIFY2(waited <= 500, qPrintable(QString::number(waited)));
 
     QCOMPARE(received(), readings);
-    QCOMPARE(w->readingList->count(), readings);
-    QCOMPARE(w->statusLabel->text(), readings ? QString::number(readings) : QStringLiteral("COM ERR")); // exact
+    QCOMPARE(ui(w).readingList->count(), readings);
+    QCOMPARE(ui(w).statusLabel->text(), readings ? QString::number(readings) : QStringLiteral("COM ERR")); // exact
     const bool full = outcome == ReadComMachine::Complete;
-    QCOMPARE(w->progressBar->value(), full ? w->progressBar->maximum() : readings);
-    QCOMPARE(w->progressBar->maximum(), timeStamped ? 4033 : 4032);
-    QCOMPARE(w->styleLabel->text(), QString(!readings ? "STYLE" : timeStamped ? "STYLE 1" : "STYLE 0"));
+    QCOMPARE(ui(w).progressBar->value(), full ? ui(w).progressBar->maximum() : readings);
+    QCOMPARE(ui(w).progressBar->maximum(), timeStamped ? 4033 : 4032);
+    QCOMPARE(ui(w).styleLabel->text(), QString(!readings ? "STYLE" : timeStamped ? "STYLE 1" : "STYLE 0"));
     QCOMPARE(int(w->record().type()), !readings ? 0 : timeStamped ? 2 : 1);
     QCOMPARE(w->record().count(), readings);
     w.dialogs->shown.removeFirst(); // the question before the download
@@ -153,15 +153,15 @@ void TstDownload::timeLimit()
     TestWindow w(inst.path());
     double now = clock.takeFirst();
     w->instrument().download().timeOfDay = [&now] { return now; };
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_COMPARE(packetsIn(w), 1);
     for (int i = 0; i < clock.size(); ++i) {
         now = clock[i];
         w->instrument().download().step();
         QCOMPARE(w->instrument().download().active(), i + 1 < stepsToEnd);
     }
-    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE 1"));
-    QCOMPARE(w->readingList->item(0)->text(), QStringLiteral("07-26 14:03:00    0300"));
+    QCOMPARE(ui(w).styleLabel->text(), QStringLiteral("STYLE 1"));
+    QCOMPARE(ui(w).readingList->item(0)->text(), QStringLiteral("07-26 14:03:00    0300"));
     QVERIFY(w->record().isTimeStamped());
     // The limit, not a silence, ended it: the record may be short, and the user is told.
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("85 秒内没有传完")), qPrintable(w.dialogs->lastText()));
@@ -181,12 +181,12 @@ void TstDownload::replyBytesOnePerPass()
     // takes one and 0x01 the next.
     qint64 now = 0;
     w->instrument().download().clockNs = [&now] { return now; };
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     now = 300 * 1000000LL; // the line has been quiet long enough
     QTRY_COMPARE(inst.received, bytes({0x00}));
     QTRY_COMPARE(w->instrument().download().dataType(), zq::TimeData);
     QCOMPARE(w->instrument().download().passes(), 3);
-    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE 1"));
+    QCOMPARE(ui(w).styleLabel->text(), QStringLiteral("STYLE 1"));
     w->instrument().download().abort();
 }
 
@@ -201,11 +201,11 @@ void TstDownload::aPauseDoesNotEndTheTransfer()
     };
     TestWindow w(inst.path());
     QSignalSpy done(&w->instrument().download(), &ReadComMachine::finished);
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_COMPARE_WITH_TIMEOUT(packetsIn(w), 2, 3000);
     QVERIFY(done.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 4000);
-    QCOMPARE(w->readingList->count(), 2);
+    QCOMPARE(ui(w).readingList->count(), 2);
 }
 
 void TstDownload::portFaultsAreTold()
@@ -217,8 +217,8 @@ void TstDownload::portFaultsAreTold()
     QVERIFY(other.open(QIODevice::ReadWrite));
     for (const QString &device : {QStringLiteral("/dev/zq-no-such-port"), sim.device}) {
         TestWindow w(device);
-        w->downloadButton->click();
-        QCOMPARE(w->statusLabel->text(), QStringLiteral("COM ERR"));
+        ui(w).downloadButton->click();
+        QCOMPARE(ui(w).statusLabel->text(), QStringLiteral("COM ERR"));
         QVERIFY(w.dialogs->lastText().contains("COM 1") && w.dialogs->lastText().contains(device));
         // In Chinese, saying what to do: check the cable, or close the other program (named).
         if (device == sim.device)
@@ -233,12 +233,12 @@ void TstDownload::portFaultsAreTold()
     auto inst = std::make_unique<PtyInstrument>();
     inst->respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x10, 0x01}); };
     TestWindow w(inst->path());
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_COMPARE(packetsIn(w), 1);
     inst.reset();
     QTRY_VERIFY(!w->instrument().download().active());
     QVERIFY(!w->instrument().portOpen());
-    QCOMPARE(w->readingList->count(), 2);
+    QCOMPARE(ui(w).readingList->count(), 2);
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("已断开")), qPrintable(w.dialogs->lastText()));
     allEnabled(w);
 }
@@ -248,19 +248,19 @@ void TstDownload::pressesThatMustChangeNothing()
     PtyInstrument inst;
     inst.respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x20, 0x01}); };
     auto w = std::make_unique<TestWindow>(inst.path());
-    (*w)->downloadButton->click();
+    ui((*w)).downloadButton->click();
     QTRY_COMPARE(packetsIn(*w), 1);
-    (*w)->downloadButton->click(); // ignored while the transfer holds the port
-    (*w)->portButton->click(); // so is a change of port
+    ui((*w)).downloadButton->click(); // ignored while the transfer holds the port
+    ui((*w)).portButton->click(); // so is a change of port
     QCOMPARE((*w)->instrument().download().record().reading(0), 272);
-    QCOMPARE((*w)->portButton->text(), QStringLiteral("COM 1"));
+    QCOMPARE(ui((*w)).portButton->text(), QStringLiteral("COM 1"));
     QVERIFY(w->dialogs->shown.isEmpty());
     (*w)->instrument().download().abort();
 
     // Data held: asked first, and No leaves the port alone.
     w->show(sequenceData(2, 100));
     w->dialogs->answers = {QMessageBox::No};
-    (*w)->downloadButton->click();
+    ui((*w)).downloadButton->click();
     const ScriptedDialogs::Shown q = w->dialogs->shown.value(0);
     QCOMPARE(q.text, QStringLiteral("是否删除电脑中的温度数据 ?"));
     QCOMPARE(q.title, QStringLiteral("提示信息"));
@@ -273,7 +273,7 @@ void TstDownload::pressesThatMustChangeNothing()
     QTemporaryDir keep;
     (*w)->setKeepDir(keep.path());
     w->dialogs->answers = {QMessageBox::Yes};
-    (*w)->downloadButton->click();
+    ui((*w)).downloadButton->click();
     QTRY_COMPARE(packetsIn(*w), 1);
     QVERIFY((*w)->close());
     QVERIFY(!(*w)->instrument().portOpen());
@@ -312,22 +312,22 @@ void TstDownload::commandsWaitForTheTransfer()
     double now = 0;
     w->instrument().download().timeOfDay = [&now] { return now; };
     w.dialogs->paths = {file, file, file};
-    QTest::mouseClick(w->downloadButton, Qt::LeftButton);
+    QTest::mouseClick(ui(w).downloadButton, Qt::LeftButton);
     QTRY_COMPARE(packetsIn(w), 2);
     for (QAbstractButton *b : commands(w)) {
         QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
         QTest::mouseClick(b, Qt::LeftButton);
     }
     QVERIFY(w.dialogs->offeredNames.isEmpty() && w.dialogs->shown.isEmpty()); // nothing asked, nothing opened
-    QVERIFY(!w->onlineSwitch->isChecked() && !w->liveTimer->isActive());
+    QVERIFY(!ui(w).onlineSwitch->isChecked() && !ui(w).liveTimer->isActive());
     inst.send(packet);
     QTRY_COMPARE(packetsIn(w), 3);
     now = 86;
     w->instrument().download().step();
     QVERIFY(!w->instrument().download().active());
     // One source only: the transfer's own three packets.
-    QCOMPARE(w->readingList->count(), reply ? 3 : 6);
-    QCOMPARE(w->portButton->text(), QStringLiteral("COM 1"));
+    QCOMPARE(ui(w).readingList->count(), reply ? 3 : 6);
+    QCOMPARE(ui(w).portButton->text(), QStringLiteral("COM 1"));
     allEnabled(w);
     if (reply) {
         QCOMPARE(QDir(keep).entryList({"*.ZQ"}, QDir::Files).size(), 1);
@@ -352,22 +352,22 @@ void TstDownload::liveReadingGivesWay()
     TestWindow w(inst.path());
     QTemporaryDir keep;
     w->setKeepDir(keep.path());
-    QTest::mouseClick(w->onlineSwitch, Qt::LeftButton);
+    QTest::mouseClick(ui(w).onlineSwitch, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(w->instrument().poll().active(), 3000);
     // The poll's request is on the line before the download takes the port.
     QTRY_COMPARE(inst.received, bytes({0xC0}));
-    QTest::mouseClick(w->downloadButton, Qt::LeftButton);
-    QVERIFY(!w->onlineSwitch->isChecked() && !w->liveTimer->isActive());
+    QTest::mouseClick(ui(w).downloadButton, Qt::LeftButton);
+    QVERIFY(!ui(w).onlineSwitch->isChecked() && !ui(w).liveTimer->isActive());
     QTRY_COMPARE(packetsIn(w), 1);
     QCOMPARE(inst.received, bytes({0xC0, 0x00}));
     w->instrument().download().abort();
 
     // A tick while the discard question is open must not keep the download out.
     w.show(sequenceData(2, 100));
-    w->onlineSwitch->setChecked(true);
+    ui(w).onlineSwitch->setChecked(true);
     w.dialogs->answers = {QMessageBox::Yes};
     w.dialogs->whileAsking = [&] { w->onLiveTick(); };
-    QTest::mouseClick(w->downloadButton, Qt::LeftButton);
+    QTest::mouseClick(ui(w).downloadButton, Qt::LeftButton);
     QVERIFY(w->instrument().download().active());
     QTRY_COMPARE(packetsIn(w), 1);
     w->instrument().download().abort();
@@ -376,8 +376,8 @@ void TstDownload::liveReadingGivesWay()
     w.dialogs->whileAsking = nullptr;
     w->onLiveTick();
     QVERIFY(w->instrument().poll().active());
-    QTest::mouseClick(w->portButton, Qt::LeftButton);
-    QCOMPARE(w->portButton->text(), QStringLiteral("COM 2"));
+    QTest::mouseClick(ui(w).portButton, Qt::LeftButton);
+    QCOMPARE(ui(w).portButton->text(), QStringLiteral("COM 2"));
     QVERIFY(!w->instrument().poll().active() && !w->instrument().portOpen());
 }
 

@@ -52,13 +52,13 @@ void TstOnline::replyShown()
     QElapsedTimer clock;
     clock.start();
     w->onLiveTick();
-    QCOMPARE(w->statusLabel->text(), QStringLiteral("在线测温开启"));
-    QTRY_COMPARE_WITH_TIMEOUT(w->statusLabel->text(), shown, 8000);
+    QCOMPARE(ui(w).statusLabel->text(), QStringLiteral("在线测温开启"));
+    QTRY_COMPARE_WITH_TIMEOUT(ui(w).statusLabel->text(), shown, 8000);
     QVERIFY(clock.elapsed() <= 6000);
     QVERIFY(!w->instrument().portOpen());
     QCOMPARE(inst.received, bytes({0xC0}));
     QCOMPARE(w->record(), sequenceData({100}));
-    QCOMPARE(w->readingList->count(), 1);
+    QCOMPARE(ui(w).readingList->count(), 1);
 }
 
 void TstOnline::tickDuringDownloadChangesNothing()
@@ -66,10 +66,10 @@ void TstOnline::tickDuringDownloadChangesNothing()
     PtyInstrument inst;
     inst.respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x20, 0x01}); };
     TestWindow w(inst.path());
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_COMPARE(w->instrument().download().received(), 2);
     w->onLiveTick();
-    QTRY_COMPARE(w->statusLabel->text(), QStringLiteral("2"));
+    QTRY_COMPARE(ui(w).statusLabel->text(), QStringLiteral("2"));
     QCOMPARE(inst.received, bytes({0x00}));
     // Bytes arriving now belong to the download, whatever they look like.
     inst.send(bytes({0xC0, 0x05, 0x12, 0x21}));
@@ -83,12 +83,12 @@ void TstOnline::switchAndFaults()
     ZQ_SKIP_WITHOUT(Need::Simulator);
     Simulator sim({});
     auto w = std::make_unique<TestWindow>(sim.device);
-    QVERIFY(!(*w)->onlineSwitch->isChecked());
-    (*w)->onlineSwitch->click();
-    QVERIFY((*w)->liveTimer->isActive());
-    QTRY_VERIFY((*w)->statusLabel->text().toInt() >= 250); // the simulator's live value
-    (*w)->onlineSwitch->click();
-    QVERIFY(!(*w)->liveTimer->isActive());
+    QVERIFY(!ui((*w)).onlineSwitch->isChecked());
+    ui((*w)).onlineSwitch->click();
+    QVERIFY(ui((*w)).liveTimer->isActive());
+    QTRY_VERIFY(ui((*w)).statusLabel->text().toInt() >= 250); // the simulator's live value
+    ui((*w)).onlineSwitch->click();
+    QVERIFY(!ui((*w)).liveTimer->isActive());
 
     // Closing the window during a poll closes the port.
     (*w)->onLiveTick();
@@ -98,10 +98,10 @@ void TstOnline::switchAndFaults()
 
     // A port that cannot open is told once, and the live reading switches off.
     w = std::make_unique<TestWindow>("/dev/zq-no-such-port");
-    (*w)->onlineSwitch->click();
+    ui((*w)).onlineSwitch->click();
     (*w)->onLiveTick();
-    QCOMPARE((*w)->statusLabel->text(), QStringLiteral("COM ERR"));
-    QVERIFY(!(*w)->liveTimer->isActive() && !(*w)->onlineSwitch->isChecked());
+    QCOMPARE(ui((*w)).statusLabel->text(), QStringLiteral("COM ERR"));
+    QVERIFY(!ui((*w)).liveTimer->isActive() && !ui((*w)).onlineSwitch->isChecked());
     QCOMPARE(w->dialogs->shown.size(), 1);
 }
 

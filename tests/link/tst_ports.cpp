@@ -110,7 +110,7 @@ void TstPorts::permissionIsTold()
     QVERIFY(::geteuid() != 0);
     const QString path = QDir(g_devices).filePath(device);
     TestWindow w(path);
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     const QString told = w.dialogs->lastText();
     QVERIFY2(told.startsWith(QStringLiteral("没有权限打开串口 COM 1（%1）").arg(path)) && told.contains(advice),
         qPrintable(told));
@@ -135,10 +135,10 @@ void TstPorts::menuChoosesAndRemembers()
     {
         TestWindow w;
         w->useSettingsFile(ini);
-        w->listPorts = ptys;
+        w->downloads().listPorts = ptys;
         w->choosePorts({first.path(), first.path()}, QString(), QString());
         w->show();
-        QMenu *menu = rightClick(w->portButton);
+        QMenu *menu = rightClick(ui(w).portButton);
         QVERIFY(menu);
         QMenu *com2 = menu->actions().value(1)->menu();
         QCOMPARE(menu->actions().value(1)->text(), QStringLiteral("COM 2"));
@@ -147,8 +147,8 @@ void TstPorts::menuChoosesAndRemembers()
         QVERIFY(com2->actions()[1]->text().contains("test line B"));
         com2->actions()[1]->trigger();
         QCOMPARE(w->instrument().deviceFor(2), second.path());
-        QVERIFY(w->portButton->toolTip().contains("COM 2: " + second.path()));
-        QVERIFY(w->portButton->toolTip().startsWith(QStringLiteral("通讯失败可改变COM口再试")));
+        QVERIFY(ui(w).portButton->toolTip().contains("COM 2: " + second.path()));
+        QVERIFY(ui(w).portButton->toolTip().startsWith(QStringLiteral("通讯失败可改变COM口再试")));
     }
     TestWindow later; // the next run remembers it
     later->useSettingsFile(ini);

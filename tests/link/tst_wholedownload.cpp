@@ -56,12 +56,12 @@ void TstWholeDownload::restOfAnEarlierStreamIsDropped()
     {
         TestWindow first(sim.device);
         first->setKeepDir(keep.filePath("first"));
-        first->downloadButton->click();
+        ui(first).downloadButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(first->instrument().download().received() >= 400, 5000);
     }
     TestWindow w(sim.device);
     w->setKeepDir(keep.filePath("second"));
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(ended(w), 15000);
     // What a fresh instrument sends, byte for byte.
     Simulator fresh(args);
@@ -83,14 +83,14 @@ void TstWholeDownload::instrumentStillSending()
     {
         TestWindow first(sim.device);
         first->setKeepDir(keep.filePath("first"));
-        first->downloadButton->click();
+        ui(first).downloadButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(first->instrument().download().received() > 0, 5000);
     }
     TestWindow w(sim.device);
     w->setKeepDir(keep.filePath("second"));
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(ended(w), 8000);
-    QCOMPARE(w->statusLabel->text(), QStringLiteral("COM BUSY"));
+    QCOMPARE(ui(w).statusLabel->text(), QStringLiteral("COM BUSY"));
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("测温仪仍在发送上一次的数据")),
         qPrintable(w.dialogs->lastText()));
     QVERIFY(!w->record().holdsData());
@@ -117,12 +117,12 @@ void TstWholeDownload::junkBeforeTheAnswer()
     Simulator sim(args);
     TestWindow w(sim.device);
     w->setKeepDir(keep.path());
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(ended(w), 10000);
     QVERIFY(!w->record().holdsData());
-    QCOMPARE(w->readingList->count(), 0);
-    QCOMPARE(w->statusLabel->text(), QStringLiteral("DATA ERR"));
-    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE"));
+    QCOMPARE(ui(w).readingList->count(), 0);
+    QCOMPARE(ui(w).statusLabel->text(), QStringLiteral("DATA ERR"));
+    QCOMPARE(ui(w).styleLabel->text(), QStringLiteral("STYLE"));
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("不是测温仪的记录")), qPrintable(w.dialogs->lastText()));
     // Nothing kept as a download; the bytes kept to be looked at.
     QVERIFY(filesIn(keep.path(), "*.ZQ").isEmpty());
@@ -145,13 +145,13 @@ void TstWholeDownload::aPauseMeansIncomplete()
     Simulator sim(args);
     TestWindow w(sim.device);
     w->setKeepDir(keep.path());
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().downloading(), 10000);
     QCOMPARE(w->record().count(), 300);
-    QVERIFY(w->downloadButton->isEnabled()); // the window is usable while the line is watched
+    QVERIFY(ui(w).downloadButton->isEnabled()); // the window is usable while the line is watched
     QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().watching(), 8000);
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("不完整")), qPrintable(w.dialogs->lastText()));
-    QCOMPARE(w->progressBar->value(), 300); // no longer full
+    QCOMPARE(ui(w).progressBar->value(), 300); // no longer full
     const QStringList kept = filesIn(keep.path(), "*");
     QCOMPARE(kept.size(), 2);
     QVERIFY2(kept.value(0).endsWith("-incomplete.ZQ") && kept.value(1).endsWith("-incomplete.raw"),
@@ -187,7 +187,7 @@ void TstWholeDownload::anotherReaderIsNamed()
     QVERIFY(reader.waitForStarted());
     QTRY_VERIFY(!zq::gatherPortFacts(sim.device).holders.isEmpty());
     TestWindow w(sim.device);
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QVERIFY2(w.dialogs->lastText().contains(QStringLiteral("正被其他程序占用"))
             && w.dialogs->lastText().contains(QStringLiteral("(cat)")),
         qPrintable(w.dialogs->lastText()));
@@ -225,7 +225,7 @@ void TstWholeDownload::downloadsGoToTheArchive()
     TestWindow w(sim.device);
     w->setKeepDir(keep.path());
     w->instrument().download().watchMs = 200;
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     // Recorded once settled: after the watch for late bytes.
     QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().portOpen() && w->record().holdsData(), 10000);
     zq::Archive *archive = w->archive();
@@ -241,7 +241,8 @@ void TstWholeDownload::downloadsGoToTheArchive()
     QVERIFY(archive->setFields(runs[0].sha256, {"王", "3号炉", "齿轮", "K", ""}, &error));
     w.dialogs->answers = {QMessageBox::Yes};
     w->openDataFile(kept);
-    QVERIFY2(w->summaryLine->toolTip().contains(QStringLiteral("设备：3号炉")), qPrintable(w->summaryLine->toolTip()));
+    QVERIFY2(
+        ui(w).summaryLine->toolTip().contains(QStringLiteral("设备：3号炉")), qPrintable(ui(w).summaryLine->toolTip()));
 
     // An archive that cannot be opened (its folder is a file) is told once; downloads go on.
     QTRY_VERIFY(!w->instrument().portOpen());
@@ -254,7 +255,7 @@ void TstWholeDownload::downloadsGoToTheArchive()
     for (int round = 0; round < 2; ++round) {
         other->instrument().download().watchMs = 200;
         other.dialogs->answers = {QMessageBox::Yes};
-        other->downloadButton->click();
+        ui(other).downloadButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(!other->instrument().downloading() && other->record().holdsData(), 10000);
         QTRY_VERIFY(!other->instrument().portOpen());
     }

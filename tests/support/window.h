@@ -3,9 +3,12 @@
 #include "link/commport.h"
 #include "link/instrument.h"
 #include "link/onlinepoll.h"
+#include "link/porterrors.h"
+#include "support/page.h"
 #include "support/records.h"
 #include "window/analysiswindow.h"
 #include "window/dialogs.h"
+#include "window/downloads.h"
 #include "window/form1.h"
 
 #include <QContextMenuEvent>

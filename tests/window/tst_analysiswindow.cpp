@@ -86,15 +86,15 @@ void TstAnalysisWindow::bandOnTheChart()
     type(a, "上公差 ℃", "20");
     type(a, "温度阈值 ℃", "500");
     // At base 800: 690 at row 110, 720 at row 80, 500 at row 300; the curve at 710 (row 90) stays on top.
-    const QImage chart = w->chartBox->image();
+    const QImage chart = ui(w).chartBox->image();
     QVERIFY(rowHas(chart, 110, zq::kBandColour) && rowHas(chart, 80, zq::kBandColour));
     QVERIFY(rowHas(chart, 300, zq::kThresholdColour));
     QVERIFY(!rowHas(chart, 111, zq::kBandColour) && !rowHas(chart, 90, zq::kBandColour));
     // The scale raised a step with the keyboard: every line follows.
-    w->scaleBar->setFocus();
-    QTest::keyClick(w->scaleBar, Qt::Key_Up);
+    ui(w).scaleBar->setFocus();
+    QTest::keyClick(ui(w).scaleBar, Qt::Key_Up);
     QCOMPARE(w->view().ybase, 900);
-    const QImage raised = w->chartBox->image();
+    const QImage raised = ui(w).chartBox->image();
     QVERIFY(rowHas(raised, 210, zq::kBandColour) && rowHas(raised, 180, zq::kBandColour));
     QVERIFY(!rowHas(raised, 110, zq::kBandColour)); // nothing left where it stood
 }
@@ -132,10 +132,10 @@ void TstAnalysisWindow::followsTheGroupAndTheRecord()
     w.show(timeData(720, 9));
     AnalysisWindow *a = w->showAnalysis();
     QCOMPARE(figure(a, "读数"), QStringLiteral("720"));
-    w->groupBar->setValue(1); // an empty group
+    ui(w).groupBar->setValue(1); // an empty group
     QCOMPARE(figure(a, "读数"), QString());
     QCOMPARE(a->figures->item(0, 1)->text(), QStringLiteral("没有读数"));
-    w->groupBar->setValue(0);
+    ui(w).groupBar->setValue(0);
     QCOMPARE(figure(a, "读数"), QStringLiteral("720"));
     w.show(timeData(30, 9));
     QCOMPARE(figure(a, "读数"), QStringLiteral("30"));

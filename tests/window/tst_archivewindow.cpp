@@ -81,7 +81,7 @@ void TstArchiveWindow::findOpenAndEdit()
     const QRect cell = a->table->visualRect(model->index(row, 3));
     QTest::mouseClick(a->table->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(a->table->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(w->readingList->count(), 11);
+    QCOMPARE(ui(w).readingList->count(), 11);
     // The selected run's fields, edited and saved.
     QCOMPARE(a->selectedRun(), shas[1]);
     a->loadField->clear();
@@ -107,7 +107,7 @@ void TstArchiveWindow::notesAndVerdictsGoWithTheRun()
     QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
     w->openDataFile(dir.filePath("run.ZQ"));
     // A right-click at column 10: the note goes to reading 2 (10 / 6, rounded).
-    QMenu *menu = rightClick(w->chartBox);
+    QMenu *menu = rightClick(ui(w).chartBox);
     QVERIFY(menu);
     QAction *note = nullptr;
     for (QAction *a : menu->actions())
@@ -122,19 +122,19 @@ void TstArchiveWindow::notesAndVerdictsGoWithTheRun()
     const QString sha = zq::Archive::sha256Of(zq::dataFileBytes(sequenceData(400, 650)));
     QCOMPARE(w->archive()->notes(sha, &error).value(0).atReading, 2);
     // A marker at its column, and its text under the pointer.
-    QCOMPARE(QColor(w->chartBox->image().pixel(12, 1)), QColor(255, 255, 255));
+    QCOMPARE(QColor(ui(w).chartBox->image().pixel(12, 1)), QColor(255, 255, 255));
     // The pointer over the marker, as the window system reports a move.
-    QMouseEvent move(QEvent::MouseMove, QPointF(12, 200), w->chartBox->mapToGlobal(QPointF(12, 200)), Qt::NoButton,
+    QMouseEvent move(QEvent::MouseMove, QPointF(12, 200), ui(w).chartBox->mapToGlobal(QPointF(12, 200)), Qt::NoButton,
         Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w->chartBox, &move);
-    QTRY_VERIFY2(
-        w->chartBox->readoutText().contains(QStringLiteral("▸ 炉门打开")), qPrintable(w->chartBox->readoutText()));
+    QApplication::sendEvent(ui(w).chartBox, &move);
+    QTRY_VERIFY2(ui(w).chartBox->readoutText().contains(QStringLiteral("▸ 炉门打开")),
+        qPrintable(ui(w).chartBox->readoutText()));
     // A range named from the chart's menu.
     w->selectRange(10, 50);
     auto action = [&](const QString &text) {
-        rightClick(w->chartBox);
+        rightClick(ui(w).chartBox);
         // The menu just opened, and the submenus within it.
-        const QList<QMenu *> menus = w->chartBox->findChildren<QMenu *>();
+        const QList<QMenu *> menus = ui(w).chartBox->findChildren<QMenu *>();
         QAction *found = nullptr;
         for (QMenu *within : menus)
             for (QAction *a : within->actions())
@@ -209,7 +209,7 @@ void TstArchiveWindow::editedInPlaceAndLaidAsReference()
     QVERIFY(analysis && analysis->isVisible());
     QCOMPARE(analysis->referenceBox->currentText(), QStringLiteral("before.ZQ"));
     QCOMPARE(analysis->placedReference().y.value(0), 700.0);
-    QCOMPARE(w->readingList->count(), 300); // the run shown is still this one
+    QCOMPARE(ui(w).readingList->count(), 300); // the run shown is still this one
     QCOMPARE(w->record().reading(0), 650);
 }
 

@@ -69,7 +69,7 @@ void TstDesktop::drops()
     TestWindow w;
     w->show();
     QVERIFY(drop(w.form.get(), paths));
-    QCOMPARE(w->readingList->count(), listed);
+    QCOMPARE(ui(w).readingList->count(), listed);
     QCOMPARE(w.dialogs->shown.size(), told.isEmpty() ? 0 : 1);
     QVERIFY(w.dialogs->lastText().contains(told));
     // With data held, a dropped file asks first, as OPEN does.
@@ -88,14 +88,14 @@ void TstDesktop::dropDuringTransfer()
     inst.respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x20, 0x01}); };
     TestWindow w(inst.path());
     w->show();
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_COMPARE(w->instrument().download().received(), 2);
     QVERIFY(!drop(w.form.get(), {dir.filePath("a.ZQ")}));
     QVERIFY(w.dialogs->shown.isEmpty()); // refused: nothing asked, nothing opened
     QVERIFY(w->instrument().downloading());
-    QCOMPARE(w->readingList->count(), 0);
+    QCOMPARE(ui(w).readingList->count(), 0);
     w->instrument().download().abort();
-    QCOMPARE(w->readingList->count(), 2); // the transfer's own readings, not the file's
+    QCOMPARE(ui(w).readingList->count(), 2); // the transfer's own readings, not the file's
 }
 
 void TstDesktop::recentFiles()
@@ -121,7 +121,7 @@ void TstDesktop::recentFiles()
     QDir().mkpath(dir.filePath("kept"));
     write(dir.filePath("kept/20261206-213005-STYLE1.ZQ"), zq::dataFileBytes(timeData(7)));
     next->show();
-    QMenu *menu = rightClick(next->openButton);
+    QMenu *menu = rightClick(ui(next).openButton);
     QVERIFY(menu);
     QList<QAction *> actions = menu->actions();
     QVERIFY(actions.value(0)->text().startsWith(QStringLiteral("记录库")));
@@ -135,11 +135,11 @@ void TstDesktop::recentFiles()
     QCOMPARE(next->recentFiles(), (QStringList{dir.filePath("c.ZQ"), dir.filePath("a.ZQ")}));
     menu->close();
     actions.value(1)->trigger(); // opens as OPEN would
-    QCOMPARE(next->readingList->count(), 7);
+    QCOMPARE(ui(next).readingList->count(), 7);
     // A file opened again is listed once, at the top.
     next.dialogs->answers = {QMessageBox::Yes};
     next->openDataFile(dir.filePath("a.ZQ"));
-    QCOMPARE(next->readingList->count(), 5);
+    QCOMPARE(ui(next).readingList->count(), 5);
     QCOMPARE(next->recentFiles(),
         (QStringList{dir.filePath("a.ZQ"), dir.filePath("kept/20261206-213005-STYLE1.ZQ"), dir.filePath("c.ZQ")}));
 }
@@ -151,13 +151,13 @@ void TstDesktop::failedOpenAndImplausibleFiles()
     write(dir.filePath("real.ZQ"), zq::dataFileBytes(timeData(5)));
     TestWindow w;
     w->openDataFile(dir.filePath("real.ZQ"));
-    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE ZQ"));
+    QCOMPARE(ui(w).styleLabel->text(), QStringLiteral("STYLE ZQ"));
     w.dialogs->answers = {QMessageBox::Yes};
     w->openDataFile(dir.filePath("missing.ZQ"));
-    QCOMPARE(w->readingList->count(), 0);
-    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE"));
+    QCOMPARE(ui(w).readingList->count(), 0);
+    QCOMPARE(ui(w).styleLabel->text(), QStringLiteral("STYLE"));
     // Nothing held: PRINT refuses rather than print an empty report.
-    w->printButton->click();
+    ui(w).printButton->click();
     QCOMPARE(w.dialogs->lastText(), QStringLiteral("没有温度数据供打印"));
 
     // One damaged record is enough to be told; a December stamp is no damage.
@@ -168,7 +168,7 @@ void TstDesktop::failedOpenAndImplausibleFiles()
         w.dialogs->shown.clear();
         w.dialogs->answers = {QMessageBox::Yes};
         w->openDataFile(dir.filePath("one.ZQ"));
-        QCOMPARE(w->readingList->count(), 5);
+        QCOMPARE(ui(w).readingList->count(), 5);
         QCOMPARE(w.dialogs->lastText().contains(QStringLiteral("有 1 条记录看起来已损坏")), warned);
     }
     // A size neither layout has.
@@ -186,7 +186,7 @@ void TstDesktop::failedOpenAndImplausibleFiles()
     w.dialogs->shown.clear();
     w.dialogs->answers = {QMessageBox::Yes};
     w->openDataFile(dir.filePath("noise.ZQ"));
-    QCOMPARE(w->readingList->count(), 4032);
+    QCOMPARE(ui(w).readingList->count(), 4032);
     QCOMPARE(w.dialogs->shown.size(), 2); // the question before it, then the warning
     QVERIFY(w.dialogs->lastText().contains(QStringLiteral("可能不是本程序的温度数据文件")));
 
@@ -195,13 +195,13 @@ void TstDesktop::failedOpenAndImplausibleFiles()
         Simulator sim(args);
         TestWindow got(sim.device);
         got->setKeepDir(dir.filePath("kept"));
-        got->downloadButton->click();
+        ui(got).downloadButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(!got->instrument().downloading() && got->record().holdsData(), 20000);
         got.dialogs->paths = {dir.filePath("saved.ZQ")};
         got->onSaveClicked();
         TestWindow reader;
         reader->openDataFile(dir.filePath("saved.ZQ"));
-        QVERIFY(reader->readingList->count() > 0);
+        QVERIFY(ui(reader).readingList->count() > 0);
         QVERIFY2(reader.dialogs->shown.isEmpty(), qPrintable(reader.dialogs->lastText()));
     }
 }
@@ -219,10 +219,10 @@ void TstDesktop::keysLanguageAndFolders()
         QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
         w.dialogs->paths = {dir.filePath("a.ZQ")};
         QTest::keyClick(w.form.get(), Qt::Key_O, Qt::ControlModifier); // OPEN
-        QTRY_COMPARE(w->readingList->count(), 5); // a button's key presses it visibly, a moment later
+        QTRY_COMPARE(ui(w).readingList->count(), 5); // a button's key presses it visibly, a moment later
         QTest::keyClick(w.form.get(), Qt::Key_E, Qt::ControlModifier); // 导出文本, cancelled
         QTRY_COMPARE(w.dialogs->offeredNames.size(), 2);
-        QVERIFY(w->exportButton->toolTip().endsWith("(Ctrl+E)"));
+        QVERIFY(ui(w).exportButton->toolTip().endsWith("(Ctrl+E)"));
         QTest::keyClick(w.form.get(), Qt::Key_F1);
         QTRY_VERIFY(w->findChild<frmAbout *>() && w->findChild<frmAbout *>()->isVisible());
     }

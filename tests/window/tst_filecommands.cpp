@@ -78,38 +78,38 @@ void TstFileCommands::openFromWindow()
     TestWindow w;
     w.dialogs->paths = {path};
     w->onOpenClicked();
-    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE ZQ"));
-    QCOMPARE(w->readingList->count(), 10);
+    QCOMPARE(ui(w).styleLabel->text(), QStringLiteral("STYLE ZQ"));
+    QCOMPARE(ui(w).readingList->count(), 10);
 
     w.dialogs->answers = {QMessageBox::No};
     w->onOpenClicked(); // No keeps everything
     QCOMPARE(w.dialogs->lastText(), QStringLiteral("是否删除电脑中的温度数据 ?"));
-    QCOMPARE(w->readingList->count(), 10);
+    QCOMPARE(ui(w).readingList->count(), 10);
 
     w.dialogs->answers = {QMessageBox::Yes};
     w->onOpenClicked(); // Yes, then Cancel: nothing held, chart area blank
     QCOMPARE(w.dialogs->offeredNames.last(), path); // the dialog keeps the last name
     QVERIFY(!w->record().holdsData());
-    QCOMPARE(w->readingList->count(), 0);
-    QCOMPARE(QColor(w->chartBox->image().pixel(3, 4)), QColor(0, 64, 0));
+    QCOMPARE(ui(w).readingList->count(), 0);
+    QCOMPARE(QColor(ui(w).chartBox->image().pixel(3, 4)), QColor(0, 64, 0));
 
     // A file named on the command line opens as OPEN would, asking first.
     w.show(timeData(4));
     w.dialogs->answers = {QMessageBox::Yes};
     w->openDataFile(path);
     QCOMPARE(w.dialogs->lastText(), QStringLiteral("是否删除电脑中的温度数据 ?"));
-    QCOMPARE(w->readingList->count(), 10);
+    QCOMPARE(ui(w).readingList->count(), 10);
 
     write(dir.filePath("s.ZQ"), zq::dataFileBytes(sequenceData({1, 2, 3})));
     write(dir.filePath("huge.ZQ"), zq::dataFileBytes(timeData(50)), qint64(1) << 30);
     w.dialogs->paths = {dir.filePath("s.ZQ"), dir.filePath("huge.ZQ")};
     w.dialogs->answers = {QMessageBox::Yes};
     w->onOpenClicked();
-    QCOMPARE(w->styleLabel->text(), QStringLiteral("STYLE 0"));
-    QCOMPARE(w->readingList->count(), 3);
+    QCOMPARE(ui(w).styleLabel->text(), QStringLiteral("STYLE 0"));
+    QCOMPARE(ui(w).readingList->count(), 3);
     w.dialogs->answers = {QMessageBox::Yes};
     w->onOpenClicked();
-    QCOMPARE(w->readingList->count(), 50); // a 1 GiB file: only its layout's records are read
+    QCOMPARE(ui(w).readingList->count(), 50); // a 1 GiB file: only its layout's records are read
 }
 
 void TstFileCommands::failuresAreTold_data()
@@ -151,13 +151,13 @@ void TstFileCommands::failuresAreTold()
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY2(w.dialogs->lastText().contains(QDir::toNativeSeparators(path)), qPrintable(w.dialogs->lastText()));
     if (save) {
-        QCOMPARE(w->readingList->count(), 5); // the data held is untouched
+        QCOMPARE(ui(w).readingList->count(), 5); // the data held is untouched
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), fault == "full" ? QStringList{"x.ZQ"} : QStringList{});
         QVERIFY(fault != "full" || readAll(path) == "previous");
     } else {
         QVERIFY(!w->record().holdsData()); // an empty, consistent window
-        QCOMPARE(w->readingList->count(), 0);
-        QCOMPARE(QColor(w->chartBox->image().pixel(3, 4)), QColor(1, 50, 1));
+        QCOMPARE(ui(w).readingList->count(), 0);
+        QCOMPARE(QColor(ui(w).chartBox->image().pixel(3, 4)), QColor(1, 50, 1));
     }
 }
 
@@ -168,7 +168,7 @@ void TstFileCommands::typedNameIsAskedAboutWithItsExtension()
     TestWindow w;
     w->setDialogs(std::make_unique<QtUserDialogs>(w.form.get()));
     w.show(timeData(3));
-    w->commonDialogFileName = dir.filePath("first");
+    w->commonDialogFileName() = dir.filePath("first");
     // A person at the dialogs: types "out", presses Enter, reads the
     // question, answers No, then cancels.
     QString asked;
@@ -217,7 +217,7 @@ void TstFileCommands::typedNameOpensAsTyped()
     write(dir.filePath("only.ZQ"), zq::dataFileBytes(timeData(3)));
     TestWindow w;
     w->setDialogs(std::make_unique<QtUserDialogs>(w.form.get()));
-    w->commonDialogFileName = dir.filePath("first");
+    w->commonDialogFileName() = dir.filePath("first");
     // A person at the open dialog types the full path and presses Enter.
     bool typedOnce = false;
     QTimer person;
@@ -240,14 +240,14 @@ void TstFileCommands::typedNameOpensAsTyped()
     person.start();
     w->onOpenClicked();
     person.stop();
-    QCOMPARE(w->readingList->count(), readings);
+    QCOMPARE(ui(w).readingList->count(), readings);
     QVERIFY(w->recentFiles().value(0).endsWith(typed == "only" ? "only.ZQ" : typed));
 }
 
 void TstFileCommands::printing()
 {
     TestWindow w;
-    w->printButton->click();
+    ui(w).printButton->click();
     QCOMPARE(w.dialogs->lastText(), QStringLiteral("没有温度数据供打印"));
 
     // The degree sign must print: some CJK fonts carry an empty glyph for it.
@@ -262,7 +262,7 @@ void TstFileCommands::printing()
     QTemporaryDir dir;
     w.show(timeData(1000, 10));
     w.dialogs->paths = {dir.filePath("report")};
-    w->printButton->click();
+    ui(w).printButton->click();
     QProcess info, text;
     info.start("pdfinfo", {dir.filePath("report.pdf")});
     text.start("pdftotext", {dir.filePath("report.pdf"), "-"});

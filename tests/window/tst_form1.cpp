@@ -53,7 +53,7 @@ QImage scaleLayer(Form1 &w, int ybase)
     QImage layer(w.size(), QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     QPainter p(&layer);
-    zq::drawScale(p, w.chartBox->pos(), ybase, w.font());
+    zq::drawScale(p, ui(w).chartBox->mapTo(&w, QPoint()), ybase, w.font());
     return layer;
 }
 
@@ -71,32 +71,33 @@ void TstForm1::startupState()
 {
     TestWindow w;
     QCOMPARE(w->windowTitle(), QStringLiteral("TQRM_ZQ温度数据管理软件"));
-    const QStringList captions{w->groupLabel->text(), w->styleLabel->text(), w->statusLabel->text(),
-        w->hourLabel->text(), w->portButton->text(), w->makerLabel->text()};
+    const QStringList captions{ui(w).groupLabel->text(), ui(w).styleLabel->text(), ui(w).statusLabel->text(),
+        ui(w).hourLabel->text(), ui(w).portButton->text(), ui(w).makerLabel->text()};
     QCOMPARE(captions, (QStringList{"0", "STYLE", "----", "---", "COM 1", "LORVANT "}));
-    QCOMPARE(w->readingList->count(), 0);
+    QCOMPARE(ui(w).readingList->count(), 0);
     QCOMPARE(w->view().ybase, 800);
-    QVERIFY(!w->liveTimer->isActive());
+    QVERIFY(!ui(w).liveTimer->isActive());
     QCOMPARE(w->size(), QSize(1017, 722)); // room for viewBar and makerLabel, and a margin
-    QCOMPARE(w->chartBox->geometry(), QRect(288, 221, 720, 400)); // 4320, 3315 twips at 15 a pixel
-    QCOMPARE(w->downloadButton->toolTip(), QStringLiteral("读数据(请注意将测温仪设置为锁定)  (Ctrl+R)"));
+    QCOMPARE(QRect(ui(w).chartBox->mapTo(w.form.get(), QPoint()), ui(w).chartBox->size()),
+        QRect(288, 221, 720, 400)); // 4320, 3315 twips at 15 a pixel
+    QCOMPARE(ui(w).downloadButton->toolTip(), QStringLiteral("读数据(请注意将测温仪设置为锁定)  (Ctrl+R)"));
     QCOMPARE(zq::groupColour(1), QColor(255, 192, 128));
-    QCOMPARE(w->findChild<QPushButton *>("Command5"), w->downloadButton); // found by the designed names
-    QCOMPARE(w->findChild<QLabel *>("Label6"), w->statusLabel);
+    QCOMPARE(w->findChild<QPushButton *>("Command5"), ui(w).downloadButton); // found by the designed names
+    QCOMPARE(w->findChild<QLabel *>("Label6"), ui(w).statusLabel);
 }
 
 void TstForm1::pictureSurvivesAndRedrawLeavesNoTrace()
 {
     TestWindow fresh, w;
     w->show();
-    w->scaleBar->setValue(-2000);
+    ui(w).scaleBar->setValue(-2000);
     w.show(sequenceData(200, 500));
-    QVERIFY(w->chartBox->image() != fresh->chartBox->image());
+    QVERIFY(ui(w).chartBox->image() != ui(fresh).chartBox->image());
     // The widget shows the retained picture, whatever covered it.
-    QCOMPARE(w->chartBox->grab().toImage().pixel(100, 50), w->chartBox->image().pixel(100, 50));
+    QCOMPARE(ui(w).chartBox->grab().toImage().pixel(100, 50), ui(w).chartBox->image().pixel(100, 50));
     w.show(zq::Record());
-    w->scaleBar->setValue(-800);
-    QCOMPARE(w->chartBox->image(), fresh->chartBox->image());
+    ui(w).scaleBar->setValue(-800);
+    QCOMPARE(ui(w).chartBox->image(), ui(fresh).chartBox->image());
     QCOMPARE(w->drawingLayer(), fresh->drawingLayer());
 }
 
@@ -104,22 +105,23 @@ void TstForm1::listInWindow()
 {
     TestWindow w;
     w.show(sequenceData(zq::kSeqReadings, 235));
-    QCOMPARE(w->readingList->count(), 3840);
-    QCOMPARE(w->readingList->item(3839)->text(), QStringLiteral("3839--------0235"));
-    QCOMPARE(w->readingList->palette().color(QPalette::Text), QColor(255, 0, 0));
+    QCOMPARE(ui(w).readingList->count(), 3840);
+    QCOMPARE(ui(w).readingList->item(3839)->text(), QStringLiteral("3839--------0235"));
+    QCOMPARE(ui(w).readingList->palette().color(QPalette::Text), QColor(255, 0, 0));
 
     QVector<WDREC> records = timeRecords(5, 14);
     records[2].wd = zq::kFailedReading;
     w.show(zq::Record::timeStamped(records));
-    QCOMPARE(w->readingList->item(2)->text(), QStringLiteral("ERRDATA!!!")); // keeps its place
-    QCOMPARE(w->readingList->item(3)->text(), QStringLiteral("07-26 14:03:09    0203"));
-    QCOMPARE(w->viewBar->value(), 14);
-    QCOMPARE(w->hourLabel->text(), QStringLiteral("07-26 14"));
-    w->viewBar->setValue(20);
+    QCOMPARE(ui(w).readingList->item(2)->text(), QStringLiteral("ERRDATA!!!")); // keeps its place
+    QCOMPARE(ui(w).readingList->item(3)->text(), QStringLiteral("07-26 14:03:09    0203"));
+    QCOMPARE(ui(w).viewBar->value(), 14);
+    QCOMPARE(ui(w).hourLabel->text(), QStringLiteral("07-26 14"));
+    ui(w).viewBar->setValue(20);
     QCOMPARE(w->view().hour(), 20);
-    w->onListClicked();
+    QTest::mouseClick(ui(w).readingList->viewport(), Qt::LeftButton, {},
+        ui(w).readingList->visualItemRect(ui(w).readingList->item(0)).center());
     QCOMPARE(w->view().hour(), 14); // back to the group's first hour
-    QCOMPARE(w->viewBar->value(), 14); // and the bar says so
+    QCOMPARE(ui(w).viewBar->value(), 14); // and the bar says so
 }
 
 void TstForm1::groupsBeyondTheTable()
@@ -127,37 +129,37 @@ void TstForm1::groupsBeyondTheTable()
     TestWindow w;
     w.show(timeData(5, 9));
     for (int g : {1, 5, 7}) {
-        w->groupBar->setValue(g);
-        QCOMPARE(w->groupLabel->text(), QString::number(g));
-        QCOMPARE(w->readingList->count(), 0);
+        ui(w).groupBar->setValue(g);
+        QCOMPARE(ui(w).groupLabel->text(), QString::number(g));
+        QCOMPARE(ui(w).readingList->count(), 0);
         QCOMPARE(w->view().hour(), 0);
-        QCOMPARE(w->hourLabel->text(), QStringLiteral("00-00 00"));
+        QCOMPARE(ui(w).hourLabel->text(), QStringLiteral("00-00 00"));
     }
-    w->groupBar->setValue(0);
-    QCOMPARE(w->readingList->count(), 5);
+    ui(w).groupBar->setValue(0);
+    QCOMPARE(ui(w).readingList->count(), 5);
 }
 
 void TstForm1::scrollBars()
 {
     TestWindow w;
-    w->viewBar->setValue(100); // nothing loaded: only the picture is redrawn
+    ui(w).viewBar->setValue(100); // nothing loaded: only the picture is redrawn
     QCOMPARE(w->view().start, 0);
     w.show(sequenceData(3840, 500));
-    w->viewBar->setValue(372);
+    ui(w).viewBar->setValue(372);
     QCOMPARE(w->view().seqStart(), 3720);
     w.show(timeData(3, 9));
-    w->viewBar->setValue(371);
-    QCOMPARE(w->viewBar->maximum(), 23);
+    ui(w).viewBar->setValue(371);
+    QCOMPARE(ui(w).viewBar->maximum(), 23);
     QCOMPARE(w->view().hour(), 23);
 
     w.show(sequenceData(100, 500));
-    w->groupBar->setValue(3); // the group selector does nothing for sequence data
-    QCOMPARE(w->groupLabel->text(), QStringLiteral("0"));
-    QCOMPARE(w->readingList->count(), 100);
-    w->portButton->click();
+    ui(w).groupBar->setValue(3); // the group selector does nothing for sequence data
+    QCOMPARE(ui(w).groupLabel->text(), QStringLiteral("0"));
+    QCOMPARE(ui(w).readingList->count(), 100);
+    ui(w).portButton->click();
     QCOMPARE(w->instrument().commPort(), 2);
-    w->portButton->click();
-    QCOMPARE(w->portButton->text(), QStringLiteral("COM 1"));
+    ui(w).portButton->click();
+    QCOMPARE(ui(w).portButton->text(), QStringLiteral("COM 1"));
 }
 
 void TstForm1::scaleBarByMouse_data()
@@ -177,15 +179,15 @@ void TstForm1::scaleBarByMouse()
     TestWindow w;
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-    const QPoint handleBefore = partOf(w->scaleBar, QStyle::SC_ScrollBarSlider);
-    QTest::mouseClick(w->scaleBar, Qt::LeftButton, {}, partOf(w->scaleBar, QStyle::SubControl(part)));
+    const QPoint handleBefore = partOf(ui(w).scaleBar, QStyle::SC_ScrollBarSlider);
+    QTest::mouseClick(ui(w).scaleBar, Qt::LeftButton, {}, partOf(ui(w).scaleBar, QStyle::SubControl(part)));
     QCOMPARE(w->drawingLayer(), scaleLayer(*w.form, ybase)); // the captions say so
     QCOMPARE(w->view().ybase, ybase);
     // The handle moves towards the top as the base rises, like the arrows.
-    const QPoint handleAfter = partOf(w->scaleBar, QStyle::SC_ScrollBarSlider);
+    const QPoint handleAfter = partOf(ui(w).scaleBar, QStyle::SC_ScrollBarSlider);
     QCOMPARE(handleAfter.y() < handleBefore.y(), ybase > 800);
     // The keys agree with the arrows.
-    QTest::keyClick(w->scaleBar, ybase > 800 ? Qt::Key_Up : Qt::Key_Down);
+    QTest::keyClick(ui(w).scaleBar, ybase > 800 ? Qt::Key_Up : Qt::Key_Down);
     QCOMPARE(w->view().ybase, ybase + (ybase > 800 ? 100 : -100));
 }
 
@@ -197,7 +199,7 @@ void TstForm1::picturesShow()
     // Below the chart lies only the background picture, never a flat colour.
     const QImage shot = w->grab().toImage();
     QVERIFY(hasColourOtherThan(shot.copy(400, 660, 300, 50), QColor(shot.pixel(400, 660))));
-    const QImage plug = w->plugButton->grab().toImage();
+    const QImage plug = ui(w).plugButton->grab().toImage();
     QVERIFY(hasColourOtherThan(plug.copy(10, 10, plug.width() - 20, plug.height() - 20), QColor(192, 192, 192)));
 }
 
@@ -208,13 +210,14 @@ void TstForm1::statusTextsFit()
         {"COM Test Begin", "在线测温开启", "COM ERR", "No DATAS", "Err DATAS", "3840", "0293", "----"}) {
         const QString text = QString::fromUtf8(utf8);
         w->showStatus(text);
-        const QFontMetrics fm(w->statusLabel->font());
-        QVERIFY2(
-            fm.horizontalAdvance(w->statusLabel->text()) <= w->statusLabel->contentsRect().width(), qPrintable(text));
-        QVERIFY(fm.height() <= w->statusLabel->contentsRect().height());
-        QVERIFY(w->statusLabel->toolTip().contains(text) && w->statusLabel->toolTip().contains("/dev/zq-test-port"));
+        const QFontMetrics fm(ui(w).statusLabel->font());
+        QVERIFY2(fm.horizontalAdvance(ui(w).statusLabel->text()) <= ui(w).statusLabel->contentsRect().width(),
+            qPrintable(text));
+        QVERIFY(fm.height() <= ui(w).statusLabel->contentsRect().height());
+        QVERIFY(
+            ui(w).statusLabel->toolTip().contains(text) && ui(w).statusLabel->toolTip().contains("/dev/zq-test-port"));
         if (text.size() <= 4)
-            QCOMPARE(w->statusLabel->font().pointSizeF(), 12.0); // as designed where it fits
+            QCOMPARE(ui(w).statusLabel->font().pointSizeF(), 12.0); // as designed where it fits
     }
 }
 

@@ -71,7 +71,7 @@ void TstFullDisk::saveAndExport()
     QVERIFY(w.dialogs->lastText().contains(disk.path("out.Txt")) && w.dialogs->lastText().contains(kNoSpace));
     QCOMPARE(readAll(disk.path("old.ZQ")), QByteArray("previous"));
     QCOMPARE(disk.files(), (QStringList{"filler", "old.ZQ"})); // nothing published, nothing left behind
-    QCOMPARE(w->readingList->count(), 1000); // the data held is untouched
+    QCOMPARE(ui(w).readingList->count(), 1000); // the data held is untouched
 }
 
 void TstFullDisk::keptCopy()
@@ -82,7 +82,7 @@ void TstFullDisk::keptCopy()
     Simulator sim({});
     TestWindow w(sim.device);
     w->setKeepDir(disk.path("kept"));
-    w->downloadButton->click();
+    ui(w).downloadButton->click();
     QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().downloading() && w->record().holdsData(), 15000);
     // Told once, naming the folder and then the system's reason; the data stays.
     QVERIFY2(w.dialogs->lastText().startsWith(

@@ -1,6 +1,7 @@
 // Two windows, as on two PCs, pointed at one real PostgreSQL server: each
 // sees the other's runs, opens them from the server's copy, and nothing is
 // lost while the server is down.
+#include "archive/archive.h"
 #include "archive/sharedlink.h"
 #include "core/datafile.h"
 #include "support/pgserver.h"

@@ -34,11 +34,11 @@ void TstView::summaryLineAfterOpen()
     TestWindow w;
     w.dialogs->paths = {f.fileName()};
     w->onOpenClicked();
-    QCOMPARE(w->summaryLine->text(),
+    QCOMPARE(ui(w).summaryLine->text(),
         QStringLiteral("读数 3  失败 1  最低 200 (07-26 09:00:09)  最高 202 (07-26 09:02:09)"
                        "  平均 201.0  07-26 09:00:09 至 07-26 09:02:09"));
-    w->groupBar->setValue(1); // an empty group
-    QCOMPARE(w->summaryLine->text(), QStringLiteral("读数 0  失败 0"));
+    ui(w).groupBar->setValue(1); // an empty group
+    QCOMPARE(ui(w).summaryLine->text(), QStringLiteral("读数 0  失败 0"));
 }
 
 void TstView::pointerReadout()
@@ -51,29 +51,29 @@ void TstView::pointerReadout()
         readings[i] = int16_t(i % 1000);
     readings[1207] = zq::kFailedReading;
     w.show(zq::Record::sequence(readings));
-    w->viewBar->setValue(120);
-    const QImage picture = w->chartBox->image();
+    ui(w).viewBar->setValue(120);
+    const QImage picture = ui(w).chartBox->image();
     const int redraws = w->redrawCount();
-    QTest::mouseMove(w->chartBox, QPoint(6 * 5, 200));
-    QTRY_COMPARE(w->chartBox->readoutText(), QStringLiteral("1205  0205"));
-    QTest::mouseMove(w->chartBox, QPoint(6 * 7 + 2, 200)); // rounds to the nearest reading
-    QTRY_COMPARE(w->chartBox->readoutText(), QStringLiteral("1207  ERRDATA!!!"));
+    QTest::mouseMove(ui(w).chartBox, QPoint(6 * 5, 200));
+    QTRY_COMPARE(ui(w).chartBox->readoutText(), QStringLiteral("1205  0205"));
+    QTest::mouseMove(ui(w).chartBox, QPoint(6 * 7 + 2, 200)); // rounds to the nearest reading
+    QTRY_COMPARE(ui(w).chartBox->readoutText(), QStringLiteral("1207  ERRDATA!!!"));
     QCOMPARE(w->redrawCount(), redraws); // the picture is not redrawn
-    QCOMPARE(w->chartBox->image(), picture);
+    QCOMPARE(ui(w).chartBox->image(), picture);
     double painted = 0; // two thin bands and two small boxes, not the chart
-    for (const QRect &r : w->chartBox->lastOverlayRegion())
+    for (const QRect &r : ui(w).chartBox->lastOverlayRegion())
         painted += double(r.width()) * r.height();
     QVERIFY2(painted < 0.05 * 720 * 400, qPrintable(QString::number(painted)));
-    QTest::mouseMove(w->hourLabel); // leaving the chart removes both
-    QTRY_COMPARE(w->chartBox->pointerX(), -1);
-    QVERIFY(w->chartBox->readoutText().isEmpty());
+    QTest::mouseMove(ui(w).hourLabel); // leaving the chart removes both
+    QTRY_COMPARE(ui(w).chartBox->pointerX(), -1);
+    QVERIFY(ui(w).chartBox->readoutText().isEmpty());
 
     // Time view: the nearest record of the hour within two pixels, or nothing.
     w.show(timeData(5, 14)); // 14:00:09 ... 14:04:09, at x = 1, 13, 25 ...
-    QTest::mouseMove(w->chartBox, QPoint(15, 200));
-    QTRY_COMPARE(w->chartBox->readoutText(), QStringLiteral("07-26 14:01:09    0201"));
-    QTest::mouseMove(w->chartBox, QPoint(19, 200));
-    QTRY_VERIFY(w->chartBox->readoutText().isEmpty());
+    QTest::mouseMove(ui(w).chartBox, QPoint(15, 200));
+    QTRY_COMPARE(ui(w).chartBox->readoutText(), QStringLiteral("07-26 14:01:09    0201"));
+    QTest::mouseMove(ui(w).chartBox, QPoint(19, 200));
+    QTRY_VERIFY(ui(w).chartBox->readoutText().isEmpty());
 }
 
 void TstView::wheelAndFit()
@@ -87,8 +87,8 @@ void TstView::wheelAndFit()
     auto wheel = [&](QPoint delta, Qt::KeyboardModifiers mods = {}) {
         const QPointF at(100, 100);
         QWheelEvent event(
-            at, w->chartBox->mapToGlobal(at), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w->chartBox, &event);
+            at, ui(w).chartBox->mapToGlobal(at), QPoint(), delta, Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(ui(w).chartBox, &event);
     };
     int redraws = w->redrawCount();
     wheel(QPoint(0, 120)); // up: higher readings come into view
@@ -103,16 +103,16 @@ void TstView::wheelAndFit()
 
     // The chart's menu, by the pointer: 适合温度范围.
     QContextMenuEvent rightClick(
-        QContextMenuEvent::Mouse, QPoint(200, 200), w->chartBox->mapToGlobal(QPoint(200, 200)));
-    QApplication::sendEvent(w->chartBox, &rightClick);
+        QContextMenuEvent::Mouse, QPoint(200, 200), ui(w).chartBox->mapToGlobal(QPoint(200, 200)));
+    QApplication::sendEvent(ui(w).chartBox, &rightClick);
     QMenu *menu = nullptr;
-    QTRY_VERIFY((menu = w->chartBox->findChild<QMenu *>()) && menu->isVisible());
+    QTRY_VERIFY((menu = ui(w).chartBox->findChild<QMenu *>()) && menu->isVisible());
     QCOMPARE(menu->actions().value(0)->text(), QStringLiteral("适合温度范围"));
     redraws = w->redrawCount();
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[0]).center());
     QTRY_COMPARE(w->view().ybase, 1300); // 1234 at or below the top edge
     QCOMPARE(w->redrawCount(), redraws + 1);
-    QCOMPARE(w->scaleBar->value(), -1300);
+    QCOMPARE(ui(w).scaleBar->value(), -1300);
 }
 
 void TstView::savedImageAndDoubleClick()
@@ -125,18 +125,18 @@ void TstView::savedImageAndDoubleClick()
     const QImage saved(dir.filePath("chart.png"));
     QCOMPARE(saved.size(), QSize(63 + 720, 400));
     QCOMPARE(saved.copy(63, 0, 720, 400).convertToFormat(QImage::Format_RGB32),
-        w->chartBox->image().convertToFormat(QImage::Format_RGB32));
+        ui(w).chartBox->image().convertToFormat(QImage::Format_RGB32));
     QCOMPARE(QColor(saved.pixel(20, 0)), QColor(255, 0, 0)); // the scale bar's top line
 
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-    QListWidgetItem *line = w->readingList->item(1234);
-    w->readingList->scrollToItem(line);
+    QListWidgetItem *line = ui(w).readingList->item(1234);
+    ui(w).readingList->scrollToItem(line);
     // A person's double-click: a click, then the second press.
-    const QPoint at = w->readingList->visualItemRect(line).center();
-    QTest::mouseClick(w->readingList->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(w->readingList->viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(w->viewBar->value(), 123);
+    const QPoint at = ui(w).readingList->visualItemRect(line).center();
+    QTest::mouseClick(ui(w).readingList->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(ui(w).readingList->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(ui(w).viewBar->value(), 123);
     QCOMPARE(w->view().seqStart(), 1230);
 }
 

@@ -1,13 +1,11 @@
 // Which devices "COM 1" and "COM 2" stand for: chosen from a menu on the port
 // button, remembered across runs.
 #include "link/instrument.h"
-#include "link/onlinepoll.h"
-#include "window/form1.h"
+#include "window/commandrow.h"
+#include "window/desk.h"
+#include "window/downloads.h"
 
-#include <QFileInfo>
 #include <QMenu>
-#include <QPushButton>
-#include <QSettings>
 
 namespace {
 QString settingsKey(int com)
@@ -22,12 +20,18 @@ bool sameDevice(const QString &a, const QString &b)
 }
 } // namespace
 
-void Form1::choosePorts(const QPair<QString, QString> &defaults, const QString &com1, const QString &com2)
+void DownloadControl::setPortDevices(const QString &com1, const QString &com2)
+{
+    m_link->setDevices(com1, com2);
+    showPortTooltip();
+}
+
+void DownloadControl::choosePorts(const QPair<QString, QString> &defaults, const QString &com1, const QString &com2)
 {
     QString devices[2] = {defaults.first, defaults.second};
     const QString given[2] = {com1, com2};
     for (int i = 0; i < 2; ++i) {
-        const QString remembered = m_settings->value(settingsKey(i + 1)).toString();
+        const QString remembered = m_desk.settings().value(settingsKey(i + 1)).toString();
         if (!given[i].isEmpty())
             devices[i] = given[i]; // for this run only
         else if (!remembered.isEmpty() && QFileInfo::exists(remembered))
@@ -36,17 +40,18 @@ void Form1::choosePorts(const QPair<QString, QString> &defaults, const QString &
     setPortDevices(devices[0], devices[1]);
 }
 
-void Form1::showPortTooltip()
+void DownloadControl::showPortTooltip()
 {
-    portButton->setToolTip(QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2")
-                               .arg(m_link->deviceFor(1), m_link->deviceFor(2)));
+    m_row.setPort(m_link->commPort(),
+        QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2")
+            .arg(m_link->deviceFor(1), m_link->deviceFor(2)));
 }
 
-void Form1::showPortMenu(const QPoint &at)
+void DownloadControl::showPortMenu(const QPoint &at, QWidget *over)
 {
     if (m_link->downloading())
         return;
-    auto *menu = new QMenu(portButton);
+    auto *menu = new QMenu(over);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // Read afresh each time: an adapter plugged in meanwhile appears.
     const QList<zq::PortChoice> ports = listPorts ? listPorts() : zq::availablePortChoices();
@@ -65,10 +70,10 @@ void Form1::showPortMenu(const QPoint &at)
             connect(action, &QAction::triggered, this, [this, com, device = c.device] {
                 // A poll on the old device ends; the next tick asks the new one.
                 m_link->setDevice(com, device);
-                m_settings->setValue(settingsKey(com), device);
+                m_desk.settings().setValue(settingsKey(com), device);
                 showPortTooltip();
             });
         }
     }
-    menu->popup(portButton->mapToGlobal(at));
+    menu->popup(at);
 }

@@ -1,21 +1,17 @@
 // The shared archive from the window: every run recorded here is queued for
 // the server and sent off this thread; the server's runs arrive in the local
 // archive the 记录库 window browses, and a run with no file here is fetched.
-#include "archive/archive.h"
 #include "archive/sharedlink.h"
 #include "core/datafile.h"
 #include "core/filewrite.h"
-#include "link/instrument.h"
+#include "window/archivecontrol.h"
 #include "window/archivewindow.h"
-#include "window/dialogs.h"
-#include "window/form1.h"
+#include "window/desk.h"
 
-#include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QUrl>
 
-void Form1::setSharedArchive(const QString &url)
+void ArchiveControl::setSharedArchive(const QString &url)
 {
     m_shared.reset();
     if (m_archiveWindow)
@@ -23,7 +19,7 @@ void Form1::setSharedArchive(const QString &url)
     if (url.isEmpty())
         return;
     if (!zq::Archive::isServerUrl(url)) {
-        tellFailure(QStringLiteral("共享记录库的地址应以 postgresql:// 开头：%1").arg(url));
+        m_desk.tellFailure(QStringLiteral("共享记录库的地址应以 postgresql:// 开头：%1").arg(url));
         return;
     }
     m_shared
@@ -38,16 +34,16 @@ void Form1::setSharedArchive(const QString &url)
         if (m_archiveWindow)
             m_archiveWindow->refresh(m_archiveWindow->selectedRun());
     });
-    connect(m_shared.get(), &zq::SharedLink::fetched, this, &Form1::openFetched);
+    connect(m_shared.get(), &zq::SharedLink::fetched, this, &ArchiveControl::openFetched);
 }
 
-void Form1::askSharedArchive()
+void ArchiveControl::askSharedArchive()
 {
-    const QString url = m_dialogs->askText(QStringLiteral("共享记录库"),
+    const QString url = m_desk.dialogs().askText(QStringLiteral("共享记录库"),
         QStringLiteral("PostgreSQL 服务器的地址（如 postgresql://zq@db.plant.lan/zqarchive?sslmode=require），"
                        "留空则只用本机记录库。密码取自 ~/.pgpass 或 PGPASSWORD，本程序从不保存密码："));
     if (!url.trimmed().isEmpty() && !zq::Archive::isServerUrl(url.trimmed())) {
-        tellFailure(QStringLiteral("共享记录库的地址应以 postgresql:// 开头：%1").arg(url));
+        m_desk.tellFailure(QStringLiteral("共享记录库的地址应以 postgresql:// 开头：%1").arg(url));
         return;
     }
     // A password typed into the address is neither saved nor used: it belongs
@@ -56,56 +52,40 @@ void Form1::askSharedArchive()
     const bool hadPassword = !address.password().isEmpty();
     address.setPassword(QString());
     const QString kept = hadPassword ? address.toString() : url.trimmed();
-    m_settings->setValue(QStringLiteral("archive.url"), kept);
-    m_settings->sync();
-    QFile::setPermissions(m_settings->fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QSettings &settings = m_desk.settings();
+    settings.setValue(QStringLiteral("archive.url"), kept);
+    settings.sync();
+    QFile::setPermissions(settings.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (hadPassword)
-        tellFailure(QStringLiteral("地址中的密码没有保存，也不会使用。请把密码写入 ~/.pgpass"
-                                   "（主机:端口:数据库:用户:密码，权限 600），或设置环境变量 PGPASSWORD。"));
+        m_desk.tellFailure(QStringLiteral("地址中的密码没有保存，也不会使用。请把密码写入 ~/.pgpass"
+                                          "（主机:端口:数据库:用户:密码，权限 600），或设置环境变量 PGPASSWORD。"));
     setSharedArchive(kept);
 }
 
-void Form1::queueForServer(const QByteArray &bytes, const QString &path, const DownloadResult *download)
-{
-    zq::Archive *a = m_shared ? archive() : nullptr;
-    if (!a)
-        return;
-    zq::Archive::Queued run{0, bytes, path, {}, {}, {}};
-    if (download) {
-        run.ended = download->ended;
-        run.device = download->device;
-        run.outcome = zq::outcomeName(download->outcome);
-    }
-    QString error;
-    if (a->queue(run, &error))
-        m_shared->syncNow();
-    else
-        tellFailure(QStringLiteral("没有排入共享记录库的上传队列：%1").arg(error));
-}
-
-void Form1::queueEdit(const zq::Archive::Edit &edit)
+void ArchiveControl::queueEdit(const zq::Archive::Edit &edit)
 {
     QString error;
     if (m_shared && archive() && archive()->queueEdit(edit, &error))
         m_shared->syncNow();
 }
 
-void Form1::openFetched(const QString &sha256, const QByteArray &bytes, const QString &error)
+void ArchiveControl::openFetched(const QString &sha256, const QByteArray &bytes, const QString &error)
 {
     if (bytes.isEmpty() || zq::Archive::sha256Of(bytes) != sha256) {
-        tellFailure(QStringLiteral("无法从共享记录库取得这个记录：%1\nSHA-256：%2")
-                        .arg(error.isEmpty() ? QStringLiteral("内容与记录不符") : error, sha256));
+        m_desk.tellFailure(QStringLiteral("无法从共享记录库取得这个记录：%1\nSHA-256：%2")
+                               .arg(error.isEmpty() ? QStringLiteral("内容与记录不符") : error, sha256));
         return;
     }
     // Kept in the keep folder like a download, then opened from there.
-    QDir().mkpath(keepDir());
-    const QString path = QDir(keepDir()).filePath(sha256.left(16) + QStringLiteral(".ZQ"));
+    const QString folder = keepDir();
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(sha256.left(16) + QStringLiteral(".ZQ"));
     QString why;
     zq::RunFile there;
     const bool have = zq::readRunFile(path, &there, &why) && there.bytes == bytes;
     if (!have && !zq::writeFileWhole(path, bytes, &why, zq::WriteMode::NewOnly)) {
-        tellFailure(QStringLiteral("文件没有保存：%1\n%2").arg(QDir::toNativeSeparators(path), why));
+        m_desk.tellFailure(QStringLiteral("文件没有保存：%1\n%2").arg(QDir::toNativeSeparators(path), why));
         return;
     }
-    openDataFile(path);
+    Q_EMIT openWanted(path);
 }

@@ -1,0 +1,48 @@
+#pragma once
+// What both front ends do with a run, each written once: the window and
+// zqcli call these and decide none of it themselves.
+
+#include "archive/archive.h"
+#include "core/analysis.h"
+#include "core/datafile.h"
+#include "core/textexport.h"
+#include "print/processreport.h"
+
+struct DownloadResult;
+
+namespace zq {
+
+// The bytes a run is known by: the file's as they are on disk while it
+// still holds `record`, else the record as SAVE would write it.
+RunFile runBytes(const Record &record, const QString &path, bool *fromFile = nullptr);
+
+// A run kept in the archive, with the download it came from when there is
+// one: its SHA-256, or empty with the reason.
+QString keepRun(
+    Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download, QString *error);
+// The same run, as it waits in the local queue for a shared archive.
+Archive::Queued queuedRun(const RunFile &run, const QString &path, const DownloadResult *download);
+
+// A process check recorded as the run's verdict. Only a check of the whole
+// run is one: a stretch of it is not what the run did. With `queueEdit` the
+// verdict also waits in the local queue for the shared archive.
+enum class VerdictKept { Recorded, NoVerdict, NotWholeRun, Failed };
+VerdictKept recordVerdict(Archive &archive, const QString &sha256, const Analysis &check, int readings,
+    const Recipe &recipe, bool queueEdit, QString *error);
+
+// The process report's part that is the archive's: the fingerprint of the
+// bytes the figures come from, the file's name, the run's fields, notes,
+// check count and the archive's word on the bytes. No archive: said so.
+void fillFromArchive(
+    ProcessReport *report, const RunFile &run, const QString &path, bool fromFile, const Archive *archive);
+// The recipe's required fields left empty, said as a person reads it; empty when none.
+QString missingFieldsText(const ProcessReport &report);
+
+// An export of the run or a range of it, written whole or not at all.
+bool exportRun(const Record &record, const QString &path, bool csv, const ReadingRange &range, QString *error);
+
+// The archive at a path or server URL, opened for both front ends alike;
+// null with the reason when it cannot be.
+std::unique_ptr<Archive> openArchive(const QString &pathOrUrl, Archive::Access access, QString *error, QString *notice);
+
+} // namespace zq

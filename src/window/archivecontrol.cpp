@@ -1,0 +1,176 @@
+#include "window/archivecontrol.h"
+
+#include "archive/sharedlink.h"
+#include "document/usecases.h"
+#include "window/analysiswindow.h"
+#include "window/archivewindow.h"
+#include "window/desk.h"
+
+ArchiveControl::ArchiveControl(Desk &desk, zq::Document &document, QWidget *window)
+    : QObject(window)
+    , m_desk(desk)
+    , m_doc(document)
+    , m_window(window)
+{ }
+
+ArchiveControl::~ArchiveControl() = default;
+
+void ArchiveControl::setArchivePath(const QString &path)
+{
+    m_archivePath = path;
+    delete m_archiveWindow;
+    m_archive.reset();
+    m_archiveTold = false;
+}
+
+zq::Archive *ArchiveControl::archive()
+{
+    if (m_archive && m_archive->isOpen())
+        return m_archive.get();
+    if (m_archiveTold)
+        return nullptr;
+    QString error, notice;
+    m_archive = zq::openArchive(m_archivePath, zq::Archive::Access::ReadWrite, &error, &notice);
+    if (!m_archive) {
+        // Said once; downloads, files and exports go on without it.
+        m_archiveTold = true;
+        m_desk.tellFailure(QStringLiteral("记录库无法打开：%1\n程序不使用记录库继续运行。").arg(error));
+        return nullptr;
+    }
+    if (!notice.isEmpty())
+        m_desk.tellFailure(notice);
+    return m_archive.get();
+}
+
+ArchiveWindow *ArchiveControl::showArchive()
+{
+    if (!m_archiveWindow) {
+        zq::Archive *a = archive();
+        if (!a)
+            return nullptr;
+        m_archiveWindow = new ArchiveWindow(*a, m_window);
+        connectArchiveWindow();
+        m_archiveWindow->setShared(m_shared != nullptr);
+        m_archiveWindow->showSharedStatus(m_sharedPending, m_sharedError);
+        if (m_shared)
+            m_shared->syncNow();
+    }
+    m_archiveWindow->refresh();
+    m_archiveWindow->show();
+    m_archiveWindow->raise();
+    return m_archiveWindow;
+}
+
+void ArchiveControl::connectArchiveWindow()
+{
+    connect(m_archiveWindow, &ArchiveWindow::openFile, this, &ArchiveControl::openWanted);
+    connect(m_archiveWindow, &ArchiveWindow::referenceFile, this, &ArchiveControl::referenceWanted);
+    connect(m_archiveWindow, &ArchiveWindow::fetchRun, this, [this](const QString &sha) {
+        if (m_shared)
+            m_shared->fetch(sha);
+    });
+    connect(m_archiveWindow, &ArchiveWindow::fieldsSaved, this, [this](const QString &sha) {
+        QString error;
+        if (const std::optional<zq::RunRow> run = archive() ? archive()->run(sha, &error) : std::nullopt)
+            queueEdit({0, sha, false, run->fields, {}, {}});
+    });
+    connect(m_archiveWindow, &ArchiveWindow::sharedSettingsWanted, this, &ArchiveControl::askSharedArchive);
+    connect(m_archiveWindow, &ArchiveWindow::problem, this, [this](const QString &text) { m_desk.tellFailure(text); });
+}
+
+void ArchiveControl::keepRun(const zq::Record &record, const QString &path, const DownloadResult *download)
+{
+    zq::Archive *a = archive();
+    if (!a || !record.holdsData())
+        return;
+    QString error;
+    // The run is the file's bytes as they are on disk (a copy with a line end
+    // appended is its own run, as sha256sum says); a record with no file is
+    // taken as SAVE would write it.
+    zq::RunFile file;
+    if (path.isEmpty() || !zq::readRunFile(path, &file, &error))
+        file = zq::runBytes(record, QString());
+    error.clear();
+    const QString sha = zq::keepRun(*a, file, path, download, &error);
+    if (sha.isEmpty() || !error.isEmpty()) {
+        m_archiveTold = true;
+        m_archive.reset();
+        m_desk.tellFailure(QStringLiteral("记录库没有更新：%1\n%2").arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    if (m_shared) {
+        if (a->queue(zq::queuedRun(file, path, download), &error))
+            m_shared->syncNow();
+        else
+            m_desk.tellFailure(QStringLiteral("没有排入共享记录库的上传队列：%1").arg(error));
+    }
+    // A download settled after the user opened another run: recorded, not shown.
+    if (!(record == m_doc.record()))
+        return;
+    m_doc.setIdentity(sha, path);
+    calibrateAnalysis();
+    m_doc.setNotes(a->notes(sha, &error));
+    // The run's fields, where a user filled them, beside its summary.
+    if (const std::optional<zq::RunRow> run = a->run(sha, &error)) {
+        const zq::RunFields &f = run->fields;
+        Q_EMIT runDescribed(QStringLiteral("设备：%1\n工件：%2\n操作员：%3\n热电偶：%4\n备注：%5\nSHA-256：%6")
+                                .arg(f.equipment, f.load, f.operatorName, f.thermocouple, f.comment, sha));
+    }
+}
+
+QString ArchiveControl::ensureRun(QString *error)
+{
+    // A record shown but never kept or opened from a file goes in now.
+    if (m_doc.sha256().isEmpty()) {
+        bool isNew = false;
+        const QString sha = m_archive->addRun(zq::dataFileBytes(m_doc.record()), QString(), &isNew, error);
+        if (!sha.isEmpty())
+            m_doc.setIdentity(sha, QString());
+    }
+    return m_doc.sha256();
+}
+
+bool ArchiveControl::addNote(int at)
+{
+    zq::Archive *a = at >= 0 ? archive() : nullptr;
+    if (!a)
+        return false;
+    const QString text
+        = m_desk.dialogs().askText(QStringLiteral("添加注释"), QStringLiteral("第 %1 个读数的注释：").arg(at));
+    if (text.isEmpty())
+        return false;
+    QString error;
+    const QString sha = ensureRun(&error);
+    if (sha.isEmpty() || !a->addNote(sha, {at, text}, &error)) {
+        m_desk.tellFailure(QStringLiteral("注释没有保存：%1").arg(error));
+        return false;
+    }
+    m_doc.setNotes(a->notes(sha, &error));
+    return true;
+}
+
+bool ArchiveControl::nameRange()
+{
+    const zq::Document::Range range = m_doc.range();
+    zq::Archive *a = range ? archive() : nullptr;
+    if (!a)
+        return false;
+    const QString name = m_desk.dialogs().askText(
+        QStringLiteral("命名选区"), QStringLiteral("读数 %1 至 %2 的名称：").arg(range->first).arg(range->second));
+    if (name.trimmed().isEmpty())
+        return false;
+    QString error;
+    const QString sha = ensureRun(&error);
+    if (sha.isEmpty() || !a->saveRange(sha, {name.trimmed(), range->first, range->second}, &error)) {
+        m_desk.tellFailure(QStringLiteral("选区没有保存：%1").arg(error));
+        return false;
+    }
+    return true;
+}
+
+QVector<zq::NamedRange> ArchiveControl::namedRanges()
+{
+    QString error;
+    return m_doc.sha256().isEmpty() || !m_archive ? QVector<zq::NamedRange>()
+                                                  : m_archive->ranges(m_doc.sha256(), &error);
+}
