@@ -59,6 +59,29 @@ QString calPointsText(const QVector<CalPoint> &points)
     return parts.join(QLatin1Char(','));
 }
 
+const QStringList &thermocoupleTypes()
+{
+    static const QStringList types{"K", "N", "S", "R", "B", "J", "T", "E"};
+    return types;
+}
+
+QString certificateProblem(bool thermocouple, const QString &deviceId, const QString &type, const Certificate &c)
+{
+    if (deviceId.trimmed().isEmpty())
+        return QStringLiteral("请填写编号");
+    if (c.number.trimmed().isEmpty())
+        return QStringLiteral("请填写证书编号");
+    if (!c.calibrated.isValid() || !c.due.isValid())
+        return QStringLiteral("校准日期与到期日须为 YYYY-MM-DD");
+    if (c.due < c.calibrated)
+        return QStringLiteral("到期日早于校准日期");
+    if (thermocouple && !thermocoupleTypes().contains(type))
+        return QStringLiteral("热电偶类型须为 %1").arg(thermocoupleTypes().join(QLatin1Char(' ')));
+    if (c.points.isEmpty())
+        return QStringLiteral("没有校准点");
+    return QString();
+}
+
 DueState dueState(const Certificate &c, const QDate &today)
 {
     if (today > c.due)

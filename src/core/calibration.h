@@ -33,6 +33,12 @@ struct Certificate
 std::optional<QVector<CalPoint>> parseCalPoints(const QString &text, QString *error);
 QString calPointsText(const QVector<CalPoint> &points);
 
+// The types a thermocouple may be: K N S R B J T E.
+const QStringList &thermocoupleTypes();
+// Why a certificate cannot be registered for a device, in the words both
+// front ends show; empty when it can. An instrument has no type.
+QString certificateProblem(bool thermocouple, const QString &deviceId, const QString &type, const Certificate &c);
+
 enum class DueState { Ok, DueSoon, Expired };
 // Due soon within 30 days of `today`; expired after its due date.
 DueState dueState(const Certificate &c, const QDate &today);
