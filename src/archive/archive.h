@@ -185,7 +185,10 @@ public:
     QString addRun(const QByteArray &fileBytes, const QString &seenAt, bool *isNew, QString *error);
     bool recordDownload(const QString &sha256, const QDateTime &ended, const QString &device, const QString &outcome,
         const QString &keptPath, QString *error);
-    bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error);
+    // `judgedOn` says what the readings were corrected by, or that they were
+    // judged raw (judgedOnText), kept in the check's history row.
+    bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error,
+        const QString &judgedOn = QString());
     // Each field changed leaves a history row with its old and new value.
     bool setFields(const QString &sha256, const RunFields &fields, QString *error, const QString &reason = QString());
     bool addNote(const QString &sha256, const RunNote &note, QString *error);
@@ -224,6 +227,8 @@ public:
     bool sign(const QString &sha256, const QString &name, Meaning meaning, const QString &comment, QString *error);
 
 private:
+    // The registry's changes go into the history as the runs' do.
+    friend class Registry;
     bool migrate(QString *error);
     bool startHistories(QString *error);
     // A change and its history row commit together or not at all.

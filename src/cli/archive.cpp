@@ -173,7 +173,8 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
         return parser.isSet(QLatin1String(name)) ? parser.value(QLatin1String(name)) : QString();
     };
     if (parser.isSet(QStringLiteral("instrument")) || parser.isSet(QStringLiteral("thermocouple")))
-        return linkDevices(archive, run, given("instrument"), given("thermocouple"));
+        return linkDevices(
+            archive, run, given("instrument"), given("thermocouple"), parser.value(QStringLiteral("reason")));
     return Done;
 }
 } // namespace

@@ -159,7 +159,8 @@ int calibration(const QStringList &arguments)
 
 // Links a run to the devices given on zqcli archive set; warns of expired
 // certificates and worn thermocouples, and refuses nothing: the user decides.
-int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple)
+int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple,
+    const QString &reason)
 {
     QString error;
     zq::Registry registry(archive);
@@ -185,6 +186,6 @@ int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &inst
             d.thermocouple = thermocouple;
         }
     }
-    return registry.link(run.sha256, d, &error) ? Done : fail(error);
+    return registry.link(run.sha256, d, &error, reason) ? Done : fail(error);
 }
 } // namespace cli

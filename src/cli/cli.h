@@ -56,7 +56,8 @@ int verify(const QStringList &arguments);
 int calibration(const QStringList &arguments);
 // The devices a run was measured with (a null string: left as it is), with
 // warnings for a worn or overheated thermocouple.
-int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple);
+int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple,
+    const QString &reason);
 
 // zqcli archive's options, each described; why a named range cannot be kept on a
 // run of `readings` readings (empty when it can).

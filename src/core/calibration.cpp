@@ -139,6 +139,20 @@ QString Correction::text() const
     return parts.isEmpty() ? QString() : QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
 }
 
+QString judgedOnText(const Correction *applied)
+{
+    if (!applied || applied->isEmpty())
+        return QStringLiteral("按原始读数判定（未修正）");
+    QStringList parts;
+    const std::pair<const char *, const std::optional<Certificate> *> devices[]
+        = {{"仪表", &applied->instrument}, {"热电偶", &applied->thermocouple}};
+    for (const auto &[kind, cert] : devices)
+        if (*cert)
+            parts << QStringLiteral("%1 %2（%3）")
+                         .arg(QString::fromUtf8(kind), (*cert)->number, calPointsText((*cert)->points));
+    return QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
+}
+
 QStringList expiryWarnings(const Correction &c, const QDate &today)
 {
     QStringList warnings;

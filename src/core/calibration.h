@@ -62,6 +62,11 @@ struct Correction
     QString text() const;
 };
 
+// What a check's readings were judged on, for its record: "已修正：仪表
+// CAL-I-77（300:+1,900:-1），…" with each certificate's points, or
+// "按原始读数判定（未修正）" without a correction.
+QString judgedOnText(const Correction *applied);
+
 // "校准已过期：证书 CAL-T-12 到期于 2026-02-10", one for each certificate
 // past its due date on `today`; the certificate is applied all the same.
 QStringList expiryWarnings(const Correction &c, const QDate &today);
