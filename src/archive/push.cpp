@@ -26,9 +26,7 @@ bool pushRun(Archive &server, const Archive &local, const RunRow &run, const QVe
     }
     bool ok = !server.addRun(file.bytes, path, isNew, error).isEmpty();
     for (const Archive::DownloadRow &d : downloads)
-        ok = ok
-            && server.recordDownload(
-                run.sha256, QDateTime::fromString(d.endedAt, Qt::ISODate), d.device, d.outcome, d.keptPath, error);
+        ok = ok && server.recordDownload(d, error);
     if (ok && filled(run.fields))
         ok = server.setFields(run.sha256, run.fields, error);
     // A verdict is a check in the history: sent again, it would count twice.

@@ -8,7 +8,11 @@
 #include "support/pgserver.h"
 #include "support/records.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <unistd.h>
 
@@ -64,6 +68,11 @@ void TstSharedProvenance::downloadsTravelWithTheirRuns()
     const Run v = zqcli({"verify", "--archive", dir.filePath("b.sqlite"), dir.filePath("copy.ZQ")});
     QCOMPARE(v.code, code);
     QVERIFY2(v.out.contains(says), qPrintable(v.out));
+    // And the PC it was made on, queued with it.
+    const Run shown = zqcli({"archive", "show", "--archive", dir.filePath("b.sqlite"), dir.filePath("copy.ZQ")});
+    const QJsonArray downloads = QJsonDocument::fromJson(shown.out.toUtf8()).object().value("downloads").toArray();
+    QCOMPARE(downloads.size(), 1);
+    QCOMPARE(downloads[0].toObject().value("host").toString(), QSysInfo::machineHostName());
 }
 
 void TstSharedProvenance::pushCarriesWhatTheUserKnew()
@@ -86,8 +95,8 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
         QVERIFY(a.setVerdict(sha, "FAIL", QStringLiteral("淬火"), &error));
         QVERIFY(a.addNote(sha, {12, QStringLiteral("炉门打开")}, &error));
         QVERIFY(a.saveRange(sha, {QStringLiteral("保温段"), 10, 40}, &error));
-        QVERIFY(a.recordDownload(
-            sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", "complete", file, &error));
+        // Brought here from PC A: pushed, it still names PC A.
+        QVERIFY(a.recordDownload({sha, "2026-12-06T21:30:05", "/dev/ttyUSB0", "complete", file, "pc-a"}, &error));
     }
     const QStringList push{
         "archive", "--archive", server.url(), "--local", dir.filePath("queue.sqlite"), "push", "--from", local};
@@ -104,7 +113,9 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
     QCOMPARE(there->checks, 1); // pushed twice, checked once
     QCOMPARE(shared.notes(sha, &error).size(), 1);
     QCOMPARE(shared.ranges(sha, &error).value(0).last, 40);
-    QCOMPARE(shared.provenance(readAll(file), file, &error).kind, zq::Provenance::Downloaded);
+    const zq::Provenance p = shared.provenance(readAll(file), file, &error);
+    QCOMPARE(p.kind, zq::Provenance::Downloaded);
+    QCOMPARE(p.host, QStringLiteral("pc-a"));
 }
 
 void TstSharedProvenance::anImportWaitsForAServerThatIsDown()
