@@ -25,6 +25,7 @@ private Q_SLOTS:
     void pushCarriesWhatTheUserKnew();
     void anImportWaitsForAServerThatIsDown();
     void anImportWhileTheServerIsDownIsSentOnce();
+    void aVersion4ServerIsBroughtUpTo5();
 };
 
 void TstSharedProvenance::downloadsTravelWithTheirRuns_data()
@@ -162,6 +163,38 @@ void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
     const QVector<zq::RunRow> runs = shared.list({}, &error);
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs[0].paths, QStringList{dir.filePath("run.ZQ")});
+}
+
+void TstSharedProvenance::aVersion4ServerIsBroughtUpTo5()
+{
+    if (!PgServer::available())
+        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    PgServer server;
+    QVERIFY(server.ok());
+    qputenv("PGPASSWORD", "secret");
+    // The server as the version 4 schema left it, with a download recorded then.
+    QVERIFY(server.psql("zqarchive",
+        "ALTER TABLE downloads DROP COLUMN host; UPDATE schema_version SET version = 4;"
+        " INSERT INTO runs (sha256, data_type, readings, failed, added_at)"
+        " VALUES ('00aa11bb', 2, 720, 2, '2026-03-02T08:00:00');"
+        " INSERT INTO downloads VALUES ('00aa11bb', '2026-03-02T07:59:00', '/dev/ttyUSB0', 'complete', NULL)"));
+    QString error;
+    {
+        zq::Archive before;
+        QVERIFY(!before.open(server.url(), &error));
+        QVERIFY2(error.contains(QStringLiteral("第 4 版")), qPrintable(error));
+    }
+    QVERIFY(server.psqlFile(QStringLiteral(ZQ_SOURCE_DIR "/packaging/archive-postgresql-5.sql")));
+    zq::Archive a;
+    QVERIFY2(a.open(server.url(), &error), qPrintable(error));
+    QVERIFY2(a.recordDownload(
+                 "00aa11bb", QDateTime(QDate(2026, 3, 3), QTime(9, 0)), "/dev/ttyUSB1", "complete", QString(), &error),
+        qPrintable(error));
+    QStringList hosts;
+    for (const zq::Archive::DownloadRow &d : a.downloads(&error, "00aa11bb"))
+        hosts << d.host;
+    QCOMPARE(hosts, (QStringList{QString(), QSysInfo::machineHostName()}));
+    QVERIFY(!server.psqlFile(QStringLiteral(ZQ_SOURCE_DIR "/packaging/archive-postgresql-5.sql"))); // only once
 }
 
 int main(int argc, char *argv[])
