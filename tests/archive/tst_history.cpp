@@ -75,7 +75,6 @@ private Q_SLOTS:
     void checkNamesTheBrokenRow();
     void olderArchiveStartsWithTheValuesFound();
     void reviewAndApproval();
-    void calibrationInTheRunsChain();
 };
 
 void TstHistory::everyChangeLeavesItsRow()
@@ -219,40 +218,6 @@ void TstHistory::reviewAndApproval()
     QCOMPARE(zqcli(list + QStringList{"reviewed"}).out.left(16), sha.left(16));
     QCOMPARE(zqcli(list + QStringList{"draft"}).out, QString());
     QCOMPARE(zqcli(list + QStringList{"signed"}).code, 1);
-}
-
-void TstHistory::calibrationInTheRunsChain()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("a.sqlite"), file = dir.filePath("run.ZQ");
-    write(file, zq::dataFileBytes(timeData(40))); // 200 … 239 ℃
-    auto cli = [&](QStringList args) { return zqcli(args << "--archive" << path); };
-    for (const char *serial : {"SN-1", "SN-2"})
-        QCOMPARE(cli({"calibration", "add-instrument", serial, "--cert", QStringLiteral("C-%1").arg(serial),
-                         "--calibrated", "2026-01-10", "--due", "2099-01-10", "--points", "100:+1,300:+1"})
-                     .code,
-            0);
-    QCOMPARE(cli({"archive", "import", file}).code, 0);
-    QCOMPARE(cli({"archive", "set", file, "--instrument", "SN-1"}).code, 0);
-    const QStringList check{"analyze", file, "--setpoint", "220", "--tol", "50", "--min-soak", "1m"};
-    QCOMPARE(cli(check).code, 0);
-    QCOMPARE(cli(QStringList(check) << "--raw").code, 0);
-    const QString sha = zq::Archive::sha256Of(readAll(file));
-    QCOMPARE(cli({"archive", "approve", sha, "--meaning", "review", "--as", "张"}).code, 0);
-    // Another instrument changes the corrections, so a signed run's link needs a reason.
-    QCOMPARE(cli({"archive", "set", file, "--instrument", "SN-2"}).code, 1);
-    QCOMPARE(cli({"archive", "set", file, "--instrument", "SN-2", "--reason", "换了仪表"}).code, 0);
-    zq::Archive a;
-    QString error;
-    QVERIFY(a.open(path, &error, nullptr, zq::Archive::Access::ReadOnly));
-    QStringList rows;
-    for (const zq::HistoryRow &r : a.history(sha, &error))
-        if (r.what != QLatin1String("recipe"))
-            rows << QStringList{r.what, r.oldValue, r.newValue, r.reason}.join('|');
-    QCOMPARE(rows,
-        (QStringList{"added|||", "linked_instrument||SN-1|", "verdict||PASS|已修正：仪表 C-SN-1（100:+1,300:+1）",
-            "verdict|PASS|PASS|按原始读数判定（未修正）", "review||已审核|", "linked_instrument|SN-1|SN-2|换了仪表",
-            "withdrawn|已审核|草稿|换了仪表"}));
 }
 
 QTEST_GUILESS_MAIN(TstHistory)
