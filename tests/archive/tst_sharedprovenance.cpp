@@ -93,7 +93,8 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
         QVERIFY(a.open(local, &error));
         sha = a.addRun(readAll(file), file, &isNew, &error);
         QVERIFY(a.setFields(sha, {QStringLiteral("王"), "3", {}, "K", {}}, &error));
-        QVERIFY(a.setVerdict(sha, "FAIL", QStringLiteral("淬火"), &error));
+        QVERIFY(
+            a.setVerdict(sha, "FAIL", QStringLiteral("淬火"), &error, QStringLiteral("已修正：仪表 C-1（300:+1）")));
         QVERIFY(a.addNote(sha, {12, QStringLiteral("炉门打开")}, &error));
         QVERIFY(a.saveRange(sha, {QStringLiteral("保温段"), 10, 40}, &error));
         // Brought here from PC A: pushed, it still names PC A.
@@ -112,6 +113,10 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
     QCOMPARE(there->fields.operatorName, QStringLiteral("王"));
     QCOMPARE(there->verdict, QStringLiteral("FAIL"));
     QCOMPARE(there->checks, 1); // pushed twice, checked once
+    const QVector<zq::HistoryRow> rows = shared.history(sha, &error);
+    QCOMPARE(std::count_if(rows.begin(), rows.end(),
+                 [](const zq::HistoryRow &r) { return r.reason == QStringLiteral("已修正：仪表 C-1（300:+1）"); }),
+        1); // the check's row says what it was judged on there too
     QCOMPARE(shared.notes(sha, &error).size(), 1);
     QCOMPARE(shared.ranges(sha, &error).value(0).last, 40);
     const zq::Provenance p = shared.provenance(readAll(file), file, &error);
