@@ -139,7 +139,9 @@ void TstProvenance::verifyAndTheReportAgree_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("says");
     QTest::addColumn<QString>("prints");
-    QTest::newRow("a whole download") << "complete" << 0 << "verified: downloaded 2026-12-06T21:30:05"
+    QTest::newRow("a whole download") << "complete" << 0
+                                      << "verified: downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0 on "
+            + QSysInfo::machineHostName()
                                       << QStringLiteral("下载于 2026-12-06 21:30:05 自 /dev/ttyUSB0，未改动");
     QTest::newRow("a cut download") << "cut" << 3 << QStringLiteral("下载不完整：传输中断")
                                     << QStringLiteral("下载不完整：传输中断");
