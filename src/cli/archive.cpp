@@ -206,6 +206,11 @@ int archive(const QStringList &arguments)
         return listRuns(archive, parser);
     if (command == QLatin1String("check"))
         return checkHistories(archive);
+    // A registry device's chain, by its key: "instrument:SN-1".
+    const QString named = args.value(1);
+    if (command == QLatin1String("history") && !QFileInfo(named).exists()
+        && (named.startsWith(QLatin1String("instrument:")) || named.startsWith(QLatin1String("thermocouple:"))))
+        return historyOf(archive, named, parser.value(QStringLiteral("format")));
     QString error;
     const std::optional<zq::RunRow> run = archive.run(shaOf(args.value(1)), &error);
     if (!run)

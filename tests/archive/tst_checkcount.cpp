@@ -90,6 +90,10 @@ void TstCheckCount::calibrationInTheRunsChain()
         const Run run = zqcli(args + QStringList{"--archive", path});
         QVERIFY2(run.code == code, qPrintable(args.join(' ') + ": " + run.err));
     }
+    // The instrument's own chain: added with its certificate.
+    const Run device = zqcli({"archive", "history", "instrument:SN-2", "--archive", path});
+    QCOMPARE(device.out.count('\n'), 2);
+    QVERIFY2(device.out.contains("\tdevice\t") && device.out.contains(R"("number":"C-SN-2")"), qPrintable(device.out));
     zq::Archive a;
     QString error;
     QVERIFY(a.open(path, &error, nullptr, zq::Archive::Access::ReadOnly));
