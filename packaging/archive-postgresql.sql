@@ -17,7 +17,7 @@
 BEGIN;
 
 CREATE TABLE schema_version (version INTEGER NOT NULL);
-INSERT INTO schema_version (version) VALUES (4);
+INSERT INTO schema_version (version) VALUES (5);
 
 CREATE TABLE runs (
     sha256 TEXT PRIMARY KEY,
@@ -51,6 +51,7 @@ CREATE TABLE downloads (
     device TEXT,
     outcome TEXT,
     kept_path TEXT,
+    host TEXT, -- the PC it was made on; NULL: not known
     PRIMARY KEY (sha256, ended_at)
 );
 

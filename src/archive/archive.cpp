@@ -16,7 +16,7 @@ using sql::exec;
 namespace {
 // The schema as it stands; version 1 had no thermocouple, no latest download
 // time on the run and no named ranges, version 2 no queue for a server,
-// version 3 no history.
+// version 3 no history, version 4 no PC named in a download.
 const char *const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS runs (sha256 TEXT PRIMARY KEY, data_type INTEGER NOT NULL, readings INTEGER NOT NULL,"
@@ -26,13 +26,13 @@ const char *const kSchema[] = {
     "CREATE TABLE IF NOT EXISTS paths (sha256 TEXT NOT NULL REFERENCES runs(sha256), path TEXT NOT NULL,"
     " seen_at TEXT NOT NULL, PRIMARY KEY (sha256, path))",
     "CREATE TABLE IF NOT EXISTS downloads (sha256 TEXT NOT NULL REFERENCES runs(sha256), ended_at TEXT NOT NULL,"
-    " device TEXT, outcome TEXT, kept_path TEXT, PRIMARY KEY (sha256, ended_at))",
+    " device TEXT, outcome TEXT, kept_path TEXT, host TEXT, PRIMARY KEY (sha256, ended_at))",
     "CREATE TABLE IF NOT EXISTS notes (sha256 TEXT NOT NULL REFERENCES runs(sha256), at_reading INTEGER NOT NULL,"
     " text TEXT NOT NULL, created_at TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS ranges (sha256 TEXT NOT NULL REFERENCES runs(sha256), name TEXT NOT NULL,"
     " first_reading INTEGER NOT NULL, last_reading INTEGER NOT NULL, PRIMARY KEY (sha256, name))",
     "CREATE TABLE IF NOT EXISTS upload_queue (id INTEGER PRIMARY KEY AUTOINCREMENT, bytes BLOB NOT NULL,"
-    " seen_at TEXT, ended_at TEXT, device TEXT, outcome TEXT, queued_at TEXT NOT NULL)",
+    " seen_at TEXT, ended_at TEXT, device TEXT, outcome TEXT, host TEXT, queued_at TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS edit_queue (id INTEGER PRIMARY KEY AUTOINCREMENT, sha256 TEXT NOT NULL,"
     " what TEXT NOT NULL, operator TEXT, equipment TEXT, load TEXT, thermocouple TEXT, comment TEXT, verdict TEXT,"
     " recipe TEXT, queued_at TEXT NOT NULL)",
@@ -49,6 +49,20 @@ const char *const kSchema[] = {
     "CREATE INDEX IF NOT EXISTS downloads_kept ON downloads (kept_path)",
 };
 
+// A column an older file's table lacks; a table made just now has it already.
+bool addColumn(const QSqlDatabase &db, const QString &table, const QString &column, QString *error)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
+        *error = q.lastError().text();
+        return false;
+    }
+    while (q.next())
+        if (q.value(1).toString() == column)
+            return true;
+    q.finish();
+    return exec(db, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT").arg(table, column), error);
+}
 } // namespace
 
 QString Archive::defaultPath()
@@ -107,6 +121,9 @@ bool Archive::migrate(QString *error)
                 error);
     for (const char *sql : kSchema)
         ok = ok && exec(db, QString::fromLatin1(sql), error);
+    // Downloads recorded before had no PC named: theirs stays unknown (NULL).
+    ok = ok && addColumn(db, QStringLiteral("downloads"), QStringLiteral("host"), error)
+        && addColumn(db, QStringLiteral("upload_queue"), QStringLiteral("host"), error);
     if (from > 0 && from < 4)
         ok = ok && startHistories(error);
     ok = ok && exec(db, QStringLiteral("DELETE FROM schema_version"), error)

@@ -73,6 +73,7 @@ struct Provenance
     QString device;
     QString keptPath;
     QString outcome; // as stored: "complete", "cut", "paused" …
+    QString host; // the PC it was made on; empty when not known (recorded before hosts were)
 };
 // A stored outcome as a person reads it: "完整", "中途停顿" …
 QString outcomeWords(const QString &outcome);
@@ -83,7 +84,7 @@ QString outcomeWords(const QString &outcome);
 class Archive
 {
 public:
-    static constexpr int kSchemaVersion = 4;
+    static constexpr int kSchemaVersion = 5;
     static QString defaultPath();
     // A shared archive on a PostgreSQL server: "postgresql://user@host:port/db?sslmode=…"
     // (or "postgres://"); a Unix socket folder as "?host=/path". The password
@@ -128,6 +129,7 @@ public:
         QDateTime ended; // invalid: not a download
         QString device;
         QString outcome;
+        QString host{}; // read back: a queued download was made on this PC
     };
     bool queue(const Queued &run, QString *error);
     QVector<Queued> queued(QString *error) const;
@@ -164,8 +166,10 @@ public:
         QString device;
         QString outcome;
         QString keptPath; // where it was kept on the PC that made it
+        QString host; // that PC; empty when not known
     };
-    QVector<DownloadRow> downloads(QString *error) const;
+    // Every download, or a run's only.
+    QVector<DownloadRow> downloads(QString *error, const QString &sha256 = QString()) const;
     // Every run of this archive into a server's, with its bytes (from a kept
     // copy or a path where they still lie), downloads, fields, verdict, notes
     // and named ranges; each step one the server takes only once, so pushing
@@ -183,9 +187,17 @@ public:
 
     // The run these bytes are (added when new); empty on failure.
     QString addRun(const QByteArray &fileBytes, const QString &seenAt, bool *isNew, QString *error);
+    // A download made on this PC, which the record names (hostName).
     bool recordDownload(const QString &sha256, const QDateTime &ended, const QString &device, const QString &outcome,
         const QString &keptPath, QString *error);
-    bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error);
+    // A download as another archive recorded it, its PC and all.
+    bool recordDownload(const DownloadRow &download, QString *error);
+    // This PC's name, as download records give it.
+    static QString hostName();
+    // `judgedOn` says what the readings were corrected by, or that they were
+    // judged raw (judgedOnText), kept in the check's history row.
+    bool setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error,
+        const QString &judgedOn = QString());
     // Each field changed leaves a history row with its old and new value.
     bool setFields(const QString &sha256, const RunFields &fields, QString *error, const QString &reason = QString());
     bool addNote(const QString &sha256, const RunNote &note, QString *error);
@@ -224,6 +236,8 @@ public:
     bool sign(const QString &sha256, const QString &name, Meaning meaning, const QString &comment, QString *error);
 
 private:
+    // The registry's changes go into the history as the runs' do.
+    friend class Registry;
     bool migrate(QString *error);
     bool startHistories(QString *error);
     // A change and its history row commit together or not at all.

@@ -23,7 +23,8 @@ std::optional<RunRow> knownRun(const Archive &archive, const QString &sha256, QS
 }
 } // namespace
 
-bool Archive::setVerdict(const QString &sha256, const QString &verdict, const QString &recipe, QString *error)
+bool Archive::setVerdict(
+    const QString &sha256, const QString &verdict, const QString &recipe, QString *error, const QString &judgedOn)
 {
     const std::optional<RunRow> before = knownRun(*this, sha256, error);
     if (!before || !beginWrite(error))
@@ -39,6 +40,7 @@ bool Archive::setVerdict(const QString &sha256, const QString &verdict, const QS
     check.what = QStringLiteral("verdict");
     check.oldValue = before->verdict;
     check.newValue = verdict;
+    check.reason = judgedOn;
     bool ok = exec(q, error) && appendHistory(check, error);
     if (ok && recipe != before->recipe) {
         ok = appendHistory(changeOf(sha256, QStringLiteral("recipe"), before->recipe, recipe), error);

@@ -13,6 +13,17 @@ bool filled(const RunFields &f)
     return !(f.operatorName + f.equipment + f.load + f.thermocouple + f.comment).isEmpty();
 }
 
+// What the latest check here was judged on, as its history row says.
+QString judgedOn(const Archive &local, const QString &sha256)
+{
+    QString ignored;
+    const QVector<HistoryRow> rows = local.history(sha256, &ignored);
+    for (auto r = rows.crbegin(); r != rows.crend(); ++r)
+        if (r->what == QLatin1String("verdict"))
+            return r->reason;
+    return QString();
+}
+
 // One run and what the local archive holds of it; every step is one the
 // server takes only once, so pushing again adds nothing.
 bool pushRun(Archive &server, const Archive &local, const RunRow &run, const QVector<Archive::DownloadRow> &downloads,
@@ -26,15 +37,13 @@ bool pushRun(Archive &server, const Archive &local, const RunRow &run, const QVe
     }
     bool ok = !server.addRun(file.bytes, path, isNew, error).isEmpty();
     for (const Archive::DownloadRow &d : downloads)
-        ok = ok
-            && server.recordDownload(
-                run.sha256, QDateTime::fromString(d.endedAt, Qt::ISODate), d.device, d.outcome, d.keptPath, error);
+        ok = ok && server.recordDownload(d, error);
     if (ok && filled(run.fields))
         ok = server.setFields(run.sha256, run.fields, error);
     // A verdict is a check in the history: sent again, it would count twice.
     const std::optional<RunRow> there = ok ? server.run(run.sha256, error) : std::nullopt;
     if (ok && !run.verdict.isEmpty() && !(there && there->verdict == run.verdict && there->recipe == run.recipe))
-        ok = server.setVerdict(run.sha256, run.verdict, run.recipe, error);
+        ok = server.setVerdict(run.sha256, run.verdict, run.recipe, error, judgedOn(local, run.sha256));
     for (const RunNote &n : local.notes(run.sha256, error))
         ok = ok && server.addNoteOnce(run.sha256, n, error);
     for (const NamedRange &r : local.ranges(run.sha256, error))

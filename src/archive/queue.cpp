@@ -12,11 +12,13 @@ using sql::exec;
 bool Archive::queue(const Queued &run, QString *error)
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("INSERT INTO upload_queue (bytes, seen_at, ended_at, device, outcome, queued_at)"
-                             " VALUES (?, ?, ?, ?, ?, ?)"));
+    q.prepare(QStringLiteral("INSERT INTO upload_queue (bytes, seen_at, ended_at, device, outcome, host, queued_at)"
+                             " VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    // Only downloads made here are queued here: this PC made it.
+    const bool download = run.ended.isValid();
     for (const QVariant &v : {QVariant(run.bytes), QVariant(run.seenAt),
-             run.ended.isValid() ? QVariant(run.ended.toString(Qt::ISODate)) : QVariant(), QVariant(run.device),
-             QVariant(run.outcome), QVariant(sql::now())})
+             download ? QVariant(run.ended.toString(Qt::ISODate)) : QVariant(), QVariant(run.device),
+             QVariant(run.outcome), download ? QVariant(hostName()) : QVariant(), QVariant(sql::now())})
         q.addBindValue(v);
     return exec(q, error);
 }
@@ -25,13 +27,15 @@ QVector<Archive::Queued> Archive::queued(QString *error) const
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT id, bytes, seen_at, ended_at, device, outcome FROM upload_queue ORDER BY id"));
+    q.prepare(
+        QStringLiteral("SELECT id, bytes, seen_at, ended_at, device, outcome, host FROM upload_queue ORDER BY id"));
     QVector<Queued> out;
     if (!exec(q, error))
         return out;
     while (q.next())
         out.append({q.value(0).toLongLong(), q.value(1).toByteArray(), q.value(2).toString(),
-            QDateTime::fromString(q.value(3).toString(), Qt::ISODate), q.value(4).toString(), q.value(5).toString()});
+            QDateTime::fromString(q.value(3).toString(), Qt::ISODate), q.value(4).toString(), q.value(5).toString(),
+            q.value(6).toString()});
     return out;
 }
 
@@ -56,7 +60,9 @@ bool Archive::send(Archive &server, const Queued &run, QString *error)
     const QString sha = server.addRun(run.bytes, run.seenAt, &isNew, error);
     if (sha.isEmpty())
         return false;
-    return !run.ended.isValid() || server.recordDownload(sha, run.ended, run.device, run.outcome, run.seenAt, error);
+    return !run.ended.isValid()
+        || server.recordDownload(
+            {sha, run.ended.toString(Qt::ISODate), run.device, run.outcome, run.seenAt, run.host}, error);
 }
 
 bool Archive::queueEdit(const Edit &edit, QString *error)
@@ -133,16 +139,19 @@ bool Archive::merge(const QVector<RunRow> &rows, QString *error)
     return db.commit();
 }
 
-QVector<Archive::DownloadRow> Archive::downloads(QString *error) const
+QVector<Archive::DownloadRow> Archive::downloads(QString *error, const QString &sha256) const
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT sha256, ended_at, device, outcome, kept_path FROM downloads ORDER BY ended_at"));
+    q.prepare(QStringLiteral("SELECT sha256, ended_at, device, outcome, kept_path, host FROM downloads"
+                             " WHERE ? = '' OR sha256 = ? ORDER BY ended_at"));
+    q.addBindValue(sha256.isNull() ? QStringLiteral("") : sha256);
+    q.addBindValue(sha256);
     QVector<DownloadRow> out;
     if (exec(q, error))
         while (q.next())
             out.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
-                q.value(4).toString()});
+                q.value(4).toString(), q.value(5).toString()});
     return out;
 }
 
@@ -153,10 +162,11 @@ bool Archive::mergeDownloads(const QVector<DownloadRow> &rows, QString *error)
     QSqlQuery q(db);
     // Only for runs this archive holds; a download already here stays as it is.
     q.prepare(QStringLiteral(
-        "INSERT INTO downloads (sha256, ended_at, device, outcome) SELECT ?, ?, ?, ?"
+        "INSERT INTO downloads (sha256, ended_at, device, outcome, host) SELECT ?, ?, ?, ?, ?"
         " WHERE EXISTS (SELECT 1 FROM runs WHERE sha256 = ?) ON CONFLICT (sha256, ended_at) DO NOTHING"));
     for (const DownloadRow &d : rows) {
-        for (const QString &v : {d.sha256, d.endedAt, d.device, d.outcome, d.sha256})
+        for (const QVariant &v : {QVariant(d.sha256), QVariant(d.endedAt), QVariant(d.device), QVariant(d.outcome),
+                 d.host.isEmpty() ? QVariant() : QVariant(d.host), QVariant(d.sha256)})
             q.addBindValue(v);
         if (!exec(q, error)) {
             db.rollback();

@@ -30,6 +30,11 @@ Registry::Registry(Archive &archive)
     : m_archive(archive)
 { }
 
+QString registryKey(Device::Kind kind, const QString &id)
+{
+    return kindName(kind) + QLatin1Char(':') + id;
+}
+
 bool Registry::ensure(QString *error) const
 {
     // A server's tables come with its schema; the program creates nothing there.
@@ -40,51 +45,6 @@ bool Registry::ensure(QString *error) const
         if (!exec(db, QLatin1String(statement), error))
             return false;
     return true;
-}
-
-bool Registry::addCertificate(const Device &device, const Certificate &c, QString *error)
-{
-    if (!ensure(error))
-        return false;
-    QSqlDatabase db = QSqlDatabase::database(m_archive.connectionName(), false);
-    db.transaction();
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO cal_devices (kind, id, type, max_uses, max_temp, added_at)"
-                             " VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (kind, id) DO NOTHING"));
-    q.addBindValue(kindName(device.kind));
-    q.addBindValue(device.id);
-    q.addBindValue(device.type);
-    q.addBindValue(device.maxUses > 0 ? QVariant(device.maxUses) : QVariant());
-    q.addBindValue(device.maxTemp ? QVariant(*device.maxTemp) : QVariant());
-    q.addBindValue(sql::now());
-    QSqlQuery known(db);
-    known.prepare(QStringLiteral("SELECT 1 FROM cal_certificates WHERE kind = ? AND device_id = ? AND number = ?"));
-    known.addBindValue(kindName(device.kind));
-    known.addBindValue(device.id);
-    known.addBindValue(c.number);
-    QSqlQuery cert(db);
-    cert.prepare(
-        QStringLiteral("INSERT INTO cal_certificates (kind, device_id, number, calibrated, due, points, added_at)"
-                       " VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariant &v : {QVariant(kindName(device.kind)), QVariant(device.id), QVariant(c.number),
-             QVariant(c.calibrated.toString(Qt::ISODate)), QVariant(c.due.toString(Qt::ISODate)),
-             QVariant(calPointsText(c.points)), QVariant(sql::now())})
-        cert.addBindValue(v);
-    if (!exec(q, error) || !exec(known, error)) {
-        db.rollback();
-        return false;
-    }
-    // A certificate is a document: registered once, never rewritten.
-    if (known.next()) {
-        db.rollback();
-        *error = QStringLiteral("证书 %1 已登记在 %2 下").arg(c.number, device.id);
-        return false;
-    }
-    if (!exec(cert, error)) {
-        db.rollback();
-        return false;
-    }
-    return db.commit() || (*error = db.lastError().text(), false);
 }
 
 std::optional<Device> Registry::device(Device::Kind kind, const QString &id, QString *error) const
@@ -137,20 +97,6 @@ QVector<Device> Registry::devices(QString *error) const
                     parseCalPoints(c.value(5).toString(), &ignored).value_or(QVector<CalPoint>{})});
             }
     return out;
-}
-
-bool Registry::link(const QString &sha256, const RunDevices &devices, QString *error)
-{
-    if (!ensure(error))
-        return false;
-    QSqlQuery q(QSqlDatabase::database(m_archive.connectionName(), false));
-    q.prepare(QStringLiteral("INSERT INTO run_devices (sha256, instrument, thermocouple) VALUES (?, ?, ?)"
-                             " ON CONFLICT (sha256) DO UPDATE SET instrument = excluded.instrument,"
-                             " thermocouple = excluded.thermocouple"));
-    q.addBindValue(sha256);
-    q.addBindValue(devices.instrument.isEmpty() ? QVariant() : QVariant(devices.instrument));
-    q.addBindValue(devices.thermocouple.isEmpty() ? QVariant() : QVariant(devices.thermocouple));
-    return exec(q, error);
 }
 
 RunDevices Registry::linked(const QString &sha256, QString *error) const

@@ -36,11 +36,15 @@ class Registry
 public:
     explicit Registry(Archive &archive);
     // A certificate for a device, adding the device when it is new (a
-    // thermocouple's type and limits are taken from the first one given).
+    // thermocouple's type and limits are taken from the first one given);
+    // each leaves a row in the device's history (registryKey).
     bool addCertificate(const Device &device, const Certificate &certificate, QString *error);
     QVector<Device> devices(QString *error) const;
     std::optional<Device> device(Device::Kind kind, const QString &id, QString *error) const;
-    bool link(const QString &sha256, const RunDevices &devices, QString *error);
+    // Each device changed is a row in the run's history with its old and
+    // new value; as any change, it withdraws a signed run's signatures and
+    // then needs a reason.
+    bool link(const QString &sha256, const RunDevices &devices, QString *error, const QString &reason = QString());
     RunDevices linked(const QString &sha256, QString *error) const;
     // The certificates in force on the run's day that correct its readings.
     Correction correctionFor(const QString &sha256, const QDate &day, QString *error) const;
@@ -51,6 +55,9 @@ private:
 };
 
 QString kindName(Device::Kind kind);
+// Where a device's changes are kept in the history, beside the runs' chains
+// (a run's key is its SHA-256, so the two never meet): "instrument:SN-1".
+QString registryKey(Device::Kind kind, const QString &id);
 
 // A run's devices and the certificates in force on the day it was
 // downloaded (else added): what its readings are corrected by.

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QVariant>
 
 namespace zq {
@@ -71,15 +72,29 @@ QString Archive::addRun(const QByteArray &fileBytes, const QString &seenAt, bool
     return sha;
 }
 
+QString Archive::hostName()
+{
+    return QSysInfo::machineHostName();
+}
+
 bool Archive::recordDownload(const QString &sha256, const QDateTime &ended, const QString &device,
     const QString &outcome, const QString &keptPath, QString *error)
 {
+    return recordDownload({sha256, ended.toString(Qt::ISODate), device, outcome,
+                              keptPath.isEmpty() ? QString() : QFileInfo(keptPath).absoluteFilePath(), hostName()},
+        error);
+}
+
+bool Archive::recordDownload(const DownloadRow &d, QString *error)
+{
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(
-        QStringLiteral("INSERT INTO downloads (sha256, ended_at, device, outcome, kept_path) VALUES (?, ?, ?, ?, ?)"
-                       " ON CONFLICT (sha256, ended_at) DO NOTHING"));
-    for (const QVariant &v : {QVariant(sha256), QVariant(ended.toString(Qt::ISODate)), QVariant(device),
-             QVariant(outcome), keptPath.isEmpty() ? QVariant() : QVariant(QFileInfo(keptPath).absoluteFilePath())})
+    q.prepare(QStringLiteral(
+        "INSERT INTO downloads (sha256, ended_at, device, outcome, kept_path, host) VALUES (?, ?, ?, ?, ?, ?)"
+        " ON CONFLICT (sha256, ended_at) DO NOTHING"));
+    // An unknown PC stays unknown: NULL, never a name made up for it.
+    for (const QVariant &v :
+        {QVariant(d.sha256), QVariant(d.endedAt), QVariant(d.device), QVariant(d.outcome),
+            d.keptPath.isEmpty() ? QVariant() : QVariant(d.keptPath), d.host.isEmpty() ? QVariant() : QVariant(d.host)})
         q.addBindValue(v);
     if (!exec(q, error))
         return false;
@@ -88,8 +103,8 @@ bool Archive::recordDownload(const QString &sha256, const QDateTime &ended, cons
     latest.prepare(
         QStringLiteral("UPDATE runs SET downloaded_at = (SELECT MAX(ended_at) FROM downloads WHERE sha256 = ?)"
                        " WHERE sha256 = ?"));
-    latest.addBindValue(sha256);
-    latest.addBindValue(sha256);
+    latest.addBindValue(d.sha256);
+    latest.addBindValue(d.sha256);
     return exec(latest, error);
 }
 
@@ -136,12 +151,12 @@ Provenance Archive::provenance(const QByteArray &fileBytes, const QString &path,
     const QString sha = sha256Of(fileBytes);
     // A whole download vouches before any partial one of the same bytes; the latest first.
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT ended_at, device, kept_path, outcome FROM downloads WHERE sha256 = ?"
+    q.prepare(QStringLiteral("SELECT ended_at, device, kept_path, outcome, host FROM downloads WHERE sha256 = ?"
                              " ORDER BY CASE WHEN outcome = 'complete' THEN 0 ELSE 1 END, ended_at DESC"));
     q.addBindValue(sha);
     auto take = [](const QSqlQuery &row, Provenance::Kind kind) {
         return Provenance{kind, QDateTime::fromString(row.value(0).toString(), Qt::ISODate), row.value(1).toString(),
-            row.value(2).toString(), row.value(3).toString()};
+            row.value(2).toString(), row.value(3).toString(), row.value(4).toString()};
     };
     if (!exec(q, error))
         return p;
@@ -152,7 +167,7 @@ Provenance Archive::provenance(const QByteArray &fileBytes, const QString &path,
     // Not these bytes: was a download kept at this path?
     QSqlQuery k(db);
     k.prepare(QStringLiteral(
-        "SELECT ended_at, device, kept_path, outcome FROM downloads WHERE kept_path = ? ORDER BY ended_at DESC"));
+        "SELECT ended_at, device, kept_path, outcome, host FROM downloads WHERE kept_path = ? ORDER BY ended_at DESC"));
     k.addBindValue(QFileInfo(path).absoluteFilePath());
     if (exec(k, error) && k.next())
         return take(k, Provenance::ChangedSinceDownload);

@@ -35,7 +35,8 @@ zq::Archive *archiveOf(Output &out)
     return out.archive.get();
 }
 
-void recordVerdict(const QString &file, const zq::Analysis &a, int count, const zq::Recipe &recipe, Output &out)
+void recordVerdict(const QString &file, const zq::Analysis &a, int count, const zq::Recipe &recipe,
+    const zq::Correction &correction, Output &out)
 {
     if (!a.pass || a.first != 0 || a.last != count - 1)
         return;
@@ -48,8 +49,8 @@ void recordVerdict(const QString &file, const zq::Analysis &a, int count, const 
     QString sha;
     const bool kept = zq::readRunFile(file, &run, &error)
         && !(sha = archive->addRun(run.bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
-        && archive->setVerdict(
-            sha, *a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"), zq::judgedRecipeText(recipe), &error);
+        && archive->setVerdict(sha, *a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"),
+            zq::judgedRecipeText(recipe), &error, zq::judgedOnText(&correction));
     if (!kept) {
         out.archiveFailed = true;
         std::fprintf(stderr, "zqcli: verdicts are not recorded in the archive: %s\n", qPrintable(error));
@@ -105,7 +106,7 @@ bool add(const QString &file, const zq::Record &record, const zq::Recipe &recipe
         csvRow += zq::differenceCsv(d, placed);
         jsonRow.insert(QStringLiteral("reference"), zq::differenceJson(d, placed, against.alignment));
     }
-    recordVerdict(file, a, record.count(range.group), recipe, out);
+    recordVerdict(file, a, record.count(range.group), recipe, correction, out);
     out.csv.append(csvRow);
     out.json.append(jsonRow);
     out.text += (out.text.isEmpty() ? QString() : QStringLiteral("\n")) + QStringLiteral("file: %1\n").arg(file)

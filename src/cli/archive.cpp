@@ -46,19 +46,6 @@ int usageError(const QString &command, const QString &why)
     return BadUsage;
 }
 
-QJsonObject runJson(const zq::RunRow &r)
-{
-    return {{QStringLiteral("sha256"), r.sha256}, {QStringLiteral("type"), r.dataType},
-        {QStringLiteral("readings"), r.readings}, {QStringLiteral("failed"), r.failed},
-        {QStringLiteral("first"), r.firstStamp}, {QStringLiteral("last"), r.lastStamp},
-        {QStringLiteral("peak"), r.peak}, {QStringLiteral("verdict"), r.verdict}, {QStringLiteral("recipe"), r.recipe},
-        {QStringLiteral("checks"), r.checks}, {QStringLiteral("failed_checks"), r.failedChecks},
-        {QStringLiteral("operator"), r.fields.operatorName}, {QStringLiteral("equipment"), r.fields.equipment},
-        {QStringLiteral("load"), r.fields.load}, {QStringLiteral("thermocouple"), r.fields.thermocouple},
-        {QStringLiteral("comment"), r.fields.comment}, {QStringLiteral("added"), r.addedAt},
-        {QStringLiteral("downloaded"), r.downloadedAt}, {QStringLiteral("paths"), QJsonArray::fromStringList(r.paths)}};
-}
-
 int listRuns(zq::Archive &archive, const QCommandLineParser &p)
 {
     zq::RunFilter filter;
@@ -126,19 +113,8 @@ QString shaOf(const QString &fileOrHash)
 int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QString &command, const zq::RunRow &run)
 {
     QString error;
-    if (command == QLatin1String("show")) {
-        QJsonObject o = runJson(run);
-        QJsonArray notes, ranges;
-        for (const zq::RunNote &n : archive.notes(run.sha256, &error))
-            notes.append(QJsonObject{{QStringLiteral("at"), n.atReading}, {QStringLiteral("text"), n.text}});
-        for (const zq::NamedRange &r : archive.ranges(run.sha256, &error))
-            ranges.append(QJsonObject{{QStringLiteral("name"), r.name}, {QStringLiteral("first"), r.first},
-                {QStringLiteral("last"), r.last}});
-        o.insert(QStringLiteral("notes"), notes);
-        o.insert(QStringLiteral("ranges"), ranges);
-        std::printf("%s", QJsonDocument(o).toJson().constData());
-        return Done;
-    }
+    if (command == QLatin1String("show"))
+        return showRun(archive, run);
     if (command == QLatin1String("note")) {
         bool ok = false;
         const int at = parser.value(QStringLiteral("at")).toInt(&ok);
@@ -173,7 +149,8 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
         return parser.isSet(QLatin1String(name)) ? parser.value(QLatin1String(name)) : QString();
     };
     if (parser.isSet(QStringLiteral("instrument")) || parser.isSet(QStringLiteral("thermocouple")))
-        return linkDevices(archive, run, given("instrument"), given("thermocouple"));
+        return linkDevices(
+            archive, run, given("instrument"), given("thermocouple"), parser.value(QStringLiteral("reason")));
     return Done;
 }
 } // namespace
@@ -229,6 +206,11 @@ int archive(const QStringList &arguments)
         return listRuns(archive, parser);
     if (command == QLatin1String("check"))
         return checkHistories(archive);
+    // A registry device's chain, by its key: "instrument:SN-1".
+    const QString named = args.value(1);
+    if (command == QLatin1String("history") && !QFileInfo(named).exists()
+        && (named.startsWith(QLatin1String("instrument:")) || named.startsWith(QLatin1String("thermocouple:"))))
+        return historyOf(archive, named, parser.value(QStringLiteral("format")));
     QString error;
     const std::optional<zq::RunRow> run = archive.run(shaOf(args.value(1)), &error);
     if (!run)

@@ -58,6 +58,7 @@ QString archiveCommands()
         "  check                   every run's history verified: 0 intact, 3 naming each broken row\n"
         "  show FILE|HASH\n"
         "  history FILE|HASH [--format text|json]   every change the run had, oldest first\n"
+        "  history instrument:SERIAL|thermocouple:ID   a calibration device's changes\n"
         "  set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
         "                          [--reason T]  (needed once the run is reviewed or approved)\n"
         "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"

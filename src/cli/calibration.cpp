@@ -11,8 +11,6 @@
 
 namespace cli {
 namespace {
-const QStringList kTypes{"K", "N", "S", "R", "B", "J", "T", "E"};
-
 QJsonObject deviceJson(const zq::Device &d, const QDate &today)
 {
     QJsonArray certificates;
@@ -56,28 +54,32 @@ int add(zq::Archive &archive, const QCommandLineParser &p, zq::Device::Kind kind
     c.due = QDate::fromString(p.value(QStringLiteral("due")), Qt::ISODate);
     QString why;
     const std::optional<QVector<zq::CalPoint>> points = zq::parseCalPoints(p.value(QStringLiteral("points")), &why);
-    bool ok
-        = !d.id.isEmpty() && !c.number.isEmpty() && c.calibrated.isValid() && c.due.isValid() && c.due >= c.calibrated;
-    if (kind == zq::Device::Thermocouple) {
-        d.type = p.value(QStringLiteral("type")).toUpper();
-        bool fine = true;
-        if (p.isSet(QStringLiteral("max-uses")))
-            d.maxUses = p.value(QStringLiteral("max-uses")).toInt(&fine), ok = ok && fine && d.maxUses > 0;
-        if (p.isSet(QStringLiteral("max-temp")))
-            d.maxTemp = p.value(QStringLiteral("max-temp")).toDouble(&fine),
-            ok = ok && fine && std::isfinite(*d.maxTemp);
-        ok = ok && kTypes.contains(d.type);
-    }
-    if (!ok || !points) {
-        std::fprintf(stderr, "zqcli calibration: %s\n",
-            qPrintable(!points
-                    ? QStringLiteral("--points: ") + why
-                    : QStringLiteral("需要 ID、--cert、--calibrated 与 --due（YYYY-MM-DD，到期不早于校准）%1")
-                          .arg(kind == zq::Device::Thermocouple ? QStringLiteral("、--type（K N S R B J T E）")
-                                                                : QString())));
+    if (!points) {
+        std::fprintf(stderr, "zqcli calibration: --points: %s\n", qPrintable(why));
         return BadUsage;
     }
     c.points = *points;
+    const bool thermocouple = kind == zq::Device::Thermocouple;
+    if (thermocouple) {
+        d.type = p.value(QStringLiteral("type")).toUpper();
+        bool fine = true;
+        if (p.isSet(QStringLiteral("max-uses"))) {
+            d.maxUses = p.value(QStringLiteral("max-uses")).toInt(&fine);
+            if (!fine || d.maxUses <= 0)
+                why = QStringLiteral("--max-uses 须为正整数");
+        }
+        if (p.isSet(QStringLiteral("max-temp"))) {
+            d.maxTemp = p.value(QStringLiteral("max-temp")).toDouble(&fine);
+            if (!fine || !std::isfinite(*d.maxTemp))
+                why = QStringLiteral("--max-temp 须为温度（℃）");
+        }
+    }
+    if (why.isEmpty())
+        why = zq::certificateProblem(thermocouple, d.id, d.type, c);
+    if (!why.isEmpty()) {
+        std::fprintf(stderr, "zqcli calibration: %s\n", qPrintable(why));
+        return BadUsage;
+    }
     QString error;
     if (!zq::Registry(archive).addCertificate(d, c, &error))
         return fail(error);
@@ -157,7 +159,8 @@ int calibration(const QStringList &arguments)
 
 // Links a run to the devices given on zqcli archive set; warns of expired
 // certificates and worn thermocouples, and refuses nothing: the user decides.
-int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple)
+int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple,
+    const QString &reason)
 {
     QString error;
     zq::Registry registry(archive);
@@ -183,6 +186,6 @@ int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &inst
             d.thermocouple = thermocouple;
         }
     }
-    return registry.link(run.sha256, d, &error) ? Done : fail(error);
+    return registry.link(run.sha256, d, &error, reason) ? Done : fail(error);
 }
 } // namespace cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -52,11 +53,16 @@ int processReport(const QStringList &arguments);
 int info(const QStringList &arguments);
 int analyze(const QStringList &arguments);
 int archive(const QStringList &arguments);
+// A run as zqcli archive list and show give it; show adds its notes, ranges
+// and downloads, each with the PC it was made on (null: not known).
+QJsonObject runJson(const zq::RunRow &r);
+int showRun(zq::Archive &archive, const zq::RunRow &run);
 int verify(const QStringList &arguments);
 int calibration(const QStringList &arguments);
 // The devices a run was measured with (a null string: left as it is), with
 // warnings for a worn or overheated thermocouple.
-int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple);
+int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple,
+    const QString &reason);
 
 // zqcli archive's options, each described; why a named range cannot be kept on a
 // run of `readings` readings (empty when it can).

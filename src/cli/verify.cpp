@@ -64,7 +64,9 @@ int verify(const QStringList &arguments)
     const zq::Provenance p = archive.provenance(run.bytes, file, &error);
     if (!error.isEmpty())
         return fail(error);
-    const QByteArray when = p.when.toString(Qt::ISODate).toUtf8(), device = p.device.toUtf8();
+    // The PC too: one recorded before PCs were named is not known, and said so.
+    const QString pc = p.host.isEmpty() ? QStringLiteral("an unknown PC") : p.host;
+    const QByteArray when = p.when.toString(Qt::ISODate).toUtf8(), device = (p.device + " on " + pc).toUtf8();
     // Only a whole download of these very bytes is vouched for; every other answer says why not.
     switch (p.kind) {
     case zq::Provenance::Downloaded:

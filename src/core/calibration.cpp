@@ -59,6 +59,29 @@ QString calPointsText(const QVector<CalPoint> &points)
     return parts.join(QLatin1Char(','));
 }
 
+const QStringList &thermocoupleTypes()
+{
+    static const QStringList types{"K", "N", "S", "R", "B", "J", "T", "E"};
+    return types;
+}
+
+QString certificateProblem(bool thermocouple, const QString &deviceId, const QString &type, const Certificate &c)
+{
+    if (deviceId.trimmed().isEmpty())
+        return QStringLiteral("请填写编号");
+    if (c.number.trimmed().isEmpty())
+        return QStringLiteral("请填写证书编号");
+    if (!c.calibrated.isValid() || !c.due.isValid())
+        return QStringLiteral("校准日期与到期日须为 YYYY-MM-DD");
+    if (c.due < c.calibrated)
+        return QStringLiteral("到期日早于校准日期");
+    if (thermocouple && !thermocoupleTypes().contains(type))
+        return QStringLiteral("热电偶类型须为 %1").arg(thermocoupleTypes().join(QLatin1Char(' ')));
+    if (c.points.isEmpty())
+        return QStringLiteral("没有校准点");
+    return QString();
+}
+
 DueState dueState(const Certificate &c, const QDate &today)
 {
     if (today > c.due)
@@ -114,6 +137,20 @@ QString Correction::text() const
     if (thermocouple)
         parts << QStringLiteral("热电偶 ") + thermocouple->number;
     return parts.isEmpty() ? QString() : QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
+}
+
+QString judgedOnText(const Correction *applied)
+{
+    if (!applied || applied->isEmpty())
+        return QStringLiteral("按原始读数判定（未修正）");
+    QStringList parts;
+    const std::pair<const char *, const std::optional<Certificate> *> devices[]
+        = {{"仪表", &applied->instrument}, {"热电偶", &applied->thermocouple}};
+    for (const auto &[kind, cert] : devices)
+        if (*cert)
+            parts << QStringLiteral("%1 %2（%3）")
+                         .arg(QString::fromUtf8(kind), (*cert)->number, calPointsText((*cert)->points));
+    return QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
 }
 
 QStringList expiryWarnings(const Correction &c, const QDate &today)

@@ -33,6 +33,12 @@ struct Certificate
 std::optional<QVector<CalPoint>> parseCalPoints(const QString &text, QString *error);
 QString calPointsText(const QVector<CalPoint> &points);
 
+// The types a thermocouple may be: K N S R B J T E.
+const QStringList &thermocoupleTypes();
+// Why a certificate cannot be registered for a device, in the words both
+// front ends show; empty when it can. An instrument has no type.
+QString certificateProblem(bool thermocouple, const QString &deviceId, const QString &type, const Certificate &c);
+
 enum class DueState { Ok, DueSoon, Expired };
 // Due soon within 30 days of `today`; expired after its due date.
 DueState dueState(const Certificate &c, const QDate &today);
@@ -55,6 +61,11 @@ struct Correction
     // "已修正：仪表 CAL-I-77，热电偶 CAL-T-12"
     QString text() const;
 };
+
+// What a check's readings were judged on, for its record: "已修正：仪表
+// CAL-I-77（300:+1,900:-1），…" with each certificate's points, or
+// "按原始读数判定（未修正）" without a correction.
+QString judgedOnText(const Correction *applied);
 
 // "校准已过期：证书 CAL-T-12 到期于 2026-02-10", one for each certificate
 // past its due date on `today`; the certificate is applied all the same.

@@ -52,7 +52,7 @@ void CalibrationWindow::buildForm(QBoxLayout *layout)
     kind = new QComboBox(this);
     kind->addItems({QStringLiteral("仪表"), QStringLiteral("热电偶")});
     type = new QComboBox(this);
-    type->addItems({"K", "N", "S", "R", "B", "J", "T", "E"});
+    type->addItems(zq::thermocoupleTypes());
     deviceId = new QLineEdit(this);
     number = new QLineEdit(this);
     points = new QLineEdit(this);
@@ -117,10 +117,8 @@ bool CalibrationWindow::addCertificate()
     const std::optional<QVector<zq::CalPoint>> parsed = zq::parseCalPoints(points->text(), &error);
     const zq::Certificate c{
         number->text().trimmed(), calibrated->date(), due->date(), parsed.value_or(QVector<zq::CalPoint>{})};
-    if (d.id.isEmpty() || c.number.isEmpty())
-        error = QStringLiteral("请填写编号和证书编号");
-    else if (c.due < c.calibrated)
-        error = QStringLiteral("到期日早于校准日期");
+    if (parsed)
+        error = zq::certificateProblem(d.kind == zq::Device::Thermocouple, d.id, d.type, c);
     if (error.isEmpty() && zq::Registry(m_archive).addCertificate(d, c, &error)) {
         refresh();
         problem->clear();

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <sys/stat.h>
 
@@ -52,6 +53,7 @@ private Q_SLOTS:
     void verifyAndTheReportAgree();
     void notARegularFileIsRefusedAtOnce_data();
     void notARegularFileIsRefusedAtOnce();
+    void aDownloadNamesThePcItWasMadeOn();
 };
 
 void TstProvenance::aPausedDownloadIsNotVouchedFor()
@@ -137,7 +139,9 @@ void TstProvenance::verifyAndTheReportAgree_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("says");
     QTest::addColumn<QString>("prints");
-    QTest::newRow("a whole download") << "complete" << 0 << "verified: downloaded 2026-12-06T21:30:05"
+    QTest::newRow("a whole download") << "complete" << 0
+                                      << "verified: downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0 on "
+            + QSysInfo::machineHostName()
                                       << QStringLiteral("下载于 2026-12-06 21:30:05 自 /dev/ttyUSB0，未改动");
     QTest::newRow("a cut download") << "cut" << 3 << QStringLiteral("下载不完整：传输中断")
                                     << QStringLiteral("下载不完整：传输中断");
@@ -201,6 +205,39 @@ void TstProvenance::notARegularFileIsRefusedAtOnce()
     const Run run = zqcli(args);
     QCOMPARE(run.code, 1);
     QVERIFY2(run.err.contains(fifo) && run.err.contains(QStringLiteral("不是普通文件")), qPrintable(run.err));
+}
+
+void TstProvenance::aDownloadNamesThePcItWasMadeOn()
+{
+    // A version 4 file, made by that version's own statements.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("v4.sqlite");
+    QFile fixture(QFINDTESTDATA("v4.sql"));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v4");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        for (const QString &statement : QString::fromUtf8(fixture.readAll()).split(";\n", Qt::SkipEmptyParts))
+            QVERIFY2(QSqlQuery(db).exec(statement), qPrintable(statement));
+    }
+    QSqlDatabase::removeDatabase("v4");
+    const QStringList show{"archive", "--archive", path, "show", "00aa11bb"};
+    QVERIFY2(zqcli(show).err.contains("第 5 版"), "a read-only command does not bring it up to date");
+    {
+        zq::Archive a;
+        QString error;
+        QVERIFY2(a.open(path, &error), qPrintable(error));
+        QVERIFY(a.recordDownload(
+            "00aa11bb", QDateTime(QDate(2026, 3, 3), QTime(9, 0)), "/dev/ttyUSB1", "complete", QString(), &error));
+    }
+    const Run shown = zqcli(show);
+    QCOMPARE(shown.code, 0);
+    const QJsonArray downloads = QJsonDocument::fromJson(shown.out.toUtf8()).object().value("downloads").toArray();
+    QCOMPARE(downloads.size(), 2);
+    QCOMPARE(downloads[0].toObject().value("device").toString(), QStringLiteral("/dev/ttyUSB0"));
+    QVERIFY(downloads[0].toObject().value("host").isNull()); // recorded before: not known, never made up
+    QCOMPARE(downloads[1].toObject().value("host").toString(), QSysInfo::machineHostName());
 }
 
 QTEST_MAIN(TstProvenance)

@@ -8,7 +8,11 @@
 #include "support/pgserver.h"
 #include "support/records.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <unistd.h>
 
@@ -21,6 +25,7 @@ private Q_SLOTS:
     void pushCarriesWhatTheUserKnew();
     void anImportWaitsForAServerThatIsDown();
     void anImportWhileTheServerIsDownIsSentOnce();
+    void aVersion4ServerIsBroughtUpTo5();
 };
 
 void TstSharedProvenance::downloadsTravelWithTheirRuns_data()
@@ -64,6 +69,11 @@ void TstSharedProvenance::downloadsTravelWithTheirRuns()
     const Run v = zqcli({"verify", "--archive", dir.filePath("b.sqlite"), dir.filePath("copy.ZQ")});
     QCOMPARE(v.code, code);
     QVERIFY2(v.out.contains(says), qPrintable(v.out));
+    // And the PC it was made on, queued with it.
+    const Run shown = zqcli({"archive", "show", "--archive", dir.filePath("b.sqlite"), dir.filePath("copy.ZQ")});
+    const QJsonArray downloads = QJsonDocument::fromJson(shown.out.toUtf8()).object().value("downloads").toArray();
+    QCOMPARE(downloads.size(), 1);
+    QCOMPARE(downloads[0].toObject().value("host").toString(), QSysInfo::machineHostName());
 }
 
 void TstSharedProvenance::pushCarriesWhatTheUserKnew()
@@ -83,11 +93,12 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
         QVERIFY(a.open(local, &error));
         sha = a.addRun(readAll(file), file, &isNew, &error);
         QVERIFY(a.setFields(sha, {QStringLiteral("王"), "3", {}, "K", {}}, &error));
-        QVERIFY(a.setVerdict(sha, "FAIL", QStringLiteral("淬火"), &error));
+        QVERIFY(
+            a.setVerdict(sha, "FAIL", QStringLiteral("淬火"), &error, QStringLiteral("已修正：仪表 C-1（300:+1）")));
         QVERIFY(a.addNote(sha, {12, QStringLiteral("炉门打开")}, &error));
         QVERIFY(a.saveRange(sha, {QStringLiteral("保温段"), 10, 40}, &error));
-        QVERIFY(a.recordDownload(
-            sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", "complete", file, &error));
+        // Brought here from PC A: pushed, it still names PC A.
+        QVERIFY(a.recordDownload({sha, "2026-12-06T21:30:05", "/dev/ttyUSB0", "complete", file, "pc-a"}, &error));
     }
     const QStringList push{
         "archive", "--archive", server.url(), "--local", dir.filePath("queue.sqlite"), "push", "--from", local};
@@ -102,9 +113,15 @@ void TstSharedProvenance::pushCarriesWhatTheUserKnew()
     QCOMPARE(there->fields.operatorName, QStringLiteral("王"));
     QCOMPARE(there->verdict, QStringLiteral("FAIL"));
     QCOMPARE(there->checks, 1); // pushed twice, checked once
+    const QVector<zq::HistoryRow> rows = shared.history(sha, &error);
+    QCOMPARE(std::count_if(rows.begin(), rows.end(),
+                 [](const zq::HistoryRow &r) { return r.reason == QStringLiteral("已修正：仪表 C-1（300:+1）"); }),
+        1); // the check's row says what it was judged on there too
     QCOMPARE(shared.notes(sha, &error).size(), 1);
     QCOMPARE(shared.ranges(sha, &error).value(0).last, 40);
-    QCOMPARE(shared.provenance(readAll(file), file, &error).kind, zq::Provenance::Downloaded);
+    const zq::Provenance p = shared.provenance(readAll(file), file, &error);
+    QCOMPARE(p.kind, zq::Provenance::Downloaded);
+    QCOMPARE(p.host, QStringLiteral("pc-a"));
 }
 
 void TstSharedProvenance::anImportWaitsForAServerThatIsDown()
@@ -151,6 +168,38 @@ void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
     const QVector<zq::RunRow> runs = shared.list({}, &error);
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs[0].paths, QStringList{dir.filePath("run.ZQ")});
+}
+
+void TstSharedProvenance::aVersion4ServerIsBroughtUpTo5()
+{
+    if (!PgServer::available())
+        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    PgServer server;
+    QVERIFY(server.ok());
+    qputenv("PGPASSWORD", "secret");
+    // The server as the version 4 schema left it, with a download recorded then.
+    QVERIFY(server.psql("zqarchive",
+        "ALTER TABLE downloads DROP COLUMN host; UPDATE schema_version SET version = 4;"
+        " INSERT INTO runs (sha256, data_type, readings, failed, added_at)"
+        " VALUES ('00aa11bb', 2, 720, 2, '2026-03-02T08:00:00');"
+        " INSERT INTO downloads VALUES ('00aa11bb', '2026-03-02T07:59:00', '/dev/ttyUSB0', 'complete', NULL)"));
+    QString error;
+    {
+        zq::Archive before;
+        QVERIFY(!before.open(server.url(), &error));
+        QVERIFY2(error.contains(QStringLiteral("第 4 版")), qPrintable(error));
+    }
+    QVERIFY(server.psqlFile(QStringLiteral(ZQ_SOURCE_DIR "/packaging/archive-postgresql-5.sql")));
+    zq::Archive a;
+    QVERIFY2(a.open(server.url(), &error), qPrintable(error));
+    QVERIFY2(a.recordDownload(
+                 "00aa11bb", QDateTime(QDate(2026, 3, 3), QTime(9, 0)), "/dev/ttyUSB1", "complete", QString(), &error),
+        qPrintable(error));
+    QStringList hosts;
+    for (const zq::Archive::DownloadRow &d : a.downloads(&error, "00aa11bb"))
+        hosts << d.host;
+    QCOMPARE(hosts, (QStringList{QString(), QSysInfo::machineHostName()}));
+    QVERIFY(!server.psqlFile(QStringLiteral(ZQ_SOURCE_DIR "/packaging/archive-postgresql-5.sql"))); // only once
 }
 
 int main(int argc, char *argv[])

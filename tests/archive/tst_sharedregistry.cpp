@@ -80,6 +80,29 @@ void TstSharedRegistry::certificatesLinksAndCorrections()
     QCOMPARE(read->uses, 1);
     QCOMPARE(read->maxUses, 5);
     QCOMPARE(registry.device(zq::Device::Instrument, "SN-1", &error)->certificates.size(), 2);
+
+    // Each registry change a row under the device's key, a link a row in the run's chain.
+    QVERIFY2(registry.link(sha, {"SN-1", "TC-13"}, &error), qPrintable(error));
+    QVERIFY2(a.setVerdict(sha, "PASS", "r", &error, zq::judgedOnText(&c.correction)), qPrintable(error));
+    const auto rows = [&](const QString &key) {
+        QStringList out;
+        for (const zq::HistoryRow &r : a.history(key, &error))
+            out << QStringList{r.what, r.oldValue, r.newValue, r.reason}.join('|');
+        return out;
+    };
+    QCOMPARE(rows("instrument:SN-1"),
+        (QStringList{R"(device||{"id":"SN-1","kind":"instrument"}|)",
+            R"(certificate||{"calibrated":"2026-01-10","due":"2027-01-10","number":"CAL-I-77","points":"300:+1,900:-1"}|)",
+            QStringLiteral(
+                R"(certificate||{"calibrated":"%1","due":"%2","number":"CAL-I-78","points":"300:+9,900:+9"}|)")
+                .arg(today.addDays(1).toString(Qt::ISODate), today.addYears(1).toString(Qt::ISODate))}));
+    QCOMPARE(rows("thermocouple:TC-12").size(), 2); // the refused duplicate left none
+    QCOMPARE(rows("thermocouple:TC-12").first(),
+        QStringLiteral(R"(device||{"id":"TC-12","kind":"thermocouple","maxTemp":null,"maxUses":5,"type":"K"}|)"));
+    QCOMPARE(rows(sha).mid(1),
+        (QStringList{"linked_instrument||SN-1|", "linked_thermocouple||TC-12|", "linked_thermocouple|TC-12|TC-13|",
+            "verdict||PASS|已修正：仪表 CAL-I-77（300:+1,900:-1），热电偶 CAL-T-12（800:+3,900:+3）", "recipe||r|"}));
+    QVERIFY(a.checkHistory(&error).isEmpty());
 }
 
 int main(int argc, char *argv[])

@@ -62,10 +62,10 @@ void TstCalibrationCli::correctedReadingsAreJudged()
                      "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3", "--max-uses", "1"})
                  .code,
         0);
-    QCOMPARE(cli({"calibration", "add-thermocouple", "TC-13", "--cert", "X", "--calibrated", "2026-01-10", "--due",
-                     "2026-02-10", "--points", "800:+3"})
-                 .code,
-        2); // no type
+    const Run untyped = cli({"calibration", "add-thermocouple", "TC-13", "--cert", "X", "--calibrated", "2026-01-10",
+        "--due", "2026-02-10", "--points", "800:+3"});
+    QCOMPARE(untyped.code, 2);
+    QVERIFY2(untyped.err.contains("热电偶类型须为 K N S R B J T E"), qPrintable(untyped.err)); // as the window says
     const QString one = dir.filePath("one.ZQ"), two = dir.filePath("two.ZQ");
     write(one, holdAt846(26));
     write(two, holdAt846(27));

@@ -29,6 +29,8 @@ private Q_SLOTS:
     void interpolation();
     void points_data();
     void points();
+    void certificateProblems_data();
+    void certificateProblems();
     void aHoldJudgedOnCorrectedReadings();
     void dueStates_data();
     void dueStates();
@@ -89,6 +91,38 @@ void TstCalibration::points()
         QVERIFY(std::is_sorted(points->begin(), points->end(),
             [](const zq::CalPoint &a, const zq::CalPoint &b) { return a.temperature < b.temperature; }));
     }
+}
+
+void TstCalibration::certificateProblems_data()
+{
+    QTest::addColumn<bool>("thermocouple");
+    QTest::addColumn<QStringList>("idTypeNumber");
+    QTest::addColumn<QDate>("due"); // calibrated 2026-01-10
+    QTest::addColumn<QString>("problem");
+    const QDate year(2027, 1, 10);
+    const QString type = QStringLiteral("热电偶类型须为 K N S R B J T E");
+    QTest::newRow("instrument") << false << QStringList{"SN-1", "", "C-1"} << year << QString();
+    QTest::newRow("thermocouple N") << true << QStringList{"TC-1", "N", "C-1"} << year << QString();
+    QTest::newRow("due the day calibrated")
+        << false << QStringList{"SN-1", "", "C-1"} << QDate(2026, 1, 10) << QString();
+    QTest::newRow("due before calibrated")
+        << false << QStringList{"SN-1", "", "C-1"} << QDate(2026, 1, 9) << QStringLiteral("到期日早于校准日期");
+    QTest::newRow("no due date") << false << QStringList{"SN-1", "", "C-1"} << QDate()
+                                 << QStringLiteral("校准日期与到期日须为 YYYY-MM-DD");
+    QTest::newRow("thermocouple X") << true << QStringList{"TC-1", "X", "C-1"} << year << type;
+    QTest::newRow("thermocouple untyped") << true << QStringList{"TC-1", "", "C-1"} << year << type;
+    QTest::newRow("no id") << false << QStringList{" ", "", "C-1"} << year << QStringLiteral("请填写编号");
+    QTest::newRow("no number") << true << QStringList{"TC-1", "K", ""} << year << QStringLiteral("请填写证书编号");
+}
+
+void TstCalibration::certificateProblems()
+{
+    QFETCH(bool, thermocouple);
+    QFETCH(QStringList, idTypeNumber);
+    QFETCH(QDate, due);
+    QFETCH(QString, problem);
+    const zq::Certificate c = certificate(idTypeNumber[2], "300:+1", {2026, 1, 10}, due);
+    QCOMPARE(zq::certificateProblem(thermocouple, idTypeNumber[0], idTypeNumber[1], c), problem);
 }
 
 void TstCalibration::aHoldJudgedOnCorrectedReadings()

@@ -73,6 +73,12 @@ public:
             *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
         return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     }
+    // A script as the administrator, as its header says to run it.
+    bool psqlFile(const QString &path)
+    {
+        return run(QStringLiteral("psql"),
+            {"-h", m_dir.path(), "-p", QString::number(m_port), "-U", "admin", "-d", "zqarchive", "-q", "-f", path});
+    }
     QString scalar(const QString &sql)
     {
         QString out;

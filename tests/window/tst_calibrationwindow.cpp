@@ -135,6 +135,10 @@ void TstCalibrationWindow::calibrationWindowTakesCertificates()
     QCOMPARE(status("TC-9"), QString());
     QTest::keyClick(c->points, Qt::Key_Backspace);
     QTest::keyClicks(c->points, "3");
+    c->number->clear();
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(c->problem->text(), QStringLiteral("证书没有添加：请填写证书编号")); // as zqcli says
+    QTest::keyClicks(c->number, "C-9");
     QTest::mouseClick(add, Qt::LeftButton);
     QCOMPARE(status("TC-9"), QStringLiteral("C-9 将到期"));
     QCOMPARE(registry.device(zq::Device::Thermocouple, "TC-9", &error)->type, QStringLiteral("K"));
