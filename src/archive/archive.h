@@ -24,7 +24,7 @@ struct RunRow
     QString firstStamp;
     QString lastStamp;
     int peak = 0;
-    QString verdict; // PASS, FAIL or empty: the latest check's
+    QString verdict; // PASS, FAIL or empty: the approved check's while an approval stands, else the latest
     QString recipe;
     int checks = 0; // every process check recorded, and how many of them failed
     int failedChecks = 0;
@@ -222,6 +222,8 @@ public:
     // the change withdraws the signatures.
     enum class Meaning { Review, Approve };
     bool sign(const QString &sha256, const QString &name, Meaning meaning, const QString &comment, QString *error);
+    // Where the run stands and who signed it; a run the archive lacks is 草稿.
+    Signatures signatures(const QString &sha256, QString *error) const;
 
 private:
     bool migrate(QString *error);
