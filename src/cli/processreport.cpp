@@ -29,6 +29,7 @@ void fromArchive(const QCommandLineParser &p, const QString &path, const QByteAr
             r.checks = run->checks;
             r.failedChecks = run->failedChecks;
         }
+        r.signatures = archive.signatures(sha, &error);
         r.notes = archive.notes(sha, &error);
         r.provenance = archive.provenanceWords(bytes, path, &error);
     }

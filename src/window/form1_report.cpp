@@ -43,6 +43,7 @@ bool Form1::gatherProcessReport(zq::ProcessReport *report)
             r.checks = run->checks;
             r.failedChecks = run->failedChecks;
         }
+        r.signatures = archive->signatures(r.sha256, &error);
         r.notes = archive->notes(r.sha256, &error);
         r.provenance = archive->provenanceWords(bytes, m_runPath, &error);
     }

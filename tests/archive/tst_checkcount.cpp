@@ -1,6 +1,7 @@
 // The process report of a run judged more than once counts its checks and
-// failures on every page, as the PDF's text shows them; an approved
-// verdict stands against later checks.
+// failures on every page, prints who reviewed and approved it or marks it
+// 草稿, as the PDF's text shows them; an approved verdict stands against
+// later checks.
 #include "archive/archive.h"
 #include "core/datafile.h"
 #include "support/line.h"
@@ -24,6 +25,12 @@ QStringList pdfPages(const QString &pdf)
     return pages;
 }
 
+// A signature's time as the report prints it: local, to the minute.
+QString localMinute(const QString &utc)
+{
+    return QDateTime::fromString(utc, Qt::ISODateWithMs).toLocalTime().toString("yyyy-MM-dd HH:mm");
+}
+
 const QStringList kPassing{"--setpoint", "220", "--tol", "30"};
 } // namespace
 
@@ -33,6 +40,8 @@ class TstCheckCount : public QObject
 private Q_SLOTS:
     void reportCountsEveryCheck_data();
     void reportCountsEveryCheck();
+    void reportSignsOrMarksDraft_data();
+    void reportSignsOrMarksDraft();
     void approvedVerdictStands();
 };
 
@@ -71,6 +80,55 @@ void TstCheckCount::reportCountsEveryCheck()
     QVERIFY(pages.size() > 1);
     for (const QString &page : pages)
         QVERIFY2(footer.isEmpty() ? !page.contains("此前检查") : page.contains(footer), qPrintable(page));
+}
+
+void TstCheckCount::reportSignsOrMarksDraft_data()
+{
+    QTest::addColumn<int>("steps"); // -1: not in the archive; 1 reviewed, 2 approved, 3 then edited
+    QTest::addColumn<bool>("draft");
+    QTest::newRow("not in the archive") << -1 << true;
+    QTest::newRow("draft") << 0 << true;
+    QTest::newRow("reviewed only") << 1 << true;
+    QTest::newRow("approved") << 2 << false;
+    QTest::newRow("approved, then edited with a reason") << 3 << true;
+}
+
+void TstCheckCount::reportSignsOrMarksDraft()
+{
+    QFETCH(int, steps);
+    QFETCH(bool, draft);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.sqlite"), file = dir.filePath("run.ZQ");
+    const QByteArray bytes = zq::dataFileBytes(timeData(600));
+    write(file, bytes);
+    QVector<zq::HistoryRow> rows;
+    {
+        zq::Archive a;
+        QString error;
+        bool isNew = false;
+        QVERIFY2(a.open(path, &error), qPrintable(error));
+        const QString sha = steps < 0 ? QString() : a.addRun(bytes, file, &isNew, &error);
+        const bool ok = (steps < 1 || a.sign(sha, "张", zq::Archive::Meaning::Review, "曲线已看", &error))
+            && (steps < 2 || a.sign(sha, "李", zq::Archive::Meaning::Approve, QString(), &error))
+            && (steps < 3 || a.setFields(sha, {"赵", {}, {}, {}, {}}, &error, "操作者填错"));
+        QVERIFY2(ok, qPrintable(error));
+        rows = a.history(sha, &error);
+    }
+    const QString pdf = dir.filePath("r.pdf");
+    const Run run
+        = zqcli(QStringList{"report", file, "--process", "--readings", "--archive", path, "-o", pdf} + kPassing);
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    const QStringList pages = pdfPages(pdf);
+    QVERIFY(pages.size() > 1);
+    for (const QString &page : pages)
+        QVERIFY2(page.contains("草稿") == draft, qPrintable(page));
+    const QString all = pages.join('\f');
+    QCOMPARE(all.contains("批准: "), !draft);
+    if (!draft) {
+        QVERIFY2(all.contains("审核: 张, " + localMinute(rows[1].at)) && all.contains("曲线已看")
+                && all.contains("批准: 李, " + localMinute(rows[2].at)),
+            qPrintable(all));
+    }
 }
 
 void TstCheckCount::approvedVerdictStands()
