@@ -65,8 +65,7 @@ bool Archive::withdrawSignatures(const QString &sha256, const QString &reason, Q
     }
     const bool approved = now.state == RunState::Approved;
     if (!appendHistory(
-            changeOf(sha256, QStringLiteral("withdrawn"),
-                approved ? QStringLiteral("已批准") : QStringLiteral("已审核"), QStringLiteral("草稿"), reason),
+            changeOf(sha256, QStringLiteral("withdrawn"), stateText(now.state), stateText(RunState::Draft), reason),
             error))
         return false;
     // Checks made while the approval stood were kept aside: the latest of them is the run's verdict again.
@@ -108,7 +107,7 @@ bool Archive::sign(const QString &sha256, const QString &name, Meaning meaning, 
     }
     const bool ok
         = appendHistory(changeOf(sha256, approve ? QStringLiteral("approve") : QStringLiteral("review"), QString(),
-                            approve ? QStringLiteral("已批准") : QStringLiteral("已审核"), comment, signer),
+                            stateText(approve ? RunState::Approved : RunState::Reviewed), comment, signer),
             error);
     return endWrite(ok, error);
 }

@@ -47,6 +47,7 @@ struct RunFilter
     QString equipment;
     QString verdict; // PASS or FAIL
     QString search; // in every text field
+    std::optional<RunState> state = std::nullopt; // any
 };
 
 // A stretch of a run the user named ("保温段"): readings first…last.
@@ -197,7 +198,7 @@ public:
     // The same runs as an executed query, for a view that fetches as it
     // scrolls: sha256, the run's own time (ISO), type, readings, peak,
     // equipment, load, operator, verdict, comment, file name, added time (ISO),
-    // ordered by the column given (1-based, negative: descending).
+    // RunState as a number, ordered by the column given (1-based, negative: descending).
     QSqlQuery browse(const RunFilter &filter, int orderBy, QString *error) const;
     QStringList equipments(QString *error) const;
     // Where these bytes can still be found: kept copies first, then the paths

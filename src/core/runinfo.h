@@ -25,6 +25,8 @@ struct RunNote
 // Where a run stands: 草稿 until reviewed, 已审核, then 已批准 by another name.
 // Any edit after signing withdraws it: back to 草稿.
 enum class RunState { Draft, Reviewed, Approved };
+// 草稿, 已审核 or 已批准.
+QString stateText(RunState state);
 struct Signature
 {
     QString name;
