@@ -15,6 +15,7 @@ const char *const kColumns[]
 constexpr int kColumnCount = 13;
 constexpr int kFileColumn = 10;
 constexpr int kAddedColumn = 11;
+constexpr int kVerdictColumn = 8;
 constexpr int kStateColumn = 12;
 
 // Qt's styles draw an ascending order as ▼; in the lists our users work
@@ -104,6 +105,8 @@ void showRunColumns(QTableView *table, int order)
     // model keeps it last, where no edit counts on a column. A new query
     // resets the sections, so this is done after every one.
     header->moveSection(header->visualIndex(kFileColumn), 2);
+    // Where a run stands, read beside its verdict.
+    header->moveSection(header->visualIndex(kStateColumn), header->visualIndex(kVerdictColumn) + 1);
     for (int c : {1, kFileColumn, kAddedColumn, kStateColumn})
         table->resizeColumnToContents(c);
     header->setSortIndicator(qAbs(order) - 1, order < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
