@@ -24,7 +24,7 @@ struct RunRow
     QString firstStamp;
     QString lastStamp;
     int peak = 0;
-    QString verdict; // PASS, FAIL or empty: the latest check's
+    QString verdict; // PASS, FAIL or empty: the approved check's while an approval stands, else the latest
     QString recipe;
     int checks = 0; // every process check recorded, and how many of them failed
     int failedChecks = 0;
@@ -47,6 +47,7 @@ struct RunFilter
     QString equipment;
     QString verdict; // PASS or FAIL
     QString search; // in every text field
+    std::optional<RunState> state = std::nullopt; // any
 };
 
 // A stretch of a run the user named ("保温段"): readings first…last.
@@ -209,7 +210,7 @@ public:
     // The same runs as an executed query, for a view that fetches as it
     // scrolls: sha256, the run's own time (ISO), type, readings, peak,
     // equipment, load, operator, verdict, comment, file name, added time (ISO),
-    // ordered by the column given (1-based, negative: descending).
+    // RunState as a number, ordered by the column given (1-based, negative: descending).
     QSqlQuery browse(const RunFilter &filter, int orderBy, QString *error) const;
     QStringList equipments(QString *error) const;
     // Where these bytes can still be found: kept copies first, then the paths
@@ -234,6 +235,8 @@ public:
     // the change withdraws the signatures.
     enum class Meaning { Review, Approve };
     bool sign(const QString &sha256, const QString &name, Meaning meaning, const QString &comment, QString *error);
+    // Where the run stands and who signed it; a run the archive lacks is 草稿.
+    Signatures signatures(const QString &sha256, QString *error) const;
 
 private:
     // The registry's changes go into the history as the runs' do.

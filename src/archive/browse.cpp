@@ -26,6 +26,8 @@ QString whereOf(const RunFilter &filter, QVariantList *values)
         where << QStringLiteral("r.equipment = ?"), *values << filter.equipment;
     if (!filter.verdict.isEmpty())
         where << QStringLiteral("r.verdict = ?"), *values << filter.verdict.toUpper();
+    if (filter.state)
+        where << sql::kRunState + QStringLiteral(" = ?"), *values << int(*filter.state);
     if (!filter.search.isEmpty()) {
         // Lower case on both sides: SQLite and PostgreSQL then match alike.
         // The term is the user's letters: % and _ in it match themselves.
@@ -81,7 +83,7 @@ QSqlQuery Archive::browse(const RunFilter &filter, int orderBy, QString *error) 
 {
     QVariantList values;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    const int column = qBound(1, qAbs(orderBy), 12);
+    const int column = qBound(1, qAbs(orderBy), 13);
     // The run's own time: its first stamp, in the latest year that puts it
     // not after the download (or, with none, its adding), since stamps carry
     // no year; sequence data has only the download's end. ISO text, so the
@@ -99,9 +101,9 @@ QSqlQuery Archive::browse(const RunFilter &filter, int orderBy, QString *error) 
         " (SELECT p.path FROM paths p WHERE p.sha256 = r.sha256 ORDER BY p.seen_at, p.path LIMIT 1), '')");
     q.prepare(QStringLiteral("SELECT r.sha256, %1, CASE r.data_type WHEN 1 THEN 'STYLE 0' ELSE 'STYLE 1' END,"
                              " r.readings, r.peak, r.equipment, r.load, r.operator, r.verdict, r.comment,"
-                             " replace(%2, rtrim(%2, replace(%2, '/', '')), ''), r.added_at"
-                             " FROM runs r%3 ORDER BY %4 %5, r.sha256")
-                  .arg(runAt, path, whereOf(filter, &values))
+                             " replace(%2, rtrim(%2, replace(%2, '/', '')), ''), r.added_at, %3"
+                             " FROM runs r%4 ORDER BY %5 %6, r.sha256")
+                  .arg(runAt, path, sql::kRunState, whereOf(filter, &values))
                   .arg(column)
                   .arg(orderBy < 0 ? QStringLiteral("DESC") : QStringLiteral("ASC")));
     for (const QVariant &v : values)

@@ -29,6 +29,10 @@ bool Archive::setVerdict(
     const std::optional<RunRow> before = knownRun(*this, sha256, error);
     if (!before || !beginWrite(error))
         return false;
+    const QVector<HistoryRow> rows = history(sha256, error);
+    // While an approval stands its verdict stays the run's; a later check is kept beside it.
+    const bool approved = signaturesOf(rows).state == RunState::Approved;
+    const Check last = approved ? latestCheck(rows) : Check{before->verdict, before->recipe};
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral("UPDATE runs SET verdict = ?, recipe = ? WHERE sha256 = ?"));
     q.addBindValue(verdict);
@@ -38,13 +42,12 @@ bool Archive::setVerdict(
     HistoryRow check;
     check.sha256 = sha256;
     check.what = QStringLiteral("verdict");
-    check.oldValue = before->verdict;
+    check.oldValue = last.verdict;
     check.newValue = verdict;
     check.reason = judgedOn;
-    bool ok = exec(q, error) && appendHistory(check, error);
-    if (ok && recipe != before->recipe) {
-        ok = appendHistory(changeOf(sha256, QStringLiteral("recipe"), before->recipe, recipe), error);
-    }
+    bool ok = (approved || exec(q, error)) && appendHistory(check, error);
+    if (ok && recipe != last.recipe)
+        ok = appendHistory(changeOf(sha256, QStringLiteral("recipe"), last.recipe, recipe), error);
     return endWrite(ok, error);
 }
 

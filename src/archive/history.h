@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/runinfo.h"
+
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -27,21 +29,16 @@ struct HistoryRow
 HistoryRow changeOf(const QString &sha256, const QString &what, const QString &oldValue, const QString &newValue,
     const QString &reason = QString(), const QString &signer = QString());
 
-// Where a run stands: 草稿 until reviewed, 已审核, then 已批准 by another name.
-// Any edit after signing withdraws it: back to 草稿.
-enum class RunState { Draft, Reviewed, Approved };
-struct Signature
+// A check of a run: its verdict and the recipe it was judged by.
+struct Check
 {
-    QString name;
-    QString at; // UTC
+    QString verdict;
+    QString recipe;
 };
-struct Signatures
-{
-    RunState state = RunState::Draft;
-    Signature review;
-    Signature approval;
-};
-// Read from a run's rows, oldest first.
+// The latest among a run's rows, oldest first; an older archive's run was
+// found with one.
+Check latestCheck(const QVector<HistoryRow> &rows);
+// Who signed a run and where it stands, from its rows, oldest first.
 Signatures signaturesOf(const QVector<HistoryRow> &rows);
 
 // The SHA-256 a row must carry: of its content and its predecessor's hash.

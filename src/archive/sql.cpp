@@ -24,6 +24,11 @@ const QString kRunColumns = QStringLiteral(
     " (SELECT COUNT(*) FROM history h WHERE h.sha256 = r.sha256 AND h.what = 'verdict'),"
     " (SELECT COUNT(*) FROM history h WHERE h.sha256 = r.sha256 AND h.what = 'verdict' AND h.new_value = 'FAIL')");
 
+const QString kRunState = QStringLiteral(
+    "COALESCE((SELECT CASE h.what WHEN 'review' THEN 1 WHEN 'approve' THEN 2 ELSE 0 END FROM history h"
+    " WHERE h.sha256 = r.sha256 AND h.what IN ('review', 'approve', 'withdrawn') ORDER BY h.position DESC LIMIT 1),"
+    " 0)");
+
 RunRow rowFrom(const QSqlQuery &q)
 {
     RunRow r;

@@ -6,6 +6,7 @@
 #include "core/analysisformat.h"
 #include "core/datafile.h"
 #include "core/runinfo.h"
+#include "document/usecases.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -21,8 +22,8 @@ zq::Archive *archiveOf(Output &out)
         return nullptr;
     if (!out.archive) {
         QString error, notice;
-        out.archive = std::make_unique<zq::Archive>();
-        if (!out.archive->open(out.archivePath, &error, &notice)) {
+        out.archive = zq::openArchive(out.archivePath, zq::Archive::Access::ReadWrite, &error, &notice);
+        if (!out.archive) {
             out.archiveFailed = true;
             std::fprintf(stderr,
                 "zqcli: the archive cannot be used, so verdicts are not recorded and readings not corrected: %s\n",
@@ -38,6 +39,7 @@ zq::Archive *archiveOf(Output &out)
 void recordVerdict(const QString &file, const zq::Analysis &a, int count, const zq::Recipe &recipe,
     const zq::Correction &correction, Output &out)
 {
+    // Only a check of the whole run is the run's verdict: the use case says so.
     if (!a.pass || a.first != 0 || a.last != count - 1)
         return;
     zq::Archive *archive = archiveOf(out);
@@ -49,8 +51,7 @@ void recordVerdict(const QString &file, const zq::Analysis &a, int count, const 
     QString sha;
     const bool kept = zq::readRunFile(file, &run, &error)
         && !(sha = archive->addRun(run.bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
-        && archive->setVerdict(sha, *a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"),
-            zq::judgedRecipeText(recipe), &error, zq::judgedOnText(&correction));
+        && zq::recordVerdict(*archive, sha, a, count, recipe, &correction, false, &error) == zq::VerdictKept::Recorded;
     if (!kept) {
         out.archiveFailed = true;
         std::fprintf(stderr, "zqcli: verdicts are not recorded in the archive: %s\n", qPrintable(error));

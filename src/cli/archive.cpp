@@ -64,9 +64,9 @@ int listRuns(zq::Archive &archive, const QCommandLineParser &p)
     filter.verdict = p.value(QStringLiteral("verdict"));
     filter.search = p.value(QStringLiteral("search"));
     QString error;
-    QVector<zq::RunRow> rows = archive.list(filter, &error);
-    if (p.isSet(QStringLiteral("state")) && error.isEmpty())
-        rows = inState(archive, rows, p.value(QStringLiteral("state")), &error);
+    if (p.isSet(QStringLiteral("state")) && !(filter.state = stateNamed(p.value(QStringLiteral("state")), &error)))
+        return fail(error);
+    const QVector<zq::RunRow> rows = archive.list(filter, &error);
     if (!error.isEmpty())
         return fail(error);
     const QString format = p.value(QStringLiteral("format"));

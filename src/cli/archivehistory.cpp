@@ -46,19 +46,13 @@ int historyOf(zq::Archive &archive, const QString &sha256, const QString &format
     return Done;
 }
 
-QVector<zq::RunRow> inState(zq::Archive &archive, const QVector<zq::RunRow> &rows, const QString &state, QString *error)
+std::optional<zq::RunState> stateNamed(const QString &word, QString *error)
 {
     const QStringList words{"draft", "reviewed", "approved"};
-    if (!words.contains(state)) {
-        *error = QStringLiteral("--state %1: draft, reviewed or approved").arg(state);
-        return {};
-    }
-    const auto wanted = zq::RunState(words.indexOf(state));
-    QVector<zq::RunRow> out;
-    for (const zq::RunRow &r : rows)
-        if (zq::signaturesOf(archive.history(r.sha256, error)).state == wanted)
-            out.append(r);
-    return out;
+    if (words.contains(word))
+        return zq::RunState(words.indexOf(word));
+    *error = QStringLiteral("--state %1: draft, reviewed or approved").arg(word);
+    return std::nullopt;
 }
 
 int approveRun(zq::Archive &archive, const QCommandLineParser &parser, const QString &sha256)

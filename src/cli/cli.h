@@ -92,9 +92,8 @@ QString archiveCommands();
 // A run's history as text or JSON; every chain checked (Unmet naming each break).
 int historyOf(zq::Archive &archive, const QString &sha256, const QString &format);
 int checkHistories(zq::Archive &archive);
-// The runs standing as `state` says (draft, reviewed, approved); another word is an error.
-QVector<zq::RunRow> inState(
-    zq::Archive &archive, const QVector<zq::RunRow> &rows, const QString &state, QString *error);
+// The state a word names (draft, reviewed, approved); another word is an error.
+std::optional<zq::RunState> stateNamed(const QString &word, QString *error);
 // A signature on a run: --as NAME --meaning review|approve [--comment T].
 int approveRun(zq::Archive &archive, const QCommandLineParser &parser, const QString &sha256);
 // The local queue (runs, then edits) sent to the server; how many went, or -1 (told) when it stopped.

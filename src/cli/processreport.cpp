@@ -5,6 +5,7 @@
 #include "cli/analyze.h"
 #include "cli/cli.h"
 #include "core/datafile.h"
+#include "document/usecases.h"
 #include "print/fonts.h"
 
 #include <QCommandLineParser>
@@ -15,23 +16,14 @@ namespace cli {
 namespace {
 // The run's fields and notes from the archive, an option given overriding
 // a stored value; the archive's word on the bytes.
-void fromArchive(const QCommandLineParser &p, const QString &path, const QByteArray &bytes, zq::ProcessReport &r)
+void fromArchive(const QCommandLineParser &p, const QString &path, const zq::RunFile &file, zq::ProcessReport &r)
 {
-    zq::Archive archive;
     QString error, notice;
-    if (!archive.open(p.value(QStringLiteral("archive")), &error, &notice, zq::Archive::Access::ReadOnly)) {
+    const std::unique_ptr<zq::Archive> archive
+        = zq::openArchive(p.value(QStringLiteral("archive")), zq::Archive::Access::ReadOnly, &error, &notice);
+    if (!archive)
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(error));
-        r.provenance = QStringLiteral("记录库不可用，无法核对");
-    } else {
-        const QString sha = zq::Archive::sha256Of(bytes);
-        if (const std::optional<zq::RunRow> run = archive.run(sha, &error)) {
-            r.fields = run->fields;
-            r.checks = run->checks;
-            r.failedChecks = run->failedChecks;
-        }
-        r.notes = archive.notes(sha, &error);
-        r.provenance = archive.provenanceWords(bytes, path, &error);
-    }
+    zq::fillFromArchive(&r, file, path, true, archive.get());
     const std::pair<const char *, QString *> given[]
         = {{"equipment", &r.fields.equipment}, {"operator", &r.fields.operatorName}, {"load", &r.fields.load},
             {"thermocouple", &r.fields.thermocouple}, {"comment", &r.fields.comment}};
@@ -127,14 +119,12 @@ int processReport(const QStringList &arguments)
             record.isTimeStamped() || recipe.intervalSec > 0, against.curve, against.timed, against.alignment);
     zq::ProcessReport r = zq::processFigures(
         record, group, recipe, range, placed, against.alignment, calibrationOf(parser, o, input, file.sha256));
-    fromArchive(parser, input, file.bytes, r);
+    fromArchive(parser, input, file, r);
     if (const QStringList missing = zq::missingFields(recipe, r.fields); !missing.isEmpty())
         return fail(QStringLiteral("%1: the recipe requires fields that are empty: %2 (give them with --equipment, "
                                    "--load, --operator, --thermocouple, --comment, or fill them in the archive)")
                         .arg(input, missing.join(QStringLiteral("、"))));
     r.company = parser.value(QStringLiteral("company"));
-    r.fileName = QFileInfo(input).fileName();
-    r.sha256 = file.sha256;
     r.readings = parser.isSet(QStringLiteral("readings"));
     r.printed = QDateTime::currentDateTime();
     zq::installFontSubstitutes();

@@ -2,6 +2,7 @@
 #include "archive/archive.h"
 #include "cli/cli.h"
 #include "core/datafile.h"
+#include "document/usecases.h"
 #include "link/instrument.h"
 
 #include <QCommandLineParser>
@@ -12,25 +13,20 @@ namespace cli {
 void recordDownload(
     const QString &archivePath, const QString &local, const DownloadResult &result, const QString &keptPath)
 {
-    zq::Archive archive;
     QString error, notice;
-    bool isNew = false;
-    const QByteArray bytes = zq::dataFileBytes(result.record);
-    QString sha;
+    const zq::RunFile run = zq::keptBytes(result.record, keptPath);
     // The archive is never needed: a download goes on without it, told why.
+    zq::Archive archive;
     if (archive.open(archivePath, &error, &notice) && archive.isServer() && QFileInfo::exists(local))
         (void)sendQueued(archive, local);
-    const bool recorded = archive.isOpen() && !(sha = archive.addRun(bytes, keptPath, &isNew, &error)).isEmpty()
-        && archive.recordDownload(sha, result.ended, result.device, zq::outcomeName(result.outcome), keptPath, &error);
+    const bool recorded = archive.isOpen() && !zq::keepRun(archive, run, keptPath, &result, &error).isEmpty();
     if (!notice.isEmpty())
         std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
     if (recorded)
         return;
     // A server that does not answer gets it later, from the local queue.
     QString why;
-    if (zq::Archive::isServerUrl(archivePath)
-        && queueLocally(
-            local, {0, bytes, keptPath, result.ended, result.device, zq::outcomeName(result.outcome)}, &why)) {
+    if (zq::Archive::isServerUrl(archivePath) && queueLocally(local, zq::queuedRun(run, keptPath, &result), &why)) {
         std::fprintf(stderr, "zqcli: %s: %s; the download is queued in %s for it\n", qPrintable(archive.path()),
             qPrintable(error), qPrintable(local));
         return;

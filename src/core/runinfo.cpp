@@ -24,6 +24,13 @@ QStringList missingFields(const Recipe &recipe, const RunFields &f)
     return missing;
 }
 
+QString stateText(RunState state)
+{
+    return state == RunState::Approved ? QStringLiteral("已批准")
+        : state == RunState::Reviewed  ? QStringLiteral("已审核")
+                                       : QStringLiteral("草稿");
+}
+
 QString judgedRecipeText(const Recipe &recipe)
 {
     return QString::fromUtf8(QJsonDocument::fromJson(recipeToJson(recipe)).toJson(QJsonDocument::Compact));

@@ -22,6 +22,25 @@ struct RunNote
     QString text;
 };
 
+// Where a run stands: 草稿 until reviewed, 已审核, then 已批准 by another name.
+// Any edit after signing withdraws it: back to 草稿.
+enum class RunState { Draft, Reviewed, Approved };
+// 草稿, 已审核 or 已批准.
+QString stateText(RunState state);
+struct Signature
+{
+    QString name;
+    QString at; // UTC, ISO 8601
+    QString comment;
+};
+struct Signatures
+{
+    RunState state = RunState::Draft;
+    Signature review;
+    Signature approval;
+    QString verdict; // the check in force when approved: it stays the run's while the approval stands
+};
+
 // The fields a recipe says a process report may not leave empty, by their
 // labels ("操作员"); unknown names in the recipe are named as they are.
 QStringList missingFields(const Recipe &recipe, const RunFields &fields);

@@ -20,6 +20,15 @@ RunFile runBytes(const Record &record, const QString &path, bool *fromFile)
     return file;
 }
 
+RunFile keptBytes(const Record &record, const QString &path)
+{
+    RunFile file;
+    QString error;
+    if (path.isEmpty() || !readRunFile(path, &file, &error))
+        file = runBytes(record, QString());
+    return file;
+}
+
 QString keepRun(
     Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download, QString *error)
 {
@@ -45,7 +54,7 @@ Archive::Queued queuedRun(const RunFile &run, const QString &path, const Downloa
 }
 
 VerdictKept recordVerdict(Archive &archive, const QString &sha256, const Analysis &check, int readings,
-    const Recipe &recipe, bool queueEdit, QString *error)
+    const Recipe &recipe, const Correction *applied, bool queueEdit, QString *error)
 {
     if (!check.pass)
         return VerdictKept::NoVerdict;
@@ -53,7 +62,7 @@ VerdictKept recordVerdict(Archive &archive, const QString &sha256, const Analysi
         return VerdictKept::NotWholeRun;
     const QString verdict = *check.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
     const QString how = judgedRecipeText(recipe);
-    if (sha256.isEmpty() || !archive.setVerdict(sha256, verdict, how, error))
+    if (sha256.isEmpty() || !archive.setVerdict(sha256, verdict, how, error, judgedOnText(applied)))
         return VerdictKept::Failed;
     if (queueEdit && !archive.queueEdit({0, sha256, true, {}, verdict, how}, error))
         return VerdictKept::Failed;
@@ -73,6 +82,7 @@ void fillFromArchive(ProcessReport *r, const RunFile &run, const QString &path, 
         r->checks = row->checks;
         r->failedChecks = row->failedChecks;
     }
+    r->signatures = archive->signatures(run.sha256, &error);
     r->notes = archive->notes(run.sha256, &error);
     r->provenance = archive->provenanceWords(run.bytes, path, &error);
 }

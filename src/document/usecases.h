@@ -4,6 +4,7 @@
 
 #include "archive/archive.h"
 #include "core/analysis.h"
+#include "core/calibration.h"
 #include "core/datafile.h"
 #include "core/textexport.h"
 #include "print/processreport.h"
@@ -16,6 +17,11 @@ namespace zq {
 // still holds `record`, else the record as SAVE would write it.
 RunFile runBytes(const Record &record, const QString &path, bool *fromFile = nullptr);
 
+// The bytes a download or an opened file is kept by: the file's as they
+// are on disk (a copy with a line end appended is its own run, as sha256sum
+// says); no file, the record as SAVE would write it.
+RunFile keptBytes(const Record &record, const QString &path);
+
 // A run kept in the archive, with the download it came from when there is
 // one: its SHA-256, or empty with the reason.
 QString keepRun(
@@ -27,8 +33,10 @@ Archive::Queued queuedRun(const RunFile &run, const QString &path, const Downloa
 // run is one: a stretch of it is not what the run did. With `queueEdit` the
 // verdict also waits in the local queue for the shared archive.
 enum class VerdictKept { Recorded, NoVerdict, NotWholeRun, Failed };
+// The check's history row says which certificates corrected its readings
+// (`applied`; none: judged raw).
 VerdictKept recordVerdict(Archive &archive, const QString &sha256, const Analysis &check, int readings,
-    const Recipe &recipe, bool queueEdit, QString *error);
+    const Recipe &recipe, const Correction *applied, bool queueEdit, QString *error);
 
 // The process report's part that is the archive's: the fingerprint of the
 // bytes the figures come from, the file's name, the run's fields, notes,

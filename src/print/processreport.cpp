@@ -155,7 +155,7 @@ Sheet layoutProcessReport(const ProcessReport &r, const QSizeF &printable)
 {
     Sheet sheet;
     sheet.size = printable;
-    Flow f(sheet);
+    Flow f(sheet, isDraft(r) ? kDraftMark : 0);
     header(f, r);
     recipe(f, r);
     verdict(f, r);
@@ -172,9 +172,11 @@ Sheet layoutProcessReport(const ProcessReport &r, const QSizeF &printable)
         for (const RunNote &n : r.notes)
             f.text(0, f.width(), where(r.record, r.check, n.atReading) + QStringLiteral("  ") + n.text, 8);
     }
+    layoutSignatures(f, r);
     if (r.readings)
         layoutReadings(f, r);
     addFooters(sheet, r);
+    addDraftMarks(sheet, r);
     return sheet;
 }
 } // namespace zq

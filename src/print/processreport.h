@@ -35,6 +35,7 @@ struct ProcessReport
     QString provenance; // the archive's word on those bytes
     int checks = 0; // process checks the archive recorded of the run, and how many failed
     int failedChecks = 0;
+    Signatures signatures; // unless approved, every page is marked 草稿
     RunFields fields;
     QVector<RunNote> notes;
     Record record;

@@ -11,28 +11,32 @@ QStringList wrapText(const QString &text, const QFontMetricsF &m, double w);
 
 constexpr double kFooter = 26; // two footer lines and the rule above them
 constexpr double kLine = 1.3; // line height over font size
+constexpr double kDraftMark = 20; // the band at each page's head that says 草稿
 
 // Places items down the pages: a cursor that moves to the next page when
 // what comes does not fit above the footer.
 class Flow
 {
 public:
-    explicit Flow(Sheet &sheet)
+    // Every page's text starts `top` down, leaving its head to a mark.
+    explicit Flow(Sheet &sheet, double top = 0)
         : m_sheet(sheet)
         , m_bottom(sheet.size.height() - kFooter)
+        , m_top(top)
+        , m_y(top)
     { }
     double width() const { return m_sheet.size.width(); }
     double y() const { return m_y; }
     void skip(double h) { m_y += h; }
     void need(double h)
     {
-        if (m_y + h > m_bottom && m_y > 0)
+        if (m_y + h > m_bottom && m_y > m_top)
             newPage();
     }
     void newPage()
     {
         ++m_page;
-        m_y = 0;
+        m_y = m_top;
         m_sheet.pages = m_page + 1;
     }
     double room() const { return m_bottom - m_y; }
@@ -73,7 +77,8 @@ public:
 private:
     Sheet &m_sheet;
     double m_bottom;
-    double m_y = 0;
+    double m_top;
+    double m_y;
     int m_page = 0;
 };
 
@@ -86,6 +91,11 @@ void layoutCalibration(Flow &f, const ProcessReport &r);
 QString calibrationFooter(const ProcessReport &r);
 // The calibration's figures both ways (an empty correction: raw both).
 ReportCalibration withFigures(ReportCalibration c, const Record &record, const Recipe &recipe, int group);
+// Not approved: marked 草稿 on every page, with no signatures.
+bool isDraft(const ProcessReport &r);
+// Who reviewed and approved, when, and the verdict approved.
+void layoutSignatures(Flow &f, const ProcessReport &r);
+void addDraftMarks(Sheet &sheet, const ProcessReport &r);
 // The footer on every page, once the number of pages is known.
 void addFooters(Sheet &sheet, const ProcessReport &r);
 } // namespace zq

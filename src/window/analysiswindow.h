@@ -28,6 +28,8 @@ public:
     // readings they correct unless 用原始读数 is ticked.
     void setCalibration(const zq::ReportCalibration &calibration);
     zq::ReportCalibration calibration() const;
+    // The certificates the check applies now; none when it judges raw.
+    const zq::Correction *correction() const;
     // A recipe by name from the store, applied; false when it does not load
     // (said in the window, and the window is left with no recipe).
     // kNoRecipe empties the fields.
@@ -103,7 +105,6 @@ private:
     void showWholeRun();
     QWidget *buildCalibrationRow();
     void showCalibration();
-    const zq::Correction *correction() const;
 
     // A new run (or group) comes with no certificates until setCalibration gives its own.
     void runChanged();

@@ -49,6 +49,7 @@ ArchiveWindow *ArchiveControl::showArchive()
         if (!a)
             return nullptr;
         m_archiveWindow = new ArchiveWindow(*a, m_window);
+        m_archiveWindow->setDialogs(&m_desk.dialogs());
         connectArchiveWindow();
         m_archiveWindow->setShared(m_shared != nullptr);
         m_archiveWindow->showSharedStatus(m_sharedPending, m_sharedError);
@@ -84,13 +85,7 @@ void ArchiveControl::keepRun(const zq::Record &record, const QString &path, cons
     if (!a || !record.holdsData())
         return;
     QString error;
-    // The run is the file's bytes as they are on disk (a copy with a line end
-    // appended is its own run, as sha256sum says); a record with no file is
-    // taken as SAVE would write it.
-    zq::RunFile file;
-    if (path.isEmpty() || !zq::readRunFile(path, &file, &error))
-        file = zq::runBytes(record, QString());
-    error.clear();
+    const zq::RunFile file = zq::keptBytes(record, path);
     const QString sha = zq::keepRun(*a, file, path, download, &error);
     if (sha.isEmpty() || !error.isEmpty()) {
         m_archiveTold = true;

@@ -2,6 +2,8 @@
 #include "window/calibrationwindow.h"
 
 #include "archive/archive.h"
+#include "window/dialogs.h"
+#include "window/historyview.h"
 #include "window/runsmodel.h"
 
 #include <QComboBox>
@@ -19,12 +21,13 @@
 
 namespace {
 const QDate kAnyDay(2000, 1, 1);
-
 } // namespace
 
 ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_archive(archive)
+    , m_ownDialogs(std::make_unique<QtUserDialogs>(this))
+    , m_dialogs(m_ownDialogs.get())
 {
     setWindowTitle(QStringLiteral("记录库"));
     setObjectName(QStringLiteral("archiveWindow"));
@@ -34,14 +37,10 @@ ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
     layout->addLayout(filters);
     m_model = new RunsModel(
         archive,
-        [this](const QString &sha, const QString &error) {
-            if (!error.isEmpty())
-                Q_EMIT problem(QStringLiteral("字段没有保存：%1").arg(error));
-            else
-                Q_EMIT fieldsSaved(sha);
-            // After the editor has closed: the query again, the run still selected.
+        [this](const QString &sha, const zq::RunFields &f) {
+            // After the editor has closed: a question asked now would close it again.
             QMetaObject::invokeMethod(
-                this, [this, sha] { refresh(sha); }, Qt::QueuedConnection);
+                this, [this, sha, f] { saveRun(sha, f); }, Qt::QueuedConnection);
         },
         this);
     table = new QTableView(this);
@@ -55,7 +54,7 @@ ArchiveWindow::ArchiveWindow(zq::Archive &archive, QWidget *parent)
     table->horizontalHeader()->setSectionsClickable(true);
     table->horizontalHeader()->setSortIndicatorShown(true);
     table->verticalHeader()->hide();
-    layout->addWidget(table, 1);
+    layout->addWidget(table, 2);
     buildFields(layout);
     resize(900, 640);
     connect(table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { openRow(i.row()); });
@@ -76,11 +75,13 @@ void ArchiveWindow::buildFields(QBoxLayout *layout)
         form->addRow(QString::fromUtf8(label), *field);
     }
     auto *save = new QPushButton(QStringLiteral("保存字段"), this);
+    save->setObjectName(QStringLiteral("saveFields"));
     auto *reference = new QPushButton(QStringLiteral("作为参考"), this);
     reference->setObjectName(QStringLiteral("asReference"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(save);
     buttons->addWidget(reference);
+    addSigning(buttons);
     buttons->addStretch(1);
     form->addRow(QString(), buttons);
     connect(reference, &QPushButton::clicked, this, [this] {
@@ -89,6 +90,7 @@ void ArchiveWindow::buildFields(QBoxLayout *layout)
                 Q_EMIT referenceFile(path);
     });
     layout->addLayout(form);
+    layout->addWidget(history, 1);
     sharedStatus = new QLabel(this);
     sharedStatus->setObjectName(QStringLiteral("sharedStatus"));
     sharedStatus->setWordWrap(true);
@@ -128,6 +130,7 @@ void ArchiveWindow::buildFilters(QBoxLayout *layout)
     connect(search, &QLineEdit::textChanged, this, [this] { refresh(); });
     connect(equipment, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
     connect(verdict, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
+    addStateFilter(layout);
 }
 
 void ArchiveWindow::refresh(const QString &keep)
@@ -146,6 +149,7 @@ void ArchiveWindow::refresh(const QString &keep)
     filter.search = search->text().trimmed();
     filter.equipment = equipment->currentIndex() > 0 ? equipment->currentText() : QString();
     filter.verdict = verdict->currentIndex() > 0 ? verdict->currentText() : QString();
+    filter.state = stateChosen();
     filter.since = since->date() > kAnyDay ? since->date() : QDate();
     filter.until = until->date() > kAnyDay ? until->date() : QDate();
     m_model->setQuery(m_archive.browse(filter, m_order, &error));
@@ -176,23 +180,19 @@ void ArchiveWindow::showSelected()
     loadField->setText(f.load);
     thermocoupleField->setText(f.thermocouple);
     commentField->setText(f.comment);
+    history->showRows(run ? m_archive.history(run->sha256, &error) : QVector<zq::HistoryRow>());
 }
 
 bool ArchiveWindow::saveFields()
 {
     const QString sha = selectedRun();
-    QString error;
-    if (sha.isEmpty()
-        || !m_archive.setFields(sha,
-            {operatorField->text(), equipmentField->text(), loadField->text(), thermocoupleField->text(),
-                commentField->text()},
-            &error)) {
-        Q_EMIT problem(QStringLiteral("字段没有保存：%1").arg(sha.isEmpty() ? QStringLiteral("没有选中记录") : error));
+    if (sha.isEmpty()) {
+        Q_EMIT problem(QStringLiteral("字段没有保存：没有选中记录"));
         return false;
     }
-    Q_EMIT fieldsSaved(sha);
-    refresh();
-    return true;
+    return saveRun(sha,
+        {operatorField->text(), equipmentField->text(), loadField->text(), thermocoupleField->text(),
+            commentField->text()});
 }
 
 QString ArchiveWindow::fileOf(int row)

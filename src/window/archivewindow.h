@@ -1,7 +1,15 @@
 #pragma once
 
-#include <QWidget>
+#include "core/runinfo.h"
 
+#include <QWidget>
+#include <memory>
+#include <optional>
+
+class HistoryView;
+class QPushButton;
+class QtUserDialogs;
+class UserDialogs;
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -16,12 +24,16 @@ class Archive;
 // sorted by any column, searched and filtered; a double-click opens a run,
 // 作为参考 lays it behind the run in the main window; equipment, load,
 // operator and comment are edited in place (F2, or a click on a selected
-// cell), every field below the table.
+// cell), every field below the table, a signed run's only with a reason;
+// 审核… and 批准… sign the run, whose history shows below its fields.
 class ArchiveWindow : public QWidget
 {
     Q_OBJECT
 public:
     ArchiveWindow(zq::Archive &archive, QWidget *parent = nullptr);
+    ~ArchiveWindow() override;
+    // Where its questions go (the main window's); by default, Qt's dialogs.
+    void setDialogs(UserDialogs *dialogs);
 
     // The query again; `keep` stays selected.
     void refresh(const QString &keep = QString());
@@ -37,6 +49,7 @@ public:
     QLineEdit *search = nullptr;
     QComboBox *equipment = nullptr;
     QComboBox *verdict = nullptr;
+    QComboBox *state = nullptr;
     QDateEdit *since = nullptr;
     QDateEdit *until = nullptr;
     QLineEdit *operatorField = nullptr;
@@ -44,6 +57,9 @@ public:
     QLineEdit *loadField = nullptr;
     QLineEdit *thermocoupleField = nullptr;
     QLineEdit *commentField = nullptr;
+    QPushButton *reviewButton = nullptr;
+    QPushButton *approveButton = nullptr;
+    HistoryView *history = nullptr;
 
 Q_SIGNALS:
     // A run to open in the main window, from a file that still holds its bytes.
@@ -67,9 +83,18 @@ private:
     // The file that still holds the run's bytes; said when none does.
     QString fileOf(int row);
     void showRowMenu(const QPoint &at);
+    void addStateFilter(QBoxLayout *filters);
+    std::optional<zq::RunState> stateChosen() const;
+    // 审核…, 批准… and the history they and every change add to.
+    void addSigning(QBoxLayout *buttons);
+    void signSelected(bool approve);
+    // The run's fields saved, asking for the reason when it is signed; told when they are not.
+    bool saveRun(const QString &sha, const zq::RunFields &fields);
 
     zq::Archive &m_archive;
     QSqlQueryModel *m_model = nullptr;
     int m_order = -2; // newest first
     bool m_shared = false;
+    std::unique_ptr<QtUserDialogs> m_ownDialogs;
+    UserDialogs *m_dialogs = nullptr;
 };

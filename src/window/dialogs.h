@@ -3,6 +3,15 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+// A signature as the signer gives it.
+struct SignatureAnswer
+{
+    QString name;
+    bool approve = false; // else a review
+    QString comment;
+};
 
 // Every question and file choice the window puts to the user goes through
 // here, so tests can answer them.
@@ -21,6 +30,8 @@ public:
         = 0;
     // A line of text from the user; empty when cancelled.
     virtual QString askText(const QString &title, const QString &label) = 0;
+    // Who signs, meaning what (`approve` offered first), with what comment; none when cancelled.
+    virtual std::optional<SignatureAnswer> askSignature(const QString &title, bool approve) = 0;
     // Folders every file dialog offers in its sidebar (where downloads are kept).
     QStringList places;
 };
@@ -37,6 +48,7 @@ public:
     QString saveFile(
         const QString &title, const QString &fileName, const QStringList &filters, QString *selectedFilter) override;
     QString askText(const QString &title, const QString &label) override;
+    std::optional<SignatureAnswer> askSignature(const QString &title, bool approve) override;
 
 private:
     QWidget *m_parent;

@@ -11,9 +11,12 @@
 
 namespace {
 const char *const kColumns[]
-    = {"", "日期", "类型", "读数", "峰值", "设备", "工件", "操作员", "结论", "备注", "文件", "添加时间"};
-constexpr int kColumnCount = 12;
+    = {"", "日期", "类型", "读数", "峰值", "设备", "工件", "操作员", "结论", "备注", "文件", "添加时间", "状态"};
+constexpr int kColumnCount = 13;
 constexpr int kFileColumn = 10;
+constexpr int kAddedColumn = 11;
+constexpr int kVerdictColumn = 8;
+constexpr int kStateColumn = 12;
 
 // Qt's styles draw an ascending order as ▼; in the lists our users work
 // with, ▲ stands over the smallest first. The header draws them round.
@@ -34,7 +37,7 @@ public:
 };
 
 // The table's columns: 0 hash, 1 the run's time, 2 type, 3 readings, 4 peak,
-// 5 equipment, 6 load, 7 operator, 8 verdict, 9 comment, 10 file, 11 added.
+// 5 equipment, 6 load, 7 operator, 8 verdict, 9 comment, 10 file, 11 added, 12 state.
 bool editable(int column)
 {
     return column == 5 || column == 6 || column == 7 || column == 9;
@@ -47,16 +50,18 @@ QString &field(zq::RunFields &f, int column)
 } // namespace
 
 RunsModel::RunsModel(
-    zq::Archive &archive, std::function<void(const QString &, const QString &)> written, QObject *parent)
+    zq::Archive &archive, std::function<void(const QString &, const zq::RunFields &)> edited, QObject *parent)
     : QSqlQueryModel(parent)
     , m_archive(archive)
-    , m_written(std::move(written))
+    , m_edited(std::move(edited))
 { }
 
 QVariant RunsModel::data(const QModelIndex &index, int role) const
 {
     QVariant value = QSqlQueryModel::data(index, role);
-    if (role != Qt::DisplayRole || (index.column() != 1 && index.column() != 11))
+    if (role == Qt::DisplayRole && index.column() == kStateColumn)
+        return zq::stateText(zq::RunState(value.toInt()));
+    if (role != Qt::DisplayRole || (index.column() != 1 && index.column() != kAddedColumn))
         return value;
     // Stored as ISO text; a person reads the local short form.
     const QDateTime when = QDateTime::fromString(value.toString(), Qt::ISODate);
@@ -80,9 +85,9 @@ bool RunsModel::setData(const QModelIndex &index, const QVariant &value, int rol
     // The other fields as the archive holds them now, this one as typed.
     zq::RunFields f = run ? run->fields : zq::RunFields();
     field(f, index.column()) = value.toString().trimmed();
-    const bool kept = run && m_archive.setFields(sha, f, &error);
-    m_written(sha, kept ? QString() : error);
-    return kept;
+    if (run)
+        m_edited(sha, f);
+    return run.has_value();
 }
 
 void showRunColumns(QTableView *table, int order)
@@ -100,7 +105,9 @@ void showRunColumns(QTableView *table, int order)
     // model keeps it last, where no edit counts on a column. A new query
     // resets the sections, so this is done after every one.
     header->moveSection(header->visualIndex(kFileColumn), 2);
-    for (int c : {1, kFileColumn, kColumnCount - 1})
+    // Where a run stands, read beside its verdict.
+    header->moveSection(header->visualIndex(kStateColumn), header->visualIndex(kVerdictColumn) + 1);
+    for (int c : {1, kFileColumn, kAddedColumn, kStateColumn})
         table->resizeColumnToContents(c);
     header->setSortIndicator(qAbs(order) - 1, order < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
 }

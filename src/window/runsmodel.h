@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/runinfo.h"
+
 #include <QSqlQueryModel>
 #include <functional>
 
@@ -9,12 +11,13 @@ class Archive;
 class QTableView;
 
 // The runs as the archive's query gives them, with equipment, load,
-// operator and comment written back to the archive when edited in place.
+// operator and comment edited in place and handed on to be saved.
 class RunsModel : public QSqlQueryModel
 {
 public:
-    // `written` hears of each edit: the run, and why it was not kept (empty when it was).
-    RunsModel(zq::Archive &archive, std::function<void(const QString &, const QString &)> written, QObject *parent);
+    // `edited` gets each edit: the run and all its fields, as they would be.
+    RunsModel(
+        zq::Archive &archive, std::function<void(const QString &, const zq::RunFields &)> edited, QObject *parent);
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     // Times in the local short format; the file's whole path as a tooltip.
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -22,7 +25,7 @@ public:
 
 private:
     zq::Archive &m_archive;
-    std::function<void(const QString &, const QString &)> m_written;
+    std::function<void(const QString &, const zq::RunFields &)> m_edited;
 };
 
 // The table's columns for the runs: titles, the file's name beside the date,

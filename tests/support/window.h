@@ -63,6 +63,12 @@ struct ScriptedDialogs : UserDialogs
         shown.append({label, QString(), QMessageBox::NoIcon, QMessageBox::NoButton});
         return texts.isEmpty() ? QString() : texts.takeFirst();
     }
+    QList<SignatureAnswer> signatures; // in turn; none left: cancel
+    std::optional<SignatureAnswer> askSignature(const QString &title, bool) override
+    {
+        shown.append({title, title, QMessageBox::NoIcon, QMessageBox::NoButton});
+        return signatures.isEmpty() ? std::nullopt : std::optional(signatures.takeFirst());
+    }
     QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
 };
 

@@ -1,0 +1,162 @@
+// 记录库's review and approval as a person uses them: 审核… and 批准…
+// answered in their dialog, the 状态 column and its filter, the history
+// under the fields, and a signed run's edit that asks for the reason.
+#include "archive/archive.h"
+#include "core/datafile.h"
+#include "support/window.h"
+#include "window/archivewindow.h"
+#include "window/historyview.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQueryModel>
+#include <QTableView>
+
+namespace {
+QSqlQueryModel *model(ArchiveWindow *a)
+{
+    auto *m = qobject_cast<QSqlQueryModel *>(a->table->model());
+    while (m->canFetchMore())
+        m->fetchMore();
+    return m;
+}
+
+int rowOf(ArchiveWindow *a, const QString &sha)
+{
+    for (int r = 0; r < model(a)->rowCount(); ++r)
+        if (model(a)->index(r, 0).data().toString() == sha)
+            return r;
+    return -1;
+}
+
+// What the 状态 column shows for the run.
+QString stateShown(ArchiveWindow *a, const QString &sha)
+{
+    const int row = rowOf(a, sha);
+    return row < 0 ? QString() : model(a)->index(row, 12).data().toString();
+}
+
+// The history's last row as shown: signer, what, the change, the reason.
+QString lastHistory(ArchiveWindow *a)
+{
+    const int r = a->history->rowCount() - 1;
+    QStringList cells;
+    for (int c : {2, 3, 4, 5})
+        cells << (r < 0 ? QString() : a->history->item(r, c)->text());
+    return cells.join('|');
+}
+void clickRun(ArchiveWindow *a, const QString &sha, int column)
+{
+    QTest::mouseClick(a->table->viewport(), Qt::LeftButton, {},
+        a->table->visualRect(model(a)->index(rowOf(a, sha), column)).center());
+}
+
+// 记录库 opened with Ctrl+L on two runs, its questions answered by the test's script.
+ArchiveWindow *openArchive(TestWindow &w, QStringList *shas)
+{
+    w->show();
+    w->activateWindow();
+    zq::Archive *archive = w->archive();
+    if (!QTest::qWaitForWindowActive(w.form.get()) || !archive)
+        return nullptr;
+    QString error;
+    bool isNew = false;
+    for (int n : {20, 21})
+        *shas << archive->addRun(zq::dataFileBytes(timeData(n)), QString(), &isNew, &error);
+    archive->setFields(shas->constFirst(), {"王", "3", "齿轮", "K", ""}, &error);
+    QTest::keyClick(w.form.get(), Qt::Key_L, Qt::ControlModifier);
+    auto *a = w->findChild<ArchiveWindow *>();
+    if (!a || !QTest::qWaitForWindowExposed(a))
+        return nullptr;
+    a->setDialogs(w.dialogs);
+    clickRun(a, shas->constFirst(), 3);
+    return a;
+}
+} // namespace
+
+class TstArchiveSigning : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void signAndFilter();
+    void signedEditAsksAReason();
+};
+
+void TstArchiveSigning::signAndFilter()
+{
+    TestWindow w;
+    QStringList shas;
+    ArchiveWindow *a = openArchive(w, &shas);
+    QVERIFY(a);
+    const QString sha = shas[0];
+    QCOMPARE(a->selectedRun(), sha);
+    QCOMPARE(stateShown(a, sha), QStringLiteral("草稿"));
+    // Each click answered as the signer would; what the row and its history then show.
+    const QList<std::tuple<QPushButton *, SignatureAnswer, QString, QString>> steps{
+        {a->reviewButton, {"张", false, "曲线已看"}, "已审核", "张|review| → 已审核|曲线已看"},
+        {a->approveButton, {"张", true, ""}, "已审核", "张|review| → 已审核|曲线已看"},
+        {a->approveButton, {"李", true, ""}, "已批准", "李|approve| → 已批准|"}};
+    for (const auto &[button, answer, state, history] : steps) {
+        w.dialogs->signatures = {answer};
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(stateShown(a, sha), state);
+        QCOMPARE(a->selectedRun(), sha);
+        QCOMPARE(lastHistory(a), history);
+    }
+    // The reviewer's own approval was refused, said in a box.
+    QVERIFY(std::any_of(w.dialogs->shown.cbegin(), w.dialogs->shown.cend(),
+        [](const ScriptedDialogs::Shown &s) { return s.text.contains("审核人 张 不能再批准"); }));
+    // The filter by state: 草稿, 已批准, then all.
+    const QList<std::pair<int, QStringList>> filters{{1, {shas[1]}}, {3, {sha}}, {0, shas}};
+    for (const auto &[index, shown] : filters) {
+        a->state->setCurrentIndex(index);
+        QCOMPARE(model(a)->rowCount(), shown.size());
+        for (const QString &s : shown)
+            QVERIFY(rowOf(a, s) >= 0);
+    }
+}
+
+void TstArchiveSigning::signedEditAsksAReason()
+{
+    TestWindow w;
+    QStringList shas;
+    ArchiveWindow *a = openArchive(w, &shas);
+    QVERIFY(a);
+    const QString sha = shas[0];
+    zq::Archive *archive = w->archive();
+    QString error;
+    QVERIFY(archive->sign(sha, "张", zq::Archive::Meaning::Review, QString(), &error)
+        && archive->sign(sha, "李", zq::Archive::Meaning::Approve, QString(), &error));
+    a->refresh(sha);
+    // Below the table: no reason given, nothing changes and what was typed stays; with one, back to 草稿.
+    a->loadField->setText("轴"); // typed through an input method
+    auto *save = a->findChild<QPushButton *>(QStringLiteral("saveFields"));
+    QVERIFY(save);
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(archive->run(sha, &error)->fields.load, QStringLiteral("齿轮"));
+    QCOMPARE(stateShown(a, sha), QStringLiteral("已批准"));
+    QVERIFY(w.dialogs->lastText().contains("修改理由"));
+    w.dialogs->texts = {QStringLiteral("工件填错")};
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(archive->run(sha, &error)->fields.load, QStringLiteral("轴"));
+    QCOMPARE(stateShown(a, sha), QStringLiteral("草稿"));
+    QCOMPARE(lastHistory(a), QStringLiteral("|withdrawn|已批准 → 草稿|工件填错"));
+    // Reviewed again, then edited in its cell: the reason is asked once the editor has closed.
+    QVERIFY(archive->sign(sha, "张", zq::Archive::Meaning::Review, QString(), &error));
+    a->refresh(sha);
+    w.dialogs->texts = {QStringLiteral("设备号错")};
+    clickRun(a, sha, 5);
+    QTest::keyClick(a->table, Qt::Key_F2);
+    QLineEdit *editor = nullptr;
+    QTRY_VERIFY((editor = a->table->findChild<QLineEdit *>()));
+    editor->selectAll();
+    QTest::keyClicks(editor, "7");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(archive->run(sha, &error)->fields.equipment, QStringLiteral("7"));
+    QTRY_COMPARE(stateShown(a, sha), QStringLiteral("草稿"));
+    QCOMPARE(lastHistory(a), QStringLiteral("|withdrawn|已审核 → 草稿|设备号错"));
+}
+
+QTEST_MAIN(TstArchiveSigning)
+#include "tst_archivesigning.moc"
