@@ -156,6 +156,17 @@ void TstArchiveWindow::notesAndVerdictsGoWithTheRun()
     QVERIFY(!w->range());
     QVERIFY(action(QStringLiteral("保温段（10 至 50）")));
     QCOMPARE(w->range(), (std::optional<std::pair<int, int>>{{10, 50}}));
+    {
+        // Data let go (OPEN agreed to, then cancelled) take their notes and
+        // named ranges with them: nothing of the old run's stays on offer.
+        TestWindow other;
+        other->setArchivePath(w.settings.filePath("archive.sqlite"));
+        other->openDataFile(dir.filePath("run.ZQ"));
+        QCOMPARE(other->notes().size(), 1);
+        other.dialogs->answers = {QMessageBox::Yes};
+        other->onOpenClicked();
+        QVERIFY(other->notes().isEmpty() && !other->record().holdsData() && other->document().sha256().isEmpty());
+    }
     // The process check's verdict goes with the run when it is recorded.
     AnalysisWindow *a = w->showAnalysis();
     auto *peak = a->findChild<QLineEdit *>(QStringLiteral("maxPeak")); // 最高峰值
