@@ -51,11 +51,22 @@ public:
         Q_EMIT fetched(sha256, bytes, bytes.isEmpty() ? error : QString());
     }
 
+    void push()
+    {
+        QString error;
+        Archive::PushCount n;
+        if (open(&error))
+            n = m_local->pushInto(
+                *m_server, [](const QString &) {}, &error);
+        Q_EMIT pushed(n.added, n.known, n.skipped, error);
+    }
+
 Q_SIGNALS:
     // As SharedLink's, which they are relayed to (names left to moc's own).
     void status(int, const QString &);
     void synced();
     void fetched(const QString &, const QByteArray &, const QString &);
+    void pushed(int, int, int, const QString &);
 
 private:
     bool open(QString *error)
@@ -105,6 +116,7 @@ SharedLink::SharedLink(const QString &url, const QString &localPath, QObject *pa
     connect(m_worker, &SharedWorker::status, this, &SharedLink::status);
     connect(m_worker, &SharedWorker::synced, this, &SharedLink::synced);
     connect(m_worker, &SharedWorker::fetched, this, &SharedLink::fetched);
+    connect(m_worker, &SharedWorker::pushed, this, &SharedLink::pushed);
     m_thread.setObjectName(QStringLiteral("shared archive"));
     m_thread.start();
 }
@@ -124,6 +136,10 @@ void SharedLink::fetch(const QString &sha256)
 {
     QMetaObject::invokeMethod(
         m_worker, [worker = m_worker, sha256] { worker->fetch(sha256); }, Qt::QueuedConnection);
+}
+void SharedLink::push()
+{
+    QMetaObject::invokeMethod(m_worker, &SharedWorker::push, Qt::QueuedConnection);
 }
 } // namespace zq
 

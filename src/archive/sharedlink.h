@@ -25,12 +25,15 @@ public:
     void syncNow();
     // A run's bytes from the server; fetched() answers.
     void fetch(const QString &sha256);
+    // Every run of the local archive, with all it holds, to the server; pushed() answers.
+    void push();
 
 Q_SIGNALS:
     // After each sync: what still waits, and why if the server failed (empty when it answered).
     void status(int pending, const QString &lastError);
     void synced();
     void fetched(const QString &sha256, const QByteArray &bytes, const QString &error);
+    void pushed(int added, int known, int skipped, const QString &error);
 
 private:
     QString m_url;

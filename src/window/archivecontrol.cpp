@@ -76,6 +76,10 @@ void ArchiveControl::connectArchiveWindow()
             queueEdit({0, sha, false, run->fields, {}, {}});
     });
     connect(m_archiveWindow, &ArchiveWindow::sharedSettingsWanted, this, &ArchiveControl::askSharedArchive);
+    connect(m_archiveWindow, &ArchiveWindow::pushWanted, this, [this] {
+        if (m_shared)
+            m_shared->push();
+    });
     connect(m_archiveWindow, &ArchiveWindow::problem, this, [this](const QString &text) { m_desk.tellFailure(text); });
 }
 

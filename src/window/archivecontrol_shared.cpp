@@ -35,6 +35,21 @@ void ArchiveControl::setSharedArchive(const QString &url)
             m_archiveWindow->refresh(m_archiveWindow->selectedRun());
     });
     connect(m_shared.get(), &zq::SharedLink::fetched, this, &ArchiveControl::openFetched);
+    connect(m_shared.get(), &zq::SharedLink::pushed, this, &ArchiveControl::showPushed);
+}
+
+void ArchiveControl::showPushed(int added, int known, int skipped, const QString &error)
+{
+    const QString text = !error.isEmpty()
+        ? QStringLiteral("推送没有完成：%1").arg(error)
+        : QStringLiteral("已推送：服务器新增 %1 个记录，已有 %2 个（已补齐），跳过 %3 个")
+              .arg(added)
+              .arg(known)
+              .arg(skipped);
+    if (m_archiveWindow)
+        m_archiveWindow->showPushed(text);
+    if (!error.isEmpty() || skipped)
+        m_desk.tellFailure(text);
 }
 
 void ArchiveControl::askSharedArchive()

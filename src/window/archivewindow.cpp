@@ -91,17 +91,7 @@ void ArchiveWindow::buildFields(QBoxLayout *layout)
     });
     layout->addLayout(form);
     layout->addWidget(history, 1);
-    sharedStatus = new QLabel(this);
-    sharedStatus->setObjectName(QStringLiteral("sharedStatus"));
-    sharedStatus->setWordWrap(true);
-    sharedStatus->hide();
-    auto *sharedRow = new QHBoxLayout;
-    auto *server = new QPushButton(QStringLiteral("共享记录库…"), this);
-    sharedRow->addWidget(sharedStatus, 1);
-    sharedRow->addWidget(CalibrationWindow::opener(m_archive, this));
-    sharedRow->addWidget(server);
-    layout->addLayout(sharedRow);
-    connect(server, &QPushButton::clicked, this, &ArchiveWindow::sharedSettingsWanted);
+    layout->addLayout(buildSharedRow());
     connect(save, &QPushButton::clicked, this, &ArchiveWindow::saveFields);
 }
 
@@ -213,18 +203,6 @@ void ArchiveWindow::openRow(int row)
 {
     if (const QString path = fileOf(row); !path.isEmpty())
         Q_EMIT openFile(path);
-}
-
-void ArchiveWindow::setShared(bool shared)
-{
-    m_shared = shared;
-    sharedStatus->setVisible(shared);
-}
-
-void ArchiveWindow::showSharedStatus(int pending, const QString &lastError)
-{
-    sharedStatus->setText(QStringLiteral("%1 条待上传").arg(pending)
-        + (lastError.isEmpty() ? QStringLiteral("，已与服务器同步") : QStringLiteral("；最近错误：") + lastError));
 }
 
 void ArchiveWindow::showRowMenu(const QPoint &at)

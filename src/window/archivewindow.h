@@ -41,6 +41,8 @@ public:
     // server, and the line under the table says what waits and why.
     void setShared(bool shared);
     void showSharedStatus(int pending, const QString &lastError);
+    // What a push brought the server, or why it did not.
+    void showPushed(const QString &text);
     QLabel *sharedStatus = nullptr;
     QString selectedRun() const;
     bool saveFields();
@@ -73,8 +75,11 @@ Q_SIGNALS:
     void fieldsSaved(const QString &sha256);
     // 共享记录库…: the user wants to set the server's address.
     void sharedSettingsWanted();
+    // 推送本机记录库: every run here, with all it holds, to the shared archive.
+    void pushWanted();
 
 private:
+    QLayout *buildSharedRow();
     void buildFilters(class QBoxLayout *layout);
     // The selected run's fields, its buttons, and the shared archive's line.
     void buildFields(QBoxLayout *layout);
@@ -95,6 +100,7 @@ private:
     QSqlQueryModel *m_model = nullptr;
     int m_order = -2; // newest first
     bool m_shared = false;
+    class QPushButton *m_push = nullptr;
     std::unique_ptr<QtUserDialogs> m_ownDialogs;
     UserDialogs *m_dialogs = nullptr;
 };

@@ -31,6 +31,7 @@ class TstSharedWindow : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void twoWindowsOneServer();
+    void pushFromTheArchiveWindow();
 };
 
 void TstSharedWindow::twoWindowsOneServer()
@@ -94,6 +95,37 @@ void TstSharedWindow::twoWindowsOneServer()
         server.scalar("SELECT equipment FROM runs WHERE sha256 = '" + sha + "'"), QStringLiteral("5"), 10000);
     QTRY_COMPARE(a->sharedPending(), 0);
     QTRY_COMPARE(b->sharedPending(), 0);
+}
+
+// What was kept before the plant had a server goes there by a button in 记录库,
+// with what the user knew of it, and pressing it again adds nothing.
+void TstSharedWindow::pushFromTheArchiveWindow()
+{
+    ZQ_SKIP_WITHOUT(Need::Postgres);
+    PgServer server;
+    QVERIFY(server.ok());
+    qputenv("PGPASSWORD", "secret");
+    QTemporaryDir dir;
+    TestWindow w;
+    write(dir.filePath("kiln.ZQ"), zq::dataFileBytes(timeData(60, 9)));
+    w->openDataFile(dir.filePath("kiln.ZQ"));
+    const QString sha = zq::Archive::sha256Of(readAll(dir.filePath("kiln.ZQ")));
+    zq::RunFields fields;
+    fields.operatorName = QStringLiteral("王工");
+    QString error;
+    QVERIFY2(w->archive()->setFields(sha, fields, &error), qPrintable(error));
+    ArchiveWindow *browser = w->showArchive();
+    auto *push = browser->findChild<QPushButton *>(QStringLiteral("pushArchive"));
+    QVERIFY(push && !push->isEnabled()); // no server yet
+    w->setSharedArchive(server.url());
+    QTRY_VERIFY(push->isEnabled());
+    for (const char *said : {"已推送：服务器新增 1 个记录，已有 0 个", "已推送：服务器新增 0 个记录，已有 1 个"}) {
+        QTest::mouseClick(push, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(browser->sharedStatus->text().startsWith(QString::fromUtf8(said)), 10000);
+        QVERIFY(push->isEnabled());
+    }
+    QCOMPARE(server.scalar("SELECT COUNT(*) FROM runs"), QStringLiteral("1"));
+    QCOMPARE(server.scalar("SELECT operator FROM runs"), QStringLiteral("王工"));
 }
 
 int main(int argc, char *argv[])
