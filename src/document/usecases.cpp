@@ -33,7 +33,7 @@ QString keepRun(
     Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download, QString *error)
 {
     bool isNew = false;
-    const QString sha = archive.addRun(run.bytes, path, &isNew, error);
+    QString sha = archive.addRun(run.bytes, path, &isNew, error);
     if (sha.isEmpty())
         return sha;
     if (download
