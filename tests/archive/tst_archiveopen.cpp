@@ -188,10 +188,8 @@ void TstArchiveOpen::notOursIsLeftUntouched()
     if (kind == "foreign") {
         sqlite(path, {"CREATE TABLE inventory (item TEXT, count INTEGER)", "INSERT INTO inventory VALUES ('bolt', 3)"});
     } else if (kind == "v1") {
-        QFile fixture(QFINDTESTDATA("v1.sql"));
-        QVERIFY(fixture.open(QIODevice::ReadOnly));
-        QStringList statements = QString::fromUtf8(fixture.readAll()).split(';', Qt::SkipEmptyParts);
-        statements.removeIf([](const QString &s) { return s.trimmed().isEmpty(); });
+        const QStringList statements = sqlStatements(QFINDTESTDATA("v1.sql"));
+        QVERIFY(!statements.isEmpty());
         sqlite(path, statements);
     } else if (kind != "none") {
         makeArchive(path);
@@ -221,10 +219,8 @@ void TstArchiveOpen::aRunIsDatedByItsLatestDownload()
     // A version-1 archive whose run was downloaded twice: the migration dates it by the later one.
     QTemporaryDir dir;
     const QString path = dir.filePath("v1.sqlite");
-    QFile fixture(QFINDTESTDATA("v1.sql"));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
-    QStringList statements = QString::fromUtf8(fixture.readAll()).split(';', Qt::SkipEmptyParts);
-    statements.removeIf([](const QString &s) { return s.trimmed().isEmpty(); });
+    const QStringList statements = sqlStatements(QFINDTESTDATA("v1.sql"));
+    QVERIFY(!statements.isEmpty());
     sqlite(path,
         statements
             + QStringList{

@@ -161,10 +161,8 @@ void TstHistory::olderArchiveStartsWithTheValuesFound()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("v1.sqlite");
-    QFile fixture(QFINDTESTDATA("v1.sql"));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
-    QStringList statements = QString::fromUtf8(fixture.readAll()).split(';', Qt::SkipEmptyParts);
-    statements.removeIf([](const QString &s) { return s.trimmed().isEmpty(); });
+    const QStringList statements = sqlStatements(QFINDTESTDATA("v1.sql"));
+    QVERIFY(!statements.isEmpty());
     QVERIFY(!behindTheBack(path, statements).contains(false));
     zq::Archive a;
     QString error;

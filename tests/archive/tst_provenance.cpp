@@ -212,13 +212,13 @@ void TstProvenance::aDownloadNamesThePcItWasMadeOn()
     // A version 4 file, made by that version's own statements.
     QTemporaryDir dir;
     const QString path = dir.filePath("v4.sqlite");
-    QFile fixture(QFINDTESTDATA("v4.sql"));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    const QStringList statements = sqlStatements(QFINDTESTDATA("v4.sql"));
+    QVERIFY(!statements.isEmpty());
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "v4");
         db.setDatabaseName(path);
         QVERIFY(db.open());
-        for (const QString &statement : QString::fromUtf8(fixture.readAll()).split(";\n", Qt::SkipEmptyParts))
+        for (const QString &statement : statements)
             QVERIFY2(QSqlQuery(db).exec(statement), qPrintable(statement));
     }
     QSqlDatabase::removeDatabase("v4");

@@ -5,6 +5,7 @@
 #include "archive/sharedlink.h"
 #include "core/datafile.h"
 #include "support/line.h"
+#include "support/needs.h"
 #include "support/pgserver.h"
 #include "support/records.h"
 
@@ -40,8 +41,7 @@ void TstSharedProvenance::downloadsTravelWithTheirRuns_data()
 
 void TstSharedProvenance::downloadsTravelWithTheirRuns()
 {
-    if (!PgServer::available())
-        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    ZQ_SKIP_WITHOUT(Need::Postgres);
     QFETCH(QString, outcome);
     QFETCH(int, code);
     QFETCH(QString, says);
@@ -78,8 +78,7 @@ void TstSharedProvenance::downloadsTravelWithTheirRuns()
 
 void TstSharedProvenance::pushCarriesWhatTheUserKnew()
 {
-    if (!PgServer::available())
-        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    ZQ_SKIP_WITHOUT(Need::Postgres);
     PgServer server;
     QVERIFY(server.ok());
     qputenv("PGPASSWORD", "secret");
@@ -145,8 +144,7 @@ void TstSharedProvenance::anImportWaitsForAServerThatIsDown()
 
 void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
 {
-    if (!PgServer::available())
-        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    ZQ_SKIP_WITHOUT(Need::Postgres);
     PgServer server;
     QVERIFY(server.ok());
     qputenv("PGPASSWORD", "secret");
@@ -172,8 +170,7 @@ void TstSharedProvenance::anImportWhileTheServerIsDownIsSentOnce()
 
 void TstSharedProvenance::aVersion4ServerIsBroughtUpTo5()
 {
-    if (!PgServer::available())
-        QSKIP("PostgreSQL 15 (initdb) is not installed, or run as root");
+    ZQ_SKIP_WITHOUT(Need::Postgres);
     PgServer server;
     QVERIFY(server.ok());
     qputenv("PGPASSWORD", "secret");

@@ -48,6 +48,15 @@ inline QByteArray readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The statements of an SQL fixture, each ending its line with ";" (a trigger's
+// body may hold more of them within a line); empty when it cannot be read.
+inline QStringList sqlStatements(const QString &path)
+{
+    QStringList statements = QString::fromUtf8(readAll(path)).split(QStringLiteral(";\n"), Qt::SkipEmptyParts);
+    statements.removeIf([](const QString &s) { return s.trimmed().isEmpty(); });
+    return statements;
+}
+
 // A file of these bytes, at the given size when one is given.
 inline void write(const QString &path, const QByteArray &bytes, qint64 size = -1)
 {
