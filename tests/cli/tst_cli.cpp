@@ -1,15 +1,14 @@
 // zqcli as a script runs it: a separate process with no display, against the
-// simulator over a pseudo-terminal, compared with what the window writes.
+// simulator over a pseudo-terminal.
 #include "archive/archive.h"
 #include "core/datafile.h"
 #include "core/textexport.h"
-#include "support/line.h"
-#include "support/window.h"
+#include "support/bench.h"
+#include "support/records.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QPushButton>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <csignal>
@@ -22,7 +21,6 @@ private Q_SLOTS:
     void initTestCase();
     void download_data();
     void download();
-    void exportMatchesTheWindow();
     void reportAndInfo();
     void partialRecords_data();
     void partialRecords();
@@ -31,7 +29,6 @@ private Q_SLOTS:
     void analyze();
     void analyzeAgainstAReference_data();
     void analyzeAgainstAReference();
-    void exportARange();
     void processReportSaysWhereTheFileCameFrom_data();
     void processReportSaysWhereTheFileCameFrom();
     void processReportRefusesEmptyRequiredFields();
@@ -71,53 +68,20 @@ void TstCli::download()
         QVERIFY(!QFile::exists(dir.filePath("got.ZQ")));
         return;
     }
-    // The same record through the window, saved with SAVE.
+    // The same record as the instrument's layer hands it to both front ends.
     Simulator again(args);
-    TestWindow w(again.device);
-    w->setKeepDir(dir.filePath("kept"));
-    w->instrument().download().watchMs = 200;
-    ui(w).downloadButton->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!w->instrument().portOpen() && w->record().holdsData(), 20000);
-    QCOMPARE(w->record().count(), readings);
-    w.dialogs->paths = {dir.filePath("saved.ZQ")};
-    w->onSaveClicked();
-    QCOMPARE(readAll(dir.filePath("got.ZQ")), readAll(dir.filePath("saved.ZQ")));
+    Bench line(again.device);
+    line.instrument.download().watchMs = 200;
+    QCOMPARE(line.start(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(line.idle() && !line.settled.isEmpty(), 20000);
+    QCOMPARE(line.settled[0].record.count(), readings);
+    QCOMPARE(readAll(dir.filePath("got.ZQ")), zq::dataFileBytes(line.settled[0].record));
     QVERIFY(readings == zq::kSeqReadings || args.contains("--style")
         || run.err.contains(QStringLiteral("只收到 200 个读数")));
     // Without -o: a new name from the local time, never over another.
     const Run second = zqcli({"download", "--port", again.device}, dir.path());
     QCOMPARE(second.code, code);
     QVERIFY(QFile::exists(dir.filePath(second.out.trimmed())) && second.out.contains("-STYLE"));
-}
-
-void TstCli::exportMatchesTheWindow()
-{
-    QTemporaryDir dir;
-    write(dir.filePath("seq.ZQ"), zq::dataFileBytes(sequenceData(3840, 512)));
-    QVector<WDREC> records = timeRecords(40);
-    records[3].wd = zq::kFailedReading;
-    write(dir.filePath("time.ZQ"), zq::dataFileBytes(zq::Record::timeStamped(records)));
-    QDir().mkpath(dir.filePath("out"));
-    for (const QString &format : {QStringLiteral("txt"), QStringLiteral("csv")}) {
-        const Run run = zqcli({"export", dir.filePath("seq.ZQ"), dir.filePath("missing.ZQ"), dir.filePath("time.ZQ"),
-            "--format", format, "--out-dir", dir.filePath("out")});
-        QCOMPARE(run.code, 1); // one input failed, named; the others are done
-        QVERIFY(run.err.contains("missing.ZQ"));
-        const QString ext = format == "csv" ? ".csv" : ".Txt";
-        for (const QString &name : {QStringLiteral("seq"), QStringLiteral("time")}) {
-            // What the window writes for the same file: OPEN, then 导出文本.
-            TestWindow w;
-            w.dialogs->paths = {dir.filePath(name + ".ZQ"), dir.filePath("window" + ext)};
-            w.dialogs->pickFilter = format == "csv" ? zq::kCsvFilter : zq::kTextFilter;
-            w->onOpenClicked();
-            w->onExportClicked();
-            QCOMPARE(readAll(dir.filePath("out/" + name + ext)), readAll(dir.filePath("window" + ext)));
-        }
-    }
-    // Nothing is written over an input.
-    const QByteArray before = readAll(dir.filePath("seq.ZQ"));
-    QCOMPARE(zqcli({"export", dir.filePath("seq.ZQ"), "-o", dir.filePath("seq.ZQ")}).code, 1);
-    QCOMPARE(readAll(dir.filePath("seq.ZQ")), before);
 }
 
 void TstCli::reportAndInfo()
@@ -359,28 +323,6 @@ void TstCli::analyzeAgainstAReference()
     QTEST(d.value("compared").toInt(), "compared");
     QTEST(d.value("aboveTime").toDouble(), "aboveTime");
     QTEST(d.value("belowTime").toDouble(), "belowTime");
-}
-
-void TstCli::exportARange()
-{
-    // The window's 导出选区 and zqcli's range write the same bytes.
-    QTemporaryDir dir;
-    write(dir.filePath("seq.ZQ"), zq::dataFileBytes(sequenceData(300, 512)));
-    for (const QString &format : {QStringLiteral("txt"), QStringLiteral("csv")}) {
-        const QString ext = format == "csv" ? ".csv" : ".Txt";
-        const Run run = zqcli({"export", dir.filePath("seq.ZQ"), "--format", format, "--first", "120", "--last", "179",
-            "-o", dir.filePath("cli" + ext)});
-        QVERIFY2(run.code == 0, qPrintable(run.err));
-        TestWindow w;
-        w.dialogs->paths = {dir.filePath("seq.ZQ"), dir.filePath("window" + ext)};
-        w.dialogs->pickFilter = format == "csv" ? zq::kCsvFilter : zq::kTextFilter;
-        w->onOpenClicked();
-        w->selectRange(120, 179);
-        w->exportRange();
-        QCOMPARE(readAll(dir.filePath("window" + ext)), readAll(dir.filePath("cli" + ext)));
-        QCOMPARE(readAll(dir.filePath("cli" + ext)),
-            (format == "csv" ? zq::exportCsv : zq::exportText)(sequenceData(300, 512), {0, 120, 179}));
-    }
 }
 
 void TstCli::processReportSaysWhereTheFileCameFrom_data()

@@ -1,13 +1,10 @@
+// The live reading on the instrument's own layer: one request, one answer
+// told as the status, the port closed after.
 #include "link/commport.h"
-#include "link/onlinepoll.h"
-#include "support/line.h"
-#include "support/window.h"
+#include "support/bench.h"
+#include "support/records.h"
 
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTimer>
 
 class TstOnline : public QObject
 {
@@ -15,8 +12,7 @@ class TstOnline : public QObject
 private Q_SLOTS:
     void replyShown_data();
     void replyShown();
-    void tickDuringDownloadChangesNothing();
-    void switchAndFaults();
+    void fromSimulatorAndFaults();
 };
 
 void TstOnline::replyShown_data()
@@ -46,64 +42,35 @@ void TstOnline::replyShown()
             inst.sendLater(reply, delayMs);
         return QByteArray();
     };
-    TestWindow w(inst.path());
-    // Held data is neither used nor changed by the poll.
-    w.show(sequenceData({100}));
+    Bench line(inst.path());
+    QSignalSpy ended(&line.instrument, &Instrument::pollEnded);
     QElapsedTimer clock;
     clock.start();
-    w->onLiveTick();
-    QCOMPARE(ui(w).statusLabel->text(), QStringLiteral("在线测温开启"));
-    QTRY_COMPARE_WITH_TIMEOUT(ui(w).statusLabel->text(), shown, 8000);
+    QCOMPARE(line.startPoll(), QString());
+    QCOMPARE(line.status.value(0), QStringLiteral("在线测温开启"));
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 8000);
     QVERIFY(clock.elapsed() <= 6000);
-    QVERIFY(!w->instrument().portOpen());
+    QCOMPARE(line.status.value(line.status.size() - 1), shown);
+    QVERIFY(!line.instrument.portOpen());
     QCOMPARE(inst.received, bytes({0xC0}));
-    QCOMPARE(w->record(), sequenceData({100}));
-    QCOMPARE(ui(w).readingList->count(), 1);
 }
 
-void TstOnline::tickDuringDownloadChangesNothing()
-{
-    PtyInstrument inst;
-    inst.respond = [](uint8_t req) { return req ? QByteArray() : bytes({0x00, 0x10, 0x01, 0x20, 0x01}); };
-    TestWindow w(inst.path());
-    ui(w).downloadButton->click();
-    QTRY_COMPARE(w->instrument().download().received(), 2);
-    w->onLiveTick();
-    QTRY_COMPARE(ui(w).statusLabel->text(), QStringLiteral("2"));
-    QCOMPARE(inst.received, bytes({0x00}));
-    // Bytes arriving now belong to the download, whatever they look like.
-    inst.send(bytes({0xC0, 0x05, 0x12, 0x21}));
-    QTRY_COMPARE(w->instrument().download().received(), 4);
-    QCOMPARE(w->instrument().download().record().reading(2), 0x05C0);
-    w->instrument().download().abort();
-}
-
-void TstOnline::switchAndFaults()
+void TstOnline::fromSimulatorAndFaults()
 {
     ZQ_SKIP_WITHOUT(Need::Simulator);
     Simulator sim({});
-    auto w = std::make_unique<TestWindow>(sim.device);
-    QVERIFY(!ui((*w)).onlineSwitch->isChecked());
-    ui((*w)).onlineSwitch->click();
-    QVERIFY(ui((*w)).liveTimer->isActive());
-    QTRY_VERIFY(ui((*w)).statusLabel->text().toInt() >= 250); // the simulator's live value
-    ui((*w)).onlineSwitch->click();
-    QVERIFY(!ui((*w)).liveTimer->isActive());
-
-    // Closing the window during a poll closes the port.
-    (*w)->onLiveTick();
-    QVERIFY((*w)->instrument().poll().active());
-    QVERIFY((*w)->close());
-    QVERIFY(!(*w)->instrument().portOpen());
-
-    // A port that cannot open is told once, and the live reading switches off.
-    w = std::make_unique<TestWindow>("/dev/zq-no-such-port");
-    ui((*w)).onlineSwitch->click();
-    (*w)->onLiveTick();
-    QCOMPARE(ui((*w)).statusLabel->text(), QStringLiteral("COM ERR"));
-    QVERIFY(!ui((*w)).liveTimer->isActive() && !ui((*w)).onlineSwitch->isChecked());
-    QCOMPARE(w->dialogs->shown.size(), 1);
+    Bench line(sim.device);
+    QCOMPARE(line.startPoll(), QString());
+    QTRY_VERIFY(line.status.value(line.status.size() - 1).toInt() >= 250); // the simulator's live value
+    QTRY_VERIFY(!line.instrument.portOpen());
+    // Ending a poll closes the port.
+    QCOMPARE(line.startPoll(), QString());
+    line.instrument.abort();
+    QVERIFY(!line.instrument.polling() && !line.instrument.portOpen());
+    // A port that cannot open is told, saying which.
+    Bench absent("/dev/zq-no-such-port");
+    QVERIFY(absent.startPoll().startsWith(QStringLiteral("找不到串口 COM 1")));
 }
 
-QTEST_MAIN(TstOnline)
+QTEST_GUILESS_MAIN(TstOnline)
 #include "tst_online.moc"

@@ -1,13 +1,10 @@
-// The port as a person meets it: chosen from a menu and remembered, and
-// failures told in words that say what to do. Runs as an unprivileged user,
-// since root may open any device.
+// A port's failures told in words that say what to do. Runs as an
+// unprivileged user, since root may open any device.
 #include "link/commport.h"
 #include "link/porterrors.h"
-#include "support/line.h"
-#include "support/window.h"
+#include "support/bench.h"
 
-#include <QMenu>
-#include <QPushButton>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <grp.h>
 #include <sys/stat.h>
@@ -37,7 +34,6 @@ private Q_SLOTS:
     void errorTexts();
     void permissionIsTold_data();
     void permissionIsTold();
-    void menuChoosesAndRemembers();
 };
 
 void TstPorts::errorTexts_data()
@@ -109,9 +105,8 @@ void TstPorts::permissionIsTold()
         QSKIP("the devices are made as root");
     QVERIFY(::geteuid() != 0);
     const QString path = QDir(g_devices).filePath(device);
-    TestWindow w(path);
-    ui(w).downloadButton->click();
-    const QString told = w.dialogs->lastText();
+    Bench line(path);
+    const QString told = line.start();
     QVERIFY2(told.startsWith(QStringLiteral("没有权限打开串口 COM 1（%1）").arg(path)) && told.contains(advice),
         qPrintable(told));
     QCOMPARE(told.contains("usermod"), device == "ttyDIALOUT");
@@ -121,47 +116,6 @@ void TstPorts::permissionIsTold()
     QVERIFY(cli.waitForFinished(10000));
     QCOMPARE(cli.exitCode(), 1);
     QVERIFY2(QString::fromUtf8(cli.readAllStandardError()).contains(advice), qPrintable(told));
-}
-
-void TstPorts::menuChoosesAndRemembers()
-{
-    PtyInstrument first, second;
-    QTemporaryDir dir;
-    const QString ini = dir.filePath("settings.ini");
-    auto ptys = [&] {
-        return QList<zq::PortChoice>{{first.path(), first.path(), first.path() + "  —  test line A"},
-            {second.path(), second.path(), second.path() + "  —  test line B"}};
-    };
-    {
-        TestWindow w;
-        w->useSettingsFile(ini);
-        w->downloads().listPorts = ptys;
-        w->choosePorts({first.path(), first.path()}, QString(), QString());
-        w->show();
-        QMenu *menu = rightClick(ui(w).portButton);
-        QVERIFY(menu);
-        QMenu *com2 = menu->actions().value(1)->menu();
-        QCOMPARE(menu->actions().value(1)->text(), QStringLiteral("COM 2"));
-        QCOMPARE(com2->actions().size(), 2);
-        QVERIFY(com2->actions()[0]->isChecked() && !com2->actions()[1]->isChecked());
-        QVERIFY(com2->actions()[1]->text().contains("test line B"));
-        com2->actions()[1]->trigger();
-        QCOMPARE(w->instrument().deviceFor(2), second.path());
-        QVERIFY(ui(w).portButton->toolTip().contains("COM 2: " + second.path()));
-        QVERIFY(ui(w).portButton->toolTip().startsWith(QStringLiteral("通讯失败可改变COM口再试")));
-    }
-    TestWindow later; // the next run remembers it
-    later->useSettingsFile(ini);
-    later->choosePorts({first.path(), first.path()}, QString(), QString());
-    QCOMPARE(later->instrument().deviceFor(2), second.path());
-    later->choosePorts({first.path(), first.path()}, QString(), "/dev/given"); // --com2 wins for one run
-    QCOMPARE(later->instrument().deviceFor(2), QStringLiteral("/dev/given"));
-    QSettings(ini, QSettings::IniFormat).setValue("ports/com2", "/dev/zq-unplugged");
-    TestWindow unplugged;
-    unplugged->useSettingsFile(ini);
-    unplugged->choosePorts({first.path(), first.path()}, QString(), QString());
-    QCOMPARE(unplugged->instrument().deviceFor(2), first.path()); // back to the default, quietly
-    QVERIFY(unplugged.dialogs->shown.isEmpty());
 }
 
 int main(int argc, char *argv[])
@@ -180,7 +134,7 @@ int main(int argc, char *argv[])
         qFatal("cannot hand the folder over");
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
         qFatal("cannot drop root privileges");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     TstPorts ports;
     return QTest::qExec(&ports, argc, argv);
 }
