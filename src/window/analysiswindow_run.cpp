@@ -36,7 +36,7 @@ void AnalysisWindow::copyFigures()
 QLayout *AnalysisWindow::buildRunPart()
 {
     auto *part = new QVBoxLayout;
-    wholeRun = new RunChartBox(this);
+    wholeRun = new RunChartBox(this, m_doc);
     part->addWidget(wholeRun, 1);
     rangeLabel = new QLabel(this);
     rangeLabel->setObjectName(QStringLiteral("rangeLabel"));
@@ -68,8 +68,6 @@ QLayout *AnalysisWindow::buildRunPart()
     });
     connect(alignBox, &QComboBox::activated, this, [this] { update(); });
     connect(alignValue, &QLineEdit::textEdited, this, [this] { update(); });
-    connect(wholeRun, &RunChartBox::rangeChosen, &m_doc, &zq::Document::selectRange);
-    connect(wholeRun, &RunChartBox::rangeCleared, &m_doc, &zq::Document::clearRange);
     connect(wholeRun, &RunChartBox::viewRequested, this, &AnalysisWindow::viewRequested);
     return part;
 }

@@ -71,23 +71,7 @@ void ChartBox::mouseMoveEvent(QMouseEvent *event)
 {
     const int x = int(event->position().x());
     movePointer(x >= 0 && x < zq::kChartWidth ? x : -1);
-    if (event->buttons() & Qt::LeftButton)
-        Q_EMIT dragged(qBound(0, x, zq::kChartWidth - 1));
     QWidget::mouseMoveEvent(event);
-}
-
-void ChartBox::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        Q_EMIT pressed(int(event->position().x()), event->modifiers() & Qt::ShiftModifier);
-    QWidget::mousePressEvent(event);
-}
-
-void ChartBox::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        Q_EMIT released(qBound(0, int(event->position().x()), zq::kChartWidth - 1));
-    QWidget::mouseReleaseEvent(event);
 }
 
 void ChartBox::leaveEvent(QEvent *event)

@@ -30,17 +30,10 @@ Q_SIGNALS:
     // A wheel turned over the chart: notches up (+) or down (-), and whether
     // it is meant sideways (Shift, or a horizontal wheel).
     void wheeled(int notches, bool sideways);
-    // The left button: pressed at column x (with Shift or not), moved while
-    // held, let go.
-    void pressed(int x, bool shift);
-    void dragged(int x);
-    void released(int x);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 

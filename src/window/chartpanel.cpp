@@ -6,10 +6,10 @@
 #include "core/view.h"
 #include "window/chartbox.h"
 #include "window/designed.h"
+#include "window/rangedrag.h"
 
 #include <QPainter>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QSignalBlocker>
 
 namespace {
@@ -80,22 +80,13 @@ void ChartPanel::connectChart()
 
 void ChartPanel::connectDrag()
 {
-    connect(m_chart, &ChartBox::pressed, this, [this](int x, bool shift) {
-        const int at = zq::nearestReadingAt(m_doc.record(), m_doc.view(), x);
-        m_dragFrom = shift ? at : -1;
-        // A plain click outside the range lets it go.
-        const zq::Document::Range range = m_doc.range();
-        if (!shift && range && (at < range->first || at > range->second))
-            m_doc.clearRange();
-    });
-    connect(m_chart, &ChartBox::dragged, this, [this](int x) {
-        const int at = zq::nearestReadingAt(m_doc.record(), m_doc.view(), x);
-        if (m_dragFrom >= 0 && at >= 0 && at != m_dragFrom)
-            m_doc.selectRange(qMin(m_dragFrom, at), qMax(m_dragFrom, at));
-    });
-    connect(m_chart, &ChartBox::released, this, [this] { m_dragFrom = -1; });
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), parentWidget());
-    connect(escape, &QShortcut::activated, &m_doc, &zq::Document::clearRange);
+    // A plain drag is the pointer's readout here; Shift makes it a range.
+    new RangeDrag(
+        m_chart, m_doc,
+        [this](double x) {
+            return zq::nearestReadingAt(m_doc.record(), m_doc.view(), qBound(0, int(x), zq::kChartWidth - 1));
+        },
+        RangeDrag::ShiftDrag);
 }
 
 void ChartPanel::syncBars()

@@ -49,6 +49,5 @@ private:
     QScrollBar *m_viewBar = nullptr;
     QScrollBar *m_scaleBar = nullptr;
     QImage m_layer;
-    int m_dragFrom = -1; // the reading a Shift drag on the chart started at
     int m_redraws = 0;
 };

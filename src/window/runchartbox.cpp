@@ -1,21 +1,23 @@
 #include "window/runchartbox.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
+#include "window/rangedrag.h"
+
 #include <QPainter>
 #include <algorithm>
 
-namespace {
-constexpr int kDragPixels = 4; // less than this is a click
-}
-
-RunChartBox::RunChartBox(QWidget *parent)
+RunChartBox::RunChartBox(QWidget *parent, zq::Document &document)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("wholeRun"));
     setMinimumHeight(140);
     setFocusPolicy(Qt::ClickFocus);
     setCursor(Qt::CrossCursor);
+    auto *drag = new RangeDrag(
+        this, document, [this](double x) { return indexAt(x); }, RangeDrag::PlainDrag);
+    connect(drag, &RangeDrag::clicked, this, [this](int index) {
+        if (index >= 0)
+            Q_EMIT viewRequested(index);
+    });
 }
 
 void RunChartBox::setContent(const zq::RunChartContent &content)
@@ -45,52 +47,5 @@ double RunChartBox::positionOf(int index) const
 void RunChartBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    zq::RunChartContent shown = m_content;
-    if (m_pressX >= 0 && qAbs(m_dragX - m_pressX) >= kDragPixels) {
-        const zq::RunScale s = zq::runScale(m_content, rect());
-        shown.range = std::pair{s.xAt(qMin(m_pressX, m_dragX)), s.xAt(qMax(m_pressX, m_dragX))};
-    }
-    zq::drawRunChart(p, rect(), shown);
-}
-
-void RunChartBox::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() != Qt::LeftButton || m_content.run.isEmpty())
-        return;
-    m_pressX = m_dragX = event->position().x();
-}
-
-void RunChartBox::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_pressX < 0)
-        return;
-    m_dragX = event->position().x();
-    update();
-}
-
-void RunChartBox::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (m_pressX < 0 || event->button() != Qt::LeftButton)
-        return;
-    const double from = m_pressX, to = event->position().x();
-    m_pressX = m_dragX = -1;
-    if (qAbs(to - from) >= kDragPixels) {
-        const int a = indexAt(qMin(from, to)), b = indexAt(qMax(from, to));
-        if (b > a)
-            Q_EMIT rangeChosen(a, b);
-    } else {
-        const double at = zq::runScale(m_content, rect()).xAt(to);
-        if (m_content.range && (at < m_content.range->first || at > m_content.range->second))
-            Q_EMIT rangeCleared();
-        Q_EMIT viewRequested(indexAt(to));
-    }
-    update();
-}
-
-void RunChartBox::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && m_content.range)
-        Q_EMIT rangeCleared();
-    else
-        QWidget::keyPressEvent(event);
+    zq::drawRunChart(p, rect(), m_content);
 }

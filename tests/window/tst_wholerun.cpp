@@ -60,6 +60,8 @@ private Q_SLOTS:
     void dragAcrossTheWholeRun();
     void clickMovesTheView();
     void shiftDragOnTheChartAfterAScroll();
+    void oneRuleOnBothCharts_data();
+    void oneRuleOnBothCharts();
     void referenceBehindTheRun();
 };
 
@@ -138,6 +140,61 @@ void TstWholeRun::shiftDragOnTheChartAfterAScroll()
     // A plain click outside lets it go.
     QTest::mouseClick(ui(w).chartBox, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
     QVERIFY(!w->range());
+}
+
+void TstWholeRun::oneRuleOnBothCharts_data()
+{
+    QTest::addColumn<bool>("whole"); // on the whole run, else on the main chart (with Shift)
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("from"); // readings under the press and the release
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("pixels"); // the release this far right of the press
+    QTest::addColumn<bool>("kept"); // readings 20 … 60 still chosen
+    for (const bool whole : {false, true}) {
+        const QString chart = whole ? "whole run, " : "main chart, ";
+        QTest::newRow(qPrintable(chart + "click inside")) << whole << "mouse" << 40 << 40 << 0 << true;
+        QTest::newRow(qPrintable(chart + "click outside")) << whole << "mouse" << 100 << 100 << 0 << false;
+        // Fewer pixels than a drag takes are a click, on either chart.
+        QTest::newRow(qPrintable(chart + "3 px outside")) << whole << "mouse" << 100 << 100 << 3 << false;
+        QTest::newRow(qPrintable(chart + "drag")) << whole << "mouse" << 70 << 90 << 0 << false;
+        QTest::newRow(qPrintable(chart + "Esc")) << whole << "Esc" << 0 << 0 << 0 << false;
+    }
+}
+
+void TstWholeRun::oneRuleOnBothCharts()
+{
+    QFETCH(bool, whole);
+    QFETCH(QString, gesture);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, pixels);
+    QFETCH(bool, kept);
+    TestWindow w;
+    w.show(ramp(1000));
+    AnalysisWindow *a = openAnalysis(w);
+    QVERIFY(a);
+    QWidget *chart = whole ? static_cast<QWidget *>(a->wholeRun) : ui(w).chartBox;
+    // Six columns a reading on the main chart from reading 0; the whole run's frame as above.
+    auto column = [&](int reading) {
+        return whole ? 48 + qRound(reading * (a->wholeRun->width() - 56) / 999.0) : 6 * reading;
+    };
+    auto readingAt = [&](int x) { return whole ? readingUnder(a->wholeRun, x, 1000) : qRound(x / 6.0); };
+    w->selectRange(20, 60);
+    const Qt::KeyboardModifiers shift = whole ? Qt::NoModifier : Qt::ShiftModifier;
+    const int y = chart->height() / 2, x0 = column(from), x1 = column(to) + pixels;
+    if (gesture == "Esc") {
+        QTest::keyClick(chart, Qt::Key_Escape);
+    } else {
+        QTest::mousePress(chart, Qt::LeftButton, shift, QPoint(x0, y));
+        QTest::mouseMove(chart, QPoint(x1, y));
+        QTest::mouseRelease(chart, Qt::LeftButton, shift, QPoint(x1, y));
+    }
+    std::optional<std::pair<int, int>> expected;
+    if (kept)
+        expected = std::pair{20, 60};
+    else if (x1 - x0 >= 4)
+        expected = std::pair{readingAt(x0), readingAt(x1)};
+    QCOMPARE(w->range(), expected);
 }
 
 void TstWholeRun::referenceBehindTheRun()
