@@ -96,6 +96,40 @@ bool loadReference(const QCommandLineParser &p, const Options &o, const zq::Reci
     return true;
 }
 
+namespace {
+struct Run
+{
+    QString file;
+    zq::Record record;
+    zq::ReadingRange range;
+};
+
+// Every file read and its range fitted before any figure is printed: a
+// range outside one record is a usage error, not a figure of nothing. The
+// check cuts the range itself, and its figures say so. Returns how many
+// ranges fell outside their record.
+int readRuns(const QStringList &files, const zq::ReadingRange &range, QVector<Run> *runs, int *unread)
+{
+    int outside = 0;
+    for (const QString &file : files) {
+        const zq::DataFileRead read = zq::readDataFile(file);
+        if (!read.ok || read.noReadings()) {
+            fail(QStringLiteral("%1: %2").arg(
+                file, read.ok ? read.warning().section(QLatin1Char('\n'), 0, 0) : read.error));
+            ++*unread;
+            continue;
+        }
+        zq::ReadingRange fitted = range;
+        if (!fitRange(file, read.record, &fitted, "analyze")) {
+            ++outside;
+            continue;
+        }
+        runs->append({file, read.record, range});
+    }
+    return outside;
+}
+} // namespace
+
 int analyze(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -131,36 +165,17 @@ int analyze(const QStringList &arguments)
     Against against;
     if (!loadReference(parser, o, recipe, &against))
         return Failed;
-    // Every file read and its range fitted before any figure is printed: a
-    // range outside one record is a usage error, not a figure of nothing.
-    QVector<std::pair<QString, zq::Record>> runs;
-    QVector<zq::ReadingRange> ranges;
-    int unread = 0, outside = 0, failedVerdicts = 0;
-    for (const QString &file : parser.positionalArguments()) {
-        const zq::DataFileRead read = zq::readDataFile(file);
-        if (!read.ok || read.noReadings()) {
-            fail(QStringLiteral("%1: %2").arg(
-                file, read.ok ? read.warning().section(QLatin1Char('\n'), 0, 0) : read.error));
-            ++unread;
-            continue;
-        }
-        // The check cuts the range itself, and its figures say so.
-        zq::ReadingRange fitted{group, first, last};
-        if (!fitRange(file, read.record, &fitted, "analyze")) {
-            ++outside;
-            continue;
-        }
-        runs.append({file, read.record});
-        ranges.append({group, first, last});
-    }
+    QVector<Run> runs;
+    int unread = 0, failedVerdicts = 0;
+    const int outside = readRuns(parser.positionalArguments(), {group, first, last}, &runs, &unread);
     if (outside)
         return BadUsage;
     Output out;
     out.archivePath = parser.value(o.archive);
     out.raw = parser.isSet(o.raw);
     out.csv.append(zq::csvHeader() + (against.wanted ? zq::differenceCsvHeader() : QStringList()));
-    for (int k = 0; k < runs.size(); ++k)
-        failedVerdicts += add(runs[k].first, runs[k].second, recipe, against, ranges[k], out);
+    for (const Run &run : runs)
+        failedVerdicts += add(run.file, run.record, recipe, against, run.range, out);
     print(format, out);
     return unread ? Failed : failedVerdicts ? Unmet : Done;
 }

@@ -2,7 +2,7 @@
 #include "cli/cli.h"
 #include "core/datafile.h"
 #include "core/summary.h"
-#include "core/textexport.h"
+#include "document/usecases.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -83,13 +83,41 @@ bool readRange(const QCommandLineParser &p, const QCommandLineOption &group, con
         && (!p.isSet(last) || range->last >= range->first);
 }
 
-bool write(const QString &path, const QByteArray &bytes)
+QString extension(bool csv)
 {
+    return csv ? QStringLiteral(".csv") : QStringLiteral(".Txt");
+}
+
+// Two inputs of one name into one folder: the second gets a free name, and it is said.
+QString freeName(const QString &input, const QString &wanted, const QSet<QString> &written, bool csv)
+{
+    QString out = wanted;
+    for (int n = 2; written.contains(QFileInfo(out).absoluteFilePath()); ++n)
+        out = QFileInfo(wanted).dir().filePath(
+            QFileInfo(wanted).completeBaseName() + QStringLiteral("-%1").arg(n) + extension(csv));
+    if (out != wanted)
+        std::fprintf(stderr, "zqcli: %s: %s was written from another input; this one goes to %s\n", qPrintable(input),
+            qPrintable(wanted), qPrintable(out));
+    return out;
+}
+
+// The window's export, written once: never over an input.
+bool exportOne(const zq::Record &record, const QString &input, const QString &out, bool csv,
+    const zq::ReadingRange &range, const QStringList &inputs, QSet<QString> *written)
+{
+    if (std::any_of(inputs.begin(), inputs.end(), [&](const QString &i) { return sameFile(i, out); })) {
+        fail(QStringLiteral("%1: would write over an input").arg(out));
+        return false;
+    }
     QString error;
-    if (zq::writeFileWhole(path, bytes, &error))
-        return true;
-    fail(QStringLiteral("%1: %2").arg(path, error));
-    return false;
+    if (!zq::exportRun(record, out, csv, range, &error)) {
+        fail(QStringLiteral("%1: %2").arg(
+            out, error.isEmpty() ? QStringLiteral("%1 holds no readings").arg(input) : error));
+        return false;
+    }
+    written->insert(QFileInfo(out).absoluteFilePath());
+    std::printf("%s\n", qPrintable(out));
+    return true;
 }
 } // namespace
 
@@ -141,29 +169,11 @@ int exportFiles(const QStringList &arguments)
             continue;
         }
         const QFileInfo in(input);
-        const QString extension = csv ? QStringLiteral(".csv") : QStringLiteral(".Txt");
-        QString out = parser.isSet(output) ? parser.value(output)
-            : parser.isSet(outDir)         ? QDir(parser.value(outDir)).filePath(in.completeBaseName() + extension)
-                                           : in.dir().filePath(in.completeBaseName() + extension);
-        // Two inputs of one name into one folder: the second gets a free name, and it is said.
-        const QString wanted = out;
-        for (int n = 2; written.contains(QFileInfo(out).absoluteFilePath()); ++n)
-            out = QFileInfo(wanted).dir().filePath(
-                QFileInfo(wanted).completeBaseName() + QStringLiteral("-%1").arg(n) + extension);
-        if (out != wanted)
-            std::fprintf(stderr, "zqcli: %s: %s was written from another input; this one goes to %s\n",
-                qPrintable(input), qPrintable(wanted), qPrintable(out));
-        if (std::any_of(inputs.begin(), inputs.end(), [&](const QString &i) { return sameFile(i, out); })) {
-            fail(QStringLiteral("%1: would write over an input").arg(out));
+        const QString out = parser.isSet(output) ? parser.value(output)
+            : parser.isSet(outDir) ? QDir(parser.value(outDir)).filePath(in.completeBaseName() + extension(csv))
+                                   : in.dir().filePath(in.completeBaseName() + extension(csv));
+        if (!exportOne(record, input, freeName(input, out, written, csv), csv, fitted, inputs, &written))
             ++failures;
-            continue;
-        }
-        if (!write(out, csv ? zq::exportCsv(record, fitted) : zq::exportText(record, fitted))) {
-            ++failures;
-            continue;
-        }
-        written.insert(QFileInfo(out).absoluteFilePath());
-        std::printf("%s\n", qPrintable(out));
     }
     return outside ? BadUsage : failures ? Failed : Done;
 }

@@ -116,6 +116,18 @@ void rates(const Run &run, double window, double t0, Analysis &a)
     }
 }
 
+// What makes the recipe or the range unusable for this run; empty when nothing does.
+QString inputProblem(const Recipe &recipe, int n, bool outside, bool timeAxis)
+{
+    if (const QString p = recipe.problem(); !p.isEmpty())
+        return p;
+    if (n == 0 || outside)
+        return n == 0 ? QStringLiteral("没有读数") : rangeOutsideText(n);
+    if (recipe.rateWindow && recipe.rateWindow->readings == timeAxis)
+        return timeAxis ? QStringLiteral("速率窗口应为时长（如 60s），这些数据有时间轴")
+                        : QStringLiteral("速率窗口应为读数个数（如 10r），或给出采样间隔");
+    return {};
+}
 } // namespace
 
 Analysis analyze(
@@ -132,17 +144,8 @@ Analysis analyze(
     a.timeAxis = record.isTimeStamped() || recipe.intervalSec > 0;
     a.assumedInterval = record.isSequence() && recipe.intervalSec > 0;
     a.intervalSec = a.assumedInterval ? recipe.intervalSec : 0;
-    if (!(a.problem = recipe.problem()).isEmpty())
+    if (!(a.problem = inputProblem(recipe, n, fit.outside, a.timeAxis)).isEmpty())
         return a;
-    if (n == 0 || fit.outside) {
-        a.problem = n == 0 ? QStringLiteral("没有读数") : rangeOutsideText(n);
-        return a;
-    }
-    if (recipe.rateWindow && recipe.rateWindow->readings == a.timeAxis) {
-        a.problem = a.timeAxis ? QStringLiteral("速率窗口应为时长（如 60s），这些数据有时间轴")
-                               : QStringLiteral("速率窗口应为读数个数（如 10r），或给出采样间隔");
-        return a;
-    }
     if (correction && correction->isEmpty())
         correction = nullptr;
     if (correction && recipe.hasBand && !recipe.bandFollowsSchedule

@@ -14,6 +14,43 @@ QJsonObject rateJson(const RateFigure &r)
 {
     return {{QStringLiteral("rate"), r.rate}, {QStringLiteral("at"), r.at}, {QStringLiteral("time"), r.time}};
 }
+
+QJsonObject bandJson(const BandFigures &b, const Recipe &recipe)
+{
+    return QJsonObject{{QStringLiteral("setpoint"), recipe.setpoint}, {QStringLiteral("below"), recipe.below},
+        {QStringLiteral("above"), recipe.above}, {QStringLiteral("enteredAt"), orNull(b.enteredAt >= 0, b.enteredAt)},
+        {QStringLiteral("hold"),
+            orNull(b.holdFirst >= 0,
+                QJsonObject{{QStringLiteral("first"), b.holdFirst}, {QStringLiteral("last"), b.holdLast},
+                    {QStringLiteral("time"), b.hold}})},
+        {QStringLiteral("timeToEnter"), b.timeToEnter}, {QStringLiteral("afterEntry"), b.afterEntry},
+        {QStringLiteral("inBand"), b.inBand}, {QStringLiteral("outside"), b.outside},
+        {QStringLiteral("longestSoak"), b.longestSoak},
+        {QStringLiteral("overshoot"),
+            QJsonObject{{QStringLiteral("value"), b.overshoot}, {QStringLiteral("at"), b.overshootAt},
+                {QStringLiteral("time"), b.overshootTime}}},
+        {QStringLiteral("undershoot"),
+            QJsonObject{{QStringLiteral("value"), b.undershoot}, {QStringLiteral("at"), b.undershootAt},
+                {QStringLiteral("time"), b.undershootTime}}},
+        {QStringLiteral("excursions"), b.excursions}, {QStringLiteral("degreeMinutes"), b.degreeMinutes}};
+}
+
+void insertVerdict(const Analysis &a, QJsonObject *o)
+{
+    QJsonArray criteria, failed;
+    for (const CriterionResult &c : a.criteria) {
+        criteria.append(QJsonObject{{QStringLiteral("key"), c.key}, {QStringLiteral("label"), c.label},
+            {QStringLiteral("notJudgedBecause"), orNull(!c.judged, c.reason)}, {QStringLiteral("measured"), c.measured},
+            {QStringLiteral("limit"), c.limit}, {QStringLiteral("margin"), c.margin},
+            {QStringLiteral("judged"), c.judged}, {QStringLiteral("pass"), c.pass}});
+        if (!c.pass)
+            failed.append(c.key);
+    }
+    o->insert(QStringLiteral("criteria"), criteria);
+    o->insert(QStringLiteral("verdict"),
+        a.pass ? QJsonValue(*a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")) : QJsonValue(QJsonValue::Null));
+    o->insert(QStringLiteral("failedCriteria"), failed);
+}
 } // namespace
 
 QJsonObject analysisJson(const Analysis &a, const Recipe &recipe, const QString &file)
@@ -60,42 +97,8 @@ QJsonObject analysisJson(const Analysis &a, const Recipe &recipe, const QString 
         QJsonObject{{QStringLiteral("window"), a.rateWindow}, {QStringLiteral("unit"), a.rateUnit()},
             {QStringLiteral("maxHeating"), orNull(a.maxHeat.measured, rateJson(a.maxHeat))},
             {QStringLiteral("maxCooling"), orNull(a.maxCool.measured, rateJson(a.maxCool))}});
-    if (a.band) {
-        const BandFigures &b = *a.band;
-        o.insert(QStringLiteral("band"),
-            QJsonObject{{QStringLiteral("setpoint"), recipe.setpoint}, {QStringLiteral("below"), recipe.below},
-                {QStringLiteral("above"), recipe.above},
-                {QStringLiteral("enteredAt"), orNull(b.enteredAt >= 0, b.enteredAt)},
-                {QStringLiteral("hold"),
-                    orNull(b.holdFirst >= 0,
-                        QJsonObject{{QStringLiteral("first"), b.holdFirst}, {QStringLiteral("last"), b.holdLast},
-                            {QStringLiteral("time"), b.hold}})},
-                {QStringLiteral("timeToEnter"), b.timeToEnter}, {QStringLiteral("afterEntry"), b.afterEntry},
-                {QStringLiteral("inBand"), b.inBand}, {QStringLiteral("outside"), b.outside},
-                {QStringLiteral("longestSoak"), b.longestSoak},
-                {QStringLiteral("overshoot"),
-                    QJsonObject{{QStringLiteral("value"), b.overshoot}, {QStringLiteral("at"), b.overshootAt},
-                        {QStringLiteral("time"), b.overshootTime}}},
-                {QStringLiteral("undershoot"),
-                    QJsonObject{{QStringLiteral("value"), b.undershoot}, {QStringLiteral("at"), b.undershootAt},
-                        {QStringLiteral("time"), b.undershootTime}}},
-                {QStringLiteral("excursions"), b.excursions}, {QStringLiteral("degreeMinutes"), b.degreeMinutes}});
-    } else {
-        o.insert(QStringLiteral("band"), QJsonValue::Null);
-    }
-    QJsonArray criteria, failed;
-    for (const CriterionResult &c : a.criteria) {
-        criteria.append(QJsonObject{{QStringLiteral("key"), c.key}, {QStringLiteral("label"), c.label},
-            {QStringLiteral("notJudgedBecause"), orNull(!c.judged, c.reason)}, {QStringLiteral("measured"), c.measured},
-            {QStringLiteral("limit"), c.limit}, {QStringLiteral("margin"), c.margin},
-            {QStringLiteral("judged"), c.judged}, {QStringLiteral("pass"), c.pass}});
-        if (!c.pass)
-            failed.append(c.key);
-    }
-    o.insert(QStringLiteral("criteria"), criteria);
-    o.insert(QStringLiteral("verdict"),
-        a.pass ? QJsonValue(*a.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL")) : QJsonValue(QJsonValue::Null));
-    o.insert(QStringLiteral("failedCriteria"), failed);
+    o.insert(QStringLiteral("band"), a.band ? bandJson(*a.band, recipe) : QJsonValue(QJsonValue::Null));
+    insertVerdict(a, &o);
     return o;
 }
 } // namespace zq
