@@ -101,4 +101,3 @@ inline Run zqcli(const QStringList &args, const QString &dir = QString(), const 
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
         QString::fromUtf8(p.readAllStandardError()), clock.elapsed()};
 }
-

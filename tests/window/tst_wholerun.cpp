@@ -175,9 +175,8 @@ void TstWholeRun::oneRuleOnBothCharts()
     QVERIFY(a);
     QWidget *chart = whole ? static_cast<QWidget *>(a->wholeRun) : ui(w).chartBox;
     // Six columns a reading on the main chart from reading 0; the whole run's frame as above.
-    auto column = [&](int reading) {
-        return whole ? 48 + qRound(reading * (a->wholeRun->width() - 56) / 999.0) : 6 * reading;
-    };
+    auto column
+        = [&](int reading) { return whole ? 48 + qRound(reading * (a->wholeRun->width() - 56) / 999.0) : 6 * reading; };
     auto readingAt = [&](int x) { return whole ? readingUnder(a->wholeRun, x, 1000) : qRound(x / 6.0); };
     w->selectRange(20, 60);
     const Qt::KeyboardModifiers shift = whole ? Qt::NoModifier : Qt::ShiftModifier;
