@@ -119,7 +119,7 @@ void rates(const Run &run, double window, double t0, Analysis &a)
 // What makes the recipe or the range unusable for this run; empty when nothing does.
 QString inputProblem(const Recipe &recipe, int n, bool outside, bool timeAxis)
 {
-    if (const QString p = recipe.problem(); !p.isEmpty())
+    if (QString p = recipe.problem(); !p.isEmpty())
         return p;
     if (n == 0 || outside)
         return n == 0 ? QStringLiteral("没有读数") : rangeOutsideText(n);
