@@ -183,6 +183,8 @@ private:
     bool beginWrite(QString *error);
     bool endWrite(bool ok, QString *error);
     bool appendHistory(const HistoryRow &change, QString *error);
+    // Writers of one run's chain on a server take turns until they commit.
+    bool lockChain(const QString &sha256, QString *error);
     // A signed run changed: refused without a reason, else back to 草稿.
     bool withdrawSignatures(const QString &sha256, const QString &reason, QString *error);
     bool openFile(const QString &path, QString *error, QString *notice, Access access);
