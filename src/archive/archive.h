@@ -137,10 +137,11 @@ public:
         const QString &judgedOn = QString());
     // Each field changed leaves a history row with its old and new value.
     bool setFields(const QString &sha256, const RunFields &fields, QString *error, const QString &reason = QString());
-    bool addNote(const QString &sha256, const RunNote &note, QString *error);
+    // A note or a named range on a signed run, like a field, needs a reason and withdraws the signatures.
+    bool addNote(const QString &sha256, const RunNote &note, QString *error, const QString &reason = QString());
     // The same note (reading and text) is never added twice.
     bool addNoteOnce(const QString &sha256, const RunNote &note, QString *error);
-    bool saveRange(const QString &sha256, const NamedRange &range, QString *error);
+    bool saveRange(const QString &sha256, const NamedRange &range, QString *error, const QString &reason = QString());
 
     QVector<RunRow> list(const RunFilter &filter, QString *error) const;
     // The same runs as an executed query, for a view that fetches as it

@@ -61,6 +61,8 @@ Q_SIGNALS:
     void runDescribed(const QString &text);
 
 private:
+    // Asked when the run is signed; false: none given, so no change.
+    bool reasonIfSigned(zq::Archive &archive, const QString &sha, QString *reason);
     QString ensureRun(QString *error);
     QString runEquipment();
     void askSharedArchive();
