@@ -120,8 +120,11 @@ bool Archive::appendHistory(const HistoryRow &change, QString *error)
     row.position = last.next() ? last.value(0).toInt() + 1 : 0;
     row.previousHash = row.position > 0 ? last.value(1).toString() : QString();
     last.finish();
-    row.at = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    row.osUser = osUser();
+    // A row taken from another archive keeps when and by whom the change was made.
+    if (row.at.isEmpty())
+        row.at = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    if (row.osUser.isEmpty())
+        row.osUser = osUser();
     row.hash = historyHash(row);
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO history (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(kHistoryColumns));

@@ -38,6 +38,9 @@ struct Check
 // The latest among a run's rows, oldest first; an older archive's run was
 // found with one.
 Check latestCheck(const QVector<HistoryRow> &rows);
+// The check that is the run's verdict: the approved one while an approval
+// stands, else the latest.
+Check standingCheck(const QVector<HistoryRow> &rows);
 // Who signed a run and where it stands, from its rows, oldest first.
 Signatures signaturesOf(const QVector<HistoryRow> &rows);
 

@@ -2,10 +2,12 @@
 
 #include "archive/archive.h"
 
+#include <QHash>
+
 namespace zq {
 Pending pendingFor(const Archive &local, QString *error)
 {
-    return {local.queuedCount(error), int(local.queuedEdits(error).size())};
+    return {local.queuedCount(error), int(local.queuedEdits(error).size() + local.unsentHistory(error).size())};
 }
 
 namespace {
@@ -22,12 +24,52 @@ bool sendRuns(Archive &local, Archive &server, Pending *sent, QString *error)
     return true;
 }
 
+// Whether the server holds the run; a server that fails to say stops the drain.
+bool serverHolds(Archive &server, const QString &sha256, bool *holds, QString *error)
+{
+    QString none;
+    *holds = server.run(sha256, &none).has_value();
+    return *holds || none.isEmpty() || server.reachable(error);
+}
+
+// This archive's history rows, each run's in order; a run the server does
+// not hold yet keeps its rows queued, and the drain goes on.
+bool sendHistory(Archive &local, Archive &server, Pending *sent, QString *error)
+{
+    const QVector<HistoryRow> rows = local.unsentHistory(error);
+    if (!error->isEmpty())
+        return false;
+    QHash<QString, bool> held;
+    for (const HistoryRow &row : rows) {
+        auto there = held.find(row.sha256);
+        if (there == held.end()) {
+            bool holds = false;
+            if (!serverHolds(server, row.sha256, &holds, error))
+                return false;
+            there = held.insert(row.sha256, holds);
+        }
+        if (!*there)
+            continue;
+        if (!server.receive(row, error) || !local.markSent(row, error))
+            return false;
+        ++sent->edits;
+    }
+    return true;
+}
+
 bool sendEdits(Archive &local, Archive &server, Pending *sent, QString *error)
 {
     const QVector<Archive::Edit> edits = local.queuedEdits(error);
     if (!error->isEmpty())
         return false;
     for (const Archive::Edit &edit : edits) {
+        // A run held here has its edits in its history rows, sent above.
+        QString unknown;
+        if (local.run(edit.sha256, &unknown)) {
+            if (!local.unqueueEdit(edit.id, error))
+                return false;
+            continue;
+        }
         QString none;
         if (!server.run(edit.sha256, &none)) {
             // Not there, or the server failed: only the latter stops the drain.
@@ -46,7 +88,8 @@ bool sendEdits(Archive &local, Archive &server, Pending *sent, QString *error)
 bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *error)
 {
     Drained count;
-    const bool done = sendRuns(local, server, &count.sent, error) && sendEdits(local, server, &count.sent, error);
+    const bool done = sendRuns(local, server, &count.sent, error) && sendHistory(local, server, &count.sent, error)
+        && sendEdits(local, server, &count.sent, error);
     QString ignored;
     count.left = pendingFor(local, &ignored);
     if (drained)

@@ -142,6 +142,12 @@ bool Archive::merge(const QVector<RunRow> &rows, QString *error)
             return false;
         }
     }
+    q.finish();
+    // A run new here starts its chain with the values it came with, as an older archive's runs did.
+    if (!startHistories(error)) {
+        db.rollback();
+        return false;
+    }
     return db.commit();
 }
 

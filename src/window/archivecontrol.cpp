@@ -70,10 +70,10 @@ void ArchiveControl::connectArchiveWindow()
         if (m_shared)
             m_shared->fetch(sha);
     });
-    connect(m_archiveWindow, &ArchiveWindow::fieldsSaved, this, [this](const QString &sha) {
-        QString error;
-        if (const std::optional<zq::RunRow> run = archive() ? archive()->run(sha, &error) : std::nullopt)
-            queueEdit({0, sha, false, run->fields, {}, {}});
+    // The change's history rows are what the shared archive is sent.
+    connect(m_archiveWindow, &ArchiveWindow::fieldsSaved, this, [this] {
+        if (m_shared)
+            m_shared->syncNow();
     });
     connect(m_archiveWindow, &ArchiveWindow::sharedSettingsWanted, this, &ArchiveControl::askSharedArchive);
     connect(m_archiveWindow, &ArchiveWindow::pushWanted, this, [this] {

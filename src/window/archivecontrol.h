@@ -67,7 +67,6 @@ private:
     QString runEquipment();
     void askSharedArchive();
     void showPushed(int added, int known, int skipped, const QString &error);
-    void queueEdit(const zq::Archive::Edit &edit);
     void openFetched(const QString &sha256, const QByteArray &bytes, const QString &error);
     void connectArchiveWindow();
 
