@@ -98,8 +98,9 @@ public:
     // A row from another archive appended to this one's chain (its own
     // position and predecessor; the change's time and user kept) and its
     // change applied. A row taken before (the same run, content, time and
-    // user) is not taken again.
-    bool receive(const HistoryRow &row, QString *error);
+    // user) is not taken again. A change made where the run was not signed
+    // (`signedWhereMade` false) withdraws a signature given here meanwhile.
+    bool receive(const HistoryRow &row, QString *error, bool signedWhereMade = false);
     // The server's runs laid into this archive: new ones added, their chain
     // here started with the values they came with; known ones given the
     // server's fields and verdict (what waits in the queues is sent first, so
@@ -203,7 +204,7 @@ private:
     // The mark of rows sent to a server, started on a local file.
     bool startSending(QString *error);
     bool applyRow(const HistoryRow &row, QString *error);
-    bool withdrawnBy(const HistoryRow &row, QString *error);
+    bool withdrawnBy(const HistoryRow &row, bool signedWhereMade, QString *error);
     bool settleVerdict(const HistoryRow &row, QString *error);
     // A signed run changed: refused without a reason, else back to 草稿.
     bool withdrawSignatures(const QString &sha256, const QString &reason, QString *error);

@@ -40,7 +40,8 @@ bool sendHistory(Archive &local, Archive &server, Pending *sent, QString *error)
     if (!error->isEmpty())
         return false;
     QHash<QString, bool> held;
-    for (const HistoryRow &row : rows) {
+    for (int i = 0; i < rows.size(); ++i) {
+        const HistoryRow &row = rows.at(i);
         auto there = held.find(row.sha256);
         if (there == held.end()) {
             bool holds = false;
@@ -50,7 +51,7 @@ bool sendHistory(Archive &local, Archive &server, Pending *sent, QString *error)
         }
         if (!*there)
             continue;
-        if (!server.receive(row, error) || !local.markSent(row, error))
+        if (!server.receive(row, error, madeSigned(rows, i)) || !local.markSent(row, error))
             return false;
         ++sent->edits;
     }

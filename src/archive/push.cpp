@@ -39,8 +39,10 @@ bool pushRun(Archive &server, Archive &local, const RunRow &run, const QVector<A
     for (const Archive::DownloadRow &d : downloads)
         ok = ok && server.recordDownload(d, error);
     // Its history row by row, as the queue sends it; then what an older archive knew only as values found.
-    for (const HistoryRow &row : ok ? local.travellingHistory(run.sha256, error) : QVector<HistoryRow>()) {
-        ok = ok && server.receive(row, error);
+    const QVector<HistoryRow> rows = ok ? local.travellingHistory(run.sha256, error) : QVector<HistoryRow>();
+    for (int i = 0; i < rows.size(); ++i) {
+        const HistoryRow &row = rows.at(i);
+        ok = ok && server.receive(row, error, madeSigned(rows, i));
         // Remembered where the archive may be written; else the queue finds the server has it already.
         QString readOnly;
         if (ok)

@@ -98,7 +98,29 @@ bool Archive::markSent(const HistoryRow &row, QString *error)
     return exec(q, error);
 }
 
-bool Archive::receive(const HistoryRow &row, QString *error)
+bool isChange(const HistoryRow &row)
+{
+    static const QStringList kOthers{
+        QStringLiteral("note"), QStringLiteral("linked_instrument"), QStringLiteral("linked_thermocouple")};
+    return kFieldColumns.contains(row.what) || kOthers.contains(row.what)
+        || row.what.startsWith(QLatin1String("range "));
+}
+
+bool madeSigned(const QVector<HistoryRow> &rows, int i)
+{
+    // One edit's rows share their reason; the withdrawal it caused comes right after them with it.
+    const HistoryRow &change = rows.at(i);
+    for (int next = i + 1; next < rows.size(); ++next) {
+        const HistoryRow &r = rows.at(next);
+        if (r.sha256 != change.sha256 || r.position != rows.at(next - 1).position + 1 || r.reason != change.reason)
+            return false;
+        if (!isChange(r))
+            return r.what == QLatin1String("withdrawn");
+    }
+    return false;
+}
+
+bool Archive::receive(const HistoryRow &row, QString *error, bool signedWhereMade)
 {
     if (!beginWrite(error))
         return false;
@@ -116,7 +138,8 @@ bool Archive::receive(const HistoryRow &row, QString *error)
     const bool isNew = ok && known.value(0).toInt() == 0;
     known.finish();
     if (isNew)
-        ok = applyRow(row, error) && appendHistory(row, error) && withdrawnBy(row, error) && settleVerdict(row, error);
+        ok = applyRow(row, error) && appendHistory(row, error) && withdrawnBy(row, signedWhereMade, error)
+            && settleVerdict(row, error);
     return endWrite(ok, error);
 }
 
@@ -151,17 +174,14 @@ bool Archive::applyRow(const HistoryRow &row, QString *error)
     return exec(q, error);
 }
 
-bool Archive::withdrawnBy(const HistoryRow &row, QString *error)
+bool Archive::withdrawnBy(const HistoryRow &row, bool signedWhereMade, QString *error)
 {
-    static const QStringList kOthers{
-        QStringLiteral("note"), QStringLiteral("linked_instrument"), QStringLiteral("linked_thermocouple")};
-    const bool change = kFieldColumns.contains(row.what) || kOthers.contains(row.what)
-        || row.what.startsWith(QLatin1String("range "));
-    // Given with a reason, the run was signed where it was made, and that PC's own withdrawal follows.
-    if (!change || !row.reason.isEmpty())
+    // Signed where it was made, that PC's own withdrawal follows the change.
+    if (!isChange(row) || signedWhereMade)
         return true;
-    // Made where the run was not signed yet: a signature here no longer covers it.
-    return withdrawSignatures(row.sha256, QStringLiteral("在另一台电脑上修改，那里当时未签名"), error);
+    // Made where the run was not signed: a signature here no longer covers it.
+    return withdrawSignatures(
+        row.sha256, row.reason.isEmpty() ? QStringLiteral("在另一台电脑上修改，那里当时未签名") : row.reason, error);
 }
 
 bool Archive::settleVerdict(const HistoryRow &row, QString *error)

@@ -199,16 +199,19 @@ void TstSharedQueue::twoPcsEditOneRun()
     QVERIFY(first.merge(rows, &error) && second.merge(rows, &error));
     // The runs taken from the server start their chains here: `archive check` finds them intact.
     QVERIFY(first.checkHistory(&error).isEmpty() && error.isEmpty());
-    // Reviewed on the server after they took it: a change from either withdraws that review.
-    QVERIFY(server.sign(sha, "张", zq::Archive::Meaning::Review, QString(), &error));
-    // Both PCs off the network change the run; the first is back first.
+    // Both PCs off the network change the run (the second with a reason of its own); the first is back first.
     QVERIFY(first.setFields(sha, {"甲", {}, {}, {}, {}}, &error));
-    QVERIFY(second.setFields(sha, {"乙", {}, "齿轮", {}, {}}, &error));
+    QVERIFY(second.setFields(sha, {"乙", {}, "齿轮", {}, {}}, &error, "补填"));
+    // Reviewed on the server before each comes back: a change made where the run was unsigned withdraws it.
     for (zq::Archive *pc : {&first, &second})
-        QVERIFY2(zq::drainQueue(*pc, server, nullptr, &error), qPrintable(error));
+        QVERIFY2(server.sign(sha, "张", zq::Archive::Meaning::Review, QString(), &error)
+                && zq::drainQueue(*pc, server, nullptr, &error),
+            qPrintable(error));
     QCOMPARE(chainOf(*m_server, sha),
-        QStringLiteral("added:> review:>已审核 operator:>甲 withdrawn:已审核>草稿 operator:>乙 load:>齿轮"));
+        QStringLiteral("added:> review:>已审核 operator:>甲 withdrawn:已审核>草稿 review:>已审核 operator:>乙"
+                       " withdrawn:已审核>草稿 load:>齿轮"));
     QCOMPARE(server.history(sha, &error).at(3).reason, QStringLiteral("在另一台电脑上修改，那里当时未签名"));
+    QCOMPARE(server.history(sha, &error).at(6).reason, QStringLiteral("补填"));
     QCOMPARE(server.run(sha, &error)->fields.operatorName, QStringLiteral("乙"));
     QVERIFY(server.checkHistory(&error).isEmpty() && error.isEmpty());
 }
