@@ -166,8 +166,14 @@ bool Archive::applyRow(const HistoryRow &row, QString *error)
                                  " ON CONFLICT (sha256, name) DO UPDATE SET first_reading = excluded.first_reading,"
                                  " last_reading = excluded.last_reading"));
         values = {row.sha256, row.what.mid(6), first.toInt(), last.toInt()};
+    } else if (row.what == QLatin1String("linked_instrument") || row.what == QLatin1String("linked_thermocouple")) {
+        const QString device = row.what.mid(7); // a column named by the known word, never by the row's text
+        q.prepare(QStringLiteral("INSERT INTO run_devices (sha256, %1) VALUES (?, ?) ON CONFLICT (sha256)"
+                                 " DO UPDATE SET %1 = excluded.%1")
+                      .arg(device));
+        values = {row.sha256, now.isEmpty() ? QVariant() : QVariant(now)};
     } else {
-        return true; // a check, a signature, a withdrawal, a link: the row is the change
+        return true; // a check, a signature, a withdrawal: the row is the change
     }
     for (const QVariant &v : values)
         q.addBindValue(v);

@@ -3,6 +3,7 @@
 // only once the real PostgreSQL server has it.
 #include "archive/archive.h"
 #include "archive/outbox.h"
+#include "archive/registry.h"
 #include "core/datafile.h"
 #include "support/line.h"
 #include "support/pgserver.h"
@@ -39,7 +40,7 @@ QString changedHere(zq::Archive &local, const QString &file, const QByteArray &b
     const QString sha = local.addRun(bytes, file, &isNew, &error);
     const bool ok = !sha.isEmpty() && local.setFields(sha, {"王", "炉7", {}, {}, {}}, &error)
         && local.setVerdict(sha, "FAIL", "淬火", &error, kJudgedOn) && local.addNote(sha, {3, "炉门打开"}, &error)
-        && local.saveRange(sha, {"保温段", 5, 20}, &error)
+        && local.saveRange(sha, {"保温段", 5, 20}, &error) && zq::Registry(local).link(sha, {"A1", {}}, &error)
         && local.sign(sha, "张", zq::Archive::Meaning::Review, {}, &error)
         && local.sign(sha, "李", zq::Archive::Meaning::Approve, {}, &error);
     return ok ? sha : error;
@@ -150,8 +151,8 @@ void TstSharedQueue::historyReachesTheServerOnce()
     const QString sha = changedHere(local, dir.filePath("a.ZQ"), bytes);
     QCOMPARE(sha.size(), 64);
     QVERIFY(push || local.queue({0, bytes, dir.filePath("a.ZQ"), {}, {}, {}}, &error));
-    // Every change is queued: the run and its eight rows.
-    QCOMPARE(zq::pendingFor(local, &error).total(), push ? 8 : 9);
+    // Every change is queued: the run and its nine rows.
+    QCOMPARE(zq::pendingFor(local, &error).total(), push ? 9 : 10);
     const auto send = [&] {
         if (push)
             return local
@@ -163,12 +164,14 @@ void TstSharedQueue::historyReachesTheServerOnce()
     };
     QVERIFY2(send(), qPrintable(error));
     const QString chain = "added:> operator:>王 equipment:>炉7 verdict:>FAIL recipe:>淬火 note:>3: 炉门打开"
-                          " range 保温段:>5-20 review:>已审核 approve:>已批准";
+                          " range 保温段:>5-20 linked_instrument:>A1 review:>已审核 approve:>已批准";
     QCOMPARE(chainOf(*m_server, sha), chain);
     QCOMPARE(
         m_server->scalar("SELECT reason FROM history WHERE what = 'verdict' AND sha256 = '" + sha + "'"), kJudgedOn);
-    QCOMPARE(m_server->scalar("SELECT operator || equipment || verdict FROM runs WHERE sha256 = '" + sha + "'"),
-        QStringLiteral("王炉7FAIL"));
+    QCOMPARE(m_server->scalar("SELECT operator || equipment || verdict || instrument FROM runs JOIN run_devices"
+                              " USING (sha256) WHERE sha256 = '"
+                 + sha + "'"),
+        QStringLiteral("王炉7FAILA1"));
     QCOMPARE(server.notes(sha, &error).size(), 1);
     QCOMPARE(server.signatures(sha, &error).approval.name, QStringLiteral("李"));
     QCOMPARE(zq::pendingFor(local, &error).total(), 0);
