@@ -64,13 +64,6 @@ bool sendEdits(Archive &local, Archive &server, Pending *sent, QString *error)
     if (!error->isEmpty())
         return false;
     for (const Archive::Edit &edit : edits) {
-        // A run held here has its edits in its history rows, sent above.
-        QString unknown;
-        if (local.run(edit.sha256, &unknown)) {
-            if (!local.unqueueEdit(edit.id, error))
-                return false;
-            continue;
-        }
         QString none;
         if (!server.run(edit.sha256, &none)) {
             // Not there, or the server failed: only the latter stops the drain.
@@ -89,8 +82,8 @@ bool sendEdits(Archive &local, Archive &server, Pending *sent, QString *error)
 bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *error)
 {
     Drained count;
-    const bool done = sendRuns(local, server, &count.sent, error) && sendHistory(local, server, &count.sent, error)
-        && sendEdits(local, server, &count.sent, error);
+    const bool done = sendRuns(local, server, &count.sent, error) && sendEdits(local, server, &count.sent, error)
+        && sendHistory(local, server, &count.sent, error);
     QString ignored;
     count.left = pendingFor(local, &ignored);
     if (drained)

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void historyReachesTheServerOnce_data();
     void historyReachesTheServerOnce();
     void twoPcsEditOneRun();
+    void olderVersionsQueuedEditStillGoes();
 
 private:
     std::unique_ptr<PgServer> m_server;
@@ -217,6 +218,30 @@ void TstSharedQueue::twoPcsEditOneRun()
     QCOMPARE(server.history(sha, &error).at(6).reason, QStringLiteral("补填"));
     QCOMPARE(server.run(sha, &error)->fields.operatorName, QStringLiteral("乙"));
     QVERIFY(server.checkHistory(&error).isEmpty() && error.isEmpty());
+}
+
+void TstSharedQueue::olderVersionsQueuedEditStillGoes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("l.sqlite");
+    const QByteArray bytes = zq::dataFileBytes(timeData(40, 15));
+    QString error, sha;
+    {
+        // Kept and edited by a version that queued the edit itself and knew no sent rows.
+        zq::Archive local;
+        bool isNew = false;
+        QVERIFY(local.open(path, &error));
+        sha = local.addRun(bytes, QString(), &isNew, &error);
+        QVERIFY(local.setFields(sha, {"王", {}, {}, {}, {}}, &error)
+            && local.queue({0, bytes, QString(), {}, {}, {}}, &error)
+            && local.queueEdit({0, sha, false, {"王", {}, {}, {}, {}}, {}, {}}, &error));
+        QVERIFY(QSqlQuery(QSqlDatabase::database(local.connectionName())).exec("DROP TABLE history_sent"));
+    }
+    zq::Archive local, server;
+    QVERIFY(local.open(path, &error) && server.open(m_server->url(), &error));
+    QCOMPARE(zq::pendingFor(local, &error).total(), 2);
+    QVERIFY2(zq::drainQueue(local, server, nullptr, &error), qPrintable(error));
+    QCOMPARE(chainOf(*m_server, sha), QStringLiteral("added:> operator:>王"));
 }
 
 int main(int argc, char *argv[])
