@@ -31,6 +31,20 @@ Check latestCheck(const QVector<HistoryRow> &rows)
     return c;
 }
 
+Check standingCheck(const QVector<HistoryRow> &rows)
+{
+    Check latest;
+    std::optional<Check> approved;
+    for (const HistoryRow &r : rows) {
+        follow(latest, r);
+        if (r.what == QLatin1String("approve"))
+            approved = latest;
+        else if (r.what == QLatin1String("withdrawn"))
+            approved.reset();
+    }
+    return approved.value_or(latest);
+}
+
 Signatures signaturesOf(const QVector<HistoryRow> &rows)
 {
     Signatures s;

@@ -88,9 +88,23 @@ public:
     QVector<Edit> queuedEdits(QString *error) const;
     bool unqueueEdit(qint64 id, QString *error);
     static bool send(Archive &server, const Edit &edit, QString *error);
-    // The server's runs laid into this archive: new ones added, known ones
-    // given the server's fields and verdict (what waits in the queues is
-    // sent first, so nothing typed here is overwritten).
+    // History rows made here that the shared archive has not got yet, run by
+    // run in chain order; a run's arrival here ("added") and the values an
+    // older archive found are this archive's own, and stay.
+    QVector<HistoryRow> unsentHistory(QString *error) const;
+    // Every row of a run that goes to another archive, sent or not.
+    QVector<HistoryRow> travellingHistory(const QString &sha256, QString *error) const;
+    bool markSent(const HistoryRow &row, QString *error);
+    // A row from another archive appended to this one's chain (its own
+    // position and predecessor; the change's time and user kept) and its
+    // change applied. A row taken before (the same run, content, time and
+    // user) is not taken again. A change made where the run was not signed
+    // (`signedWhereMade` false) withdraws a signature given here meanwhile.
+    bool receive(const HistoryRow &row, QString *error, bool signedWhereMade = false);
+    // The server's runs laid into this archive: new ones added, their chain
+    // here started with the values they came with; known ones given the
+    // server's fields and verdict (what waits in the queues is sent first, so
+    // nothing typed here is overwritten), but an approved verdict here stands.
     bool merge(const QVector<RunRow> &rows, QString *error);
     // Every download recorded here (when it ended, the port, the outcome),
     // and another archive's laid into this one: a run brought from the
@@ -117,7 +131,8 @@ public:
         int known = 0;
         int skipped = 0;
     };
-    PushCount pushInto(Archive &server, const std::function<void(const QString &)> &skipped, QString *error) const;
+    // A run's history goes row by row, as the queue sends it.
+    PushCount pushInto(Archive &server, const std::function<void(const QString &)> &skipped, QString *error);
     bool mergeDownloads(const QVector<DownloadRow> &rows, QString *error);
     // The .ZQ bytes a server keeps of a run; empty when it has none.
     QByteArray fileBytes(const QString &sha256, QString *error) const;
@@ -137,10 +152,11 @@ public:
         const QString &judgedOn = QString());
     // Each field changed leaves a history row with its old and new value.
     bool setFields(const QString &sha256, const RunFields &fields, QString *error, const QString &reason = QString());
-    bool addNote(const QString &sha256, const RunNote &note, QString *error);
+    // A note or a named range on a signed run, like a field, needs a reason and withdraws the signatures.
+    bool addNote(const QString &sha256, const RunNote &note, QString *error, const QString &reason = QString());
     // The same note (reading and text) is never added twice.
     bool addNoteOnce(const QString &sha256, const RunNote &note, QString *error);
-    bool saveRange(const QString &sha256, const NamedRange &range, QString *error);
+    bool saveRange(const QString &sha256, const NamedRange &range, QString *error, const QString &reason = QString());
 
     QVector<RunRow> list(const RunFilter &filter, QString *error) const;
     // The same runs as an executed query, for a view that fetches as it
@@ -183,6 +199,13 @@ private:
     bool beginWrite(QString *error);
     bool endWrite(bool ok, QString *error);
     bool appendHistory(const HistoryRow &change, QString *error);
+    // Writers of one run's chain on a server take turns until they commit.
+    bool lockChain(const QString &sha256, QString *error);
+    // The mark of rows sent to a server, started on a local file.
+    bool startSending(QString *error);
+    bool applyRow(const HistoryRow &row, QString *error);
+    bool withdrawnBy(const HistoryRow &row, bool signedWhereMade, QString *error);
+    bool settleVerdict(const HistoryRow &row, QString *error);
     // A signed run changed: refused without a reason, else back to 草稿.
     bool withdrawSignatures(const QString &sha256, const QString &reason, QString *error);
     bool openFile(const QString &path, QString *error, QString *notice, Access access);

@@ -95,8 +95,21 @@ bool Archive::endWrite(bool ok, QString *error)
     return false;
 }
 
+bool Archive::lockChain(const QString &sha256, QString *error)
+{
+    if (!m_server)
+        return true; // SQLite's write lock, taken by beginWrite, already holds every chain
+    // Held to the transaction's end: another writer waits before it reads the chain's end.
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT 1 FROM (SELECT pg_advisory_xact_lock(hashtext(?))) AS locked"));
+    q.addBindValue(sha256);
+    return exec(q, error);
+}
+
 bool Archive::appendHistory(const HistoryRow &change, QString *error)
 {
+    if (!lockChain(change.sha256, error))
+        return false;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery last(db);
     last.prepare(QStringLiteral("SELECT position, hash FROM history WHERE sha256 = ? ORDER BY position DESC LIMIT 1"));
@@ -107,8 +120,11 @@ bool Archive::appendHistory(const HistoryRow &change, QString *error)
     row.position = last.next() ? last.value(0).toInt() + 1 : 0;
     row.previousHash = row.position > 0 ? last.value(1).toString() : QString();
     last.finish();
-    row.at = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    row.osUser = osUser();
+    // A row taken from another archive keeps when and by whom the change was made.
+    if (row.at.isEmpty())
+        row.at = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    if (row.osUser.isEmpty())
+        row.osUser = osUser();
     row.hash = historyHash(row);
     QSqlQuery q(db);
     q.prepare(QStringLiteral("INSERT INTO history (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(kHistoryColumns));

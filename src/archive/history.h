@@ -38,8 +38,17 @@ struct Check
 // The latest among a run's rows, oldest first; an older archive's run was
 // found with one.
 Check latestCheck(const QVector<HistoryRow> &rows);
+// The check that is the run's verdict: the approved one while an approval
+// stands, else the latest.
+Check standingCheck(const QVector<HistoryRow> &rows);
 // Who signed a run and where it stands, from its rows, oldest first.
 Signatures signaturesOf(const QVector<HistoryRow> &rows);
+
+// Whether a row changes what a signature covers (a field, note, range or link).
+bool isChange(const HistoryRow &row);
+// Whether the change at rows[i] (one run's rows in chain order) was made on a
+// signed run: the withdrawal it caused follows it, after the rest of that edit.
+bool madeSigned(const QVector<HistoryRow> &rows, int i);
 
 // The SHA-256 a row must carry: of its content and its predecessor's hash.
 QString historyHash(const HistoryRow &row);

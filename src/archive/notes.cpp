@@ -7,7 +7,7 @@
 namespace zq {
 using sql::exec;
 
-bool Archive::addNote(const QString &sha256, const RunNote &note, QString *error)
+bool Archive::addNote(const QString &sha256, const RunNote &note, QString *error, const QString &reason)
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral("INSERT INTO notes (sha256, at_reading, text, created_at) VALUES (?, ?, ?, ?)"));
@@ -18,9 +18,10 @@ bool Archive::addNote(const QString &sha256, const RunNote &note, QString *error
     if (!beginWrite(error))
         return false;
     const bool ok = exec(q, error)
-        && appendHistory(
-            changeOf(sha256, QStringLiteral("note"), {}, QStringLiteral("%1: %2").arg(note.atReading).arg(note.text)),
-            error);
+        && appendHistory(changeOf(sha256, QStringLiteral("note"), {},
+                             QStringLiteral("%1: %2").arg(note.atReading).arg(note.text), reason),
+            error)
+        && withdrawSignatures(sha256, reason, error);
     return endWrite(ok, error);
 }
 
@@ -48,7 +49,7 @@ QVector<RunNote> Archive::notes(const QString &sha256, QString *error) const
     return out;
 }
 
-bool Archive::saveRange(const QString &sha256, const NamedRange &range, QString *error)
+bool Archive::saveRange(const QString &sha256, const NamedRange &range, QString *error, const QString &reason)
 {
     // A name given again moves that range: one range a name.
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
@@ -63,12 +64,14 @@ bool Archive::saveRange(const QString &sha256, const NamedRange &range, QString 
     for (const NamedRange &r : ranges(sha256, error))
         if (r.name == range.name)
             was = QStringLiteral("%1-%2").arg(r.first).arg(r.last);
+    const QString now = QStringLiteral("%1-%2").arg(range.first).arg(range.last);
+    if (was == now)
+        return true; // given again as it stands: nothing changes, nothing to record
     if (!beginWrite(error))
         return false;
     const bool ok = exec(q, error)
-        && appendHistory(changeOf(sha256, QStringLiteral("range ") + range.name, was,
-                             QStringLiteral("%1-%2").arg(range.first).arg(range.last)),
-            error);
+        && appendHistory(changeOf(sha256, QStringLiteral("range ") + range.name, was, now, reason), error)
+        && withdrawSignatures(sha256, reason, error);
     return endWrite(ok, error);
 }
 

@@ -2,10 +2,12 @@
 
 #include "archive/archive.h"
 
+#include <QHash>
+
 namespace zq {
 Pending pendingFor(const Archive &local, QString *error)
 {
-    return {local.queuedCount(error), int(local.queuedEdits(error).size())};
+    return {local.queuedCount(error), int(local.queuedEdits(error).size() + local.unsentHistory(error).size())};
 }
 
 namespace {
@@ -18,6 +20,40 @@ bool sendRuns(Archive &local, Archive &server, Pending *sent, QString *error)
         if (!Archive::send(server, run, error) || !local.unqueue(run.id, error))
             return false;
         ++sent->runs;
+    }
+    return true;
+}
+
+// Whether the server holds the run; a server that fails to say stops the drain.
+bool serverHolds(Archive &server, const QString &sha256, bool *holds, QString *error)
+{
+    QString none;
+    *holds = server.run(sha256, &none).has_value();
+    return *holds || none.isEmpty() || server.reachable(error);
+}
+
+// This archive's history rows, each run's in order; a run the server does
+// not hold yet keeps its rows queued, and the drain goes on.
+bool sendHistory(Archive &local, Archive &server, Pending *sent, QString *error)
+{
+    const QVector<HistoryRow> rows = local.unsentHistory(error);
+    if (!error->isEmpty())
+        return false;
+    QHash<QString, bool> held;
+    for (int i = 0; i < rows.size(); ++i) {
+        const HistoryRow &row = rows.at(i);
+        auto there = held.find(row.sha256);
+        if (there == held.end()) {
+            bool holds = false;
+            if (!serverHolds(server, row.sha256, &holds, error))
+                return false;
+            there = held.insert(row.sha256, holds);
+        }
+        if (!*there)
+            continue;
+        if (!server.receive(row, error, madeSigned(rows, i)) || !local.markSent(row, error))
+            return false;
+        ++sent->edits;
     }
     return true;
 }
@@ -46,7 +82,8 @@ bool sendEdits(Archive &local, Archive &server, Pending *sent, QString *error)
 bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *error)
 {
     Drained count;
-    const bool done = sendRuns(local, server, &count.sent, error) && sendEdits(local, server, &count.sent, error);
+    const bool done = sendRuns(local, server, &count.sent, error) && sendEdits(local, server, &count.sent, error)
+        && sendHistory(local, server, &count.sent, error);
     QString ignored;
     count.left = pendingFor(local, &ignored);
     if (drained)

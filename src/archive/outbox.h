@@ -5,8 +5,8 @@
 namespace zq {
 class Archive;
 
-// What a local archive holds for the server: runs, and the user's edits
-// (fields and verdicts) of runs.
+// What a local archive holds for the server: runs, and the user's edits of
+// runs (their history rows, and edits an older version queued as values).
 struct Pending
 {
     int runs = 0;
@@ -16,11 +16,12 @@ struct Pending
 Pending pendingFor(const Archive &local, QString *error);
 
 // The local queue sent to the server, the one way the window and zqcli both
-// use: runs first (an edit needs its run there), then edits, each in the
-// order queued. A row leaves the queue only once the server has it; a send
+// use: runs first (an edit needs its run there), then edits queued as values
+// (older than any row) in the order queued, then each run's history rows in
+// chain order. A row leaves the queue only once the server has it; a send
 // that fails stops the drain there (false, *error says why) and leaves that
-// row and the rest queued. An edit of a run the server does not hold yet
-// stays queued and the drain goes on.
+// row and the rest queued. An edit or row of a run the server does not hold
+// yet stays queued and the drain goes on.
 struct Drained
 {
     Pending sent;

@@ -26,7 +26,7 @@ QString judgedOn(const Archive &local, const QString &sha256)
 
 // One run and what the local archive holds of it; every step is one the
 // server takes only once, so pushing again adds nothing.
-bool pushRun(Archive &server, const Archive &local, const RunRow &run, const QVector<Archive::DownloadRow> &downloads,
+bool pushRun(Archive &server, Archive &local, const RunRow &run, const QVector<Archive::DownloadRow> &downloads,
     bool *isNew, QString *error)
 {
     RunFile file;
@@ -38,6 +38,16 @@ bool pushRun(Archive &server, const Archive &local, const RunRow &run, const QVe
     bool ok = !server.addRun(file.bytes, path, isNew, error).isEmpty();
     for (const Archive::DownloadRow &d : downloads)
         ok = ok && server.recordDownload(d, error);
+    // Its history row by row, as the queue sends it; then what an older archive knew only as values found.
+    const QVector<HistoryRow> rows = ok ? local.travellingHistory(run.sha256, error) : QVector<HistoryRow>();
+    for (int i = 0; i < rows.size(); ++i) {
+        const HistoryRow &row = rows.at(i);
+        ok = ok && server.receive(row, error, madeSigned(rows, i));
+        // Remembered where the archive may be written; else the queue finds the server has it already.
+        QString readOnly;
+        if (ok)
+            local.markSent(row, &readOnly);
+    }
     if (ok && filled(run.fields))
         ok = server.setFields(run.sha256, run.fields, error);
     // A verdict is a check in the history: sent again, it would count twice.
@@ -53,7 +63,7 @@ bool pushRun(Archive &server, const Archive &local, const RunRow &run, const QVe
 } // namespace
 
 Archive::PushCount Archive::pushInto(
-    Archive &server, const std::function<void(const QString &)> &skipped, QString *error) const
+    Archive &server, const std::function<void(const QString &)> &skipped, QString *error)
 {
     PushCount count;
     const QVector<RunRow> runs = list({}, error);

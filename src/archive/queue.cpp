@@ -116,13 +116,19 @@ bool Archive::merge(const QVector<RunRow> &rows, QString *error)
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     db.transaction();
     QSqlQuery q(db);
+    // A run approved here keeps its approved check: that verdict stands whatever the server judged since.
+    const QString approvedHere = QStringLiteral(
+        "(SELECT h.what FROM history h WHERE h.sha256 = runs.sha256 AND h.what IN ('review', 'approve', 'withdrawn')"
+        " ORDER BY h.position DESC LIMIT 1) = 'approve'");
     q.prepare(QStringLiteral(
         "INSERT INTO runs (sha256, data_type, readings, failed, first_stamp, last_stamp, peak, verdict, recipe,"
         " operator, equipment, load, thermocouple, comment, added_at, downloaded_at)"
         " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (sha256) DO UPDATE SET"
-        " verdict = excluded.verdict, recipe = excluded.recipe, operator = excluded.operator,"
+        " verdict = CASE WHEN %1 THEN runs.verdict ELSE excluded.verdict END,"
+        " recipe = CASE WHEN %1 THEN runs.recipe ELSE excluded.recipe END, operator = excluded.operator,"
         " equipment = excluded.equipment, load = excluded.load, thermocouple = excluded.thermocouple,"
-        " comment = excluded.comment, downloaded_at = COALESCE(excluded.downloaded_at, runs.downloaded_at)"));
+        " comment = excluded.comment, downloaded_at = COALESCE(excluded.downloaded_at, runs.downloaded_at)")
+                  .arg(approvedHere));
     for (const RunRow &r : rows) {
         const RunFields &f = r.fields;
         for (const QVariant &v : {QVariant(r.sha256), QVariant(r.dataType), QVariant(r.readings), QVariant(r.failed),
@@ -135,6 +141,12 @@ bool Archive::merge(const QVector<RunRow> &rows, QString *error)
             db.rollback();
             return false;
         }
+    }
+    q.finish();
+    // A run new here starts its chain with the values it came with, as an older archive's runs did.
+    if (!startHistories(error)) {
+        db.rollback();
+        return false;
     }
     return db.commit();
 }

@@ -51,7 +51,7 @@ void recordVerdict(const QString &file, const zq::Analysis &a, int count, const 
     QString sha;
     const bool kept = zq::readRunFile(file, &run, &error)
         && !(sha = archive->addRun(run.bytes, QFileInfo(file).absoluteFilePath(), &isNew, &error)).isEmpty()
-        && zq::recordVerdict(*archive, sha, a, count, recipe, &correction, false, &error) == zq::VerdictKept::Recorded;
+        && zq::recordVerdict(*archive, sha, a, count, recipe, &correction, &error) == zq::VerdictKept::Recorded;
     if (!kept) {
         out.archiveFailed = true;
         std::fprintf(stderr, "zqcli: verdicts are not recorded in the archive: %s\n", qPrintable(error));

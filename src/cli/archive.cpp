@@ -127,7 +127,10 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
                     .arg(at)
                     .arg(run.readings)
                     .arg(run.readings - 1));
-        return archive.addNote(run.sha256, {at, parser.value(QStringLiteral("text"))}, &error) ? Done : fail(error);
+        return archive.addNote(run.sha256, {at, parser.value(QStringLiteral("text"))}, &error,
+                   parser.value(QStringLiteral("reason")))
+            ? Done
+            : fail(error);
     }
     if (command == QLatin1String("range")) {
         bool okFirst = false, okLast = false;
@@ -135,7 +138,7 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
             parser.value(QStringLiteral("first")).toInt(&okFirst), parser.value(QStringLiteral("last")).toInt(&okLast)};
         if (const QString why = rangeProblem(okFirst, okLast, r, run.readings); !why.isEmpty())
             return usageError(command, why);
-        return archive.saveRange(run.sha256, r, &error) ? Done : fail(error);
+        return archive.saveRange(run.sha256, r, &error, parser.value(QStringLiteral("reason"))) ? Done : fail(error);
     }
     zq::RunFields f = run.fields;
     const std::pair<const char *, QString *> fields[] = {{"equipment", &f.equipment}, {"operator", &f.operatorName},

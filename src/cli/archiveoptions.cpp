@@ -23,7 +23,8 @@ const OptionText kArchiveOptions[] = {
     {"thermocouple", "X", "set: the thermocouple used; a registered one corrects the run's readings."},
     {"instrument", "SERIAL", "set: the registered instrument the run was measured with; it corrects the readings."},
     {"comment", "X", "set: a free comment; approve: the signer's comment."},
-    {"reason", "T", "set: why a reviewed or approved run is changed (needed; the change withdraws the signatures)."},
+    {"reason", "T",
+        "set, note, range: why a reviewed or approved run is changed (needed; the change withdraws the signatures)."},
     {"as", "NAME", "approve: the signer's name."},
     {"meaning", "review|approve", "approve: what the signature means; approval needs a review by another name."},
     {"at", "N", "note: the reading the note belongs to, counted from 0."},
@@ -63,8 +64,8 @@ QString archiveCommands()
         "                          [--reason T]  (needed once the run is reviewed or approved)\n"
         "                          [--instrument SERIAL]  (a registered instrument and thermocouple\n"
         "                          correct the run's readings: see zqcli calibration)\n"
-        "  note FILE|HASH --at N --text T\n"
-        "  range FILE|HASH --first N --last N --name T   a named range (the same name moves it)\n"
+        "  note FILE|HASH --at N --text T [--reason T]\n"
+        "  range FILE|HASH --first N --last N --name T [--reason T]   a named range (the same name moves it)\n"
         "  approve FILE|HASH --as NAME --meaning review|approve [--comment T]   a signature; approval needs\n"
         "                          a review by another name");
 }

@@ -54,7 +54,7 @@ Archive::Queued queuedRun(const RunFile &run, const QString &path, const Downloa
 }
 
 VerdictKept recordVerdict(Archive &archive, const QString &sha256, const Analysis &check, int readings,
-    const Recipe &recipe, const Correction *applied, bool queueEdit, QString *error)
+    const Recipe &recipe, const Correction *applied, QString *error)
 {
     if (!check.pass)
         return VerdictKept::NoVerdict;
@@ -63,8 +63,6 @@ VerdictKept recordVerdict(Archive &archive, const QString &sha256, const Analysi
     const QString verdict = *check.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL");
     const QString how = judgedRecipeText(recipe);
     if (sha256.isEmpty() || !archive.setVerdict(sha256, verdict, how, error, judgedOnText(applied)))
-        return VerdictKept::Failed;
-    if (queueEdit && !archive.queueEdit({0, sha256, true, {}, verdict, how}, error))
         return VerdictKept::Failed;
     return VerdictKept::Recorded;
 }

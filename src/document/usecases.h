@@ -30,13 +30,13 @@ QString keepRun(
 Archive::Queued queuedRun(const RunFile &run, const QString &path, const DownloadResult *download);
 
 // A process check recorded as the run's verdict. Only a check of the whole
-// run is one: a stretch of it is not what the run did. With `queueEdit` the
-// verdict also waits in the local queue for the shared archive.
+// run is one: a stretch of it is not what the run did. Its history row is
+// what a shared archive is sent.
 enum class VerdictKept { Recorded, NoVerdict, NotWholeRun, Failed };
 // The check's history row says which certificates corrected its readings
 // (`applied`; none: judged raw).
 VerdictKept recordVerdict(Archive &archive, const QString &sha256, const Analysis &check, int readings,
-    const Recipe &recipe, const Correction *applied, bool queueEdit, QString *error);
+    const Recipe &recipe, const Correction *applied, QString *error);
 
 // The process report's part that is the archive's: the fingerprint of the
 // bytes the figures come from, the file's name, the run's fields, notes,

@@ -70,10 +70,10 @@ void ArchiveControl::connectArchiveWindow()
         if (m_shared)
             m_shared->fetch(sha);
     });
-    connect(m_archiveWindow, &ArchiveWindow::fieldsSaved, this, [this](const QString &sha) {
-        QString error;
-        if (const std::optional<zq::RunRow> run = archive() ? archive()->run(sha, &error) : std::nullopt)
-            queueEdit({0, sha, false, run->fields, {}, {}});
+    // The change's history rows are what the shared archive is sent.
+    connect(m_archiveWindow, &ArchiveWindow::fieldsSaved, this, [this] {
+        if (m_shared)
+            m_shared->syncNow();
     });
     connect(m_archiveWindow, &ArchiveWindow::sharedSettingsWanted, this, &ArchiveControl::askSharedArchive);
     connect(m_archiveWindow, &ArchiveWindow::pushWanted, this, [this] {
@@ -129,6 +129,16 @@ QString ArchiveControl::ensureRun(QString *error)
     return m_doc.sha256();
 }
 
+bool ArchiveControl::reasonIfSigned(zq::Archive &archive, const QString &sha, QString *reason)
+{
+    QString error;
+    // A signed run changes only with a reason, and the change withdraws its signatures.
+    if (archive.signatures(sha, &error).state == zq::RunState::Draft)
+        return true;
+    *reason = askChangeReason(m_desk.dialogs());
+    return !reason->isEmpty();
+}
+
 bool ArchiveControl::addNote(int at)
 {
     zq::Archive *a = at >= 0 ? archive() : nullptr;
@@ -138,9 +148,11 @@ bool ArchiveControl::addNote(int at)
         = m_desk.dialogs().askText(QStringLiteral("添加注释"), QStringLiteral("第 %1 个读数的注释：").arg(at));
     if (text.isEmpty())
         return false;
-    QString error;
+    QString error, reason;
     const QString sha = ensureRun(&error);
-    if (sha.isEmpty() || !a->addNote(sha, {at, text}, &error)) {
+    if (!sha.isEmpty() && !reasonIfSigned(*a, sha, &reason))
+        return false;
+    if (sha.isEmpty() || !a->addNote(sha, {at, text}, &error, reason)) {
         m_desk.tellFailure(QStringLiteral("注释没有保存：%1").arg(error));
         return false;
     }
@@ -158,9 +170,11 @@ bool ArchiveControl::nameRange()
         QStringLiteral("命名选区"), QStringLiteral("读数 %1 至 %2 的名称：").arg(range->first).arg(range->second));
     if (name.trimmed().isEmpty())
         return false;
-    QString error;
+    QString error, reason;
     const QString sha = ensureRun(&error);
-    if (sha.isEmpty() || !a->saveRange(sha, {name.trimmed(), range->first, range->second}, &error)) {
+    if (!sha.isEmpty() && !reasonIfSigned(*a, sha, &reason))
+        return false;
+    if (sha.isEmpty() || !a->saveRange(sha, {name.trimmed(), range->first, range->second}, &error, reason)) {
         m_desk.tellFailure(QStringLiteral("选区没有保存：%1").arg(error));
         return false;
     }

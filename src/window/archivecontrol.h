@@ -61,11 +61,12 @@ Q_SIGNALS:
     void runDescribed(const QString &text);
 
 private:
+    // Asked when the run is signed; false: none given, so no change.
+    bool reasonIfSigned(zq::Archive &archive, const QString &sha, QString *reason);
     QString ensureRun(QString *error);
     QString runEquipment();
     void askSharedArchive();
     void showPushed(int added, int known, int skipped, const QString &error);
-    void queueEdit(const zq::Archive::Edit &edit);
     void openFetched(const QString &sha256, const QByteArray &bytes, const QString &error);
     void connectArchiveWindow();
 

@@ -77,13 +77,6 @@ void ArchiveControl::askSharedArchive()
     setSharedArchive(kept);
 }
 
-void ArchiveControl::queueEdit(const zq::Archive::Edit &edit)
-{
-    QString error;
-    if (m_shared && archive() && archive()->queueEdit(edit, &error))
-        m_shared->syncNow();
-}
-
 void ArchiveControl::openFetched(const QString &sha256, const QByteArray &bytes, const QString &error)
 {
     if (bytes.isEmpty() || zq::Archive::sha256Of(bytes) != sha256) {

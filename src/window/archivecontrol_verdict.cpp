@@ -45,7 +45,7 @@ void ArchiveControl::recordVerdict(const zq::Analysis &check)
     zq::Archive *a = m_doc.sha256().isEmpty() ? nullptr : archive();
     const zq::Correction *applied = m_analysis ? m_analysis->correction() : nullptr;
     const zq::VerdictKept kept = a ? zq::recordVerdict(*a, m_doc.sha256(), check, m_doc.record().count(m_doc.group()),
-                                     m_doc.recipe(), applied, m_shared != nullptr, &error)
+                                     m_doc.recipe(), applied, &error)
                                    : zq::VerdictKept::Failed;
     if (kept == zq::VerdictKept::Recorded) {
         if (m_shared)

@@ -73,8 +73,7 @@ bool ArchiveWindow::saveRun(const QString &sha, const zq::RunFields &f)
         != std::tie(f.operatorName, f.equipment, f.load, f.thermocouple, f.comment);
     // A signed run changes only with a reason, and the change withdraws its signatures.
     if (changed && m_archive.signatures(sha, &error).state != zq::RunState::Draft) {
-        reason = m_dialogs->askText(
-            QStringLiteral("修改已签名的记录"), QStringLiteral("这个记录已签名，修改后退回草稿。修改理由："));
+        reason = askChangeReason(*m_dialogs);
         // No reason, no change: what was typed below stays, to be saved with one.
         if (reason.isEmpty())
             return false;

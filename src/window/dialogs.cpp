@@ -113,3 +113,9 @@ QString QtUserDialogs::saveFile(
 {
     return runDialog(m_parent, QFileDialog::AcceptSave, title, fileName, filters, selectedFilter, places);
 }
+
+QString askChangeReason(UserDialogs &dialogs)
+{
+    return dialogs.askText(
+        QStringLiteral("修改已签名的记录"), QStringLiteral("这个记录已签名，修改后退回草稿。修改理由："));
+}

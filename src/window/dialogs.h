@@ -36,6 +36,9 @@ public:
     QStringList places;
 };
 
+// Why a signed run is changed, asked before the change withdraws its signatures; empty: not changed.
+QString askChangeReason(UserDialogs &dialogs);
+
 class QtUserDialogs : public UserDialogs
 {
 public:

@@ -193,6 +193,18 @@ void TstCheckCount::approvedVerdictStands()
     const QString pdf = dir.filePath("r.pdf");
     QCOMPARE(zqcli(QStringList{"report", file, "--process", "--archive", path, "-o", pdf} + kPassing).code, 0);
     QVERIFY(pdfPages(pdf).join('\f').contains("此前检查 2 次，其中 FAIL 1 次"));
+    // A sync lays the server's copy of the run over this one: the approved verdict still stands.
+    const QString recipe = shown()["recipe"].toString();
+    {
+        zq::Archive a;
+        QString error;
+        QVERIFY(a.open(path, &error));
+        zq::RunRow fromServer = *a.run(shown()["sha256"].toString(), &error);
+        fromServer.verdict = QStringLiteral("FAIL");
+        fromServer.recipe = QStringLiteral("另一配方");
+        QVERIFY2(a.merge({fromServer}, &error), qPrintable(error));
+    }
+    QCOMPARE(shown()["verdict"].toString() + shown()["recipe"].toString(), "PASS" + recipe);
     // An edit withdraws the approval: the latest check is the run's verdict again.
     QCOMPARE(zqcli(QStringList{"archive", "set", file, "--load", "齿轮", "--reason", "漏填"} + archive).code, 0);
     QCOMPARE(shown()["verdict"].toString(), QStringLiteral("FAIL"));

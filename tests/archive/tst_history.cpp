@@ -216,6 +216,23 @@ void TstHistory::reviewAndApproval()
     QCOMPARE(zqcli(list + QStringList{"reviewed"}).out.left(16), sha.left(16));
     QCOMPARE(zqcli(list + QStringList{"draft"}).out, QString());
     QCOMPARE(zqcli(list + QStringList{"signed"}).code, 1);
+    // A note or a named range pinned to a signed run needs a reason too, and withdraws the signature.
+    const QStringList note{"archive", "--archive", path, "note", sha, "--at", "3", "--text", "补记"};
+    const QStringList range{
+        "archive", "--archive", path, "range", sha, "--name", "保温段", "--first", "5", "--last", "9"};
+    const QList<std::pair<QStringList, int>> pinned{{note, 1}, {note + QStringList{"--reason", "漏记"}, 0},
+        {approve + QStringList{"review", "--as", "张"}, 0}, {range, 1}, {range + QStringList{"--reason", "选错"}, 0}};
+    for (const auto &[args, code] : pinned) {
+        const Run run = zqcli(args);
+        QVERIFY2(run.code == code, qPrintable(args.join(' ') + ": " + run.err));
+    }
+    tail.clear();
+    const QVector<zq::HistoryRow> after = a.history(sha, &error);
+    for (const zq::HistoryRow &r : after.mid(after.size() - 5))
+        tail << QStringList{r.what, r.signer, r.oldValue, r.newValue, r.reason}.join('|');
+    QCOMPARE(tail,
+        (QStringList{"note|||3: 补记|漏记", "withdrawn||已审核|草稿|漏记", "review|张||已审核|",
+            "range 保温段||6-30|5-9|选错", "withdrawn||已审核|草稿|选错"}));
 }
 
 QTEST_GUILESS_MAIN(TstHistory)

@@ -6,8 +6,10 @@
 #include "support/pgserver.h"
 #include "support/records.h"
 
+#include <QMutex>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 #include <unistd.h>
 
 class TstSharedHistory : public QObject
@@ -18,6 +20,7 @@ private Q_SLOTS:
     void changesLeaveRowsOnTheServer();
     void rowsCannotBeChanged_data();
     void rowsCannotBeChanged();
+    void twoWritersAppendToOneRun();
 
 private:
     // A statement as the program's role; its error output, empty when it ran.
@@ -81,6 +84,35 @@ void TstSharedHistory::rowsCannotBeChanged()
     QString out;
     QVERIFY(!m_server->psql("zqarchive", statement, &out));
     QCOMPARE(m_server->scalar("SELECT COUNT(*) FROM history WHERE new_value = 'FAIL'"), QStringLiteral("1"));
+}
+
+void TstSharedHistory::twoWritersAppendToOneRun()
+{
+    QVERIFY(!m_sha.isEmpty());
+    const QString rowsOf = "SELECT COUNT(*) FROM history WHERE sha256 = '" + m_sha + "'";
+    const int before = m_server->scalar(rowsOf).toInt();
+    // Two PCs' connections adding to one run's chain at the same moment.
+    QMutex lock;
+    QStringList errors;
+    const auto writer = [&](const QString &who) {
+        zq::Archive a;
+        QString error;
+        bool ok = a.open(m_server->url(), &error);
+        for (int i = 0; ok && i < 25; ++i)
+            ok = a.addNote(m_sha, {i, who}, &error);
+        if (!ok) {
+            const QMutexLocker locked(&lock);
+            errors << who + ": " + error;
+        }
+    };
+    std::thread first(writer, QStringLiteral("甲"));
+    std::thread second(writer, QStringLiteral("乙"));
+    first.join();
+    second.join();
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+    QCOMPARE(m_server->scalar(rowsOf).toInt(), before + 50);
+    const Run check = zqcli({"archive", "check", "--archive", m_server->url()}, QString(), {"PGPASSWORD=secret"});
+    QVERIFY2(check.code == 0, qPrintable(check.out + check.err));
 }
 
 int main(int argc, char *argv[])

@@ -3,11 +3,14 @@
 // only once the real PostgreSQL server has it.
 #include "archive/archive.h"
 #include "archive/outbox.h"
+#include "archive/registry.h"
 #include "core/datafile.h"
 #include "support/line.h"
 #include "support/pgserver.h"
 #include "support/records.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,6 +28,32 @@ QString queueRunAndEdits(zq::Archive &local, uint8_t hour)
         && local.queueEdit(fields, &error) && local.queueEdit(verdict, &error);
     return queued ? sha : error;
 }
+
+const QString kJudgedOn = QStringLiteral("已修正：仪表 A1（证书 C-7）");
+
+// A run kept here with every kind of change a person makes, approved; its SHA-256, or why not.
+QString changedHere(zq::Archive &local, const QString &file, const QByteArray &bytes)
+{
+    write(file, bytes);
+    bool isNew = false;
+    QString error;
+    const QString sha = local.addRun(bytes, file, &isNew, &error);
+    const bool ok = !sha.isEmpty() && local.setFields(sha, {"王", "炉7", {}, {}, {}}, &error)
+        && local.setVerdict(sha, "FAIL", "淬火", &error, kJudgedOn) && local.addNote(sha, {3, "炉门打开"}, &error)
+        && local.saveRange(sha, {"保温段", 5, 20}, &error) && zq::Registry(local).link(sha, {"A1", {}}, &error)
+        && local.sign(sha, "张", zq::Archive::Meaning::Review, {}, &error)
+        && local.sign(sha, "李", zq::Archive::Meaning::Approve, {}, &error);
+    return ok ? sha : error;
+}
+
+// A run's rows on the server as "what:old>new", in chain order.
+QString chainOf(PgServer &server, const QString &sha)
+{
+    return server.scalar(QStringLiteral("SELECT string_agg(what || ':' || COALESCE(old_value, '') || '>'"
+                                        " || COALESCE(new_value, ''), ' ' ORDER BY position) FROM history"
+                                        " WHERE sha256 = '%1'")
+                             .arg(sha));
+}
 } // namespace
 
 class TstSharedQueue : public QObject
@@ -34,6 +63,10 @@ private Q_SLOTS:
     void initTestCase();
     void editWhileDownReachesServerBySync();
     void failedSendLeavesRowQueued();
+    void historyReachesTheServerOnce_data();
+    void historyReachesTheServerOnce();
+    void twoPcsEditOneRun();
+    void olderVersionsQueuedEditStillGoes();
 
 private:
     std::unique_ptr<PgServer> m_server;
@@ -98,6 +131,117 @@ void TstSharedQueue::failedSendLeavesRowQueued()
     QCOMPARE(drained.left.total(), 0);
     QCOMPARE(m_server->scalar("SELECT equipment || ' ' || verdict FROM runs WHERE sha256 = '" + sha + "'"),
         QStringLiteral("炉7 FAIL"));
+}
+
+void TstSharedQueue::historyReachesTheServerOnce_data()
+{
+    QTest::addColumn<bool>("push");
+    QTest::newRow("queue") << false;
+    QTest::newRow("push") << true;
+}
+
+void TstSharedQueue::historyReachesTheServerOnce()
+{
+    QFETCH(bool, push);
+    QTemporaryDir dir;
+    zq::Archive local, server;
+    QString error;
+    QVERIFY(local.open(dir.filePath("l.sqlite"), &error));
+    QVERIFY2(server.open(m_server->url(), &error), qPrintable(error));
+    const QByteArray bytes = zq::dataFileBytes(timeData(40, push ? 12 : 11));
+    const QString sha = changedHere(local, dir.filePath("a.ZQ"), bytes);
+    QCOMPARE(sha.size(), 64);
+    QVERIFY(push || local.queue({0, bytes, dir.filePath("a.ZQ"), {}, {}, {}}, &error));
+    // Every change is queued: the run and its nine rows.
+    QCOMPARE(zq::pendingFor(local, &error).total(), push ? 9 : 10);
+    const auto send = [&] {
+        if (push)
+            return local
+                       .pushInto(
+                           server, [](const QString &) {}, &error)
+                       .skipped
+                == 0;
+        return zq::drainQueue(local, server, nullptr, &error);
+    };
+    QVERIFY2(send(), qPrintable(error));
+    const QString chain = "added:> operator:>王 equipment:>炉7 verdict:>FAIL recipe:>淬火 note:>3: 炉门打开"
+                          " range 保温段:>5-20 linked_instrument:>A1 review:>已审核 approve:>已批准";
+    QCOMPARE(chainOf(*m_server, sha), chain);
+    QCOMPARE(
+        m_server->scalar("SELECT reason FROM history WHERE what = 'verdict' AND sha256 = '" + sha + "'"), kJudgedOn);
+    QCOMPARE(m_server->scalar("SELECT operator || equipment || verdict || instrument FROM runs JOIN run_devices"
+                              " USING (sha256) WHERE sha256 = '"
+                 + sha + "'"),
+        QStringLiteral("王炉7FAILA1"));
+    QCOMPARE(server.notes(sha, &error).size(), 1);
+    QCOMPARE(server.signatures(sha, &error).approval.name, QStringLiteral("李"));
+    QCOMPARE(zq::pendingFor(local, &error).total(), 0);
+    // Sent again, as a drain cut off after the server committed would: nothing is added twice.
+    QList<bool> forgotten;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "behind");
+        db.setDatabaseName(dir.filePath("l.sqlite"));
+        forgotten << (db.open() && QSqlQuery(db).exec("DELETE FROM history_sent"));
+    }
+    QSqlDatabase::removeDatabase("behind");
+    QCOMPARE(forgotten, QList<bool>{true});
+    QVERIFY2(send(), qPrintable(error));
+    QCOMPARE(chainOf(*m_server, sha), chain);
+    QVERIFY(server.checkHistory(&error).isEmpty() && error.isEmpty());
+}
+
+void TstSharedQueue::twoPcsEditOneRun()
+{
+    QTemporaryDir dir;
+    zq::Archive server, first, second;
+    QString error;
+    bool isNew = false;
+    QVERIFY2(server.open(m_server->url(), &error), qPrintable(error));
+    const QString sha = server.addRun(zq::dataFileBytes(timeData(40, 14)), QString(), &isNew, &error);
+    QVERIFY(first.open(dir.filePath("1.sqlite"), &error) && second.open(dir.filePath("2.sqlite"), &error));
+    const QVector<zq::RunRow> rows = server.list({}, &error);
+    QVERIFY(first.merge(rows, &error) && second.merge(rows, &error));
+    // The runs taken from the server start their chains here: `archive check` finds them intact.
+    QVERIFY(first.checkHistory(&error).isEmpty() && error.isEmpty());
+    // Both PCs off the network change the run (the second with a reason of its own); the first is back first.
+    QVERIFY(first.setFields(sha, {"甲", {}, {}, {}, {}}, &error));
+    QVERIFY(second.setFields(sha, {"乙", {}, "齿轮", {}, {}}, &error, "补填"));
+    // Reviewed on the server before each comes back: a change made where the run was unsigned withdraws it.
+    for (zq::Archive *pc : {&first, &second})
+        QVERIFY2(server.sign(sha, "张", zq::Archive::Meaning::Review, QString(), &error)
+                && zq::drainQueue(*pc, server, nullptr, &error),
+            qPrintable(error));
+    QCOMPARE(chainOf(*m_server, sha),
+        QStringLiteral("added:> review:>已审核 operator:>甲 withdrawn:已审核>草稿 review:>已审核 operator:>乙"
+                       " withdrawn:已审核>草稿 load:>齿轮"));
+    QCOMPARE(server.history(sha, &error).at(3).reason, QStringLiteral("在另一台电脑上修改，那里当时未签名"));
+    QCOMPARE(server.history(sha, &error).at(6).reason, QStringLiteral("补填"));
+    QCOMPARE(server.run(sha, &error)->fields.operatorName, QStringLiteral("乙"));
+    QVERIFY(server.checkHistory(&error).isEmpty() && error.isEmpty());
+}
+
+void TstSharedQueue::olderVersionsQueuedEditStillGoes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("l.sqlite");
+    const QByteArray bytes = zq::dataFileBytes(timeData(40, 15));
+    QString error, sha;
+    {
+        // Kept and edited by a version that queued the edit itself and knew no sent rows.
+        zq::Archive local;
+        bool isNew = false;
+        QVERIFY(local.open(path, &error));
+        sha = local.addRun(bytes, QString(), &isNew, &error);
+        QVERIFY(local.setFields(sha, {"王", {}, {}, {}, {}}, &error)
+            && local.queue({0, bytes, QString(), {}, {}, {}}, &error)
+            && local.queueEdit({0, sha, false, {"王", {}, {}, {}, {}}, {}, {}}, &error));
+        QVERIFY(QSqlQuery(QSqlDatabase::database(local.connectionName())).exec("DROP TABLE history_sent"));
+    }
+    zq::Archive local, server;
+    QVERIFY(local.open(path, &error) && server.open(m_server->url(), &error));
+    QCOMPARE(zq::pendingFor(local, &error).total(), 2);
+    QVERIFY2(zq::drainQueue(local, server, nullptr, &error), qPrintable(error));
+    QCOMPARE(chainOf(*m_server, sha), QStringLiteral("added:> operator:>王"));
 }
 
 int main(int argc, char *argv[])

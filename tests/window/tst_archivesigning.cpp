@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSqlQueryModel>
 #include <QTableView>
@@ -73,6 +74,23 @@ ArchiveWindow *openArchive(TestWindow &w, QStringList *shas)
     clickRun(a, shas->constFirst(), 3);
     return a;
 }
+
+// An entry of the chart's right-click menu (or a submenu of it) chosen; whether it was offered.
+bool chartAction(TestWindow &w, const QString &text)
+{
+    rightClick(ui(w).chartBox);
+    const QList<QMenu *> menus = ui(w).chartBox->findChildren<QMenu *>();
+    QAction *found = nullptr;
+    for (QMenu *within : menus)
+        for (QAction *a : within->actions())
+            found = a->text() == text ? a : found;
+    if (found)
+        found->trigger();
+    for (QMenu *m : menus)
+        m->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return found != nullptr;
+}
 } // namespace
 
 class TstArchiveSigning : public QObject
@@ -81,6 +99,7 @@ class TstArchiveSigning : public QObject
 private Q_SLOTS:
     void signAndFilter();
     void signedEditAsksAReason();
+    void signedRunsNoteAsksAReason();
 };
 
 void TstArchiveSigning::signAndFilter()
@@ -156,6 +175,37 @@ void TstArchiveSigning::signedEditAsksAReason()
     QTRY_COMPARE(archive->run(sha, &error)->fields.equipment, QStringLiteral("7"));
     QTRY_COMPARE(stateShown(a, sha), QStringLiteral("草稿"));
     QCOMPARE(lastHistory(a), QStringLiteral("|withdrawn|已审核 → 草稿|设备号错"));
+}
+
+void TstArchiveSigning::signedRunsNoteAsksAReason()
+{
+    QTemporaryDir dir;
+    const QByteArray bytes = zq::dataFileBytes(sequenceData(400, 650));
+    write(dir.filePath("run.ZQ"), bytes);
+    TestWindow w;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+    w->openDataFile(dir.filePath("run.ZQ"));
+    zq::Archive *archive = w->archive();
+    QString error;
+    bool isNew = false;
+    const QString sha = archive->addRun(bytes, QString(), &isNew, &error);
+    w->selectRange(10, 50);
+    // Each pinned as a person does it: no reason given, nothing is kept and the run stays signed.
+    const QList<std::pair<QString, QString>> pins{{"添加注释…", "炉门打开"}, {"命名选区…", "保温段"}};
+    for (const auto &[action, text] : pins) {
+        QVERIFY(archive->sign(sha, "张", zq::Archive::Meaning::Review, QString(), &error));
+        w.dialogs->texts = {text};
+        QVERIFY(chartAction(w, action));
+        QVERIFY2(w.dialogs->lastText().contains("修改理由"), qPrintable(w.dialogs->lastText()));
+        QCOMPARE(archive->signatures(sha, &error).state, zq::RunState::Reviewed);
+        w.dialogs->texts = {text, QStringLiteral("补记")};
+        QVERIFY(chartAction(w, action));
+        QCOMPARE(archive->signatures(sha, &error).state, zq::RunState::Draft);
+        QCOMPARE(archive->history(sha, &error).constLast().reason, QStringLiteral("补记"));
+    }
+    QCOMPARE(archive->notes(sha, &error).size(), 1);
+    QCOMPARE(archive->ranges(sha, &error).size(), 1);
 }
 
 QTEST_MAIN(TstArchiveSigning)
