@@ -23,9 +23,12 @@ RunFile runBytes(const Record &record, const QString &path, bool *fromFile = nul
 RunFile keptBytes(const Record &record, const QString &path);
 
 // A run kept in the archive, with the download it came from when there is
-// one: its SHA-256, or empty with the reason.
-QString keepRun(
-    Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download, QString *error);
+// one: its SHA-256, or empty with the reason. A download from a port the
+// user said an instrument is on links the run to it (unless the run names
+// one already); `warnings` gets what the user should hear of that: an
+// unregistered instrument, a certificate past its due date. None refuses.
+QString keepRun(Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download,
+    QString *error, QStringList *warnings = nullptr);
 // The same run, as it waits in the local queue for a shared archive.
 Archive::Queued queuedRun(const RunFile &run, const QString &path, const DownloadResult *download);
 

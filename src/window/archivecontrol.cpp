@@ -1,5 +1,6 @@
 #include "window/archivecontrol.h"
 
+#include "archive/registry.h"
 #include "archive/sharedlink.h"
 #include "document/usecases.h"
 #include "window/analysiswindow.h"
@@ -11,7 +12,17 @@ ArchiveControl::ArchiveControl(Desk &desk, zq::Document &document, QWidget *wind
     , m_desk(desk)
     , m_doc(document)
     , m_window(window)
-{ }
+{
+    m_desk.registeredInstruments = [self = QPointer<ArchiveControl>(this)] {
+        QStringList serials;
+        QString error;
+        zq::Archive *a = self ? self->archive() : nullptr;
+        for (const zq::Device &d : a ? zq::Registry(*a).devices(&error) : QVector<zq::Device>())
+            if (d.kind == zq::Device::Instrument)
+                serials << d.id;
+        return serials;
+    };
+}
 
 ArchiveControl::~ArchiveControl() = default;
 
@@ -90,13 +101,16 @@ void ArchiveControl::keepRun(const zq::Record &record, const QString &path, cons
         return;
     QString error;
     const zq::RunFile file = zq::keptBytes(record, path);
-    const QString sha = zq::keepRun(*a, file, path, download, &error);
+    QStringList warnings;
+    const QString sha = zq::keepRun(*a, file, path, download, &error, &warnings);
     if (sha.isEmpty() || !error.isEmpty()) {
         m_archiveTold = true;
         m_archive.reset();
         m_desk.tellFailure(QStringLiteral("记录库没有更新：%1\n%2").arg(QDir::toNativeSeparators(path), error));
         return;
     }
+    if (!warnings.isEmpty() && m_desk.showStatus)
+        m_desk.showStatus(warnings.join(QStringLiteral("；")));
     if (m_shared) {
         if (a->queue(zq::queuedRun(file, path, download), &error))
             m_shared->syncNow();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <functional>
 #include <memory>
 
 // What the main window's controllers share: the questions put to the user
@@ -45,6 +46,12 @@ public:
     {
         m_settings->setValue(kind, QFileInfo(path).absolutePath());
     }
+
+    // What one controller offers the others, set by the one that owns it:
+    // the status box (DownloadControl), the instruments in the registry
+    // (ArchiveControl).
+    std::function<void(const QString &)> showStatus;
+    std::function<QStringList()> registeredInstruments;
 
 private:
     std::unique_ptr<UserDialogs> m_dialogs;
