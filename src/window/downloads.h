@@ -57,7 +57,7 @@ private:
     void connectInstrument();
     void downloadEnded(const DownloadResult &result);
     void showPortTooltip();
-    void addInstrumentMenu(QMenu *sub, int com);
+    void addInstrumentMenu(QMenu *over, int com);
 
     Desk &m_desk;
     CommandRow &m_row;

@@ -56,11 +56,10 @@ void DownloadControl::showPortTooltip()
         m_link->commPort(), QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2").arg(port(1), port(2)));
 }
 
-void DownloadControl::addInstrumentMenu(QMenu *sub, int com)
+void DownloadControl::addInstrumentMenu(QMenu *over, int com)
 {
     // Which instrument is on the port: the runs downloaded there are linked to it.
-    sub->addSeparator();
-    QMenu *menu = sub->addMenu(QStringLiteral("仪表"));
+    QMenu *menu = over->addMenu(QStringLiteral("COM %1 的仪表").arg(com));
     const QString current = m_link->instrumentFor(com);
     QStringList serials = m_desk.registeredInstruments ? m_desk.registeredInstruments() : QStringList();
     if (!current.isEmpty() && !serials.contains(current))
@@ -105,7 +104,9 @@ void DownloadControl::showPortMenu(const QPoint &at, QWidget *over)
                 showPortTooltip();
             });
         }
-        addInstrumentMenu(sub, com);
     }
+    menu->addSeparator();
+    for (int com = 1; com <= 2; ++com)
+        addInstrumentMenu(menu, com);
     menu->popup(at);
 }

@@ -227,8 +227,8 @@ void TstCalibrationWindow::portMenuSaysWhichInstrument()
     registerInstruments(*w->archive());
     w->downloads().listPorts = [&] { return QList<zq::PortChoice>{{sim.device, sim.device, sim.device}}; };
     w->show();
-    QAction *choice = rightClick(ui(w).portButton)->actions().value(0)->menu()->actions().last();
-    QMenu *instruments = choice->text() == QStringLiteral("仪表") ? choice->menu() : nullptr;
+    QAction *choice = rightClick(ui(w).portButton)->actions().value(3);
+    QMenu *instruments = choice->text() == QStringLiteral("COM 1 的仪表") ? choice->menu() : nullptr;
     QStringList offered;
     for (QAction *a : instruments ? instruments->actions() : QList<QAction *>())
         offered << a->text() + (a->isChecked() ? "*" : "");
