@@ -1,6 +1,5 @@
 #include "document/usecases.h"
 
-#include "archive/registry.h"
 #include "core/filewrite.h"
 #include "link/instrument.h"
 
@@ -30,39 +29,6 @@ RunFile keptBytes(const Record &record, const QString &path)
     return file;
 }
 
-namespace {
-// The run linked to the instrument the user said is on the download's port;
-// a run that names one already keeps it. What the user should hear of it.
-QStringList linkInstrument(Archive &archive, const QString &sha, const DownloadResult &download)
-{
-    const QString &serial = download.instrument;
-    if (serial.isEmpty())
-        return {};
-    QString error;
-    Registry registry(archive);
-    const std::optional<Device> device = registry.device(Device::Instrument, serial, &error);
-    if (!device)
-        return {error.isEmpty() ? QStringLiteral("仪表 %1 没有登记：这次接收没有记下仪表").arg(serial)
-                                : QStringLiteral("没有记下仪表 %1：%2").arg(serial, error)};
-    QStringList warnings;
-    RunDevices linked = registry.linked(sha, &error);
-    if (linked.instrument.isEmpty() && error.isEmpty()) {
-        linked.instrument = serial;
-        // A signed run is changed only with a reason, which a download has not.
-        if (!registry.link(sha, linked, &error))
-            warnings << QStringLiteral("没有记下仪表 %1：%2").arg(serial, error);
-    } else if (linked.instrument != serial) {
-        warnings << QStringLiteral("这份记录已记为仪表 %1 测得，没有改为 %2").arg(linked.instrument, serial);
-    }
-    const QDate day = download.ended.date();
-    Correction c;
-    c.instrument = inForce(device->certificates, day);
-    if (!c.instrument)
-        warnings << QStringLiteral("仪表 %1 在 %2 没有有效的校准证书").arg(serial, day.toString(Qt::ISODate));
-    return warnings + expiryWarnings(c, day);
-}
-} // namespace
-
 QString keepRun(Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download,
     QString *error, QStringList *warnings)
 {
@@ -73,7 +39,7 @@ QString keepRun(Archive &archive, const RunFile &run, const QString &path, const
     if (download
         && !archive.recordDownload(sha, download->ended, download->device, outcomeName(download->outcome), path, error))
         return QString();
-    const QStringList told = download ? linkInstrument(archive, sha, *download) : QStringList();
+    const QStringList told = download ? linkDownloadInstrument(archive, sha, *download) : QStringList();
     if (warnings)
         *warnings = told;
     return sha;
