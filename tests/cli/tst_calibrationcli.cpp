@@ -93,6 +93,8 @@ void TstCalibrationCli::correctedReadingsAreJudged()
     QCOMPARE(check(raw).value("verdict").toString(), QStringLiteral("FAIL"));
     QVERIFY(check(raw).value("corrections").isNull());
 
+    // Another thermocouple, not registered: TC-12's certificate no longer corrects the run, nor is it used.
+    QVERIFY(cli({"archive", "set", two, "--thermocouple", "X-9"}).err.contains("热电偶 X-9 没有登记"));
     const Run list = cli({"calibration", "list", "--format", "json"});
     QCOMPARE(list.code, 0);
     const QJsonArray devices = QJsonDocument::fromJson(list.out.toUtf8()).array();
@@ -100,7 +102,7 @@ void TstCalibrationCli::correctedReadingsAreJudged()
     for (const QJsonValue &d : devices) {
         const QJsonObject o = d.toObject();
         if (o.value("id") == "TC-12") {
-            QCOMPARE(o.value("uses").toInt(), 2);
+            QCOMPARE(o.value("uses").toInt(), 1);
             QCOMPARE(o.value("status").toString(), QStringLiteral("已过期"));
         } else {
             QCOMPARE(o.value("certificates").toArray().size(), 2); // the old one stays
