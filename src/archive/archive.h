@@ -52,6 +52,10 @@ public:
     QString path() const { return m_path; }
     // The connection the archive's other parts (the calibration registry) share.
     QString connectionName() const { return m_connection; }
+    // The archive `other` has open, on a connection of this one's: a
+    // connection serves only the thread that opened it, so this is called
+    // on the thread that is to read.
+    bool openTwin(const Archive &other, QString *error);
     // Whether the server answers now, connecting again after it was lost.
     bool reachable(QString *error);
 
