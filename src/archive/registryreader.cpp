@@ -43,8 +43,9 @@ public:
     }
 
 Q_SIGNALS:
-    void devicesRead(const QVector<zq::Device> &devices, const QString &error);
-    void calibrationRead(const QString &sha256, const zq::RunCalibration &calibration, const QString &error);
+    // As RegistryReader's, which they are relayed to (names left to moc's own).
+    void devicesRead(const QVector<zq::Device> &, const QString &);
+    void calibrationRead(const QString &, const zq::RunCalibration &, const QString &);
 
 private:
     // Opened on first use, on this thread; opened again after a failure.
