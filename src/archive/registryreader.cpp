@@ -7,11 +7,11 @@
 
 namespace zq {
 
-bool Archive::openTwin(const Archive &other, QString *error)
+bool Archive::openTwin(const Twin &twin, QString *error)
 {
-    QSqlDatabase db = QSqlDatabase::cloneDatabase(other.m_connection, m_connection);
-    m_path = other.m_path;
-    m_server = other.m_server;
+    QSqlDatabase db = QSqlDatabase::cloneDatabase(twin.connection, m_connection);
+    m_path = twin.path;
+    m_server = twin.server;
     if (db.open())
         return true;
     *error = QStringLiteral("%1 无法打开：%2").arg(m_path, db.lastError().text());
@@ -22,8 +22,8 @@ class RegistryWorker : public QObject
 {
     Q_OBJECT
 public:
-    explicit RegistryWorker(const Archive &archive)
-        : m_source(archive)
+    explicit RegistryWorker(const Archive::Twin &source)
+        : m_source(source)
     { }
     void readDevices()
     {
@@ -57,13 +57,13 @@ private:
         return m_archive->openTwin(m_source, error);
     }
 
-    const Archive &m_source;
+    const Archive::Twin m_source;
     std::unique_ptr<Archive> m_archive;
 };
 
 RegistryReader::RegistryReader(const Archive &archive, QObject *parent)
     : QObject(parent)
-    , m_worker(new RegistryWorker(archive))
+    , m_worker(new RegistryWorker(archive.twin()))
 {
     qRegisterMetaType<QVector<zq::Device>>();
     qRegisterMetaType<zq::RunCalibration>();

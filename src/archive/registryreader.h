@@ -16,7 +16,8 @@ class RegistryReader : public QObject
 {
     Q_OBJECT
 public:
-    // `archive` must stay open while the reader lives.
+    // The archive is read again on a connection of the reader's own, opened
+    // at the first read: it must be open then.
     explicit RegistryReader(const Archive &archive, QObject *parent = nullptr);
     // Waits for the read in hand (a server connection gives up within 3 s);
     // an answer not yet delivered is dropped.

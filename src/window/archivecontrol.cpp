@@ -1,6 +1,7 @@
 #include "window/archivecontrol.h"
 
 #include "archive/registry.h"
+#include "archive/registryreader.h"
 #include "archive/sharedlink.h"
 #include "document/usecases.h"
 #include "window/analysiswindow.h"
@@ -30,6 +31,7 @@ void ArchiveControl::setArchivePath(const QString &path)
 {
     m_archivePath = path;
     delete m_archiveWindow;
+    m_registry.reset();
     m_archive.reset();
     m_archiveTold = false;
 }
@@ -41,6 +43,7 @@ zq::Archive *ArchiveControl::archive()
     if (m_archiveTold)
         return nullptr;
     QString error, notice;
+    m_registry.reset();
     m_archive = zq::openArchive(m_archivePath, zq::Archive::Access::ReadWrite, &error, &notice);
     if (!m_archive) {
         // Said once; downloads, files and exports go on without it.
@@ -105,6 +108,7 @@ void ArchiveControl::keepRun(const zq::Record &record, const QString &path, cons
     const QString sha = zq::keepRun(*a, file, path, download, &error, &warnings);
     if (sha.isEmpty() || !error.isEmpty()) {
         m_archiveTold = true;
+        m_registry.reset();
         m_archive.reset();
         m_desk.tellFailure(QStringLiteral("记录库没有更新：%1\n%2").arg(QDir::toNativeSeparators(path), error));
         return;
