@@ -108,6 +108,7 @@ void ArchiveControl::keepRun(const zq::Record &record, const QString &path, cons
     const QString sha = zq::keepRun(*a, file, path, download, &error, &warnings);
     if (sha.isEmpty() || !error.isEmpty()) {
         m_archiveTold = true;
+        delete m_archiveWindow; // it reads the archive let go here
         m_registry.reset();
         m_archive.reset();
         m_desk.tellFailure(QStringLiteral("记录库没有更新：%1\n%2").arg(QDir::toNativeSeparators(path), error));
