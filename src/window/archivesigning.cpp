@@ -97,9 +97,9 @@ bool ArchiveWindow::saveRun(const QString &sha, const zq::RunFields &f, const zq
         Q_EMIT problem(QStringLiteral("字段没有保存：%1").arg(error));
     if (!linked)
         Q_EMIT problem(QStringLiteral("仪表和热电偶没有链接：%1").arg(error));
-    refresh(sha);
     // Told, never refused: the user decides, and the record shows it.
-    if (!warnings.isEmpty())
-        deviceWarning->setText(warnings.join(QLatin1Char('\n')));
+    m_toldOnSave = warnings;
+    m_toldFor = sha;
+    refresh(sha);
     return saved && linked;
 }

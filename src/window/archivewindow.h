@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/registry.h"
+#include "archive/rows.h"
 #include "core/runinfo.h"
 
 #include <QWidget>
@@ -19,8 +21,8 @@ class QSqlQueryModel;
 class QTableView;
 namespace zq {
 class Archive;
+class RegistryReader;
 struct DeviceChoice;
-struct RunRow;
 } // namespace zq
 
 // 记录库: every run in the archive as a table that fetches as it scrolls,
@@ -108,6 +110,7 @@ private:
     // 仪表 and 热电偶 among the fields, from the registry.
     void buildDeviceFields(QFormLayout *form);
     void showDevices(const std::optional<zq::RunRow> &run);
+    void devicesRead(const QVector<zq::Device> &devices, const QString &error);
     // The devices the fields name where they differ from the run's links.
     zq::DeviceChoice devicesChosen(const zq::RunRow &run) const;
 
@@ -118,4 +121,10 @@ private:
     class QPushButton *m_push = nullptr;
     std::unique_ptr<QtUserDialogs> m_ownDialogs;
     UserDialogs *m_dialogs = nullptr;
+    zq::RegistryReader *m_registry = nullptr;
+    std::optional<zq::RunRow> m_devicesFor; // the run whose devices are shown
+    zq::RunDevices m_linked;
+    int m_devicesAsked = 0; // reads of the devices not answered yet
+    QStringList m_toldOnSave; // what linking told of m_toldFor
+    QString m_toldFor;
 };

@@ -194,6 +194,7 @@ void TstArchiveSigning::devicesLinkedInTheFields()
         {0, "", "X-9", "", "|", "热电偶 X-9 没有登记：只记在字段里，读数不修正"}};
     for (const Step &s : steps) {
         clickRun(a, shas[s.run], 3);
+        QTRY_VERIFY(a->instrumentField->isEnabled()); // the registry has answered
         a->instrumentField->setFocus();
         QTest::keyClicks(a->instrumentField, s.instrument);
         if (s.instrument.isEmpty())
@@ -204,10 +205,11 @@ void TstArchiveSigning::devicesLinkedInTheFields()
         QTest::mouseClick(a->findChild<QPushButton *>(QStringLiteral("saveFields")), Qt::LeftButton);
         const zq::RunDevices d = registry.linked(shas[s.run], &error);
         QCOMPARE(d.instrument + "|" + d.thermocouple, s.linked);
+        QTRY_VERIFY(a->instrumentField->isEnabled());
         QCOMPARE(a->deviceWarning->text(), s.warned);
     }
     clickRun(a, shas[1], 3); // the record shows it, its thermocouple's one use since run 0 let it go
-    QCOMPARE(a->deviceWarning->text(), QStringLiteral("这次运行的峰值 220 ℃ 超过热电偶 TC-12 的上限 219.5 ℃"));
+    QTRY_COMPARE(a->deviceWarning->text(), QStringLiteral("这次运行的峰值 220 ℃ 超过热电偶 TC-12 的上限 219.5 ℃"));
     QCOMPARE(stateShown(a, shas[1]), QStringLiteral("草稿"));
 }
 
