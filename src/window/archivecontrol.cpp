@@ -14,15 +14,28 @@ ArchiveControl::ArchiveControl(Desk &desk, zq::Document &document, QWidget *wind
     , m_doc(document)
     , m_window(window)
 {
-    m_desk.registeredInstruments = [self = QPointer<ArchiveControl>(this)] {
-        QStringList serials;
-        QString error;
-        zq::Archive *a = self ? self->archive() : nullptr;
-        for (const zq::Device &d : a ? zq::Registry(*a).devices(&error) : QVector<zq::Device>())
-            if (d.kind == zq::Device::Instrument)
-                serials << d.id;
-        return serials;
+    m_desk.askInstruments = [self = QPointer<ArchiveControl>(this)](QObject *context, const auto &answer) {
+        if (zq::Archive *a = self ? self->archive() : nullptr)
+            self->askInstruments(*a, context, answer);
     };
+}
+
+void ArchiveControl::askInstruments(
+    zq::Archive &archive, QObject *context, const std::function<void(const QStringList &)> &answer)
+{
+    zq::RegistryReader &reader = registryReader(archive);
+    // One answer, then the connection goes: the next question makes its own.
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = connect(
+        &reader, &zq::RegistryReader::devicesRead, context, [once, answer](const QVector<zq::Device> &devices) {
+            QObject::disconnect(*once);
+            QStringList serials;
+            for (const zq::Device &d : devices)
+                if (d.kind == zq::Device::Instrument)
+                    serials << d.id;
+            answer(serials);
+        });
+    reader.readDevices();
 }
 
 ArchiveControl::~ArchiveControl() = default;

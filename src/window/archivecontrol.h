@@ -76,6 +76,7 @@ private:
     void connectArchiveWindow();
     // The registry read off the window's thread, on the archive open now.
     zq::RegistryReader &registryReader(zq::Archive &archive);
+    void askInstruments(zq::Archive &archive, QObject *context, const std::function<void(const QStringList &)> &answer);
     void calibrationRead(const QString &sha256, const zq::RunCalibration &linked);
 
     Desk &m_desk;

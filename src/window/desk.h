@@ -48,10 +48,11 @@ public:
     }
 
     // What one controller offers the others, set by the one that owns it:
-    // the status box (DownloadControl), the instruments in the registry
-    // (ArchiveControl).
+    // the status box (DownloadControl); the instruments in the registry,
+    // read off the window's thread and handed to `answer` while `context`
+    // lives (ArchiveControl; no answer without an archive).
     std::function<void(const QString &)> showStatus;
-    std::function<QStringList()> registeredInstruments;
+    std::function<void(QObject *context, const std::function<void(const QStringList &)> &answer)> askInstruments;
 
 private:
     std::unique_ptr<UserDialogs> m_dialogs;

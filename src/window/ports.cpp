@@ -61,20 +61,26 @@ void DownloadControl::addInstrumentMenu(QMenu *over, int com)
     // Which instrument is on the port: the runs downloaded there are linked to it.
     QMenu *menu = over->addMenu(QStringLiteral("COM %1 的仪表").arg(com));
     const QString current = m_link->instrumentFor(com);
-    QStringList serials = m_desk.registeredInstruments ? m_desk.registeredInstruments() : QStringList();
-    if (!current.isEmpty() && !serials.contains(current))
-        serials.prepend(current); // one no longer registered still shows as chosen
-    serials.prepend(QString());
-    for (const QString &serial : serials) {
-        QAction *action = menu->addAction(serial.isEmpty() ? QStringLiteral("（未指定）") : serial);
-        action->setCheckable(true);
-        action->setChecked(serial == current);
-        connect(action, &QAction::triggered, this, [this, com, serial] {
-            m_link->setInstrumentFor(com, serial);
-            m_desk.settings().setValue(instrumentKey(com), serial);
-            showPortTooltip();
-        });
-    }
+    const auto offer = [this, menu, com, current](QStringList serials) {
+        menu->clear();
+        if (!current.isEmpty() && !serials.contains(current))
+            serials.prepend(current); // one no longer registered still shows as chosen
+        serials.prepend(QString());
+        for (const QString &serial : serials) {
+            QAction *action = menu->addAction(serial.isEmpty() ? QStringLiteral("（未指定）") : serial);
+            action->setCheckable(true);
+            action->setChecked(serial == current);
+            connect(action, &QAction::triggered, this, [this, com, serial] {
+                m_link->setInstrumentFor(com, serial);
+                m_desk.settings().setValue(instrumentKey(com), serial);
+                showPortTooltip();
+            });
+        }
+    };
+    offer({});
+    // The registry's list follows, read off the window's thread.
+    if (m_desk.askInstruments)
+        m_desk.askInstruments(menu, offer);
 }
 
 void DownloadControl::showPortMenu(const QPoint &at, QWidget *over)

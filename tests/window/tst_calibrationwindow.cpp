@@ -223,14 +223,14 @@ void TstCalibrationWindow::portMenuSaysWhichInstrument()
     ZQ_SKIP_WITHOUT(Need::Simulator);
     Simulator sim({});
     TestWindow w(sim.device);
-    w->setKeepDir(w.settings.filePath("kept"));
     registerInstruments(*w->archive());
     w->downloads().listPorts = [&] { return QList<zq::PortChoice>{{sim.device, sim.device, sim.device}}; };
     w->show();
     QAction *choice = rightClick(ui(w).portButton)->actions().value(3);
     QMenu *instruments = choice->text() == QStringLiteral("COM 1 的仪表") ? choice->menu() : nullptr;
+    QTRY_COMPARE(instruments ? instruments->actions().size() : 0, 3); // the registry's answer came
     QStringList offered;
-    for (QAction *a : instruments ? instruments->actions() : QList<QAction *>())
+    for (QAction *a : instruments->actions())
         offered << a->text() + (a->isChecked() ? "*" : "");
     QCOMPARE(offered, (QStringList{"（未指定）*", "SN-1", "SN-OLD"}));
     instruments->actions().value(2)->trigger();
