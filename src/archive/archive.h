@@ -52,6 +52,17 @@ public:
     QString path() const { return m_path; }
     // The connection the archive's other parts (the calibration registry) share.
     QString connectionName() const { return m_connection; }
+    // What opens this archive again on a connection of another Archive's: a
+    // connection serves only the thread that opened it, so the twin is
+    // opened on the thread that is to use it, while this one stays open.
+    struct Twin
+    {
+        QString connection;
+        QString path;
+        bool server = false;
+    };
+    Twin twin() const { return {m_connection, m_path, m_server}; }
+    bool openTwin(const Twin &twin, QString *error);
     // Whether the server answers now, connecting again after it was lost.
     bool reachable(QString *error);
 

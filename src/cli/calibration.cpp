@@ -1,6 +1,7 @@
 // zqcli calibration: instruments and thermocouples with their certificates.
 #include "archive/registry.h"
 #include "cli/cli.h"
+#include "document/usecases.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -157,35 +158,21 @@ int calibration(const QStringList &arguments)
     return Done;
 }
 
-// Links a run to the devices given on zqcli archive set; warns of expired
-// certificates and worn thermocouples, and refuses nothing: the user decides.
+// Links a run to the devices given on zqcli archive set; tells of worn or
+// overheated thermocouples and refuses nothing of that: the user decides.
 int linkDevices(zq::Archive &archive, const zq::RunRow &run, const QString &instrument, const QString &thermocouple,
     const QString &reason)
 {
     QString error;
-    zq::Registry registry(archive);
-    zq::RunDevices d = registry.linked(run.sha256, &error);
-    if (!instrument.isNull()) {
-        if (!registry.device(zq::Device::Instrument, instrument, &error))
-            return fail(QStringLiteral("仪表 %1 没有登记（zqcli calibration add-instrument）").arg(instrument));
-        d.instrument = instrument;
-    }
-    if (!thermocouple.isNull()) {
-        // The thermocouple field takes any text; only a registered one corrects readings.
-        const std::optional<zq::Device> tc = registry.device(zq::Device::Thermocouple, thermocouple, &error);
-        if (!tc) {
-            std::fprintf(stderr, "zqcli: 热电偶 %s 没有登记：只记在字段里，读数不修正\n", qPrintable(thermocouple));
-        } else {
-            const bool again = d.thermocouple == thermocouple;
-            if (tc->maxUses > 0 && tc->uses + (again ? 0 : 1) > tc->maxUses)
-                std::fprintf(stderr, "zqcli: 热电偶 %s 已用 %d 次，超过上限 %d\n", qPrintable(thermocouple),
-                    tc->uses + (again ? 0 : 1), tc->maxUses);
-            if (tc->maxTemp && run.peak > *tc->maxTemp)
-                std::fprintf(stderr, "zqcli: 这次运行的峰值 %d ℃ 超过热电偶 %s 的上限 %g ℃\n", run.peak,
-                    qPrintable(thermocouple), *tc->maxTemp);
-            d.thermocouple = thermocouple;
-        }
-    }
-    return registry.link(run.sha256, d, &error, reason) ? Done : fail(error);
+    QStringList warnings;
+    zq::DeviceChoice chosen;
+    if (!instrument.isNull())
+        chosen.instrument = instrument;
+    if (!thermocouple.isNull())
+        chosen.thermocouple = thermocouple;
+    const bool linked = zq::linkDevices(archive, run, chosen, reason, &warnings, &error);
+    for (const QString &warning : warnings)
+        std::fprintf(stderr, "zqcli: %s\n", qPrintable(warning));
+    return linked ? Done : fail(error);
 }
 } // namespace cli

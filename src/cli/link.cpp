@@ -117,9 +117,13 @@ int download(const QStringList &arguments)
         QStringLiteral("The run archive to record it in: a file, or a server's postgresql:// URL."),
         QStringLiteral("PATH"), zq::Archive::defaultPath());
     const QCommandLineOption local = localOption();
+    const QCommandLineOption serial(QStringLiteral("instrument"),
+        QStringLiteral("The registered instrument on the port (its serial number): the run is linked to it, and a "
+                       "certificate past its due date is told."),
+        QStringLiteral("SERIAL"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
         QStringLiteral("Also print the window's status texts as they come (COM Test Begin, the count, COM ERR)."));
-    parser.addOptions({port, output, raw, archive, local, verbose});
+    parser.addOptions({port, output, raw, archive, local, serial, verbose});
     if (const int rc = parse(parser, QStringLiteral("download"), arguments); rc >= 0)
         return rc;
     if (!parser.isSet(port) || !parser.positionalArguments().isEmpty()) {
@@ -128,6 +132,7 @@ int download(const QStringList &arguments)
     }
     Instrument instrument;
     instrument.setDevices(parser.value(port), parser.value(port));
+    instrument.setInstrumentFor(1, parser.value(serial));
     const QString named = parser.value(output);
     // Without -o the download is kept here under a new name, as the window keeps its copies.
     if (named.isEmpty())

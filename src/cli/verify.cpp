@@ -19,9 +19,12 @@ void recordDownload(
     zq::Archive archive;
     if (archive.open(archivePath, &error, &notice) && archive.isServer() && QFileInfo::exists(local))
         (void)sendQueued(archive, local);
-    const bool recorded = archive.isOpen() && !zq::keepRun(archive, run, keptPath, &result, &error).isEmpty();
-    if (!notice.isEmpty())
-        std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
+    QStringList warnings;
+    const bool recorded
+        = archive.isOpen() && !zq::keepRun(archive, run, keptPath, &result, &error, &warnings).isEmpty();
+    for (const QString &text : QStringList(notice) + warnings)
+        if (!text.isEmpty())
+            std::fprintf(stderr, "zqcli: %s\n", qPrintable(text));
     if (recorded)
         return;
     // A server that does not answer gets it later, from the local queue.

@@ -29,8 +29,8 @@ RunFile keptBytes(const Record &record, const QString &path)
     return file;
 }
 
-QString keepRun(
-    Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download, QString *error)
+QString keepRun(Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download,
+    QString *error, QStringList *warnings)
 {
     bool isNew = false;
     QString sha = archive.addRun(run.bytes, path, &isNew, error);
@@ -39,6 +39,9 @@ QString keepRun(
     if (download
         && !archive.recordDownload(sha, download->ended, download->device, outcomeName(download->outcome), path, error))
         return QString();
+    const QStringList told = download ? linkDownloadInstrument(archive, sha, *download) : QStringList();
+    if (warnings)
+        *warnings = told;
     return sha;
 }
 

@@ -3,6 +3,7 @@
 // zqcli call these and decide none of it themselves.
 
 #include "archive/archive.h"
+#include "archive/registry.h"
 #include "core/analysis.h"
 #include "core/calibration.h"
 #include "core/datafile.h"
@@ -23,11 +24,37 @@ RunFile runBytes(const Record &record, const QString &path, bool *fromFile = nul
 RunFile keptBytes(const Record &record, const QString &path);
 
 // A run kept in the archive, with the download it came from when there is
-// one: its SHA-256, or empty with the reason.
-QString keepRun(
-    Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download, QString *error);
+// one: its SHA-256, or empty with the reason. A download from a port the
+// user said an instrument is on links the run to it (unless the run names
+// one already); `warnings` gets what the user should hear of that: an
+// unregistered instrument, a certificate past its due date. None refuses.
+QString keepRun(Archive &archive, const RunFile &run, const QString &path, const DownloadResult *download,
+    QString *error, QStringList *warnings = nullptr);
 // The same run, as it waits in the local queue for a shared archive.
 Archive::Queued queuedRun(const RunFile &run, const QString &path, const DownloadResult *download);
+
+// The run linked to the instrument the user said is on the download's port
+// (a run that names one already keeps it); what the user should hear of it.
+QStringList linkDownloadInstrument(Archive &archive, const QString &sha256, const DownloadResult &download);
+
+// The devices a run is to be linked to: one not given stays as it is, an
+// empty one is unlinked.
+struct DeviceChoice
+{
+    std::optional<QString> instrument;
+    std::optional<QString> thermocouple;
+    bool isEmpty() const { return !instrument && !thermocouple; }
+};
+// The run linked to the devices chosen: an instrument must be registered; a
+// thermocouple that is not is only the field's text and corrects nothing; a
+// worn or overheated one is linked all the same, and said in `warnings`. A
+// signed run needs a reason and loses its signatures.
+bool linkDevices(Archive &archive, const RunRow &run, const DeviceChoice &chosen, const QString &reason,
+    QStringList *warnings, QString *error);
+// What is wrong with a thermocouple for the run: used more often than its
+// limit allows (counting the run, unless it is linked already), or the
+// run's peak above its maximum temperature.
+QStringList thermocoupleWarnings(const Device &tc, const RunRow &run, bool linkedAlready);
 
 // A process check recorded as the run's verdict. Only a check of the whole
 // run is one: a stretch of it is not what the run did. Its history row is

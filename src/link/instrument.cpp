@@ -197,6 +197,7 @@ void Instrument::onDownloadFinished(ReadComMachine::Outcome outcome)
         result.record = m_download->record();
     result.raw = m_download->raw();
     result.device = m_port->deviceName();
+    result.instrument = instrumentFor(m_port->commPort());
     result.ended = QDateTime::currentDateTime();
     result.note = outcome == ReadComMachine::LineLost ? m_lostMessage : zq::endingText(outcome, *m_download);
     if ((outcome == ReadComMachine::Cut || outcome == ReadComMachine::LineLost) && result.record.count() > 0)

@@ -17,6 +17,7 @@ struct DownloadResult
     zq::Record record;
     QByteArray raw; // the answer byte and the packets, exactly as they came
     QString device;
+    QString instrument; // the serial number the user said is on that port; empty: not said
     QDateTime ended;
     QString keptPath; // the kept copy, when one was written
     QString rawPath; // the bytes as they came, beside it
@@ -43,6 +44,10 @@ public:
     void setDevices(const QString &com1, const QString &com2);
     void setDevice(int commPort, const QString &device);
     QString deviceFor(int commPort) const;
+    // The instrument the user says is on each port, by serial number; a
+    // download from there carries it.
+    void setInstrumentFor(int commPort, const QString &serial) { m_serials[commPort == 2 ? 1 : 0] = serial; }
+    QString instrumentFor(int commPort) const { return m_serials[commPort == 2 ? 1 : 0]; }
     int commPort() const;
     void setCommPort(int number);
     QString deviceName() const;
@@ -101,6 +106,7 @@ private:
     ReadComMachine *m_download;
     OnlinePollMachine *m_poll;
     QString m_keepDir;
+    QString m_serials[2];
     QString m_lostMessage;
     DownloadResult m_last;
 };

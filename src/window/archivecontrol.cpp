@@ -1,5 +1,7 @@
 #include "window/archivecontrol.h"
 
+#include "archive/registry.h"
+#include "archive/registryreader.h"
 #include "archive/sharedlink.h"
 #include "document/usecases.h"
 #include "window/analysiswindow.h"
@@ -11,7 +13,30 @@ ArchiveControl::ArchiveControl(Desk &desk, zq::Document &document, QWidget *wind
     , m_desk(desk)
     , m_doc(document)
     , m_window(window)
-{ }
+{
+    m_desk.askInstruments = [self = QPointer<ArchiveControl>(this)](QObject *context, const auto &answer) {
+        if (zq::Archive *a = self ? self->archive() : nullptr)
+            self->askInstruments(*a, context, answer);
+    };
+}
+
+void ArchiveControl::askInstruments(
+    zq::Archive &archive, QObject *context, const std::function<void(const QStringList &)> &answer)
+{
+    zq::RegistryReader &reader = registryReader(archive);
+    // One answer, then the connection goes: the next question makes its own.
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = connect(
+        &reader, &zq::RegistryReader::devicesRead, context, [once, answer](const QVector<zq::Device> &devices) {
+            QObject::disconnect(*once);
+            QStringList serials;
+            for (const zq::Device &d : devices)
+                if (d.kind == zq::Device::Instrument)
+                    serials << d.id;
+            answer(serials);
+        });
+    reader.readDevices();
+}
 
 ArchiveControl::~ArchiveControl() = default;
 
@@ -19,6 +44,7 @@ void ArchiveControl::setArchivePath(const QString &path)
 {
     m_archivePath = path;
     delete m_archiveWindow;
+    m_registry.reset();
     m_archive.reset();
     m_archiveTold = false;
 }
@@ -30,6 +56,7 @@ zq::Archive *ArchiveControl::archive()
     if (m_archiveTold)
         return nullptr;
     QString error, notice;
+    m_registry.reset();
     m_archive = zq::openArchive(m_archivePath, zq::Archive::Access::ReadWrite, &error, &notice);
     if (!m_archive) {
         // Said once; downloads, files and exports go on without it.
@@ -90,13 +117,18 @@ void ArchiveControl::keepRun(const zq::Record &record, const QString &path, cons
         return;
     QString error;
     const zq::RunFile file = zq::keptBytes(record, path);
-    const QString sha = zq::keepRun(*a, file, path, download, &error);
+    QStringList warnings;
+    const QString sha = zq::keepRun(*a, file, path, download, &error, &warnings);
     if (sha.isEmpty() || !error.isEmpty()) {
         m_archiveTold = true;
+        delete m_archiveWindow; // it reads the archive let go here
+        m_registry.reset();
         m_archive.reset();
         m_desk.tellFailure(QStringLiteral("记录库没有更新：%1\n%2").arg(QDir::toNativeSeparators(path), error));
         return;
     }
+    if (!warnings.isEmpty() && m_desk.showStatus)
+        m_desk.showStatus(warnings.join(QStringLiteral("；")));
     if (m_shared) {
         if (a->queue(zq::queuedRun(file, path, download), &error))
             m_shared->syncNow();

@@ -14,8 +14,11 @@ class AnalysisWindow;
 class ArchiveWindow;
 class Desk;
 namespace zq {
+class RegistryReader;
 class SharedLink;
-}
+struct ReportCalibration;
+struct RunCalibration;
+} // namespace zq
 
 // The run archive from the window: runs opened and downloaded go in, notes,
 // named ranges and verdicts are kept with the run shown, the shared archive
@@ -45,7 +48,10 @@ public:
 
     // 工艺分析, told the run's certificates; its verdicts are kept.
     void setAnalysis(AnalysisWindow *analysis);
+    // Asks for the run's certificates; 工艺分析 is told when they come.
     void calibrateAnalysis();
+    // The same, read at once: for a report, which reads the archive as it is made.
+    zq::ReportCalibration calibrationNow();
     void recordVerdict(const zq::Analysis &check);
     // The recipe 工艺分析 opens with: the last used for the run's equipment,
     // else the last used at all, else none.
@@ -69,11 +75,17 @@ private:
     void showPushed(int added, int known, int skipped, const QString &error);
     void openFetched(const QString &sha256, const QByteArray &bytes, const QString &error);
     void connectArchiveWindow();
+    // The registry read off the window's thread, on the archive open now.
+    zq::RegistryReader &registryReader(zq::Archive &archive);
+    void askInstruments(zq::Archive &archive, QObject *context, const std::function<void(const QStringList &)> &answer);
+    void calibrationRead(const QString &sha256, const zq::RunCalibration &linked);
 
     Desk &m_desk;
     zq::Document &m_doc;
     QWidget *m_window;
     std::unique_ptr<zq::Archive> m_archive;
+    std::unique_ptr<zq::RegistryReader> m_registry; // goes before the archive it reads
+    QString m_calibratedFor; // the run whose certificates 工艺分析 has
     QString m_archivePath;
     bool m_archiveTold = false;
     QPointer<ArchiveWindow> m_archiveWindow;

@@ -1,6 +1,7 @@
 // 工艺分析 and the archive: the verdict kept with the run, the certificates
 // behind it, and the recipe remembered for the run's equipment.
 #include "archive/registry.h"
+#include "archive/registryreader.h"
 #include "archive/sharedlink.h"
 #include "document/usecases.h"
 #include "window/analysiswindow.h"
@@ -8,6 +9,15 @@
 #include "window/desk.h"
 
 namespace {
+zq::ReportCalibration reportCalibration(const zq::RunCalibration &linked)
+{
+    zq::ReportCalibration c;
+    c.instrument = linked.devices.instrument;
+    c.thermocouple = linked.devices.thermocouple;
+    c.correction = linked.correction;
+    return c;
+}
+
 const QString kLastRecipe = QStringLiteral("analysis/recipe");
 
 // Equipment names are free text; as hex they make a safe settings key.
@@ -27,16 +37,40 @@ void ArchiveControl::calibrateAnalysis()
 {
     if (!m_analysis)
         return;
-    zq::ReportCalibration c;
-    QString error;
-    if (zq::Archive *a = m_doc.sha256().isEmpty() ? nullptr : archive()) {
-        const zq::RunCalibration linked = zq::runCalibration(*a, m_doc.sha256(), &error);
-        c.instrument = linked.devices.instrument;
-        c.thermocouple = linked.devices.thermocouple;
-        c.correction = linked.correction;
+    // Another run's certificates correct nothing of this one while its own are read.
+    if (m_doc.sha256() != m_calibratedFor) {
+        m_calibratedFor.clear();
+        m_analysis->setCalibration(zq::ReportCalibration());
     }
-    // A registry that cannot be read corrects nothing; the check then says raw.
-    m_analysis->setCalibration(c);
+    if (zq::Archive *a = m_doc.sha256().isEmpty() ? nullptr : archive())
+        registryReader(*a).readCalibration(m_doc.sha256());
+}
+
+zq::RegistryReader &ArchiveControl::registryReader(zq::Archive &archive)
+{
+    if (!m_registry) {
+        m_registry = std::make_unique<zq::RegistryReader>(archive);
+        connect(m_registry.get(), &zq::RegistryReader::calibrationRead, this,
+            [this](const QString &sha, const zq::RunCalibration &linked) { calibrationRead(sha, linked); });
+    }
+    return *m_registry;
+}
+
+void ArchiveControl::calibrationRead(const QString &sha256, const zq::RunCalibration &linked)
+{
+    // An answer for a run no longer shown is let go; a registry that cannot
+    // be read corrects nothing, and the check then says raw.
+    if (!m_analysis || sha256 != m_doc.sha256())
+        return;
+    m_calibratedFor = sha256;
+    m_analysis->setCalibration(reportCalibration(linked));
+}
+
+zq::ReportCalibration ArchiveControl::calibrationNow()
+{
+    QString error;
+    zq::Archive *a = m_doc.sha256().isEmpty() ? nullptr : archive();
+    return reportCalibration(a ? zq::runCalibration(*a, m_doc.sha256(), &error) : zq::RunCalibration());
 }
 
 void ArchiveControl::recordVerdict(const zq::Analysis &check)

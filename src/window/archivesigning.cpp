@@ -1,12 +1,14 @@
 // 记录库's review and approval: 审核… and 批准…, the state filter, a run's
 // history, and edits of a signed run, which ask for the reason.
 #include "archive/archive.h"
+#include "document/usecases.h"
 #include "window/archivewindow.h"
 #include "window/dialogs.h"
 #include "window/historyview.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <tuple>
 
@@ -66,11 +68,17 @@ void ArchiveWindow::signSelected(bool approve)
 
 bool ArchiveWindow::saveRun(const QString &sha, const zq::RunFields &f)
 {
+    return saveRun(sha, f, zq::DeviceChoice());
+}
+
+bool ArchiveWindow::saveRun(const QString &sha, const zq::RunFields &f, const zq::DeviceChoice &devices)
+{
     QString error, reason;
     const std::optional<zq::RunRow> run = m_archive.run(sha, &error);
     const zq::RunFields &was = run ? run->fields : f;
-    const bool changed = std::tie(was.operatorName, was.equipment, was.load, was.thermocouple, was.comment)
-        != std::tie(f.operatorName, f.equipment, f.load, f.thermocouple, f.comment);
+    const bool changed = !devices.isEmpty()
+        || std::tie(was.operatorName, was.equipment, was.load, was.thermocouple, was.comment)
+            != std::tie(f.operatorName, f.equipment, f.load, f.thermocouple, f.comment);
     // A signed run changes only with a reason, and the change withdraws its signatures.
     if (changed && m_archive.signatures(sha, &error).state != zq::RunState::Draft) {
         reason = askChangeReason(*m_dialogs);
@@ -78,11 +86,19 @@ bool ArchiveWindow::saveRun(const QString &sha, const zq::RunFields &f)
         if (reason.isEmpty())
             return false;
     }
+    QStringList warnings;
     const bool saved = m_archive.setFields(sha, f, &error, reason);
+    const bool linked
+        = !saved || !run || devices.isEmpty() || zq::linkDevices(m_archive, *run, devices, reason, &warnings, &error);
     if (saved)
         Q_EMIT fieldsSaved(sha);
     else
         Q_EMIT problem(QStringLiteral("字段没有保存：%1").arg(error));
+    if (!linked)
+        Q_EMIT problem(QStringLiteral("仪表和热电偶没有链接：%1").arg(error));
+    // Told, never refused: the user decides, and the record shows it.
+    m_toldOnSave = warnings;
+    m_toldFor = sha;
     refresh(sha);
-    return saved;
+    return saved && linked;
 }

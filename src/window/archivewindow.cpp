@@ -2,6 +2,7 @@
 #include "window/calibrationwindow.h"
 
 #include "archive/archive.h"
+#include "document/usecases.h"
 #include "window/dialogs.h"
 #include "window/historyview.h"
 #include "window/runsmodel.h"
@@ -70,10 +71,11 @@ void ArchiveWindow::buildFields(QBoxLayout *layout)
 {
     auto *form = new QFormLayout;
     for (auto [field, label] : {std::pair{&operatorField, "操作员"}, {&equipmentField, "设备"}, {&loadField, "工件"},
-             {&thermocoupleField, "热电偶"}, {&commentField, "备注"}}) {
+             {&commentField, "备注"}}) {
         *field = new QLineEdit(this);
         form->addRow(QString::fromUtf8(label), *field);
     }
+    buildDeviceFields(form);
     auto *save = new QPushButton(QStringLiteral("保存字段"), this);
     save->setObjectName(QStringLiteral("saveFields"));
     auto *reference = new QPushButton(QStringLiteral("作为参考"), this);
@@ -168,8 +170,8 @@ void ArchiveWindow::showSelected()
     operatorField->setText(f.operatorName);
     equipmentField->setText(f.equipment);
     loadField->setText(f.load);
-    thermocoupleField->setText(f.thermocouple);
     commentField->setText(f.comment);
+    showDevices(run);
     history->showRows(run ? m_archive.history(run->sha256, &error) : QVector<zq::HistoryRow>());
 }
 
@@ -180,9 +182,11 @@ bool ArchiveWindow::saveFields()
         Q_EMIT problem(QStringLiteral("字段没有保存：没有选中记录"));
         return false;
     }
-    return saveRun(sha,
-        {operatorField->text(), equipmentField->text(), loadField->text(), thermocoupleField->text(),
-            commentField->text()});
+    const zq::RunFields fields{operatorField->text(), equipmentField->text(), loadField->text(),
+        thermocoupleField->currentText(), commentField->text()};
+    QString error;
+    const std::optional<zq::RunRow> run = m_archive.run(sha, &error);
+    return saveRun(sha, fields, run ? devicesChosen(*run) : zq::DeviceChoice());
 }
 
 QString ArchiveWindow::fileOf(int row)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/registry.h"
+#include "archive/rows.h"
 #include "core/runinfo.h"
 
 #include <QWidget>
@@ -12,19 +14,23 @@ class QtUserDialogs;
 class UserDialogs;
 class QComboBox;
 class QDateEdit;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QSqlQueryModel;
 class QTableView;
 namespace zq {
 class Archive;
-}
+class RegistryReader;
+struct DeviceChoice;
+} // namespace zq
 
 // 记录库: every run in the archive as a table that fetches as it scrolls,
 // sorted by any column, searched and filtered; a double-click opens a run,
 // 作为参考 lays it behind the run in the main window; equipment, load,
 // operator and comment are edited in place (F2, or a click on a selected
-// cell), every field below the table, a signed run's only with a reason;
+// cell), every field below the table (仪表 and 热电偶 linked from the
+// calibration registry), a signed run's only with a reason;
 // 审核… and 批准… sign the run, whose history shows below its fields.
 class ArchiveWindow : public QWidget
 {
@@ -57,7 +63,11 @@ public:
     QLineEdit *operatorField = nullptr;
     QLineEdit *equipmentField = nullptr;
     QLineEdit *loadField = nullptr;
-    QLineEdit *thermocoupleField = nullptr;
+    // A registered instrument, or none; the thermocouple's text links a registered one.
+    QComboBox *instrumentField = nullptr;
+    QComboBox *thermocoupleField = nullptr;
+    // What is wrong with the run's thermocouple: worn, or run hotter than it may.
+    QLabel *deviceWarning = nullptr;
     QLineEdit *commentField = nullptr;
     QPushButton *reviewButton = nullptr;
     QPushButton *approveButton = nullptr;
@@ -93,8 +103,16 @@ private:
     // 审核…, 批准… and the history they and every change add to.
     void addSigning(QBoxLayout *buttons);
     void signSelected(bool approve);
-    // The run's fields saved, asking for the reason when it is signed; told when they are not.
+    // The run's fields saved, and its devices linked, asking for the reason
+    // when it is signed; told when they are not.
     bool saveRun(const QString &sha, const zq::RunFields &fields);
+    bool saveRun(const QString &sha, const zq::RunFields &fields, const zq::DeviceChoice &devices);
+    // 仪表 and 热电偶 among the fields, from the registry.
+    void buildDeviceFields(QFormLayout *form);
+    void showDevices(const std::optional<zq::RunRow> &run);
+    void devicesRead(const QVector<zq::Device> &devices, const QString &error);
+    // The devices the fields name where they differ from the run's links.
+    zq::DeviceChoice devicesChosen(const zq::RunRow &run) const;
 
     zq::Archive &m_archive;
     QSqlQueryModel *m_model = nullptr;
@@ -103,4 +121,10 @@ private:
     class QPushButton *m_push = nullptr;
     std::unique_ptr<QtUserDialogs> m_ownDialogs;
     UserDialogs *m_dialogs = nullptr;
+    zq::RegistryReader *m_registry = nullptr;
+    std::optional<zq::RunRow> m_devicesFor; // the run whose devices are shown
+    zq::RunDevices m_linked;
+    int m_devicesAsked = 0; // reads of the devices not answered yet
+    QStringList m_toldOnSave; // what linking told of m_toldFor
+    QString m_toldFor;
 };

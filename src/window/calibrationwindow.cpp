@@ -1,5 +1,6 @@
 #include "window/calibrationwindow.h"
 #include "archive/registry.h"
+#include "archive/registryreader.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -14,6 +15,7 @@
 CalibrationWindow::CalibrationWindow(zq::Archive &archive, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_archive(archive)
+    , m_reader(new zq::RegistryReader(archive, this))
 {
     setWindowTitle(QStringLiteral("校准"));
     setObjectName(QStringLiteral("calibrationWindow"));
@@ -28,6 +30,7 @@ CalibrationWindow::CalibrationWindow(zq::Archive &archive, QWidget *parent)
     layout->addWidget(table, 1);
     buildForm(layout);
     resize(760, 480);
+    connect(m_reader, &zq::RegistryReader::devicesRead, this, &CalibrationWindow::showDevices);
     refresh();
 }
 
@@ -84,8 +87,12 @@ void CalibrationWindow::buildForm(QBoxLayout *layout)
 
 void CalibrationWindow::refresh()
 {
-    QString error;
-    const QVector<zq::Device> devices = zq::Registry(m_archive).devices(&error);
+    // A server may take its time: the table follows when the answer comes.
+    m_reader->readDevices();
+}
+
+void CalibrationWindow::showDevices(const QVector<zq::Device> &devices, const QString &error)
+{
     problem->setText(error);
     table->setRowCount(0);
     const QDate today = QDate::currentDate();

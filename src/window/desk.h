@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <functional>
 #include <memory>
 
 // What the main window's controllers share: the questions put to the user
@@ -45,6 +46,13 @@ public:
     {
         m_settings->setValue(kind, QFileInfo(path).absolutePath());
     }
+
+    // What one controller offers the others, set by the one that owns it:
+    // the status box (DownloadControl); the instruments in the registry,
+    // read off the window's thread and handed to `answer` while `context`
+    // lives (ArchiveControl; no answer without an archive).
+    std::function<void(const QString &)> showStatus;
+    std::function<void(QObject *context, const std::function<void(const QStringList &)> &answer)> askInstruments;
 
 private:
     std::unique_ptr<UserDialogs> m_dialogs;

@@ -5,6 +5,7 @@
 #include "window/commandrow.h"
 #include "window/desk.h"
 
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -24,6 +25,10 @@ DownloadControl::DownloadControl(Desk &desk, CommandRow &row, QWidget *window)
     connect(&row, &CommandRow::portMenuWanted, this, &DownloadControl::showPortMenu);
     connectInstrument();
     m_link->setKeepDir(keepDir());
+    m_desk.showStatus = [self = QPointer<DownloadControl>(this)](const QString &text) {
+        if (self)
+            self->showStatus(text);
+    };
 }
 
 DownloadControl::~DownloadControl()

@@ -9,6 +9,7 @@ struct DownloadResult;
 class CommandRow;
 class Desk;
 class Instrument;
+class QMenu;
 class QTimer;
 
 // The instrument from the window: 接收数据, the port toggle and its menu,
@@ -56,6 +57,7 @@ private:
     void connectInstrument();
     void downloadEnded(const DownloadResult &result);
     void showPortTooltip();
+    void addInstrumentMenu(QMenu *over, int com);
 
     Desk &m_desk;
     CommandRow &m_row;

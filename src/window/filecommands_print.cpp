@@ -73,7 +73,7 @@ bool FileCommands::gatherProcessReport(zq::ProcessReport *report)
         m_desk.tellFailure(QStringLiteral("工艺分析中%1，没有结论，不生成工艺报告。").arg(problem));
         return false;
     }
-    m_archive.calibrateAnalysis(); // links made in 记录库 since
+    a->setCalibration(m_archive.calibrationNow()); // links made in 记录库 since
     zq::ProcessReport r = zq::processFigures(
         m_doc.record(), m_doc.group(), a->recipe(), m_doc.range(), a->placed(), a->alignment(), a->calibration());
     bool fromFile = false;

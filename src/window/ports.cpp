@@ -13,6 +13,11 @@ QString settingsKey(int com)
     return QStringLiteral("ports/com%1").arg(com);
 }
 
+QString instrumentKey(int com)
+{
+    return QStringLiteral("instruments/com%1").arg(com);
+}
+
 bool sameDevice(const QString &a, const QString &b)
 {
     const QString ca = QFileInfo(a).canonicalFilePath();
@@ -36,15 +41,46 @@ void DownloadControl::choosePorts(const QPair<QString, QString> &defaults, const
             devices[i] = given[i]; // for this run only
         else if (!remembered.isEmpty() && QFileInfo::exists(remembered))
             devices[i] = remembered; // an absent one falls back quietly
+        m_link->setInstrumentFor(i + 1, m_desk.settings().value(instrumentKey(i + 1)).toString());
     }
     setPortDevices(devices[0], devices[1]);
 }
 
 void DownloadControl::showPortTooltip()
 {
-    m_row.setPort(m_link->commPort(),
-        QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2")
-            .arg(m_link->deviceFor(1), m_link->deviceFor(2)));
+    const auto port = [this](int com) {
+        const QString serial = m_link->instrumentFor(com);
+        return m_link->deviceFor(com) + (serial.isEmpty() ? QString() : QStringLiteral("（仪表 %1）").arg(serial));
+    };
+    m_row.setPort(
+        m_link->commPort(), QStringLiteral("通讯失败可改变COM口再试\nCOM 1: %1\nCOM 2: %2").arg(port(1), port(2)));
+}
+
+void DownloadControl::addInstrumentMenu(QMenu *over, int com)
+{
+    // Which instrument is on the port: the runs downloaded there are linked to it.
+    QMenu *menu = over->addMenu(QStringLiteral("COM %1 的仪表").arg(com));
+    const QString current = m_link->instrumentFor(com);
+    const auto offer = [this, menu, com, current](QStringList serials) {
+        menu->clear();
+        if (!current.isEmpty() && !serials.contains(current))
+            serials.prepend(current); // one no longer registered still shows as chosen
+        serials.prepend(QString());
+        for (const QString &serial : serials) {
+            QAction *action = menu->addAction(serial.isEmpty() ? QStringLiteral("（未指定）") : serial);
+            action->setCheckable(true);
+            action->setChecked(serial == current);
+            connect(action, &QAction::triggered, this, [this, com, serial] {
+                m_link->setInstrumentFor(com, serial);
+                m_desk.settings().setValue(instrumentKey(com), serial);
+                showPortTooltip();
+            });
+        }
+    };
+    offer({});
+    // The registry's list follows, read off the window's thread.
+    if (m_desk.askInstruments)
+        m_desk.askInstruments(menu, offer);
 }
 
 void DownloadControl::showPortMenu(const QPoint &at, QWidget *over)
@@ -75,5 +111,8 @@ void DownloadControl::showPortMenu(const QPoint &at, QWidget *over)
             });
         }
     }
+    menu->addSeparator();
+    for (int com = 1; com <= 2; ++com)
+        addInstrumentMenu(menu, com);
     menu->popup(at);
 }

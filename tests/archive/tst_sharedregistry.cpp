@@ -1,10 +1,12 @@
 // The calibration registry on a real PostgreSQL 15 server, as the role the
 // schema grants, and on SQLite: the same certificates, links and corrections.
 #include "archive/registry.h"
+#include "archive/registryreader.h"
 #include "core/datafile.h"
 #include "support/pgserver.h"
 #include "support/records.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <unistd.h>
@@ -74,11 +76,25 @@ void TstSharedRegistry::certificatesLinksAndCorrections()
     // 846: 1 − 2·546/600 = −0.82 for the instrument, +3 for the thermocouple.
     QVERIFY(qAbs(*c.correction.apply(846) - 848.18) < 1e-9);
     QCOMPARE(zq::expiryWarnings(c.correction, today).size(), 1);
+    // Read on a thread of its own, answered by signals in the order asked; one let go unanswered is no harm.
+    zq::RegistryReader(a).readCalibration(sha);
+    zq::RegistryReader reader(a);
+    QSignalSpy calibrated(&reader, &zq::RegistryReader::calibrationRead);
+    QSignalSpy listed(&reader, &zq::RegistryReader::devicesRead);
+    reader.readCalibration(sha);
+    reader.readDevices();
+    QTRY_COMPARE(listed.size(), 1);
+    QCOMPARE(calibrated.size(), 1);
+    const auto read = calibrated.at(0).at(1).value<zq::RunCalibration>();
+    QCOMPARE(read.devices.thermocouple + read.correction.instrument.value_or(zq::Certificate()).number,
+        QStringLiteral("TC-12CAL-I-77"));
+    QCOMPARE(listed.at(0).at(0).value<QVector<zq::Device>>().size(), 2);
+    QCOMPARE(calibrated.at(0).at(2).toString() + listed.at(0).at(1).toString(), QString());
 
-    const std::optional<zq::Device> read = registry.device(zq::Device::Thermocouple, "TC-12", &error);
-    QVERIFY2(read, qPrintable(error));
-    QCOMPARE(read->uses, 1);
-    QCOMPARE(read->maxUses, 5);
+    const std::optional<zq::Device> tc = registry.device(zq::Device::Thermocouple, "TC-12", &error);
+    QVERIFY2(tc, qPrintable(error));
+    QCOMPARE(tc->uses, 1);
+    QCOMPARE(tc->maxUses, 5);
     QCOMPARE(registry.device(zq::Device::Instrument, "SN-1", &error)->certificates.size(), 2);
 
     // Each registry change a row under the device's key, a link a row in the run's chain.

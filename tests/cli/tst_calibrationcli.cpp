@@ -42,6 +42,7 @@ private Q_SLOTS:
     void initTestCase() { ZQ_SKIP_WITHOUT(Need::Zqcli); }
     void correctedReadingsAreJudged();
     void reportShowsRawBesideCorrected();
+    void downloadNamesItsInstrument();
 };
 
 void TstCalibrationCli::correctedReadingsAreJudged()
@@ -92,6 +93,8 @@ void TstCalibrationCli::correctedReadingsAreJudged()
     QCOMPARE(check(raw).value("verdict").toString(), QStringLiteral("FAIL"));
     QVERIFY(check(raw).value("corrections").isNull());
 
+    // Another thermocouple, not registered: TC-12's certificate no longer corrects the run, nor is it used.
+    QVERIFY(cli({"archive", "set", two, "--thermocouple", "X-9"}).err.contains("热电偶 X-9 没有登记"));
     const Run list = cli({"calibration", "list", "--format", "json"});
     QCOMPARE(list.code, 0);
     const QJsonArray devices = QJsonDocument::fromJson(list.out.toUtf8()).array();
@@ -99,7 +102,7 @@ void TstCalibrationCli::correctedReadingsAreJudged()
     for (const QJsonValue &d : devices) {
         const QJsonObject o = d.toObject();
         if (o.value("id") == "TC-12") {
-            QCOMPARE(o.value("uses").toInt(), 2);
+            QCOMPARE(o.value("uses").toInt(), 1);
             QCOMPARE(o.value("status").toString(), QStringLiteral("已过期"));
         } else {
             QCOMPARE(o.value("certificates").toArray().size(), 2); // the old one stays
@@ -143,6 +146,25 @@ void TstCalibrationCli::reportShowsRawBesideCorrected()
     for (const char *says :
         {"≥ 30m FAIL：最短保温（未判定） 校准 按原始读数判定（未修正）", "结论 FAIL：最短保温（未判定） PASS"})
         QVERIFY2(r.contains(QString::fromUtf8(says)), says);
+}
+
+void TstCalibrationCli::downloadNamesItsInstrument()
+{
+    ZQ_SKIP_WITHOUT(Need::Simulator);
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("archive.sqlite");
+    const QString due = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
+    QCOMPARE(zqcli({"calibration", "add-instrument", "SN-OLD", "--cert", "C-OLD", "--calibrated", "2020-01-01", "--due",
+                       due, "--points", "300:+1", "--archive", archive})
+                 .code,
+        0);
+    Simulator sim({});
+    const Run got = zqcli({"download", "--port", sim.device, "-o", dir.filePath("got.ZQ"), "--instrument", "SN-OLD",
+        "--archive", archive});
+    QCOMPARE(got.code, 0);
+    QVERIFY2(got.err.contains("zqcli: 校准已过期：证书 C-OLD 到期于 " + due), qPrintable(got.err));
+    const Run shown = zqcli({"archive", "history", dir.filePath("got.ZQ"), "--archive", archive});
+    QVERIFY2(shown.out.contains("linked_instrument\t -> SN-OLD"), qPrintable(shown.out));
 }
 
 QTEST_GUILESS_MAIN(TstCalibrationCli)

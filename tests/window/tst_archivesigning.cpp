@@ -1,13 +1,16 @@
 // 记录库's review and approval as a person uses them: 审核… and 批准…
 // answered in their dialog, the 状态 column and its filter, the history
-// under the fields, and a signed run's edit that asks for the reason.
+// under the fields, a signed run's edit that asks for the reason, and the
+// instrument and thermocouple linked from the fields.
 #include "archive/archive.h"
+#include "archive/registry.h"
 #include "core/datafile.h"
 #include "support/window.h"
 #include "window/archivewindow.h"
 #include "window/historyview.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -100,6 +103,7 @@ private Q_SLOTS:
     void signAndFilter();
     void signedEditAsksAReason();
     void signedRunsNoteAsksAReason();
+    void devicesLinkedInTheFields();
 };
 
 void TstArchiveSigning::signAndFilter()
@@ -206,6 +210,57 @@ void TstArchiveSigning::signedRunsNoteAsksAReason()
     }
     QCOMPARE(archive->notes(sha, &error).size(), 1);
     QCOMPARE(archive->ranges(sha, &error).size(), 1);
+}
+
+void TstArchiveSigning::devicesLinkedInTheFields()
+{
+    TestWindow w;
+    zq::Archive *archive = w->archive();
+    QString error;
+    zq::Device sn, tc;
+    sn.id = "SN-1";
+    tc.kind = zq::Device::Thermocouple;
+    tc.id = "TC-12";
+    tc.type = "K";
+    tc.maxUses = 1;
+    tc.maxTemp = 219.5;
+    const zq::Certificate c{"C-1", QDate(2026, 1, 10), QDate(2099, 1, 10), {{100, 1}, {300, 1}}};
+    zq::Registry registry(*archive);
+    QVERIFY(registry.addCertificate(sn, c, &error) && registry.addCertificate(tc, c, &error));
+    QStringList shas;
+    ArchiveWindow *a = openArchive(w, &shas); // peaks 219 and 220 ℃
+    QVERIFY(a);
+    QVERIFY(archive->sign(shas[1], "张", zq::Archive::Meaning::Review, QString(), &error));
+    struct Step
+    {
+        int run;
+        QString instrument, thermocouple, reason, linked, warned;
+    };
+    // Chosen and typed as a person does; then the run's links and the warning under the fields.
+    const QList<Step> steps{{0, "SN-1", "TC-12", "", "SN-1|TC-12", ""},
+        {1, "", "TC-12", "", "|", ""}, // signed: no reason, no link
+        {1, "", "TC-12", "换了热电偶", "|TC-12",
+            "热电偶 TC-12 已用 2 次，超过上限 1\n这次运行的峰值 220 ℃ 超过热电偶 TC-12 的上限 219.5 ℃"},
+        {0, "", "X-9", "", "|", "热电偶 X-9 没有登记：只记在字段里，读数不修正"}};
+    for (const Step &s : steps) {
+        clickRun(a, shas[s.run], 3);
+        QTRY_VERIFY(a->instrumentField->isEnabled()); // the registry has answered
+        a->instrumentField->setFocus();
+        QTest::keyClicks(a->instrumentField, s.instrument);
+        if (s.instrument.isEmpty())
+            QTest::keyClick(a->instrumentField, Qt::Key_Home);
+        a->thermocoupleField->lineEdit()->selectAll();
+        QTest::keyClicks(a->thermocoupleField->lineEdit(), s.thermocouple);
+        w.dialogs->texts = s.reason.isEmpty() ? QStringList() : QStringList{s.reason};
+        QTest::mouseClick(a->findChild<QPushButton *>(QStringLiteral("saveFields")), Qt::LeftButton);
+        const zq::RunDevices d = registry.linked(shas[s.run], &error);
+        QCOMPARE(d.instrument + "|" + d.thermocouple, s.linked);
+        QTRY_VERIFY(a->instrumentField->isEnabled());
+        QCOMPARE(a->deviceWarning->text(), s.warned);
+    }
+    clickRun(a, shas[1], 3); // the record shows it, its thermocouple's one use since run 0 let it go
+    QTRY_COMPARE(a->deviceWarning->text(), QStringLiteral("这次运行的峰值 220 ℃ 超过热电偶 TC-12 的上限 219.5 ℃"));
+    QCOMPARE(stateShown(a, shas[1]), QStringLiteral("草稿"));
 }
 
 QTEST_MAIN(TstArchiveSigning)

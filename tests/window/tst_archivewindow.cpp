@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QSqlQueryModel>
 #include <QTableView>
 
@@ -32,6 +33,7 @@ private Q_SLOTS:
     void findOpenAndEdit();
     void notesAndVerdictsGoWithTheRun();
     void editedInPlaceAndLaidAsReference();
+    void closedWithTheArchiveLetGo();
 };
 
 void TstArchiveWindow::findOpenAndEdit()
@@ -222,6 +224,25 @@ void TstArchiveWindow::editedInPlaceAndLaidAsReference()
     QCOMPARE(analysis->placedReference().y.value(0), 700.0);
     QCOMPARE(ui(w).readingList->count(), 300); // the run shown is still this one
     QCOMPARE(w->record().reading(0), 650);
+}
+
+void TstArchiveWindow::closedWithTheArchiveLetGo()
+{
+    QTemporaryDir dir;
+    write(dir.filePath("a.ZQ"), zq::dataFileBytes(timeData(5)));
+    TestWindow w;
+    const QPointer<ArchiveWindow> browser = w->showArchive();
+    {
+        // Another program's trigger refuses every new run: the window lets the archive go.
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(w.settings.filePath("archive.sqlite"));
+        QVERIFY(other.open()
+            && QSqlQuery(other).exec("CREATE TRIGGER no BEFORE INSERT ON runs BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    }
+    QSqlDatabase::removeDatabase("other");
+    w->openDataFile(dir.filePath("a.ZQ"));
+    QVERIFY2(w.dialogs->lastText().startsWith("记录库没有更新"), qPrintable(w.dialogs->lastText()));
+    QVERIFY(!browser); // 记录库 goes with it, rather than read what is no longer there
 }
 
 QTEST_MAIN(TstArchiveWindow)
