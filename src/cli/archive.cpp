@@ -156,6 +156,32 @@ int runCommand(zq::Archive &archive, const QCommandLineParser &parser, const QSt
             archive, run, given("instrument"), given("thermocouple"), parser.value(QStringLiteral("reason")));
     return Done;
 }
+
+// BadUsage, told, when the command and its arguments do not go together; -1 when they do.
+int usageProblem(const QCommandLineParser &parser, const QString &command, const QStringList &args)
+{
+    const bool oneRun = QStringList{"show", "history", "approve", "set", "note", "range"}.contains(command);
+    if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
+        || !(oneRun || QStringList{"list", "import", "sync", "push", "check"}.contains(command))
+        || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return BadUsage;
+    }
+    // Notes and named ranges are written here; they reach a server as history rows, through the queue.
+    if ((command == QLatin1String("note") || command == QLatin1String("range"))
+        && zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
+        std::fprintf(stderr,
+            "zqcli archive %s: notes and named ranges are written in the local archive and reach the server through "
+            "its queue (zqcli archive sync); leave out --archive URL\n",
+            qPrintable(command));
+        return BadUsage;
+    }
+    if (command == QLatin1String("push") && !zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
+        std::fputs("zqcli archive push: give the shared archive as --archive postgresql://…\n", stderr);
+        return BadUsage;
+    }
+    return -1;
+}
 } // namespace
 
 int archive(const QStringList &arguments)
@@ -173,27 +199,10 @@ int archive(const QStringList &arguments)
         return rc;
     const QStringList args = parser.positionalArguments();
     const QString command = args.value(0);
-    const bool oneRun = QStringList{"show", "history", "approve", "set", "note", "range"}.contains(command);
-    if (args.isEmpty() || (command == QLatin1String("import") && args.size() < 2) || (oneRun && args.size() != 2)
-        || !(oneRun || QStringList{"list", "import", "sync", "push", "check"}.contains(command))
-        || !QStringList{"text", "csv", "json"}.contains(parser.value(QStringLiteral("format")))) {
-        std::fputs(qPrintable(parser.helpText()), stderr);
-        return BadUsage;
-    }
-    // Notes and named ranges live in the local archive only; a server is never written one.
-    if ((command == QLatin1String("note") || command == QLatin1String("range"))
-        && zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
-        std::fprintf(stderr,
-            "zqcli archive %s: notes and named ranges are kept in the local archive only; leave out --archive URL\n",
-            qPrintable(command));
-        return BadUsage;
-    }
+    if (const int rc = usageProblem(parser, command, args); rc >= 0)
+        return rc;
     if (command == QLatin1String("import"))
         return importInto(parser, args.mid(1));
-    if (command == QLatin1String("push") && !zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
-        std::fputs("zqcli archive push: give the shared archive as --archive postgresql://…\n", stderr);
-        return BadUsage;
-    }
     zq::Archive archive;
     const bool reading = QStringList{"list", "show", "history", "check"}.contains(command);
     if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))

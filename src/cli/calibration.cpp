@@ -87,6 +87,31 @@ int add(zq::Archive &archive, const QCommandLineParser &p, zq::Device::Kind kind
     std::printf("%s %s: %s\n", qPrintable(zq::kindName(kind)), qPrintable(d.id), qPrintable(c.number));
     return Done;
 }
+// Every device, or the one named, with its certificates and due states.
+int showDevices(zq::Archive &archive, const QString &id, bool json)
+{
+    QString error;
+    QVector<zq::Device> devices = zq::Registry(archive).devices(&error);
+    if (!error.isEmpty())
+        return fail(error);
+    if (!id.isEmpty()) {
+        devices.erase(std::remove_if(devices.begin(), devices.end(), [&](const zq::Device &d) { return d.id != id; }),
+            devices.end());
+        if (devices.isEmpty())
+            return fail(QStringLiteral("%1: 没有登记").arg(id));
+    }
+    const QDate today = QDate::currentDate();
+    if (json) {
+        QJsonArray out;
+        for (const zq::Device &d : devices)
+            out.append(deviceJson(d, today));
+        std::printf("%s", QJsonDocument(out).toJson().constData());
+    } else {
+        for (const zq::Device &d : devices)
+            std::printf("%s\n", qPrintable(deviceLine(d, today)));
+    }
+    return Done;
+}
 } // namespace
 
 int calibration(const QStringList &arguments)
@@ -134,28 +159,7 @@ int calibration(const QStringList &arguments)
         return add(archive, parser, zq::Device::Instrument, args[1]);
     if (command == QLatin1String("add-thermocouple"))
         return add(archive, parser, zq::Device::Thermocouple, args[1]);
-    QString error;
-    QVector<zq::Device> devices = zq::Registry(archive).devices(&error);
-    if (!error.isEmpty())
-        return fail(error);
-    if (command == QLatin1String("show")) {
-        devices.erase(
-            std::remove_if(devices.begin(), devices.end(), [&](const zq::Device &d) { return d.id != args[1]; }),
-            devices.end());
-        if (devices.isEmpty())
-            return fail(QStringLiteral("%1: 没有登记").arg(args[1]));
-    }
-    const QDate today = QDate::currentDate();
-    if (parser.value(QStringLiteral("format")) == QLatin1String("json")) {
-        QJsonArray out;
-        for (const zq::Device &d : devices)
-            out.append(deviceJson(d, today));
-        std::printf("%s", QJsonDocument(out).toJson().constData());
-    } else {
-        for (const zq::Device &d : devices)
-            std::printf("%s\n", qPrintable(deviceLine(d, today)));
-    }
-    return Done;
+    return showDevices(archive, args.value(1), parser.value(QStringLiteral("format")) == QLatin1String("json"));
 }
 
 // Links a run to the devices given on zqcli archive set; tells of worn or
