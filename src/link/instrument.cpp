@@ -184,8 +184,7 @@ QString Instrument::otherReaders() const
     const QStringList holders = zq::gatherPortFacts(m_port->deviceName()).holders;
     if (holders.isEmpty())
         return QString();
-    return QStringLiteral("\n另一个程序（进程 %1）也打开了这个串口，它可能读走了数据。请先关闭那个程序。")
-        .arg(holders.join(QStringLiteral("，")));
+    return zq::otherReadersText(holders);
 }
 
 void Instrument::onDownloadFinished(ReadComMachine::Outcome outcome)
@@ -220,9 +219,7 @@ void Instrument::onLateBytes(const QByteArray &bytes)
     DownloadResult result = m_last;
     result.outcome = ReadComMachine::Paused;
     result.raw += bytes;
-    result.note = QStringLiteral("接收结束后又收到了 %1 个字节：测温仪中途停顿过，这次接收的记录不完整。\n"
-                                 "已收到的读数已保留；请重新接收数据。")
-                      .arg(bytes.size());
+    result.note = zq::lateBytesText(int(bytes.size()));
     // The kept files say so in their names, and the raw file holds the late bytes too.
     if (!result.keptPath.isEmpty() || !result.rawPath.isEmpty()) {
         const zq::KeptCopy kept = zq::keepDownload(

@@ -2,6 +2,7 @@
 
 #include "core/record.h"
 #include "link/download.h"
+#include "link/texts.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -112,9 +113,6 @@ private:
 };
 
 namespace zq {
-// What is told of how a download ended: short of the instrument's memory,
-// no record at all, or the line never quiet; empty when it is whole.
-QString endingText(ReadComMachine::Outcome outcome, const ReadComMachine &download);
 // The outcome in a word, as the run archive stores it.
 QString outcomeName(ReadComMachine::Outcome outcome);
 } // namespace zq

@@ -4,6 +4,7 @@
 #include "core/format.h"
 #include "core/record.h"
 #include "link/portio.h"
+#include "link/texts.h"
 
 OnlinePollMachine::OnlinePollMachine(PortIO &port, QObject *parent)
     : QObject(parent)
@@ -23,7 +24,7 @@ OnlinePollMachine::StartResult OnlinePollMachine::start(QString *error)
     m_port.setInputLen(0);
     m_port.discardInput();
     m_port.setRThreshold(zq::kOnlineReply);
-    Q_EMIT status(QStringLiteral("在线测温开启"));
+    Q_EMIT status(zq::liveOnText());
     m_port.output(QByteArray(1, char(0xC0)));
     m_passes = 0;
     m_live = -1;

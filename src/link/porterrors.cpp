@@ -129,41 +129,4 @@ PortFacts gatherPortFacts(const QString &device)
     f.adapterWithoutNode = adapterWithoutNode();
     return f;
 }
-
-QString portErrorText(int commPort, const QString &device, QSerialPort::SerialPortError error,
-    const QString &systemReason, const PortFacts &facts)
-{
-    const QString port = QStringLiteral("串口 COM %1（%2）").arg(commPort).arg(device);
-    if (error == QSerialPort::ResourceError)
-        return QStringLiteral("%1已断开：适配器被拔出或连接中断。已收到的读数已保留。").arg(port);
-    if (!facts.exists || error == QSerialPort::DeviceNotFoundError) {
-        QString text = QStringLiteral("找不到%1。请检查连接线和 USB 转串口适配器是否插好。").arg(port);
-        text += facts.present.isEmpty()
-            ? QStringLiteral("\n这台电脑上现在没有串口。")
-            : QStringLiteral("\n现有的串口：%1").arg(facts.present.join(QStringLiteral("，")));
-        if (facts.brltty && facts.adapterWithoutNode)
-            text += QStringLiteral("\n已插入 USB 转串口适配器，但没有出现设备文件：盲文服务 brltty 常会占用这类适配器。"
-                                   "可运行 sudo apt remove brltty 删除它，然后重新插上适配器。");
-        return text;
-    }
-    if (!facts.accessible) {
-        // Joining the group helps only where the group may read and write.
-        if (facts.groupReadWrite && !facts.group.isEmpty() && facts.group != QLatin1String("root"))
-            return QStringLiteral("没有权限打开%1：当前用户不在设备所属的 %2 组中。\n"
-                                  "请运行 sudo usermod -aG %2 $USER，然后注销并重新登录。")
-                .arg(port, facts.group);
-        return QStringLiteral("没有权限打开%1：只有 %2（用户 %3、组 %4、权限 %5）可以打开它，加入某个组也无济于事。\n"
-                              "请管理员用 udev 规则为这个设备授予读写权限（例如 MODE=\"0660\", GROUP=\"dialout\"），"
-                              "或请管理员为您开放访问。")
-            .arg(port, facts.groupReadWrite ? QStringLiteral("其所有者和组") : QStringLiteral("其所有者"), facts.owner,
-                facts.group, QString::number(facts.mode, 8).rightJustified(4, QLatin1Char('0')));
-    }
-    if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError) {
-        QString text = QStringLiteral("%1正被其他程序占用").arg(port);
-        if (!facts.holders.isEmpty())
-            text += QStringLiteral("（进程 %1）").arg(facts.holders.join(QStringLiteral("，")));
-        return text + QStringLiteral("。请先关闭那个程序再试。");
-    }
-    return QStringLiteral("无法打开%1。系统的原因：%2").arg(port, systemReason);
-}
 } // namespace zq

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/texts.h"
+
 #include <QSerialPort>
 #include <QString>
 #include <QStringList>
@@ -21,11 +23,6 @@ struct PortFacts
 };
 
 PortFacts gatherPortFacts(const QString &device);
-
-// The message for a port that failed, in Chinese, naming the port and the
-// device and saying what to do; the system's own reason only as a last resort.
-QString portErrorText(int commPort, const QString &device, QSerialPort::SerialPortError error,
-    const QString &systemReason, const PortFacts &facts);
 
 // The serial ports there are, each with its stable /dev/serial/by-id name
 // where it has one, and its description and maker.
