@@ -1,4 +1,5 @@
 #include "chart/axisticks.h"
+#include "chart/texts.h"
 
 #include <cmath>
 
@@ -44,7 +45,7 @@ AxisTicks axisTicks(double x0, double x1, bool timeAxis, int count)
             }
     } else {
         t.step = qMax(1.0, niceStep(x1 - x0, count));
-        t.unit = QStringLiteral("读数");
+        t.unit = readingsUnitText();
     }
     // Counted in steps from zero, so each mark is a whole number of steps and its label exact.
     for (double k = std::ceil(x0 / t.step - 1e-9); k * t.step <= x1 + 1e-9 * t.step; ++k)

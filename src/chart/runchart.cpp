@@ -1,5 +1,6 @@
 // The whole run in one picture, for the analysis window and image export.
 #include "chart/runchart.h"
+#include "chart/texts.h"
 
 #include "chart/axisticks.h"
 #include "chart/chart.h"
@@ -53,11 +54,11 @@ void legend(QPainter &p, const RunScale &s, const RunChartContent &c)
 {
     QVector<std::pair<QPen, QString>> entries;
     if (c.recipe.hasBand)
-        entries.append({QPen(kBandColour, 1, Qt::DashLine), QStringLiteral("公差带")});
+        entries.append({QPen(kBandColour, 1, Qt::DashLine), bandLegendText()});
     if (!c.recipe.thresholds.isEmpty())
-        entries.append({QPen(kThresholdColour, 1, Qt::DashLine), QStringLiteral("阈值")});
+        entries.append({QPen(kThresholdColour, 1, Qt::DashLine), thresholdLegendText()});
     if (!c.reference.isEmpty())
-        entries.append({QPen(kReferenceColour, 2), QStringLiteral("参考")});
+        entries.append({QPen(kReferenceColour, 2), referenceLegendText()});
     double x = s.plot.right();
     const double mid = s.plot.top() - kTopMargin / 2;
     for (auto k = entries.size() - 1; k >= 0; --k) {

@@ -1,5 +1,6 @@
 // Which instrument and thermocouple a run was measured with, linked by the
 // same rules from a download, 记录库's fields and zqcli archive set.
+#include "document/texts.h"
 #include "document/usecases.h"
 #include "link/instrument.h"
 
@@ -14,23 +15,22 @@ QStringList linkDownloadInstrument(Archive &archive, const QString &sha256, cons
     Registry registry(archive);
     const std::optional<Device> device = registry.device(Device::Instrument, serial, &error);
     if (!device)
-        return {error.isEmpty() ? QStringLiteral("仪表 %1 没有登记：这次接收没有记下仪表").arg(serial)
-                                : QStringLiteral("没有记下仪表 %1：%2").arg(serial, error)};
+        return {error.isEmpty() ? downloadInstrumentNotRegisteredText(serial) : instrumentNotLinkedText(serial, error)};
     QStringList warnings;
     RunDevices linked = registry.linked(sha256, &error);
     if (linked.instrument.isEmpty() && error.isEmpty()) {
         linked.instrument = serial;
         // A signed run is changed only with a reason, which a download has not.
         if (!registry.link(sha256, linked, &error))
-            warnings << QStringLiteral("没有记下仪表 %1：%2").arg(serial, error);
+            warnings << instrumentNotLinkedText(serial, error);
     } else if (linked.instrument != serial) {
-        warnings << QStringLiteral("这份记录已记为仪表 %1 测得，没有改为 %2").arg(linked.instrument, serial);
+        warnings << otherInstrumentKeptText(linked.instrument, serial);
     }
     const QDate day = download.ended.date();
     Correction c;
     c.instrument = inForce(device->certificates, day);
     if (!c.instrument)
-        warnings << QStringLiteral("仪表 %1 在 %2 没有有效的校准证书").arg(serial, day.toString(Qt::ISODate));
+        warnings << noCertificateOnText(serial, day);
     return warnings + expiryWarnings(c, day);
 }
 
@@ -39,12 +39,9 @@ QStringList thermocoupleWarnings(const Device &tc, const RunRow &run, bool linke
     QStringList warnings;
     const int uses = tc.uses + (linkedAlready ? 0 : 1);
     if (tc.maxUses > 0 && uses > tc.maxUses)
-        warnings << QStringLiteral("热电偶 %1 已用 %2 次，超过上限 %3").arg(tc.id).arg(uses).arg(tc.maxUses);
+        warnings << thermocoupleWornText(tc.id, uses, tc.maxUses);
     if (tc.maxTemp && run.peak > *tc.maxTemp)
-        warnings << QStringLiteral("这次运行的峰值 %1 ℃ 超过热电偶 %2 的上限 %3 ℃")
-                        .arg(run.peak)
-                        .arg(tc.id)
-                        .arg(*tc.maxTemp);
+        warnings << thermocoupleTooHotText(run.peak, tc.id, *tc.maxTemp);
     return warnings;
 }
 
@@ -58,7 +55,7 @@ bool linkDevices(Archive &archive, const RunRow &run, const DeviceChoice &chosen
     if (chosen.instrument) {
         const QString &instrument = *chosen.instrument;
         if (!instrument.isEmpty() && !registry.device(Device::Instrument, instrument, error)) {
-            *error = error->isEmpty() ? QStringLiteral("仪表 %1 没有登记").arg(instrument) : *error;
+            *error = error->isEmpty() ? instrumentNotRegisteredText(instrument) : *error;
             return false;
         }
         d.instrument = instrument;
@@ -72,7 +69,7 @@ bool linkDevices(Archive &archive, const RunRow &run, const DeviceChoice &chosen
         // Another thermocouple, even one not registered, is no longer measured
         // with the old one: its certificate no longer applies.
         if (!tc && !thermocouple.isEmpty())
-            *warnings << QStringLiteral("热电偶 %1 没有登记：只记在字段里，读数不修正").arg(thermocouple);
+            *warnings << thermocoupleNotRegisteredText(thermocouple);
         if (tc)
             *warnings << thermocoupleWarnings(*tc, run, d.thermocouple == thermocouple);
         d.thermocouple = tc ? thermocouple : QString();

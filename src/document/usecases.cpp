@@ -1,4 +1,5 @@
 #include "document/usecases.h"
+#include "document/texts.h"
 
 #include "core/filewrite.h"
 #include "link/instrument.h"
@@ -72,9 +73,9 @@ VerdictKept recordVerdict(Archive &archive, const QString &sha256, const Analysi
 
 void fillFromArchive(ProcessReport *r, const RunFile &run, const QString &path, bool fromFile, const Archive *archive)
 {
-    r->fileName = fromFile ? QFileInfo(path).fileName() : QStringLiteral("（未保存的记录）");
+    r->fileName = fromFile ? QFileInfo(path).fileName() : unsavedRecordText();
     r->sha256 = run.sha256;
-    r->provenance = QStringLiteral("记录库不可用，无法核对");
+    r->provenance = archiveUnavailableText();
     if (!archive)
         return;
     QString error;
