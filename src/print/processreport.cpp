@@ -6,6 +6,7 @@
 #include "core/format.h"
 #include "core/listlines.h"
 #include "print/fonts.h"
+#include "print/texts.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -18,59 +19,51 @@ void header(Flow &f, const ProcessReport &r)
     if (!r.company.trimmed().isEmpty())
         f.add({SheetItem::Text, 0, QRectF(0, f.y(), f.width(), 16), r.company.trimmed(), 11, false, Qt::AlignCenter});
     f.skip(r.company.trimmed().isEmpty() ? 0 : 16);
-    f.add({SheetItem::Text, 0, QRectF(0, f.y(), f.width(), 26), QStringLiteral("工艺报告"), 18, true, Qt::AlignCenter});
+    f.add({SheetItem::Text, 0, QRectF(0, f.y(), f.width(), 26), sheet::kTitle, 18, true, Qt::AlignCenter});
     f.skip(30);
-    f.heading(QStringLiteral("运行"));
+    f.heading(sheet::kRun);
     const Analysis &a = r.check;
-    const std::pair<const char *, QString> lines[]
-        = {{"设备", r.fields.equipment}, {"工件", r.fields.load}, {"操作员", r.fields.operatorName},
-            {"热电偶", r.fields.thermocouple}, {"备注", r.fields.comment}, {"文件", r.fileName},
-            {"数据",
-                QStringLiteral("%1，第 %2 组，%3 个读数（失败 %4），%5 至 %6")
-                    .arg(r.record.isSequence() ? "STYLE 0" : "STYLE 1")
-                    .arg(r.group)
-                    .arg(a.readings)
-                    .arg(a.failed)
-                    .arg(where(r.record, a, a.first), where(r.record, a, a.last))}};
-    for (const auto &[label, value] : lines) {
-        f.add({SheetItem::Text, 0, QRectF(0, f.y(), 60, 8 * kLine), QString::fromUtf8(label), 8, true});
-        f.text(64, f.width() - 64, value.isEmpty() ? QStringLiteral("—") : value, 8);
+    const QString values[] = {r.fields.equipment, r.fields.load, r.fields.operatorName, r.fields.thermocouple,
+        r.fields.comment, r.fileName,
+        sheet::dataLine(r.record.isSequence() ? QStringLiteral("STYLE 0") : QStringLiteral("STYLE 1"), r.group,
+            a.readings, a.failed, where(r.record, a, a.first), where(r.record, a, a.last))};
+    for (int k = 0; k < int(std::size(values)); ++k) {
+        f.add({SheetItem::Text, 0, QRectF(0, f.y(), 60, 8 * kLine), QString::fromUtf8(sheet::kRunLabels[k]), 8, true});
+        f.text(64, f.width() - 64, values[k].isEmpty() ? QStringLiteral("—") : values[k], 8);
     }
 }
 
 void recipe(Flow &f, const ProcessReport &r)
 {
-    f.heading(QStringLiteral("配方：") + (r.recipe.name.isEmpty() ? QStringLiteral("（未命名）") : r.recipe.name));
+    f.heading(sheet::recipeHeading(r.recipe.name));
     const Recipe &p = r.recipe;
     QStringList what;
     if (p.hasBand)
-        what << (p.bandFollowsSchedule
-                ? QStringLiteral("公差带：计划曲线 −%1/+%2 ℃").arg(p.below).arg(p.above)
-                : QStringLiteral("公差带：%1 ℃ −%2/+%3 ℃").arg(p.setpoint).arg(p.below).arg(p.above));
+        what << (p.bandFollowsSchedule ? sheet::scheduleBand(p.below, p.above)
+                                       : sheet::fixedBand(p.setpoint, p.below, p.above));
     QStringList thresholds;
     for (double t : p.thresholds)
         thresholds << QString::number(t, 'g', 6) + QStringLiteral(" ℃");
     if (!thresholds.isEmpty())
-        what << QStringLiteral("温度阈值：") + thresholds.join(QStringLiteral("、"));
+        what << sheet::kThresholds + thresholds.join(QStringLiteral("、"));
     if (!p.schedule.isEmpty())
-        what << QStringLiteral("计划：") + p.schedule.text();
+        what << sheet::kSchedule + p.schedule.text();
     for (const QString &line : what)
         f.text(0, f.width(), line, 8);
     // The limits as the recipe states them; what was measured against each is in the figures.
     const QString rate = QStringLiteral(" ℃/min");
-    const std::pair<const char *, QString> criteria[] = {{"最短保温 ≥ ", p.minSoak ? p.minSoak->text() : QString()},
-        {"最大超调 ≤ ", p.maxOvershoot ? QString::number(*p.maxOvershoot) + QStringLiteral(" ℃") : QString()},
-        {"最大升温速率 ≤ ",
-            p.maxHeatRate ? p.maxHeatRate->text() + (p.maxHeatRate->perReading ? QString() : rate) : QString()},
-        {"最大降温速率 ≤ ",
-            p.maxCoolRate ? p.maxCoolRate->text() + (p.maxCoolRate->perReading ? QString() : rate) : QString()},
-        {"最低峰值 ≥ ", p.minPeak ? QString::number(*p.minPeak) + QStringLiteral(" ℃") : QString()},
-        {"最高峰值 ≤ ", p.maxPeak ? QString::number(*p.maxPeak) + QStringLiteral(" ℃") : QString()}};
-    for (const auto &[label, limit] : criteria)
-        if (!limit.isEmpty())
-            f.text(0, f.width(), QStringLiteral("判据：") + QString::fromUtf8(label) + limit, 8);
+    // In the order of sheet::kCriterionLabels.
+    const QString limits[] = {p.minSoak ? p.minSoak->text() : QString(),
+        p.maxOvershoot ? QString::number(*p.maxOvershoot) + QStringLiteral(" ℃") : QString(),
+        p.maxHeatRate ? p.maxHeatRate->text() + (p.maxHeatRate->perReading ? QString() : rate) : QString(),
+        p.maxCoolRate ? p.maxCoolRate->text() + (p.maxCoolRate->perReading ? QString() : rate) : QString(),
+        p.minPeak ? QString::number(*p.minPeak) + QStringLiteral(" ℃") : QString(),
+        p.maxPeak ? QString::number(*p.maxPeak) + QStringLiteral(" ℃") : QString()};
+    for (int k = 0; k < int(std::size(limits)); ++k)
+        if (!limits[k].isEmpty())
+            f.text(0, f.width(), sheet::kCriterion + QString::fromUtf8(sheet::kCriterionLabels[k]) + limits[k], 8);
     if (r.check.criteria.isEmpty())
-        f.text(0, f.width(), QStringLiteral("配方没有判据：不作结论"), 8);
+        f.text(0, f.width(), sheet::kNoCriteria, 8);
 }
 
 void verdict(Flow &f, const ProcessReport &r)
@@ -160,15 +153,15 @@ Sheet layoutProcessReport(const ProcessReport &r, const QSizeF &printable)
     recipe(f, r);
     verdict(f, r);
     layoutCalibration(f, r);
-    figures(f, QStringLiteral("全程"), figureRows(r.check, r.record));
-    figures(f, QStringLiteral("选区"), r.rangeRows);
-    figures(f, QStringLiteral("参考曲线"), r.referenceRows);
-    f.heading(QStringLiteral("曲线"));
+    figures(f, sheet::kWholeRun, figureRows(r.check, r.record));
+    figures(f, sheet::kRange, r.rangeRows);
+    figures(f, sheet::kReference, r.referenceRows);
+    f.heading(sheet::kCurve);
     f.need(qMin(220.0, f.room()));
     f.add(SheetItem::chart(QRectF(0, f.y(), f.width(), qMin(220.0, f.room()))));
     f.skip(qMin(220.0, f.room()) + 4);
     if (!r.notes.isEmpty()) {
-        f.heading(QStringLiteral("注释"));
+        f.heading(sheet::kNotes);
         for (const RunNote &n : r.notes)
             f.text(0, f.width(), where(r.record, r.check, n.atReading) + QStringLiteral("  ") + n.text, 8);
     }

@@ -2,13 +2,14 @@
 #include "core/format.h"
 #include "core/listlines.h"
 #include "print/sheetflow.h"
+#include "print/texts.h"
 
 namespace zq {
 namespace {
 QString entry(const Record &r, int group, int i)
 {
     const bool failed = r.isFailed(i, group);
-    const QString value = failed ? QStringLiteral("✗ 失败") : formatPadded(r.reading(i, group), 4);
+    const QString value = failed ? sheet::kFailedReading : formatPadded(r.reading(i, group), 4);
     return (r.isTimeStamped() ? timeStamp(r.at(i, group)) : formatPadded(i, 4)) + QStringLiteral("  ") + value;
 }
 } // namespace
@@ -19,12 +20,12 @@ void layoutReadings(Flow &f, const ProcessReport &r)
     if (n == 0)
         return;
     f.newPage();
-    f.heading(QStringLiteral("全部读数（第 %1 组，%2 个；✗ 为失败读数）").arg(r.group).arg(n));
+    f.heading(sheet::readingsHeading(r.group, n));
     const double size = 7, h = size * kLine;
     const QFontMetricsF m = sheetMetrics(size);
     // Columns as wide as the widest entry a column can hold.
     const double column
-        = m.horizontalAdvance(entry(r.record, r.group, 0)) + m.horizontalAdvance(QStringLiteral("✗ 失败")) + 10;
+        = m.horizontalAdvance(entry(r.record, r.group, 0)) + m.horizontalAdvance(sheet::kFailedReading) + 10;
     const int columns = qMax(1, int(f.width() / column));
     int i = 0;
     while (i < n) {
@@ -44,8 +45,7 @@ void layoutReadings(Flow &f, const ProcessReport &r)
 // A FAIL re-judged with a looser recipe stays in sight on every page.
 QString checkHistory(const ProcessReport &r)
 {
-    return r.checks > 1 ? QStringLiteral("    此前检查 %1 次，其中 FAIL %2 次").arg(r.checks).arg(r.failedChecks)
-                        : QString();
+    return r.checks > 1 ? sheet::checksLine(r.checks, r.failedChecks) : QString();
 }
 
 void addFooters(Sheet &sheet, const ProcessReport &r)
@@ -54,15 +54,12 @@ void addFooters(Sheet &sheet, const ProcessReport &r)
     const double size = 6.5, h = size * kLine;
     const QFontMetricsF m = sheetMetrics(size);
     for (int page = 0; page < sheet.pages; ++page) {
-        const QString first = QStringLiteral("第 %1 页 / 共 %2 页    打印于 %3")
-                                  .arg(page + 1)
-                                  .arg(sheet.pages)
-                                  .arg(printedAt(r.printed))
-            + calibrationFooter(r) + checkHistory(r);
+        const QString first
+            = sheet::pageLine(page + 1, sheet.pages, printedAt(r.printed)) + calibrationFooter(r) + checkHistory(r);
         // The name gives way first: the fingerprint and the archive's word are what a reviewer checks.
         const QString tail = QStringLiteral("   SHA-256 %1   %2").arg(shortFingerprint(r.sha256), r.provenance);
-        const QString name = m.elidedText(
-            QStringLiteral("文件 ") + r.fileName, Qt::ElideMiddle, qMax(40.0, w - m.horizontalAdvance(tail) - 2));
+        const QString name
+            = m.elidedText(sheet::kFile + r.fileName, Qt::ElideMiddle, qMax(40.0, w - m.horizontalAdvance(tail) - 2));
         const QString second = m.elidedText(name + tail, Qt::ElideRight, w - 1);
         sheet.items.append(SheetItem::rule(QRectF(0, bottom - 2 * h - 3, w, 0), page));
         for (const auto &[line, y] : {std::pair{first, bottom - 2 * h}, std::pair{second, bottom - h}})

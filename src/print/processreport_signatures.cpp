@@ -1,5 +1,6 @@
 // Who reviewed and approved the run, or the mark of a report no one approved.
 #include "print/sheetflow.h"
+#include "print/texts.h"
 
 namespace zq {
 namespace {
@@ -14,7 +15,7 @@ QString signatureLine(const char *meaning, const Signature &s)
 {
     QString line = QString::fromUtf8(meaning) + QStringLiteral(": %1, %2").arg(s.name, signedAt(s.at));
     if (!s.comment.trimmed().isEmpty())
-        line += QStringLiteral("    意见：") + s.comment.trimmed();
+        line += sheet::kComment + s.comment.trimmed();
     return line;
 }
 } // namespace
@@ -28,12 +29,12 @@ void layoutSignatures(Flow &f, const ProcessReport &r)
 {
     if (isDraft(r))
         return;
-    f.heading(QStringLiteral("签名"));
-    f.text(0, f.width(), signatureLine("审核", r.signatures.review), 8);
-    f.text(0, f.width(), signatureLine("批准", r.signatures.approval), 8);
+    f.heading(sheet::kSignatures);
+    f.text(0, f.width(), signatureLine(sheet::kReviewed, r.signatures.review), 8);
+    f.text(0, f.width(), signatureLine(sheet::kApproved, r.signatures.approval), 8);
     // A later check with another recipe may judge otherwise; the one approved is the run's.
     if (!r.signatures.verdict.isEmpty())
-        f.text(0, f.width(), QStringLiteral("批准时的结论：") + r.signatures.verdict, 8);
+        f.text(0, f.width(), sheet::kVerdictApproved + r.signatures.verdict, 8);
 }
 
 void addDraftMarks(Sheet &sheet, const ProcessReport &r)
@@ -41,7 +42,7 @@ void addDraftMarks(Sheet &sheet, const ProcessReport &r)
     if (!isDraft(r))
         return;
     for (int page = 0; page < sheet.pages; ++page)
-        sheet.items.append({SheetItem::Text, page, QRectF(0, 0, sheet.size.width(), kDraftMark), QStringLiteral("草稿"),
-            14, true, Qt::AlignRight | Qt::AlignVCenter, QColor(190, 0, 0)});
+        sheet.items.append({SheetItem::Text, page, QRectF(0, 0, sheet.size.width(), kDraftMark), sheet::kDraft, 14,
+            true, Qt::AlignRight | Qt::AlignVCenter, QColor(190, 0, 0)});
 }
 } // namespace zq

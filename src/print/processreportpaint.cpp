@@ -1,6 +1,7 @@
 // The process report onto paper or into a PDF/A file.
 #include "core/filewrite.h"
 #include "print/processreport.h"
+#include "print/texts.h"
 
 #include <QBuffer>
 #include <QPageLayout>
@@ -81,10 +82,10 @@ bool writeProcessReportPdf(const QString &path, const ProcessReport &report, QPa
         writer.setResolution(600);
         writer.setPageLayout(
             QPageLayout(QPageSize(size), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
-        writer.setTitle(QStringLiteral("工艺报告 %1 SHA-256 %2").arg(report.fileName, report.sha256));
+        writer.setTitle(sheet::documentTitle(report.fileName, report.sha256));
         writer.setCreator(QStringLiteral("zqtemp"));
         if (!printProcessReport(writer, report)) {
-            *error = QStringLiteral("无法生成 PDF 文件");
+            *error = sheet::kPdfFailed;
             return false;
         }
     }

@@ -3,6 +3,7 @@
 #include "core/format.h"
 #include "core/listlines.h"
 #include "print/printsurface.h"
+#include "print/texts.h"
 
 namespace zq {
 namespace {
@@ -92,7 +93,7 @@ void layoutReport(PrintSurface &s, const Record &record, const ReportParams &rp)
 {
     s.setPos(5000, 1000);
     s.setFontSize(16);
-    s.print(QStringLiteral("温 度 数 据 曲 线"), true);
+    s.print(sheet::kCurveTitle, true);
     s.setPos(5000, 1500);
     s.setFontSize(10);
     s.print(rp.date, true);

@@ -4,6 +4,7 @@
 #include "print/printsurface.h"
 
 #include "core/filewrite.h"
+#include "print/texts.h"
 
 #include <QBuffer>
 #include <QDate>
@@ -47,10 +48,10 @@ bool writeReportPdf(const QString &path, const Record &record, const ReportParam
     writer.setResolution(1200);
     writer.setPageLayout(QPageLayout(
         QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
-    writer.setTitle(QStringLiteral("温度数据曲线"));
+    writer.setTitle(sheet::kCurveDocument);
     writer.setCreator(QStringLiteral("zqtemp"));
     if (!paintReport(writer, record, params)) {
-        *error = QStringLiteral("无法生成 PDF 文件");
+        *error = sheet::kPdfFailed;
         return false;
     }
     buffer.close();
