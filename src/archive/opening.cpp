@@ -76,6 +76,7 @@ bool Archive::open(const QString &path, QString *error, QString *notice, Access 
     if (isServerUrl(path))
         return openServer(path, error);
     m_path = path;
+    m_server = false;
     const bool readOnly = access == Access::ReadOnly;
     const QString shown = QDir::toNativeSeparators(path);
     QString why;
@@ -116,6 +117,10 @@ bool Archive::open(const QString &path, QString *error, QString *notice, Access 
 bool Archive::openFile(const QString &path, QString *error, QString *notice, Access access)
 {
     const bool readOnly = access == Access::ReadOnly;
+    // An archive given up on a server and opened on a file again starts a fresh connection.
+    if (QSqlDatabase::contains(m_connection)
+        && QSqlDatabase::database(m_connection, false).driverName() != QLatin1String("QSQLITE"))
+        QSqlDatabase::removeDatabase(m_connection);
     QSqlDatabase db = QSqlDatabase::contains(m_connection)
         ? QSqlDatabase::database(m_connection, false)
         : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);

@@ -23,21 +23,6 @@ QCommandLineOption archiveOption()
         QStringLiteral("PATH"), zq::Archive::defaultPath());
 }
 
-bool openArchive(zq::Archive &archive, const QCommandLineParser &parser, zq::Archive::Access access)
-{
-    QString error, notice;
-    if (!archive.open(parser.value(QStringLiteral("archive")), &error, &notice, access)) {
-        fail(error);
-        return false;
-    }
-    if (!notice.isEmpty())
-        std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
-    // The server answers: what waited for it goes first (not from a command that only reads).
-    if (archive.isServer() && access == zq::Archive::Access::ReadWrite && QFileInfo::exists(localPath(parser)))
-        (void)sendQueued(archive, localPath(parser));
-    return true;
-}
-
 namespace {
 // A usage error said in one line, without the whole help text.
 int usageError(const QString &command, const QString &why)
@@ -167,15 +152,6 @@ int usageProblem(const QCommandLineParser &parser, const QString &command, const
         std::fputs(qPrintable(parser.helpText()), stderr);
         return BadUsage;
     }
-    // Notes and named ranges are written here; they reach a server as history rows, through the queue.
-    if ((command == QLatin1String("note") || command == QLatin1String("range"))
-        && zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
-        std::fprintf(stderr,
-            "zqcli archive %s: notes and named ranges are written in the local archive and reach the server through "
-            "its queue (zqcli archive sync); leave out --archive URL\n",
-            qPrintable(command));
-        return BadUsage;
-    }
     if (command == QLatin1String("push") && !zq::Archive::isServerUrl(parser.value(QStringLiteral("archive")))) {
         std::fputs("zqcli archive push: give the shared archive as --archive postgresql://…\n", stderr);
         return BadUsage;
@@ -204,8 +180,8 @@ int archive(const QStringList &arguments)
     if (command == QLatin1String("import"))
         return importInto(parser, args.mid(1));
     zq::Archive archive;
-    const bool reading = QStringList{"list", "show", "history", "check"}.contains(command);
-    if (!openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite))
+    bool kept = false; // the server did not answer: the edit waits in the local archive
+    if (!openFor(archive, parser, command, shaOf(args.value(1)), &kept))
         return Failed;
     if (command == QLatin1String("sync"))
         return archive.isServer()
@@ -229,9 +205,11 @@ int archive(const QStringList &arguments)
         return fail(QStringLiteral("%1: %2").arg(args.value(1), error));
     if (command == QLatin1String("history"))
         return historyOf(archive, run->sha256, parser.value(QStringLiteral("format")));
-    if (command == QLatin1String("approve"))
-        return approveRun(archive, parser, run->sha256);
-    return runCommand(archive, parser, command, *run);
+    const int rc = command == QLatin1String("approve") ? approveRun(archive, parser, run->sha256)
+                                                       : runCommand(archive, parser, command, *run);
+    if (kept && rc == Done)
+        std::fprintf(stderr, "zqcli: kept in %s; zqcli archive sync sends it\n", qPrintable(archive.path()));
+    return kept && rc == Done ? Partial : rc;
 }
 
 } // namespace cli

@@ -78,6 +78,12 @@ QCommandLineOption localOption();
 bool openArchive(zq::Archive &archive, const QCommandLineParser &parser,
     zq::Archive::Access access = zq::Archive::Access::ReadWrite);
 QString localPath(const QCommandLineParser &parser);
+// An edit (set, approve, note, range) with a server that does not answer is
+// made in the local archive, whose queue sends it as the window's edits are
+// sent (*kept says so); a command that only reads, or one on a run the local
+// archive does not hold, fails while the server is down.
+bool openFor(
+    zq::Archive &archive, const QCommandLineParser &parser, const QString &command, const QString &sha256, bool *kept);
 // Files and folders (recursively) into the archive; exit 4 when some wait for the server.
 // An archive not open is a server that could not be reached (why: unreachable): all is queued.
 int importFiles(zq::Archive &archive, const QStringList &paths, const QString &local, const QString &unreachable = {});

@@ -6,6 +6,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace cli {
@@ -58,6 +59,48 @@ int tellQueued(const QString &local)
     const zq::Pending left = zq::pendingFor(queue, &error);
     std::printf("%s still queued\n", qPrintable(pendingText(left)));
     return left.total() == 0 && error.isEmpty() ? Done : Failed;
+}
+
+bool openArchive(zq::Archive &archive, const QCommandLineParser &parser, zq::Archive::Access access)
+{
+    QString error, notice;
+    if (!archive.open(parser.value(QStringLiteral("archive")), &error, &notice, access)) {
+        fail(error);
+        return false;
+    }
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "zqcli: %s\n", qPrintable(notice));
+    // The server answers: what waited for it goes first (not from a command that only reads).
+    if (archive.isServer() && access == zq::Archive::Access::ReadWrite && QFileInfo::exists(localPath(parser)))
+        (void)sendQueued(archive, localPath(parser));
+    return true;
+}
+
+// The run is looked up before the server is given up on, so nothing is kept for a run not here.
+bool openFor(
+    zq::Archive &archive, const QCommandLineParser &parser, const QString &command, const QString &sha256, bool *kept)
+{
+    const bool reading = QStringList{"list", "show", "history", "check"}.contains(command);
+    const bool edit = QStringList{"set", "approve", "note", "range"}.contains(command);
+    const QString url = parser.value(QStringLiteral("archive"));
+    if (!edit || !zq::Archive::isServerUrl(url))
+        return openArchive(archive, parser, reading ? zq::Archive::Access::ReadOnly : zq::Archive::Access::ReadWrite);
+    QString why;
+    if (archive.open(url, &why)) {
+        // The server answers: what waited for it goes first.
+        if (QFileInfo::exists(localPath(parser)))
+            (void)sendQueued(archive, localPath(parser));
+        return true;
+    }
+    QString error;
+    if (!archive.open(localPath(parser), &error) || !archive.run(sha256, &error)) {
+        fail(QStringLiteral("%1 cannot be reached (%2), and the local archive %3 does not hold this run")
+                 .arg(url, why, localPath(parser)));
+        return false;
+    }
+    std::fprintf(stderr, "zqcli: %s cannot be reached (%s)\n", qPrintable(url), qPrintable(why));
+    *kept = true;
+    return true;
 }
 
 QString pendingText(const zq::Pending &pending)

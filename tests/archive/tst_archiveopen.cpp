@@ -3,6 +3,7 @@
 // version are told and left byte for byte as they were; reading commands
 // write nothing.
 #include "archive/archive.h"
+#include "archive/outbox.h"
 #include "core/datafile.h"
 #include "support/line.h"
 #include "support/records.h"
@@ -65,6 +66,8 @@ private Q_SLOTS:
     void notOursIsLeftUntouched_data();
     void notOursIsLeftUntouched();
     void aRunIsDatedByItsLatestDownload();
+    void anEditWaitsWhileTheServerIsDown_data();
+    void anEditWaitsWhileTheServerIsDown();
 };
 
 void TstArchiveOpen::outOfReachIsLeftAlone_data()
@@ -237,6 +240,44 @@ void TstArchiveOpen::aRunIsDatedByItsLatestDownload()
     QCOMPARE(a.run("00aa11bb", &error)->downloadedAt, QStringLiteral("2026-03-02T09:00:00"));
     QVERIFY(a.recordDownload("00aa11bb", at(5), "/dev/ttyUSB1", "complete", "/d.ZQ", &error));
     QCOMPARE(a.run("00aa11bb", &error)->downloadedAt, QStringLiteral("2026-03-05T09:00:00"));
+}
+
+void TstArchiveOpen::anEditWaitsWhileTheServerIsDown_data()
+{
+    QTest::addColumn<QStringList>("args"); // after FILE
+    QTest::addColumn<QString>("what"); // the history row it leaves
+    QTest::newRow("set") << QStringList{"--operator", "王"} << "operator";
+    QTest::newRow("note") << QStringList{"--at", "3", "--text", "炉门打开"} << "note";
+    QTest::newRow("range") << QStringList{"--name", "保温", "--first", "2", "--last", "9"} << "range 保温";
+    QTest::newRow("approve") << QStringList{"--as", "张", "--meaning", "review"} << "review";
+}
+
+void TstArchiveOpen::anEditWaitsWhileTheServerIsDown()
+{
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
+    QFETCH(QStringList, args);
+    QFETCH(QString, what);
+    // Nothing listens on port 1: the server cannot be reached, at once.
+    const QString url = QStringLiteral("postgresql://zq@127.0.0.1:1/zqarchive");
+    const QString command = QString::fromLatin1(QTest::currentDataTag());
+    QTemporaryDir dir;
+    const QString file = dir.filePath("run.ZQ"), local = dir.filePath("local.sqlite");
+    write(file, zq::dataFileBytes(sequenceData(20, 600)));
+    // A run this PC does not hold: told, nothing kept, as before.
+    const Run unknown = zqcli(QStringList{"archive", command, file, "--archive", url, "--local", local} + args);
+    QCOMPARE(unknown.code, 1);
+    QVERIFY2(unknown.err.contains("does not hold this run"), qPrintable(unknown.err));
+    QCOMPARE(zqcli({"archive", "import", file, "--archive", local}).code, 0);
+    // A run it holds: the edit is made here and waits for the server, as the window's edits do.
+    const Run run = zqcli(QStringList{"archive", command, file, "--archive", url, "--local", local} + args);
+    QVERIFY2(run.code == 4, qPrintable(run.err));
+    QVERIFY2(run.err.contains("cannot be reached") && run.err.contains("zqcli archive sync"), qPrintable(run.err));
+    zq::Archive archive;
+    QString error;
+    QVERIFY(archive.open(local, &error));
+    const QString sha = zq::sha256Hex(readAll(file));
+    QCOMPARE(archive.history(sha, &error).constLast().what, what);
+    QVERIFY(zq::pendingFor(archive, &error).total() > 0);
 }
 
 QTEST_MAIN(TstArchiveOpen)

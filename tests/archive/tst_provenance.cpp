@@ -124,10 +124,6 @@ void TstProvenance::oneFileIsOneRunEverywhere()
     // The paths as show gives them.
     QCOMPARE(shown.value("paths").toArray(), QJsonArray{QFileInfo(file).absoluteFilePath()});
     QCOMPARE(listed[0].toObject().value("paths"), shown.value("paths"));
-    // Notes stay in the local archive: a server is never written one.
-    const Run note = zqcli(
-        {"archive", "--archive", "postgresql://zq@127.0.0.1:1/zqarchive", "note", file, "--at", "1", "--text", "x"});
-    QVERIFY2(note.code == 2 && note.err.contains("local archive"), qPrintable(note.err));
     const QString report = reportOf(file, archive, dir.filePath("r.pdf"));
     QVERIFY2(report.contains(QStringLiteral("SHA-256 ") + zq::shortFingerprint(sha)) && report.contains("王"),
         qPrintable(report));
