@@ -1,5 +1,6 @@
 #include "core/analysis.h"
 #include "core/analysisrun.h"
+#include "core/texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -122,10 +123,9 @@ QString inputProblem(const Recipe &recipe, int n, bool outside, bool timeAxis)
     if (QString p = recipe.problem(); !p.isEmpty())
         return p;
     if (n == 0 || outside)
-        return n == 0 ? QStringLiteral("没有读数") : rangeOutsideText(n);
+        return n == 0 ? words::kNoReadings : rangeOutsideText(n);
     if (recipe.rateWindow && recipe.rateWindow->readings == timeAxis)
-        return timeAxis ? QStringLiteral("速率窗口应为时长（如 60s），这些数据有时间轴")
-                        : QStringLiteral("速率窗口应为读数个数（如 10r），或给出采样间隔");
+        return timeAxis ? words::kRateWindowWantsTime : words::kRateWindowWantsReadings;
     return {};
 }
 } // namespace
@@ -151,12 +151,12 @@ Analysis analyze(
     if (correction && recipe.hasBand && !recipe.bandFollowsSchedule
         && !(
             correction->covers(recipe.setpoint - recipe.below) && correction->covers(recipe.setpoint + recipe.above))) {
-        a.problem = QStringLiteral("校准范围不覆盖设定温度");
+        a.problem = words::kCalibrationMissesSetpoint;
         return a;
     }
     a.correctedBy = correction ? correction->text() : QString();
     if (recipe.bandFollowsSchedule && !a.timeAxis) {
-        a.problem = QStringLiteral("跟随计划的公差带需要时间轴：请给出采样间隔");
+        a.problem = words::kScheduleBandWantsTime;
         return a;
     }
     QVector<int> broken;

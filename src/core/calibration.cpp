@@ -1,5 +1,6 @@
 #include "core/calibration.h"
 #include "core/reference.h"
+#include "core/texts.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -32,7 +33,7 @@ std::optional<QVector<CalPoint>> parseCalPoints(const QString &text, QString *er
     for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch m = form.match(part);
         if (!m.hasMatch()) {
-            *error = QStringLiteral("“%1”不是“温度:修正值”，如 300:+1.0").arg(part.trimmed());
+            *error = words::kNotACalPoint.arg(part.trimmed());
             return std::nullopt;
         }
         points.append({m.captured(1).toDouble(), m.captured(2).toDouble()});
@@ -41,11 +42,11 @@ std::optional<QVector<CalPoint>> parseCalPoints(const QString &text, QString *er
         [](const CalPoint &a, const CalPoint &b) { return a.temperature < b.temperature; });
     for (int k = 0; k + 1 < points.size(); ++k)
         if (points[k].temperature == points[k + 1].temperature) {
-            *error = QStringLiteral("%1 ℃ 有两个修正值").arg(points[k].temperature);
+            *error = words::kTwoCorrections.arg(points[k].temperature);
             return std::nullopt;
         }
     if (points.isEmpty()) {
-        *error = QStringLiteral("没有校准点");
+        *error = words::kNoCalPoints;
         return std::nullopt;
     }
     return points;
@@ -68,17 +69,17 @@ const QStringList &thermocoupleTypes()
 QString certificateProblem(bool thermocouple, const QString &deviceId, const QString &type, const Certificate &c)
 {
     if (deviceId.trimmed().isEmpty())
-        return QStringLiteral("请填写编号");
+        return words::kFillInId;
     if (c.number.trimmed().isEmpty())
-        return QStringLiteral("请填写证书编号");
+        return words::kFillInCertificate;
     if (!c.calibrated.isValid() || !c.due.isValid())
-        return QStringLiteral("校准日期与到期日须为 YYYY-MM-DD");
+        return words::kCalDatesFormat;
     if (c.due < c.calibrated)
-        return QStringLiteral("到期日早于校准日期");
+        return words::kDueBeforeCalibrated;
     if (thermocouple && !thermocoupleTypes().contains(type))
-        return QStringLiteral("热电偶类型须为 %1").arg(thermocoupleTypes().join(QLatin1Char(' ')));
+        return words::kThermocoupleTypes.arg(thermocoupleTypes().join(QLatin1Char(' ')));
     if (c.points.isEmpty())
-        return QStringLiteral("没有校准点");
+        return words::kNoCalPoints;
     return QString();
 }
 
@@ -93,9 +94,9 @@ QString dueText(DueState state)
 {
     switch (state) {
     case DueState::Expired:
-        return QStringLiteral("已过期");
+        return words::kExpired;
     case DueState::DueSoon:
-        return QStringLiteral("将到期");
+        return words::kDueSoon;
     default:
         return QStringLiteral("OK");
     }
@@ -133,16 +134,16 @@ QString Correction::text() const
 {
     QStringList parts;
     if (instrument)
-        parts << QStringLiteral("仪表 ") + instrument->number;
+        parts << words::kInstrumentPrefix + instrument->number;
     if (thermocouple)
-        parts << QStringLiteral("热电偶 ") + thermocouple->number;
-    return parts.isEmpty() ? QString() : QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
+        parts << words::kThermocouplePrefix + thermocouple->number;
+    return parts.isEmpty() ? QString() : words::kCorrectedBy + parts.join(QStringLiteral("，"));
 }
 
 QString judgedOnText(const Correction *applied)
 {
     if (!applied || applied->isEmpty())
-        return QStringLiteral("按原始读数判定（未修正）");
+        return words::kJudgedRaw;
     QStringList parts;
     const std::pair<const char *, const std::optional<Certificate> *> devices[]
         = {{"仪表", &applied->instrument}, {"热电偶", &applied->thermocouple}};
@@ -150,7 +151,7 @@ QString judgedOnText(const Correction *applied)
         if (*cert)
             parts << QStringLiteral("%1 %2（%3）")
                          .arg(QString::fromUtf8(kind), (*cert)->number, calPointsText((*cert)->points));
-    return QStringLiteral("已修正：") + parts.join(QStringLiteral("，"));
+    return words::kCorrectedBy + parts.join(QStringLiteral("，"));
 }
 
 QStringList expiryWarnings(const Correction &c, const QDate &today)
@@ -158,8 +159,7 @@ QStringList expiryWarnings(const Correction &c, const QDate &today)
     QStringList warnings;
     for (const std::optional<Certificate> *cert : {&c.instrument, &c.thermocouple})
         if (*cert && dueState(**cert, today) == DueState::Expired)
-            warnings << QStringLiteral("校准已过期：证书 %1 到期于 %2")
-                            .arg((*cert)->number, (*cert)->due.toString(Qt::ISODate));
+            warnings << words::kCertificateExpired.arg((*cert)->number, (*cert)->due.toString(Qt::ISODate));
     return warnings;
 }
 

@@ -1,4 +1,5 @@
 #include "core/datafile.h"
+#include "core/texts.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -97,7 +98,7 @@ QString DataFileRead::warning() const
 {
     QStringList parts;
     if (noReadings())
-        parts << QStringLiteral("文件中没有温度读数。");
+        parts << words::kFileHasNoReadings;
     if (oddSize())
         parts << QStringLiteral(
             "文件大小为 %1 字节，而本程序的数据文件是 %2 或 %3 字节：它可能不完整，或不是温度数据文件。")
@@ -105,10 +106,10 @@ QString DataFileRead::warning() const
                      .arg(kSeqFileBytes)
                      .arg(kTimeFileBytes);
     if (implausible > 0)
-        parts << QStringLiteral("有 %1 条记录看起来已损坏：这可能不是本程序的温度数据文件。").arg(implausible);
+        parts << words::kImplausibleRecords.arg(implausible);
     if (parts.isEmpty())
         return QString();
-    return parts.join(QLatin1Char('\n')) + QStringLiteral("\n文件已按原样打开。");
+    return parts.join(QLatin1Char('\n')) + words::kOpenedAsItIs;
 }
 
 KeptCopy keepDownload(const QString &dir, const Record &record, const QByteArray &raw, DataType type,
@@ -117,7 +118,7 @@ KeptCopy keepDownload(const QString &dir, const Record &record, const QByteArray
     KeptCopy kept;
     const QByteArray data = dataFileBytes(record);
     if (!QDir().mkpath(dir)) {
-        kept.error = QStringLiteral("无法创建文件夹");
+        kept.error = words::kCannotMakeFolder;
         return kept;
     }
     const QString stem = QDir(dir).filePath(when.toString(QStringLiteral("yyyyMMdd-HHmmss"))
@@ -181,8 +182,7 @@ bool readFileHead(const QString &path, qint64 maxBytes, QByteArray *bytes, QStri
     struct stat st = {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        *error = S_ISDIR(st.st_mode) ? QStringLiteral("这是一个文件夹")
-                                     : QStringLiteral("不是普通文件（管道、设备或套接字），没有读取");
+        *error = S_ISDIR(st.st_mode) ? words::kIsAFolder : words::kNotARegularFile;
         return false;
     }
     QFile file;
@@ -209,7 +209,7 @@ bool readRunFile(const QString &path, RunFile *file, QString *error)
     if (!readFileHead(path, kMaxRunFileBytes + 1, &file->bytes, error))
         return false;
     if (file->bytes.size() > kMaxRunFileBytes) {
-        *error = QStringLiteral("文件大于 %1 字节，不是温度数据文件").arg(kMaxRunFileBytes);
+        *error = words::kFileTooLarge.arg(kMaxRunFileBytes);
         return false;
     }
     file->sha256 = sha256Hex(file->bytes);

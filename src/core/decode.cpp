@@ -1,4 +1,5 @@
 #include "core/decode.h"
+#include "core/texts.h"
 
 namespace zq {
 uint8_t bcdValue(uint8_t b)
@@ -91,9 +92,9 @@ void PacketJudge::add(const QByteArray &packet)
 QString PacketJudge::verdict() const
 {
     if (m_badStamps > 0 && 4 * m_badStamps >= m_judged)
-        return QStringLiteral("前 %1 个数据包中有 %2 个的时间不是有效的日期和时间").arg(m_judged).arg(m_badStamps);
+        return words::kBadStamps.arg(m_judged).arg(m_badStamps);
     if (m_readings > 0 && 2 * m_failed >= m_readings)
-        return QStringLiteral("前 %1 个读数中有 %2 个是无效读数").arg(m_readings).arg(m_failed);
+        return words::kFailedReadings.arg(m_readings).arg(m_failed);
     return QString();
 }
 

@@ -1,4 +1,5 @@
 #include "core/recipe.h"
+#include "core/texts.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -93,27 +94,27 @@ QString Recipe::problem() const
         maxPeak.value_or(0), maxHeatRate ? maxHeatRate->value : 0, maxCoolRate ? maxCoolRate->value : 0};
     if (!std::all_of(std::begin(values), std::end(values), [](double v) { return std::isfinite(v); })
         || !std::all_of(thresholds.begin(), thresholds.end(), [](double v) { return std::isfinite(v); }))
-        return QStringLiteral("数值必须是有限的数（不能是 nan 或 inf）");
+        return words::kNotFinite;
     auto reading = [](double v) { return v >= -999 && v <= 2303; };
     if (thresholds.size() > 4)
-        return QStringLiteral("最多 4 个温度阈值");
+        return words::kTooManyThresholds;
     for (double t : thresholds)
         if (!reading(t))
-            return QStringLiteral("温度阈值 %1 超出范围（-999 至 2303）").arg(number(t));
+            return words::kThresholdOutOfRange.arg(number(t));
     if (hasBand && (!reading(setpoint) || below < 0 || above < 0 || below > 1000 || above > 1000))
-        return QStringLiteral("设定温度或公差超出范围");
+        return words::kBandOutOfRange;
     if ((minSoak || maxOvershoot) && !hasBand)
-        return QStringLiteral("保温时间和超调的判据需要设定温度和公差");
+        return words::kSoakNeedsBand;
     if ((minSoak && minSoak->amount < 0) || (maxOvershoot && *maxOvershoot < 0))
-        return QStringLiteral("判据不能为负数");
+        return words::kNegativeCriterion;
     if ((maxHeatRate && maxHeatRate->value > 100000) || (maxCoolRate && maxCoolRate->value > 100000))
-        return QStringLiteral("速率超出范围（0 至 100000）");
+        return words::kRateOutOfRange;
     if (rateWindow && rateWindow->amount <= 0)
-        return QStringLiteral("速率窗口必须大于 0");
+        return words::kRateWindowNotPositive;
     if (intervalSec < 0 || intervalSec > 86400)
-        return QStringLiteral("采样间隔超出范围");
+        return words::kIntervalOutOfRange;
     if (bandFollowsSchedule && (schedule.isEmpty() || !hasBand))
-        return QStringLiteral("跟随计划的公差带需要计划和公差");
+        return words::kScheduleBandNeedsSchedule;
     return QString();
 }
 } // namespace zq

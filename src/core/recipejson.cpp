@@ -2,6 +2,7 @@
 // strict: a key it does not know or a value of the wrong type refuses the
 // whole file, since a criterion dropped without a word turns a FAIL into PASS.
 #include "core/recipe.h"
+#include "core/texts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,8 +30,7 @@ public:
             allowed << QLatin1String(k);
         for (auto it = m_o.begin(); it != m_o.end(); ++it)
             if (!allowed.contains(it.key()))
-                return wrong(
-                    it.key(), QStringLiteral("不是配方的键（可用：%1）").arg(allowed.join(QStringLiteral("、"))));
+                return wrong(it.key(), words::kNotARecipeKey.arg(allowed.join(QStringLiteral("、"))));
         return true;
     }
     bool has(const char *key) const { return m_o.contains(QLatin1String(key)); }
@@ -42,13 +42,13 @@ public:
             return std::nullopt;
         const QJsonValue v = at(key);
         if (!v.isDouble() || !std::isfinite(v.toDouble()))
-            return wrong(key, QStringLiteral("应为数字")), std::nullopt;
+            return wrong(key, words::kWantsNumber), std::nullopt;
         return v.toDouble();
     }
     double required(const char *key)
     {
         if (!has(key))
-            wrong(key, QStringLiteral("缺少，应为数字"));
+            wrong(key, words::kMissingNumber);
         return number(key).value_or(0);
     }
     std::optional<QString> string(const char *key, const QString &expected)
@@ -85,7 +85,7 @@ public:
         if (!has(key))
             return std::nullopt;
         if (!at(key).isObject())
-            return wrong(key, QStringLiteral("应为对象 {…}")), std::nullopt;
+            return wrong(key, words::kWantsObject), std::nullopt;
         return at(key).toObject();
     }
     QJsonArray array(const char *key, QJsonValue::Type of, const QString &expected)
@@ -124,24 +124,22 @@ void readCriteria(const QJsonObject &o, Recipe *r, QString *error)
 {
     Reader c(o, QStringLiteral("criteria."), error);
     c.onlyKeys({"minSoak", "maxOvershoot", "maxHeatRate", "maxCoolRate", "minPeak", "maxPeak"});
-    r->minSoak = c.span("minSoak", QStringLiteral("应为时长，如 \"55m\""));
+    r->minSoak = c.span("minSoak", words::kWantsSoak);
     r->maxOvershoot = c.number("maxOvershoot");
-    r->maxHeatRate = c.rate("maxHeatRate", QStringLiteral("应为速率，如 12 或 \"2r\""));
-    r->maxCoolRate = c.rate("maxCoolRate", QStringLiteral("应为速率，如 20 或 \"2r\""));
+    r->maxHeatRate = c.rate("maxHeatRate", words::kWantsHeatRate);
+    r->maxCoolRate = c.rate("maxCoolRate", words::kWantsCoolRate);
     r->minPeak = c.number("minPeak");
     r->maxPeak = c.number("maxPeak");
 }
 
 void readRequired(Reader &top, Recipe *r)
 {
-    const QJsonArray required
-        = top.array("required", QJsonValue::String, QStringLiteral("应为字段名的列表，如 [\"operator\"]"));
+    const QJsonArray required = top.array("required", QJsonValue::String, words::kWantsFieldList);
     for (const auto &f : required) {
         const QString name = f.toString();
         if (std::none_of(
                 std::begin(kRunFields), std::end(kRunFields), [&](const char *k) { return name == QLatin1String(k); }))
-            top.wrong(QStringLiteral("required"),
-                QStringLiteral("中的“%1”不是运行字段（operator、equipment、load、thermocouple、comment）").arg(name));
+            top.wrong(QStringLiteral("required"), words::kNotARunField.arg(name));
         r->requiredFields.append(name);
     }
 }
@@ -193,9 +191,8 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parse);
     error->clear();
     if (!doc.isObject()) {
-        *error = parse.error != QJsonParseError::NoError
-            ? QStringLiteral("JSON 格式错误（第 %1 个字符）：%2").arg(parse.offset).arg(parse.errorString())
-            : QStringLiteral("应为一个 JSON 对象");
+        *error = parse.error != QJsonParseError::NoError ? words::kBadJson.arg(parse.offset).arg(parse.errorString())
+                                                         : words::kWantsJsonObject;
         return false;
     }
     Recipe r;
@@ -203,19 +200,18 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
     top.onlyKeys({"version", "name", "thresholds", "band", "criteria", "rateWindow", "interval", "required", "schedule",
         "bandFollowsSchedule"});
     if (top.has("version") && top.number("version") != 1.0)
-        top.wrong(QStringLiteral("version"), QStringLiteral("应为 1（这个程序只读第 1 版的配方）"));
-    r.name = top.string("name", QStringLiteral("应为文字")).value_or(QString());
-    for (const auto &t : top.array("thresholds", QJsonValue::Double, QStringLiteral("应为数字列表，如 [600, 850]")))
+        top.wrong(QStringLiteral("version"), words::kWantsVersion1);
+    r.name = top.string("name", words::kWantsText).value_or(QString());
+    for (const auto &t : top.array("thresholds", QJsonValue::Double, words::kWantsNumberList))
         r.thresholds.append(t.toDouble());
     if (const std::optional<QJsonObject> band = top.object("band"))
         readBand(*band, &r, error);
     if (const std::optional<QJsonObject> criteria = top.object("criteria"))
         readCriteria(*criteria, &r, error);
-    r.rateWindow = top.span("rateWindow", QStringLiteral("应为时长，如 \"60s\" 或 \"10r\""));
+    r.rateWindow = top.span("rateWindow", words::kWantsWindow);
     r.intervalSec = top.number("interval").value_or(0);
     readRequired(top, &r);
-    if (const std::optional<QString> schedule
-        = top.string("schedule", QStringLiteral("应为文字，如 \"20; +10/min→850; 60m\""))) {
+    if (const std::optional<QString> schedule = top.string("schedule", words::kWantsSchedule)) {
         QString why;
         const std::optional<Schedule> s = parseSchedule(*schedule, &why);
         if (!s)
@@ -223,7 +219,7 @@ bool recipeFromJson(const QByteArray &json, Recipe *recipe, QString *error)
         r.schedule = s.value_or(Schedule{});
     }
     if (top.has("bandFollowsSchedule") && !top.at("bandFollowsSchedule").isBool())
-        top.wrong(QStringLiteral("bandFollowsSchedule"), QStringLiteral("应为 true 或 false"));
+        top.wrong(QStringLiteral("bandFollowsSchedule"), words::kWantsBool);
     r.bandFollowsSchedule = top.at("bandFollowsSchedule").toBool();
     if (error->isEmpty())
         *error = r.problem();

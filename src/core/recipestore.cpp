@@ -1,6 +1,7 @@
 #include "core/recipestore.h"
 
 #include "core/datafile.h"
+#include "core/texts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,7 +58,7 @@ bool RecipeStore::load(const QString &name, Recipe *recipe, QString *error) cons
     QByteArray json;
     QString why;
     if (!QFileInfo::exists(path))
-        why = QStringLiteral("没有这个配方");
+        why = words::kNoSuchRecipe;
     else if (readFileHead(path, 1 << 20, &json, &why) && recipeFromJson(json, recipe, &why)) {
         if (recipe->name.isEmpty())
             recipe->name = QFileInfo(path).completeBaseName();
@@ -71,11 +72,11 @@ bool RecipeStore::save(const Recipe &recipe, QString *error) const
 {
     const QString problem = recipe.problem();
     if (!problem.isEmpty() || recipe.name.trimmed().isEmpty()) {
-        *error = problem.isEmpty() ? QStringLiteral("配方需要一个名称") : problem;
+        *error = problem.isEmpty() ? words::kRecipeNeedsName : problem;
         return false;
     }
     if (!QDir().mkpath(m_folder)) {
-        *error = QStringLiteral("%1: 无法创建文件夹").arg(QDir::toNativeSeparators(m_folder));
+        *error = words::kFolderNotMade.arg(QDir::toNativeSeparators(m_folder));
         return false;
     }
     QString why;

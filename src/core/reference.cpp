@@ -2,6 +2,7 @@
 #include "core/reference.h"
 
 #include "core/analysis.h"
+#include "core/texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,7 +112,7 @@ Placed placeReference(const Curve &run, const Curve &reference, const Alignment 
 {
     Placed p;
     if (run.isEmpty() || reference.isEmpty()) {
-        p.problem = reference.isEmpty() ? QStringLiteral("参考曲线没有读数") : QStringLiteral("没有读数");
+        p.problem = reference.isEmpty() ? words::kReferenceHasNoReadings : words::kNoReadings;
         return p;
     }
     if (alignment.how == Alignment::Cross) {
@@ -119,7 +120,7 @@ Placed placeReference(const Curve &run, const Curve &reference, const Alignment 
         const auto r = crossing(run, alignment.value, &inRun);
         const auto f = crossing(reference, alignment.value, &inReference);
         if (!r || !f) {
-            p.problem = QStringLiteral("%1没有到达 %2 ℃").arg(r ? "参考曲线" : "本次记录").arg(alignment.value);
+            p.problem = words::kNeverReached.arg(r ? "参考曲线" : "本次记录").arg(alignment.value);
             return p;
         }
         p.shift = *r - *f;
@@ -127,7 +128,7 @@ Placed placeReference(const Curve &run, const Curve &reference, const Alignment 
     } else if (alignment.how == Alignment::At) {
         const auto k = std::lower_bound(run.source.begin(), run.source.end(), int(alignment.value));
         if (k == run.source.end()) {
-            p.problem = QStringLiteral("第 %1 个读数之后没有有效读数").arg(int(alignment.value) + 1);
+            p.problem = words::kNothingAfter.arg(int(alignment.value) + 1);
             return p;
         }
         p.shift = run.x[int(k - run.source.begin())] - reference.x.first();

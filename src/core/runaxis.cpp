@@ -1,5 +1,6 @@
 // Where each reading stands in time: from its stamp, or its number.
 #include "core/analysis.h"
+#include "core/texts.h"
 
 namespace zq {
 QVector<double> runAxis(const Record &record, int group, double intervalSec, QVector<int> *broken)
@@ -57,6 +58,6 @@ RangeFit fitRange(int count, int first, int last)
 
 QString rangeOutsideText(int count)
 {
-    return QStringLiteral("选区不在记录中（记录共 %1 个读数，编号 0 至 %2）").arg(count).arg(count - 1);
+    return words::kRangeOutside.arg(count).arg(count - 1);
 }
 } // namespace zq

@@ -1,4 +1,5 @@
 #include "core/runinfo.h"
+#include "core/texts.h"
 
 #include <QJsonDocument>
 
@@ -26,9 +27,9 @@ QStringList missingFields(const Recipe &recipe, const RunFields &f)
 
 QString stateText(RunState state)
 {
-    return state == RunState::Approved ? QStringLiteral("已批准")
-        : state == RunState::Reviewed  ? QStringLiteral("已审核")
-                                       : QStringLiteral("草稿");
+    return state == RunState::Approved ? words::kApproved
+        : state == RunState::Reviewed  ? words::kReviewed
+                                       : words::kDraft;
 }
 
 QString judgedRecipeText(const Recipe &recipe)

@@ -1,6 +1,7 @@
 // The planned curve of a recipe: ramps and holds from a start temperature.
 #include "core/recipe.h"
 #include "core/reference.h"
+#include "core/texts.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -35,7 +36,7 @@ std::optional<Schedule> parseSchedule(const QString &text, QString *error)
         s.start = parts.first().trimmed().toDouble(&ok);
     ok = ok && std::isfinite(s.start);
     if (!ok) {
-        *error = QStringLiteral("计划应以起始温度开头，如 20; +10/min→850; 60m; -5/min→200");
+        *error = words::kScheduleStart;
         return std::nullopt;
     }
     double level = s.start;
@@ -47,9 +48,7 @@ std::optional<Schedule> parseSchedule(const QString &text, QString *error)
             step.target = m.captured(2).toDouble();
             // A ramp has to head for its target.
             if (step.rate == 0 || (step.target - level) * step.rate <= 0) {
-                *error = QStringLiteral("第 %1 段：速率 %2 ℃/min 到不了 %3 ℃")
-                             .arg(i)
-                             .arg(number(step.rate), number(step.target));
+                *error = words::kScheduleUnreachable.arg(i).arg(number(step.rate), number(step.target));
                 return std::nullopt;
             }
             level = step.target;
@@ -57,7 +56,7 @@ std::optional<Schedule> parseSchedule(const QString &text, QString *error)
             step.hold = true;
             step.seconds = hold->value();
         } else {
-            *error = QStringLiteral("第 %1 段“%2”不是升降温（+10/min→850）或保温（60m）").arg(i).arg(part);
+            *error = words::kScheduleBadSegment.arg(i).arg(part);
             return std::nullopt;
         }
         s.steps.append(step);

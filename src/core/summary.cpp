@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "core/listlines.h"
+#include "core/texts.h"
 
 namespace zq {
 Summary summarize(const Record &record, int group)
@@ -54,16 +55,15 @@ QString summaryLine(const Summary &s)
 {
     if (s.datatype == NoData)
         return QString();
-    QString line = QStringLiteral("读数 %1  失败 %2").arg(s.readings).arg(s.failed);
+    QString line = words::kSummaryCounts.arg(s.readings).arg(s.failed);
     if (s.valid > 0)
-        line += QStringLiteral("  最低 %1 (%2)  最高 %3 (%4)  平均 %5")
-                    .arg(s.minimum)
+        line += words::kSummaryFigures.arg(s.minimum)
                     .arg(s.minimumAt)
                     .arg(s.maximum)
                     .arg(s.maximumAt)
                     .arg(s.mean, 0, 'f', 1);
     if (!s.first.isEmpty())
-        line += QStringLiteral("  %1 至 %2").arg(s.first, s.last);
+        line += words::kSummarySpan.arg(s.first, s.last);
     return line;
 }
 } // namespace zq

@@ -1,4 +1,5 @@
 #include "core/analysis.h"
+#include "core/texts.h"
 
 namespace zq {
 namespace {
@@ -21,15 +22,15 @@ CriterionResult unjudged(const QString &key, const QString &label, double limit,
 // A length is judged exactly: in milliseconds or readings, as the recipe holds it.
 CriterionResult minSoak(const Span &limit, const Analysis &a)
 {
-    const QString key = QStringLiteral("minSoak"), label = QStringLiteral("最短保温");
+    const QString key = QStringLiteral("minSoak"), label = words::kMinSoak;
     CriterionResult c = unjudged(key, label, limit.value(), QString());
     c.limitText = limit.text();
     if (!limit.readings && !a.timeAxis)
-        c.reason = QStringLiteral("需要采样间隔");
+        c.reason = words::kNeedsInterval;
     else if (limit.readings && a.timeAxis)
-        c.reason = QStringLiteral("数据有时间轴，限值应为时长");
+        c.reason = words::kLimitWantsTime;
     else if (!a.band || a.band->enteredAt < 0)
-        c.reason = QStringLiteral("没有进入公差带");
+        c.reason = words::kNeverInBand;
     else {
         const qint64 measured = exactAmount(a.band->longestSoak, limit.readings);
         const double unit = limit.readings ? 1 : 1000;
@@ -43,9 +44,9 @@ CriterionResult minSoak(const Span &limit, const Analysis &a)
 
 CriterionResult maxOvershoot(double limit, const Analysis &a)
 {
-    const QString key = QStringLiteral("maxOvershoot"), label = QStringLiteral("最大超调");
+    const QString key = QStringLiteral("maxOvershoot"), label = words::kMaxOvershoot;
     if (!a.band || a.band->enteredAt < 0) {
-        CriterionResult c = unjudged(key, label, limit, QStringLiteral("没有进入公差带"));
+        CriterionResult c = unjudged(key, label, limit, words::kNeverInBand);
         c.measured = a.band ? a.band->overshoot : 0;
         return c;
     }
@@ -54,14 +55,14 @@ CriterionResult maxOvershoot(double limit, const Analysis &a)
 
 CriterionResult maxRate(const char *key, const std::optional<Rate> &rate, const RateFigure &measured, const Analysis &a)
 {
-    const QString label = QLatin1String(key) == QLatin1String("maxHeatRate") ? QStringLiteral("最大升温速率")
-                                                                             : QStringLiteral("最大降温速率");
+    const QString label
+        = QLatin1String(key) == QLatin1String("maxHeatRate") ? words::kMaxHeatRate : words::kMaxCoolRate;
     if (!rate->perReading && !a.timeAxis)
-        return unjudged(QLatin1String(key), label, rate->value, QStringLiteral("需要采样间隔"));
+        return unjudged(QLatin1String(key), label, rate->value, words::kNeedsInterval);
     if (rate->perReading && a.timeAxis)
-        return unjudged(QLatin1String(key), label, rate->value, QStringLiteral("数据有时间轴，限值应为 ℃/min"));
+        return unjudged(QLatin1String(key), label, rate->value, words::kLimitWantsRate);
     if (a.rateWindows == 0)
-        return unjudged(QLatin1String(key), label, rate->value, QStringLiteral("数据不足一个速率窗口"));
+        return unjudged(QLatin1String(key), label, rate->value, words::kShortOfAWindow);
     // Windows there were, and none heated (or cooled): a rate of 0 was measured.
     return atMost(QLatin1String(key), label, measured.measured ? measured.rate : 0, rate->value);
 }
@@ -79,9 +80,9 @@ void judge(const Recipe &r, Analysis &a)
     if (r.maxCoolRate)
         c.append(maxRate("maxCoolRate", r.maxCoolRate, a.maxCool, a));
     if (r.minPeak)
-        c.append(atLeast(QStringLiteral("minPeak"), QStringLiteral("最低峰值"), a.peak, *r.minPeak));
+        c.append(atLeast(QStringLiteral("minPeak"), words::kMinPeak, a.peak, *r.minPeak));
     if (r.maxPeak)
-        c.append(atMost(QStringLiteral("maxPeak"), QStringLiteral("最高峰值"), a.peak, *r.maxPeak));
+        c.append(atMost(QStringLiteral("maxPeak"), words::kMaxPeak, a.peak, *r.maxPeak));
     if (!c.isEmpty())
         a.pass = std::all_of(c.begin(), c.end(), [](const CriterionResult &x) { return x.pass; });
 }
