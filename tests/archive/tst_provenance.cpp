@@ -18,14 +18,6 @@
 #include <sys/stat.h>
 
 namespace {
-QString pdfText(const QString &pdf)
-{
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    text.waitForFinished();
-    return QString::fromUtf8(text.readAllStandardOutput()).simplified();
-}
-
 // What sha256sum says of a file: the plain second opinion.
 QString sha256sum(const QString &path)
 {
@@ -39,7 +31,7 @@ QString reportOf(const QString &file, const QString &archive, const QString &pdf
 {
     const Run run
         = zqcli({"report", file, "--process", "--archive", archive, "-o", pdf, "--setpoint", "220", "--tol", "30"});
-    return run.code == 0 ? pdfText(pdf) : QStringLiteral("report failed: ") + run.err;
+    return run.code == 0 ? pdfText(pdf).simplified() : QStringLiteral("report failed: ") + run.err;
 }
 } // namespace
 

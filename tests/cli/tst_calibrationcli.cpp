@@ -21,14 +21,6 @@ QByteArray holdAt846(int day)
     return zq::dataFileBytes(zq::Record::timeStamped(records));
 }
 
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start("pdftotext", {"-layout", pdf, "-"});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
-}
-
 QJsonObject check(const Run &run)
 {
     return QJsonDocument::fromJson(run.out.toUtf8()).array().at(0).toObject();
@@ -130,7 +122,7 @@ void TstCalibrationCli::reportShowsRawBesideCorrected()
     const Run corrected = cli(QStringList(report) << "-o" << dir.filePath("c.pdf"));
     QCOMPARE(corrected.code, 0);
     QVERIFY2(corrected.err.contains("校准已过期") && corrected.err.contains("CAL-T-12"), qPrintable(corrected.err));
-    const QString c = pdfText(dir.filePath("c.pdf"));
+    const QString c = pdfText(dir.filePath("c.pdf"), {"-layout"}).simplified();
     // At 850 the instrument's correction is 1 − 2·550/600; the thermocouple's +3.
     for (const char *says :
         {"已修正：仪表 CAL-I-77，热电偶 CAL-T-12", "仪表 SN-1 CAL-I-77 2026-01-10 2099-01-10 OK -0.83 ℃",
@@ -142,7 +134,7 @@ void TstCalibrationCli::reportShowsRawBesideCorrected()
     const Run raw = cli(QStringList(report) << "--raw"
                                             << "-o" << dir.filePath("r.pdf"));
     QCOMPARE(raw.code, 0);
-    const QString r = pdfText(dir.filePath("r.pdf"));
+    const QString r = pdfText(dir.filePath("r.pdf"), {"-layout"}).simplified();
     for (const char *says :
         {"≥ 30m FAIL：最短保温（未判定） 校准 按原始读数判定（未修正）", "结论 FAIL：最短保温（未判定） PASS"})
         QVERIFY2(r.contains(QString::fromUtf8(says)), says);

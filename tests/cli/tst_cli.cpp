@@ -94,10 +94,7 @@ void TstCli::reportAndInfo()
     write(dir.filePath("seq.ZQ"), zq::dataFileBytes(zq::Record::sequence(seq)));
     const Run report = zqcli({"report", dir.filePath("seq.ZQ"), "-o", dir.filePath("r.pdf"), "--start", "40"});
     QVERIFY2(report.code == 0, qPrintable(report.err));
-    QProcess text;
-    text.start("pdftotext", {dir.filePath("r.pdf"), "-"});
-    QVERIFY(text.waitForFinished());
-    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    const QString content = pdfText(dir.filePath("r.pdf"));
     QVERIFY2(content.contains(QStringLiteral("温度数据曲线")) && content.contains(QStringLiteral("800 ℃"))
             && content.contains(QStringLiteral("042-0990℃"))
             && content.contains(QRegularExpression("\\b40\\s+50\\s+60\\b")),
@@ -359,10 +356,7 @@ void TstCli::processReportSaysWhereTheFileCameFrom()
     const Run run = zqcli({"report", dir.filePath(file), "--process", "--archive", dir.filePath("a.sqlite"), "-o",
         dir.filePath("r.pdf"), "--setpoint", "220", "--tol", "30"});
     QVERIFY2(run.code == 0, qPrintable(run.err));
-    QProcess text;
-    text.start("pdftotext", {dir.filePath("r.pdf"), "-"});
-    QVERIFY(text.waitForFinished());
-    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    const QString content = pdfText(dir.filePath("r.pdf"));
     QVERIFY2(content.contains(words), qPrintable(content));
     // The fingerprint of the bytes the figures came from.
     const QString sha = zq::Archive::sha256Of(readAll(dir.filePath(file)));

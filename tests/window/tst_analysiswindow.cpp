@@ -197,10 +197,7 @@ void TstAnalysisWindow::processReport()
     w.dialogs->answers = {QMessageBox::Yes};
     w.dialogs->paths = {dir.filePath("report")};
     QTest::mouseClick(button, Qt::LeftButton);
-    QProcess text;
-    text.start("pdftotext", {dir.filePath("report.pdf"), "-"});
-    QVERIFY(text.waitForFinished());
-    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    const QString content = pdfText(dir.filePath("report.pdf"));
     for (const QString &expected :
         {QStringLiteral("ACME"), QStringLiteral("王"), QStringLiteral("PASS"), QStringLiteral("run.ZQ"),
             QStringLiteral("SHA-256 ") + zq::shortFingerprint(sha), QStringLiteral("档案中有此文件，非下载所得")})
