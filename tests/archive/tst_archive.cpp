@@ -1,7 +1,6 @@
 // The run archive on real SQLite files: runs by content, fields and notes,
 // filters, a version-1 archive migrated, two writers at once, a writer
-// killed mid-import, a broken file moved aside, a read-only archive, and
-// zqcli verify.
+// killed mid-import, a broken file moved aside, and a read-only archive.
 #include "archive/archive.h"
 #include "core/datafile.h"
 #include "support/line.h"
@@ -28,7 +27,6 @@ private Q_SLOTS:
     void killedMidImport();
     void brokenFileMovedAside();
     void readOnlyArchive();
-    void verify();
     void namedRangesFromTheCommandLine_data();
     void namedRangesFromTheCommandLine();
     void listedCsvKeepsEveryCellWhole();
@@ -86,11 +84,8 @@ void TstArchive::migratesVersionOne()
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fixture");
         db.setDatabaseName(path);
         QVERIFY(db.open());
-        QFile sql(QFINDTESTDATA("v1.sql"));
-        QVERIFY(sql.open(QIODevice::ReadOnly));
-        for (const QString &statement : QString::fromUtf8(sql.readAll()).split(';', Qt::SkipEmptyParts))
-            if (!statement.trimmed().isEmpty())
-                QVERIFY(QSqlQuery(db).exec(statement));
+        for (const QString &statement : sqlStatements(QFINDTESTDATA("v1.sql")))
+            QVERIFY(QSqlQuery(db).exec(statement));
         db.close();
     }
     QSqlDatabase::removeDatabase("fixture");
@@ -191,39 +186,6 @@ void TstArchive::readOnlyArchive()
     const Run cli = zqcli({"archive", "--archive", path, "import", dir.filePath("run.ZQ")});
     QCOMPARE(cli.code, 1);
     QVERIFY2(cli.err.contains(path) || cli.err.contains("readonly"), qPrintable(cli.err));
-}
-
-void TstArchive::verify()
-{
-    ZQ_SKIP_WITHOUT(Need::Zqcli);
-    QTemporaryDir dir;
-    const QString archive = dir.filePath("a.sqlite");
-    const QString kept = dir.filePath("20261206-213005-STYLE1.ZQ");
-    write(kept, fileOf(30));
-    {
-        zq::Archive a;
-        QString error;
-        QVERIFY(a.open(archive, &error));
-        bool isNew = false;
-        const QString sha = a.addRun(fileOf(30), kept, &isNew, &error);
-        QVERIFY(a.recordDownload(
-            sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0", "complete", kept, &error));
-    }
-    Run v = zqcli({"verify", "--archive", archive, kept});
-    QCOMPARE(v.code, 0);
-    QVERIFY2(v.out.contains("downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0"), qPrintable(v.out));
-    write(dir.filePath("copy.ZQ"), fileOf(30)); // the same bytes elsewhere
-    QCOMPARE(zqcli({"verify", "--archive", archive, dir.filePath("copy.ZQ")}).code, 0);
-    QByteArray changed = fileOf(30);
-    changed[0] = char(changed[0] + 1);
-    write(kept, changed);
-    v = zqcli({"verify", "--archive", archive, kept});
-    QCOMPARE(v.code, 3);
-    QVERIFY2(v.out.contains("changed since it was downloaded"), qPrintable(v.out));
-    write(dir.filePath("other.ZQ"), fileOf(31));
-    v = zqcli({"verify", "--archive", archive, dir.filePath("other.ZQ")});
-    QCOMPARE(v.code, 3);
-    QVERIFY(v.out.contains("unknown"));
 }
 
 void TstArchive::namedRangesFromTheCommandLine_data()

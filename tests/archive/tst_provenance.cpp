@@ -135,6 +135,9 @@ void TstProvenance::verifyAndTheReportAgree_data()
                                       << "verified: downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0 on "
             + QSysInfo::machineHostName()
                                       << QStringLiteral("下载于 2026-12-06 21:30:05 自 /dev/ttyUSB0，未改动");
+    QTest::newRow("a copy of a whole download elsewhere")
+        << "copy" << 0 << "verified: downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0"
+        << QStringLiteral("下载于 2026-12-06 21:30:05 自 /dev/ttyUSB0，未改动");
     QTest::newRow("a cut download") << "cut" << 3 << QStringLiteral("下载不完整：传输中断")
                                     << QStringLiteral("下载不完整：传输中断");
     QTest::newRow("changed since") << "changed" << 3 << "changed since it was downloaded"
@@ -163,16 +166,21 @@ void TstProvenance::verifyAndTheReportAgree()
             QVERIFY2(!sha.isEmpty(), qPrintable(error));
             if (history != "imported")
                 QVERIFY(a.recordDownload(sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0",
-                    history == "changed" ? "complete" : history, file, &error));
+                    history == "changed" || history == "copy" ? "complete" : history, file, &error));
         }
     }
     if (history == "changed")
         write(file, zq::dataFileBytes(timeData(61)));
-    const Run v = zqcli({"verify", "--archive", archive, file});
+    const QString checked = history == "copy" ? dir.filePath("copy.ZQ") : file;
+    write(checked, readAll(file));
+    const Run v = zqcli({"verify", "--archive", archive, checked});
     QCOMPARE(v.code, code);
     QVERIFY2(v.out.contains(says), qPrintable(v.out));
-    const QString report = reportOf(file, archive, dir.filePath("r.pdf"));
+    const QString report = reportOf(checked, archive, dir.filePath("r.pdf"));
     QVERIFY2(report.contains(prints), qPrintable(report));
+    // The fingerprint of the bytes the figures came from, as sha256sum has it.
+    QVERIFY2(
+        report.contains(QStringLiteral("SHA-256 ") + zq::shortFingerprint(sha256sum(checked))), qPrintable(report));
 }
 
 void TstProvenance::notARegularFileIsRefusedAtOnce_data()
