@@ -12,6 +12,12 @@
 #include <QTemporaryDir>
 
 namespace {
+// SN-1: +1 at 300, −1 at 900. TC-12: +3, its certificate out of date since February.
+const QStringList kInstrument{"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated",
+    "2026-01-10", "--due", "2099-01-10", "--points", "300:+1.0,900:-1.0"};
+const QStringList kThermocouple{"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12",
+    "--calibrated", "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3"};
+
 // 200 ℃, then an hour at a raw 846: 848.18 once corrected (−0.82 + 3).
 QByteArray holdAt846(int day)
 {
@@ -42,19 +48,13 @@ void TstCalibrationCli::correctedReadingsAreJudged()
     QTemporaryDir dir;
     const QString archive = dir.filePath("archive.sqlite");
     auto cli = [&](QStringList args) { return zqcli(args << "--archive" << archive); };
-    QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated", "2026-01-10", "--due",
-                     "2099-01-10", "--points", "300:+1.0,900:-1.0"})
-                 .code,
-        0);
+    QCOMPARE(cli(kInstrument).code, 0);
     // A successor calibrated after the runs: the runs keep the certificate they were measured under.
     QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-78", "--calibrated", "2098-01-10", "--due",
                      "2099-01-10", "--points", "300:+5,900:+5"})
                  .code,
         0);
-    QCOMPARE(cli({"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12", "--calibrated",
-                     "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3", "--max-uses", "1"})
-                 .code,
-        0);
+    QCOMPARE(cli(kThermocouple + QStringList{"--max-uses", "1"}).code, 0);
     const Run untyped = cli({"calibration", "add-thermocouple", "TC-13", "--cert", "X", "--calibrated", "2026-01-10",
         "--due", "2026-02-10", "--points", "800:+3"});
     QCOMPARE(untyped.code, 2);
@@ -108,14 +108,8 @@ void TstCalibrationCli::reportShowsRawBesideCorrected()
     const QString archive = dir.filePath("archive.sqlite"), run = dir.filePath("run.ZQ");
     auto cli = [&](QStringList args) { return zqcli(args << "--archive" << archive); };
     write(run, holdAt846(26));
-    QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated", "2026-01-10", "--due",
-                     "2099-01-10", "--points", "300:+1.0,900:-1.0"})
-                 .code,
-        0);
-    QCOMPARE(cli({"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12", "--calibrated",
-                     "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3"})
-                 .code,
-        0);
+    QCOMPARE(cli(kInstrument).code, 0);
+    QCOMPARE(cli(kThermocouple).code, 0);
     QCOMPARE(cli({"archive", "import", run}).code, 0);
     QCOMPARE(cli({"archive", "set", run, "--instrument", "SN-1", "--thermocouple", "TC-12"}).code, 0);
     const QStringList report{"report", "--process", run, "--setpoint", "850", "--tol", "2", "--min-soak", "30m"};
