@@ -73,14 +73,11 @@ private Q_SLOTS:
 void TstArchiveOpen::outOfReachIsLeftAlone_data()
 {
     QTest::addColumn<QString>("where");
-    QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("says");
-    QTest::newRow("unreadable, list") << "unreadable"
-                                      << "list" << QStringLiteral("无法读取");
-    QTest::newRow("unreadable, import") << "unreadable"
-                                        << "import" << QStringLiteral("无法读取");
-    QTest::newRow("read-only folder, import") << "read-only folder"
-                                              << "import" << QStringLiteral("没有被改动");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("unreadable, list") << "unreadable" << QStringLiteral("无法读取") << "list";
+    QTest::newRow("unreadable, import") << "unreadable" << QStringLiteral("无法读取") << "import";
+    QTest::newRow("read-only folder, import") << "read-only folder" << QStringLiteral("没有被改动") << "import";
 }
 
 void TstArchiveOpen::outOfReachIsLeftAlone()
@@ -153,30 +150,21 @@ void TstArchiveOpen::aDamagedDatabaseIsMovedAside()
 void TstArchiveOpen::notOursIsLeftUntouched_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("command");
     QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("command");
     QTest::addColumn<QStringList>("says");
     const QStringList newer{QStringLiteral("第 %1 版").arg(zq::Archive::kSchemaVersion + 1),
         QStringLiteral("第 %1 版").arg(zq::Archive::kSchemaVersion)};
     const QStringList foreign{QStringLiteral("不是本程序的记录库"), "inventory"};
-    QTest::newRow("a newer version, list") << "newer"
-                                           << "list" << 1 << newer;
-    QTest::newRow("a newer version, import") << "newer"
-                                             << "import" << 1 << newer;
-    QTest::newRow("another program's, import") << "foreign"
-                                               << "import" << 1 << foreign;
-    QTest::newRow("another program's, verify") << "foreign"
-                                               << "verify" << 1 << foreign;
-    QTest::newRow("version 1, list") << "v1"
-                                     << "list" << 1 << QStringList{QStringLiteral("第 1 版"), "import"};
-    QTest::newRow("ours, show") << "ours"
-                                << "show" << 0 << QStringList{};
-    QTest::newRow("ours, verify") << "ours"
-                                  << "verify" << 3 << QStringList{};
-    QTest::newRow("none yet, list") << "none"
-                                    << "list" << 0 << QStringList{};
-    QTest::newRow("none yet, verify") << "none"
-                                      << "verify" << 3 << QStringList{};
+    QTest::newRow("a newer version, list") << "newer" << 1 << "list" << newer;
+    QTest::newRow("a newer version, import") << "newer" << 1 << "import" << newer;
+    QTest::newRow("another program's, import") << "foreign" << 1 << "import" << foreign;
+    QTest::newRow("another program's, verify") << "foreign" << 1 << "verify" << foreign;
+    QTest::newRow("version 1, list") << "v1" << 1 << "list" << QStringList{QStringLiteral("第 1 版"), "import"};
+    QTest::newRow("ours, show") << "ours" << 0 << "show" << QStringList{};
+    QTest::newRow("ours, verify") << "ours" << 3 << "verify" << QStringList{};
+    QTest::newRow("none yet, list") << "none" << 0 << "list" << QStringList{};
+    QTest::newRow("none yet, verify") << "none" << 3 << "verify" << QStringList{};
 }
 
 void TstArchiveOpen::notOursIsLeftUntouched()

@@ -18,10 +18,7 @@ namespace {
 // The PDF's text as a reader sees it, page by page.
 QStringList pdfPages(const QString &pdf)
 {
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    text.waitForFinished();
-    QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'));
+    QStringList pages = pdfText(pdf).split(QLatin1Char('\f'));
     pages.removeIf([](const QString &p) { return p.trimmed().isEmpty(); });
     return pages;
 }

@@ -18,14 +18,6 @@
 #include <sys/stat.h>
 
 namespace {
-QString pdfText(const QString &pdf)
-{
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    text.waitForFinished();
-    return QString::fromUtf8(text.readAllStandardOutput()).simplified();
-}
-
 // What sha256sum says of a file: the plain second opinion.
 QString sha256sum(const QString &path)
 {
@@ -39,7 +31,7 @@ QString reportOf(const QString &file, const QString &archive, const QString &pdf
 {
     const Run run
         = zqcli({"report", file, "--process", "--archive", archive, "-o", pdf, "--setpoint", "220", "--tol", "30"});
-    return run.code == 0 ? pdfText(pdf) : QStringLiteral("report failed: ") + run.err;
+    return run.code == 0 ? pdfText(pdf).simplified() : QStringLiteral("report failed: ") + run.err;
 }
 } // namespace
 
@@ -139,6 +131,9 @@ void TstProvenance::verifyAndTheReportAgree_data()
                                       << "verified: downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0 on "
             + QSysInfo::machineHostName()
                                       << QStringLiteral("下载于 2026-12-06 21:30:05 自 /dev/ttyUSB0，未改动");
+    QTest::newRow("a copy of a whole download elsewhere")
+        << "copy" << 0 << "verified: downloaded 2026-12-06T21:30:05 from /dev/ttyUSB0"
+        << QStringLiteral("下载于 2026-12-06 21:30:05 自 /dev/ttyUSB0，未改动");
     QTest::newRow("a cut download") << "cut" << 3 << QStringLiteral("下载不完整：传输中断")
                                     << QStringLiteral("下载不完整：传输中断");
     QTest::newRow("changed since") << "changed" << 3 << "changed since it was downloaded"
@@ -167,16 +162,21 @@ void TstProvenance::verifyAndTheReportAgree()
             QVERIFY2(!sha.isEmpty(), qPrintable(error));
             if (history != "imported")
                 QVERIFY(a.recordDownload(sha, QDateTime(QDate(2026, 12, 6), QTime(21, 30, 5)), "/dev/ttyUSB0",
-                    history == "changed" ? "complete" : history, file, &error));
+                    history == "changed" || history == "copy" ? "complete" : history, file, &error));
         }
     }
     if (history == "changed")
         write(file, zq::dataFileBytes(timeData(61)));
-    const Run v = zqcli({"verify", "--archive", archive, file});
+    const QString checked = history == "copy" ? dir.filePath("copy.ZQ") : file;
+    write(checked, readAll(file));
+    const Run v = zqcli({"verify", "--archive", archive, checked});
     QCOMPARE(v.code, code);
     QVERIFY2(v.out.contains(says), qPrintable(v.out));
-    const QString report = reportOf(file, archive, dir.filePath("r.pdf"));
+    const QString report = reportOf(checked, archive, dir.filePath("r.pdf"));
     QVERIFY2(report.contains(prints), qPrintable(report));
+    // The fingerprint of the bytes the figures came from, as sha256sum has it.
+    QVERIFY2(
+        report.contains(QStringLiteral("SHA-256 ") + zq::shortFingerprint(sha256sum(checked))), qPrintable(report));
 }
 
 void TstProvenance::notARegularFileIsRefusedAtOnce_data()

@@ -12,6 +12,12 @@
 #include <QTemporaryDir>
 
 namespace {
+// SN-1: +1 at 300, −1 at 900. TC-12: +3, its certificate out of date since February.
+const QStringList kInstrument{"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated",
+    "2026-01-10", "--due", "2099-01-10", "--points", "300:+1.0,900:-1.0"};
+const QStringList kThermocouple{"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12",
+    "--calibrated", "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3"};
+
 // 200 ℃, then an hour at a raw 846: 848.18 once corrected (−0.82 + 3).
 QByteArray holdAt846(int day)
 {
@@ -19,14 +25,6 @@ QByteArray holdAt846(int day)
     for (int i = 0; i <= 60; ++i)
         records.append(WDREC{846, 7, uint8_t(day), uint8_t(10 + i / 60), uint8_t(i % 60), 0});
     return zq::dataFileBytes(zq::Record::timeStamped(records));
-}
-
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start("pdftotext", {"-layout", pdf, "-"});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
 }
 
 QJsonObject check(const Run &run)
@@ -50,19 +48,13 @@ void TstCalibrationCli::correctedReadingsAreJudged()
     QTemporaryDir dir;
     const QString archive = dir.filePath("archive.sqlite");
     auto cli = [&](QStringList args) { return zqcli(args << "--archive" << archive); };
-    QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated", "2026-01-10", "--due",
-                     "2099-01-10", "--points", "300:+1.0,900:-1.0"})
-                 .code,
-        0);
+    QCOMPARE(cli(kInstrument).code, 0);
     // A successor calibrated after the runs: the runs keep the certificate they were measured under.
     QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-78", "--calibrated", "2098-01-10", "--due",
                      "2099-01-10", "--points", "300:+5,900:+5"})
                  .code,
         0);
-    QCOMPARE(cli({"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12", "--calibrated",
-                     "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3", "--max-uses", "1"})
-                 .code,
-        0);
+    QCOMPARE(cli(kThermocouple + QStringList{"--max-uses", "1"}).code, 0);
     const Run untyped = cli({"calibration", "add-thermocouple", "TC-13", "--cert", "X", "--calibrated", "2026-01-10",
         "--due", "2026-02-10", "--points", "800:+3"});
     QCOMPARE(untyped.code, 2);
@@ -116,21 +108,15 @@ void TstCalibrationCli::reportShowsRawBesideCorrected()
     const QString archive = dir.filePath("archive.sqlite"), run = dir.filePath("run.ZQ");
     auto cli = [&](QStringList args) { return zqcli(args << "--archive" << archive); };
     write(run, holdAt846(26));
-    QCOMPARE(cli({"calibration", "add-instrument", "SN-1", "--cert", "CAL-I-77", "--calibrated", "2026-01-10", "--due",
-                     "2099-01-10", "--points", "300:+1.0,900:-1.0"})
-                 .code,
-        0);
-    QCOMPARE(cli({"calibration", "add-thermocouple", "TC-12", "--type", "K", "--cert", "CAL-T-12", "--calibrated",
-                     "2026-01-10", "--due", "2026-02-10", "--points", "800:+3,900:+3"})
-                 .code,
-        0);
+    QCOMPARE(cli(kInstrument).code, 0);
+    QCOMPARE(cli(kThermocouple).code, 0);
     QCOMPARE(cli({"archive", "import", run}).code, 0);
     QCOMPARE(cli({"archive", "set", run, "--instrument", "SN-1", "--thermocouple", "TC-12"}).code, 0);
     const QStringList report{"report", "--process", run, "--setpoint", "850", "--tol", "2", "--min-soak", "30m"};
     const Run corrected = cli(QStringList(report) << "-o" << dir.filePath("c.pdf"));
     QCOMPARE(corrected.code, 0);
     QVERIFY2(corrected.err.contains("校准已过期") && corrected.err.contains("CAL-T-12"), qPrintable(corrected.err));
-    const QString c = pdfText(dir.filePath("c.pdf"));
+    const QString c = pdfText(dir.filePath("c.pdf"), {"-layout"}).simplified();
     // At 850 the instrument's correction is 1 − 2·550/600; the thermocouple's +3.
     for (const char *says :
         {"已修正：仪表 CAL-I-77，热电偶 CAL-T-12", "仪表 SN-1 CAL-I-77 2026-01-10 2099-01-10 OK -0.83 ℃",
@@ -142,7 +128,7 @@ void TstCalibrationCli::reportShowsRawBesideCorrected()
     const Run raw = cli(QStringList(report) << "--raw"
                                             << "-o" << dir.filePath("r.pdf"));
     QCOMPARE(raw.code, 0);
-    const QString r = pdfText(dir.filePath("r.pdf"));
+    const QString r = pdfText(dir.filePath("r.pdf"), {"-layout"}).simplified();
     for (const char *says :
         {"≥ 30m FAIL：最短保温（未判定） 校准 按原始读数判定（未修正）", "结论 FAIL：最短保温（未判定） PASS"})
         QVERIFY2(r.contains(QString::fromUtf8(says)), says);

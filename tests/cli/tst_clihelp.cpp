@@ -4,6 +4,9 @@
 #include "support/line.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -127,6 +130,10 @@ void TstCliHelp::rangeOutsideTheRun()
     QVERIFY2(run.err.contains(reason) && !run.err.contains(QStringLiteral("Usage:"))
             && run.err.trimmed().count(QLatin1Char('\n')) == 0,
         qPrintable(run.err));
+    const QJsonObject shown
+        = QJsonDocument::fromJson(cli({"archive", "show", kSoak}, dir.path()).out.toUtf8()).object();
+    QCOMPARE(shown.value("readings").toInt(), 135);
+    QVERIFY(shown.value("ranges").toArray().isEmpty()); // refused whole: nothing kept
 }
 
 void TstCliHelp::outDirMade()

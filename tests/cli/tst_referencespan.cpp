@@ -17,13 +17,6 @@ QString run(const QStringList &arguments)
         return QString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
-
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start("pdftotext", {"-layout", pdf, "-"});
-    return p.waitForFinished() ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
-}
 } // namespace
 
 class TstReferenceSpan : public QObject
@@ -58,7 +51,7 @@ void TstReferenceSpan::sameSpanInBoth()
     QVERIFY2(analyzed.contains(QStringLiteral("参考 比较范围：") + span), qPrintable(analyzed));
     QVERIFY2(analyzed.contains(QStringLiteral("参考 比较的读数：%1\n").arg(compared)), qPrintable(analyzed));
     run(QStringList{"report", "--process", "-o", dir.filePath("r.pdf")} + common);
-    const QString report = pdfText(dir.filePath("r.pdf"));
+    const QString report = pdfText(dir.filePath("r.pdf"), {"-layout"});
     QVERIFY2(
         QRegularExpression(QStringLiteral("参考 比较范围\\s+") + span).match(report).hasMatch(), qPrintable(report));
     QVERIFY2(QRegularExpression(QStringLiteral("参考 比较的读数\\s+%1\\b").arg(compared)).match(report).hasMatch(),

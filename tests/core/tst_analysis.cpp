@@ -214,32 +214,14 @@ void TstAnalysis::criteriaAtTheirMargins_data()
     QTest::addColumn<QString>("criterion");
     QTest::addColumn<QString>("limit");
     QTest::addColumn<bool>("pass");
-    // On the soak: longest soak 59 s, overshoot 10 ℃, peak 870.
-    QTest::newRow("soak at 59 s") << "minSoak"
-                                  << "59s" << true;
-    QTest::newRow("soak at 60 s") << "minSoak"
-                                  << "1m" << false;
-    QTest::newRow("overshoot at 10") << "maxOvershoot"
-                                     << "10" << true;
-    QTest::newRow("overshoot at 9") << "maxOvershoot"
-                                    << "9" << false;
-    QTest::newRow("min peak 870") << "minPeak"
-                                  << "870" << true;
-    QTest::newRow("min peak 871") << "minPeak"
-                                  << "871" << false;
-    QTest::newRow("max peak 870") << "maxPeak"
-                                  << "870" << true;
-    QTest::newRow("max peak 869") << "maxPeak"
-                                  << "869" << false;
-    // On ramps of 2 ℃ a second: 120 ℃/min.
-    QTest::newRow("heating at 120") << "maxHeatRate"
-                                    << "120" << true;
-    QTest::newRow("heating at 119.9") << "maxHeatRate"
-                                      << "119.9" << false;
-    QTest::newRow("cooling at 120") << "maxCoolRate"
-                                    << "120" << true;
-    QTest::newRow("cooling at 119.9") << "maxCoolRate"
-                                      << "119.9" << false;
+    // On the soak: longest soak 59 s, overshoot 10 ℃, peak 870. On ramps of 2 ℃ a second: 120 ℃/min.
+    for (const auto &[criterion, met, missed] :
+        {std::tuple{"minSoak", "59s", "1m"}, {"maxOvershoot", "10", "9"}, {"minPeak", "870", "871"},
+            {"maxPeak", "870", "869"}, {"maxHeatRate", "120", "119.9"}, {"maxCoolRate", "120", "119.9"}}) {
+        QTest::newRow(qPrintable(QString("%1 %2").arg(criterion, met))) << QString(criterion) << QString(met) << true;
+        QTest::newRow(qPrintable(QString("%1 %2").arg(criterion, missed)))
+            << QString(criterion) << QString(missed) << false;
+    }
 }
 
 void TstAnalysis::criteriaAtTheirMargins()

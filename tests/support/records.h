@@ -57,6 +57,15 @@ inline QStringList sqlStatements(const QString &path)
     return statements;
 }
 
+// What pdftotext reads in a PDF, with its options (-layout, …) first.
+inline QString pdfText(const QString &pdf, const QStringList &options = {})
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), options + QStringList{pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 // A file of these bytes, at the given size when one is given.
 inline void write(const QString &path, const QByteArray &bytes, qint64 size = -1)
 {

@@ -7,12 +7,15 @@
 #include "support/page.h"
 #include "support/records.h"
 #include "window/analysiswindow.h"
+#include "window/archivewindow.h"
 #include "window/dialogs.h"
 #include "window/downloads.h"
 #include "window/form1.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QSqlQueryModel>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -109,4 +112,45 @@ inline QString figure(AnalysisWindow *w, const QString &label)
         if (w->figures->item(r, 0)->text() == label)
             return w->figures->item(r, 1)->text();
     return QString();
+}
+
+// An entry of the chart's right-click menu (or a submenu of it) chosen; whether it was offered.
+inline bool chartAction(TestWindow &w, const QString &text)
+{
+    rightClick(ui(w).chartBox);
+    const QList<QMenu *> menus = ui(w).chartBox->findChildren<QMenu *>();
+    QAction *found = nullptr;
+    for (QMenu *within : menus)
+        for (QAction *a : within->actions())
+            found = a->text() == text ? a : found;
+    if (found)
+        found->trigger();
+    for (QMenu *m : menus)
+        m->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return found != nullptr;
+}
+
+// The archive window's runs, every row fetched.
+inline QSqlQueryModel *runModel(ArchiveWindow *a)
+{
+    auto *m = qobject_cast<QSqlQueryModel *>(a->table->model());
+    while (m->canFetchMore())
+        m->fetchMore();
+    return m;
+}
+
+// A run's row in the archive window, or -1.
+inline int runRow(ArchiveWindow *a, const QString &sha)
+{
+    for (int r = 0; r < runModel(a)->rowCount(); ++r)
+        if (runModel(a)->index(r, 0).data().toString() == sha)
+            return r;
+    return -1;
+}
+
+// The middle of a run's cell in the archive window, where a person clicks.
+inline QPoint runCell(ArchiveWindow *a, const QString &sha, int column)
+{
+    return a->table->visualRect(runModel(a)->index(runRow(a, sha), column)).center();
 }

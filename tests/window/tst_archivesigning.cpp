@@ -18,27 +18,11 @@
 #include <QTableView>
 
 namespace {
-QSqlQueryModel *model(ArchiveWindow *a)
-{
-    auto *m = qobject_cast<QSqlQueryModel *>(a->table->model());
-    while (m->canFetchMore())
-        m->fetchMore();
-    return m;
-}
-
-int rowOf(ArchiveWindow *a, const QString &sha)
-{
-    for (int r = 0; r < model(a)->rowCount(); ++r)
-        if (model(a)->index(r, 0).data().toString() == sha)
-            return r;
-    return -1;
-}
-
 // What the 状态 column shows for the run.
 QString stateShown(ArchiveWindow *a, const QString &sha)
 {
-    const int row = rowOf(a, sha);
-    return row < 0 ? QString() : model(a)->index(row, 12).data().toString();
+    const int row = runRow(a, sha);
+    return row < 0 ? QString() : runModel(a)->index(row, 12).data().toString();
 }
 
 // The history's last row as shown: signer, what, the change, the reason.
@@ -52,8 +36,7 @@ QString lastHistory(ArchiveWindow *a)
 }
 void clickRun(ArchiveWindow *a, const QString &sha, int column)
 {
-    QTest::mouseClick(a->table->viewport(), Qt::LeftButton, {},
-        a->table->visualRect(model(a)->index(rowOf(a, sha), column)).center());
+    QTest::mouseClick(a->table->viewport(), Qt::LeftButton, {}, runCell(a, sha, column));
 }
 
 // 记录库 opened with Ctrl+L on two runs, its questions answered by the test's script.
@@ -78,22 +61,6 @@ ArchiveWindow *openArchive(TestWindow &w, QStringList *shas)
     return a;
 }
 
-// An entry of the chart's right-click menu (or a submenu of it) chosen; whether it was offered.
-bool chartAction(TestWindow &w, const QString &text)
-{
-    rightClick(ui(w).chartBox);
-    const QList<QMenu *> menus = ui(w).chartBox->findChildren<QMenu *>();
-    QAction *found = nullptr;
-    for (QMenu *within : menus)
-        for (QAction *a : within->actions())
-            found = a->text() == text ? a : found;
-    if (found)
-        found->trigger();
-    for (QMenu *m : menus)
-        m->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return found != nullptr;
-}
 } // namespace
 
 class TstArchiveSigning : public QObject
@@ -134,9 +101,9 @@ void TstArchiveSigning::signAndFilter()
     const QList<std::pair<int, QStringList>> filters{{1, {shas[1]}}, {3, {sha}}, {0, shas}};
     for (const auto &[index, shown] : filters) {
         a->state->setCurrentIndex(index);
-        QCOMPARE(model(a)->rowCount(), shown.size());
+        QCOMPARE(runModel(a)->rowCount(), shown.size());
         for (const QString &s : shown)
-            QVERIFY(rowOf(a, s) >= 0);
+            QVERIFY(runRow(a, s) >= 0);
     }
 }
 

@@ -112,10 +112,7 @@ void TstCalibrationWindow::analysisJudgesCorrectedReadings()
     w.dialogs->answers = {QMessageBox::Yes};
     w.dialogs->paths = {dir.filePath("report")};
     QTest::mouseClick(a->findChild<QPushButton *>(QStringLiteral("processReport")), Qt::LeftButton);
-    QProcess text;
-    text.start("pdftotext", {dir.filePath("report.pdf"), "-"});
-    QVERIFY(text.waitForFinished());
-    const QString content = QString::fromUtf8(text.readAllStandardOutput());
+    const QString content = pdfText(dir.filePath("report.pdf"));
     for (const char *expected : {"按原始读数判定（未修正）", "CAL-T-12", "848.18", "校准已过期"})
         QVERIFY2(content.contains(QString::fromUtf8(expected)), expected);
 }

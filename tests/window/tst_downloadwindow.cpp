@@ -228,11 +228,7 @@ void TstDownloadWindow::commandsWaitForTheTransfer()
     QFETCH(QByteArray, packet);
     QTemporaryDir dir;
     const QString file = dir.filePath("other.ZQ");
-    {
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(zq::dataFileBytes(timeData(50)));
-    }
+    write(file, zq::dataFileBytes(timeData(50)));
     PtyInstrument inst;
     inst.respond = [&](uint8_t req) { return req ? QByteArray() : bytes({reply}) + packet + packet; };
     TestWindow w(inst.path());

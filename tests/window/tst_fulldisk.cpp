@@ -55,9 +55,7 @@ void TstFullDisk::saveAndExport()
 {
     FullDisk disk;
     QVERIFY(disk.mounted);
-    QFile old(disk.path("old.ZQ"));
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("previous") == 8);
-    old.close();
+    write(disk.path("old.ZQ"), "previous");
     TestWindow w;
     w.show(timeData(3));
     w.dialogs->paths = {disk.path("old.ZQ"), disk.path("new.ZQ"), disk.path("out.Txt")};

@@ -11,16 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-namespace {
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-} // namespace
-
 class TstOneVerdict : public QObject
 {
     Q_OBJECT
@@ -73,7 +63,7 @@ void TstOneVerdict::everyoneSaysTheSame()
     const QString pdf = w.settings.filePath("run.pdf");
     const Run reported = zqcli(QStringList{"report", run, "--process", "-o", pdf} + common);
     QCOMPARE(reported.code, 0);
-    const QString text = pdfText(pdf).simplified();
+    const QString text = pdfText(pdf, {"-layout"}).simplified();
     QVERIFY2(text.contains(verdict), qPrintable(text.left(600)));
 }
 

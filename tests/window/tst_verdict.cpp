@@ -88,24 +88,12 @@ void TstVerdict::typoLeavesNoVerdict_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("mended");
-    QTest::newRow("minutes misspelt") << "minSoak"
-                                      << "90min"
-                                      << "1m";
-    QTest::newRow("overshoot in words") << "maxOvershoot"
-                                        << "ten"
-                                        << "10";
-    QTest::newRow("overshoot not a number") << "maxOvershoot"
-                                            << "nan"
-                                            << "10";
-    QTest::newRow("a threshold") << "thresholds"
-                                 << "500, 8OO"
-                                 << "500, 800";
-    QTest::newRow("setpoint with a letter") << "setpoint"
-                                            << "85O"
-                                            << "850";
-    QTest::newRow("rate window") << "rateWindow"
-                                 << "1 minute"
-                                 << "60s";
+    for (const auto &[row, name, text, mended] :
+        {std::tuple{"minutes misspelt", "minSoak", "90min", "1m"}, {"overshoot in words", "maxOvershoot", "ten", "10"},
+            {"overshoot not a number", "maxOvershoot", "nan", "10"},
+            {"a threshold", "thresholds", "500, 8OO", "500, 800"}, {"setpoint with a letter", "setpoint", "85O", "850"},
+            {"rate window", "rateWindow", "1 minute", "60s"}})
+        QTest::newRow(row) << QString(name) << QString(text) << QString(mended);
 }
 
 void TstVerdict::typoLeavesNoVerdict()
@@ -173,7 +161,6 @@ void TstVerdict::bannerAndFiguresAsDrawn()
     Opened o;
     open(o);
     AnalysisWindow *a = o.a;
-    a->grab().save(QStringLiteral("/tmp/draw/analysis.png"));
     // First of all, above the chart and the form.
     const QLabel *banner = a->findChild<QLabel *>(QStringLiteral("verdict"));
     QVERIFY(banner->mapTo(a, QPoint(0, banner->height())).y() <= a->wholeRun->mapTo(a, QPoint(0, 0)).y());
@@ -208,7 +195,6 @@ void TstVerdict::bannerAndFiguresAsDrawn()
     QVERIFY2(
         total <= t->viewport()->width(), qPrintable(QStringLiteral("%1 in %2").arg(total).arg(t->viewport()->width())));
     QVERIFY(!t->horizontalScrollBar()->isVisible());
-    a->grab().save(QStringLiteral("/tmp/draw/analysis.png"));
     // No text cut at the window's size.
     for (QWidget *w : a->findChildren<QWidget *>()) {
         if (!w->isVisibleTo(a) || (!qobject_cast<QLabel *>(w) && !qobject_cast<QAbstractButton *>(w)))

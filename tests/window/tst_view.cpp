@@ -27,12 +27,9 @@ void TstView::summaryLineAfterOpen()
     QTemporaryDir dir;
     QVector<WDREC> records = timeRecords(3, 9);
     records[1].wd = zq::kFailedReading;
-    const zq::Record time = zq::Record::timeStamped(records);
-    QFile f(dir.filePath("t.ZQ"));
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(zq::dataFileBytes(time)) > 0);
-    f.close();
+    write(dir.filePath("t.ZQ"), zq::dataFileBytes(zq::Record::timeStamped(records)));
     TestWindow w;
-    w.dialogs->paths = {f.fileName()};
+    w.dialogs->paths = {dir.filePath("t.ZQ")};
     w->onOpenClicked();
     QCOMPARE(ui(w).summaryLine->text(),
         QStringLiteral("读数 3  失败 1  最低 200 (07-26 09:00:09)  最高 202 (07-26 09:02:09)"
