@@ -17,20 +17,20 @@ namespace {
 const QRect kScaleBar = zq::twips(4110, 3315, 195, 6030);
 const QRect kChart = zq::twips(4320, 3315, 10800, 6000);
 const QRect kViewBar = zq::twips(4320, 9135, 10815, 210);
-const QRect kPlace = kScaleBar.united(kChart).united(kViewBar);
+const QRect kPanelPlace = kScaleBar.united(kChart).united(kViewBar);
 } // namespace
 
 ChartPanel::ChartPanel(QWidget *window, zq::Document &document)
     : QWidget(window)
     , m_doc(document)
 {
-    setGeometry(kPlace);
+    setGeometry(kPanelPlace);
     m_chart = new ChartBox(this);
     m_chart->setObjectName(QStringLiteral("LP1"));
-    zq::placeIn(m_chart, kChart, kPlace.topLeft());
+    zq::placeIn(m_chart, kChart, kPanelPlace.topLeft());
     m_viewBar = new QScrollBar(Qt::Horizontal, this);
     m_viewBar->setObjectName(QStringLiteral("HScroll1"));
-    zq::placeIn(m_viewBar, kViewBar, kPlace.topLeft());
+    zq::placeIn(m_viewBar, kViewBar, kPanelPlace.topLeft());
     m_viewBar->setRange(0, zq::ChartView::kSeqScrollMax);
     m_viewBar->setSingleStep(1);
     m_viewBar->setPageStep(51);
@@ -39,7 +39,7 @@ ChartPanel::ChartPanel(QWidget *window, zq::Document &document)
     // agree with where the handle goes.
     m_scaleBar = new QScrollBar(Qt::Vertical, this);
     m_scaleBar->setObjectName(QStringLiteral("VScroll1"));
-    zq::placeIn(m_scaleBar, kScaleBar, kPlace.topLeft());
+    zq::placeIn(m_scaleBar, kScaleBar, kPanelPlace.topLeft());
     m_scaleBar->setRange(-zq::ChartView::kBaseMax, -zq::ChartView::kBaseMin);
     m_scaleBar->setSingleStep(100);
     m_scaleBar->setPageStep(200);

@@ -16,7 +16,7 @@
 namespace {
 // The row's corner in the window: the frame's, and the status box's right end.
 const QPoint kOrigin = zq::twips(5040, 720, 0, 0).topLeft();
-const QRect kPlace = QRect(kOrigin, zq::twips(0, 0, 15075, 3060).bottomRight());
+const QRect kRowPlace = QRect(kOrigin, zq::twips(0, 0, 15075, 3060).bottomRight());
 
 const QString kButtonStyle = QStringLiteral(
     "QPushButton { color: rgb(20, 30, 60); border: 1px solid rgb(90, 100, 130); border-radius: 4px;"
@@ -41,7 +41,7 @@ struct DesignedButton
 CommandRow::CommandRow(QWidget *window)
     : QWidget(window)
 {
-    setGeometry(kPlace);
+    setGeometry(kRowPlace);
     m_frame = new QFrame(this);
     m_frame->setObjectName(QStringLiteral("Shape1"));
     zq::placeIn(m_frame, zq::twips(5040, 720, 7800, 2340), kOrigin);

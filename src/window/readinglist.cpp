@@ -9,13 +9,13 @@
 #include <QListWidget>
 
 namespace {
-const QRect kPlace = zq::twips(105, 3225, 2955, 6090);
+const QRect kListPlace = zq::twips(105, 3225, 2955, 6090);
 }
 
 ReadingList::ReadingList(QWidget *window)
     : QWidget(window)
 {
-    setGeometry(kPlace);
+    setGeometry(kListPlace);
     m_frame = new QFrame(this);
     m_frame->setObjectName(QStringLiteral("Shape6"));
     m_frame->setGeometry(rect());
@@ -23,7 +23,7 @@ ReadingList::ReadingList(QWidget *window)
     m_frame->setStyleSheet(QStringLiteral("QFrame { border: 1px solid rgba(60, 80, 120, 120); }"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("List1"));
-    zq::placeIn(m_list, zq::twips(165, 3285, 2835, 5970), kPlace.topLeft());
+    zq::placeIn(m_list, zq::twips(165, 3285, 2835, 5970), kListPlace.topLeft());
     m_list->setFont(zq::designFont(QStringLiteral("宋体"), 9));
     m_list->setUniformItemSizes(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
