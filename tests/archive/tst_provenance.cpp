@@ -50,6 +50,7 @@ private Q_SLOTS:
 
 void TstProvenance::aPausedDownloadIsNotVouchedFor()
 {
+    ZQ_SKIP_WITHOUT(Need::Simulator, Need::Zqcli);
     // 720 records with a pause after 300: the transfer ends at the silence and
     // the records after the pause show it was not whole.
     Simulator sim({"--style", "1", "--count", "720", "--pause-after", "300", "--pause-ms", "2500"});
