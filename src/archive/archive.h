@@ -6,6 +6,7 @@
 #include "core/runinfo.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -190,8 +191,14 @@ public:
 
     static QString sha256Of(const QByteArray &bytes);
 
-    // Every change a run had, oldest first; and where any run's chain breaks.
+    // Every change a run had, oldest first; and where any run's chain breaks
+    // (here, and in the server's chains kept here). Where this PC keeps the
+    // server's chain of the run: that chain, then rows not yet sent to it.
     QVector<HistoryRow> history(const QString &sha256, QString *error) const;
+    // Rows per run: a server's own chains, or the server's kept on this PC.
+    QHash<QString, int> chainLengths(QString *error) const;
+    // The server's rows kept here as they are there; one kept already stays.
+    bool mirror(const QVector<HistoryRow> &rows, QString *error);
     QVector<ChainBreak> checkHistory(QString *error) const;
     // A signature with its meaning; approval needs a standing review by
     // another name. Fields of a signed run change only with a reason, and
@@ -214,6 +221,11 @@ private:
     bool lockChain(const QString &sha256, QString *error);
     // The mark of rows sent to a server, started on a local file.
     bool startSending(QString *error);
+    bool startMirror(QString *error);
+    // What counts and states are read from: a table of (sha256, seq, what, new_value).
+    QString historySource() const;
+    QVector<HistoryRow> chain(const QString &table, const QString &sha256, QString *error) const;
+    QVector<ChainBreak> breaksIn(const QString &table, QString *error) const;
     bool applyRow(const HistoryRow &row, QString *error);
     bool withdrawnBy(const HistoryRow &row, bool signedWhereMade, QString *error);
     bool settleVerdict(const HistoryRow &row, QString *error);

@@ -91,6 +91,24 @@ bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *erro
     return done;
 }
 
+bool pullFrom(Archive &local, Archive &server, QString *error)
+{
+    const QVector<RunRow> rows = server.list({}, error);
+    const QHash<QString, int> there = server.chainLengths(error), here = local.chainLengths(error);
+    if (!error->isEmpty())
+        return false;
+    // Only what each chain gained since the last pull comes.
+    QVector<HistoryRow> gained;
+    for (const RunRow &r : rows)
+        if (there.value(r.sha256) > here.value(r.sha256))
+            gained += server.history(r.sha256, error).mid(here.value(r.sha256));
+    if (!error->isEmpty() || !local.mirror(gained, error) || !local.merge(rows, error))
+        return false;
+    // The runs' downloads with them: where a run came from travels too.
+    const QVector<Archive::DownloadRow> downloads = server.downloads(error);
+    return error->isEmpty() && local.mergeDownloads(downloads, error);
+}
+
 ArchivePlace archivePlace(const QString &pathOrUrl, const QString &local)
 {
     if (Archive::isServerUrl(pathOrUrl))
