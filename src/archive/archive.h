@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -116,7 +117,8 @@ public:
     // The server's runs laid into this archive: new ones added, their chain
     // here started with the values they came with; known ones given the
     // server's fields and verdict (what waits in the queues is sent first, so
-    // nothing typed here is overwritten), but an approved verdict here stands.
+    // nothing typed here is overwritten), but a run approved here keeps its
+    // fields and verdict while that approval stands in the server's chain.
     bool merge(const QVector<RunRow> &rows, QString *error);
     // Every download recorded here (when it ended, the port, the outcome),
     // and another archive's laid into this one: a run brought from the
@@ -226,6 +228,8 @@ private:
     QString historySource() const;
     QVector<HistoryRow> chain(const QString &table, const QString &sha256, QString *error) const;
     QVector<ChainBreak> breaksIn(const QString &table, QString *error) const;
+    // Runs whose standing approval was signed here: a pull keeps their fields and verdict.
+    QSet<QString> approvedHere(QString *error) const;
     bool applyRow(const HistoryRow &row, QString *error);
     bool withdrawnBy(const HistoryRow &row, bool signedWhereMade, QString *error);
     bool settleVerdict(const HistoryRow &row, QString *error);

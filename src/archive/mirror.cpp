@@ -113,4 +113,26 @@ bool Archive::mirror(const QVector<HistoryRow> &rows, QString *error)
     q.finish();
     return endWrite(ok, error);
 }
+QSet<QString> Archive::approvedHere(QString *error) const
+{
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT r.sha256 FROM runs r WHERE %1 = 2").arg(sql::runState(historySource())));
+    QStringList approved;
+    if (exec(q, error))
+        while (q.next())
+            approved << q.value(0).toString();
+    q.finish();
+    QSet<QString> out;
+    for (const QString &sha : approved) {
+        // The approval that stands, as the server's chain and the rows not yet sent to it say; ours if signed here.
+        const QVector<HistoryRow> rows = history(sha, error);
+        const auto standing = std::find_if(
+            rows.crbegin(), rows.crend(), [](const HistoryRow &r) { return r.what == QLatin1String("approve"); });
+        const QVector<HistoryRow> own = chain(QStringLiteral("history"), sha, error);
+        if (standing != rows.crend()
+            && std::any_of(own.cbegin(), own.cend(), [&](const HistoryRow &r) { return sameChange(r, *standing); }))
+            out.insert(sha);
+    }
+    return out;
+}
 } // namespace zq

@@ -68,6 +68,8 @@ private Q_SLOTS:
     void twoPcsEditOneRun();
     void olderVersionsQueuedEditStillGoes();
     void serverHistoryComesBack();
+    void approvalHereStandsUntilChangedElsewhere_data();
+    void approvalHereStandsUntilChangedElsewhere();
 
 private:
     std::unique_ptr<PgServer> m_server;
@@ -287,6 +289,42 @@ void TstSharedQueue::serverHistoryComesBack()
     QCOMPARE(shown(), fromA + " approve");
     QCOMPARE(chainOf(*m_server, sha).count("approve:"), 1);
     QVERIFY(b.checkHistory(&error).isEmpty() && error.isEmpty());
+}
+
+void TstSharedQueue::approvalHereStandsUntilChangedElsewhere_data()
+{
+    QTest::addColumn<bool>("changedAfter");
+    QTest::addColumn<QString>("operatorName");
+    QTest::addColumn<zq::RunState>("state");
+    QTest::newRow("changed before the approval went") << false << QString() << zq::RunState::Approved;
+    QTest::newRow("changed after it went") << true << QStringLiteral("甲") << zq::RunState::Draft;
+}
+
+void TstSharedQueue::approvalHereStandsUntilChangedElsewhere()
+{
+    QFETCH(bool, changedAfter);
+    QTemporaryDir dir;
+    zq::Archive server, a, b;
+    QString error;
+    bool isNew = false;
+    QVERIFY2(server.open(m_server->url(), &error), qPrintable(error));
+    const QString sha
+        = server.addRun(zq::dataFileBytes(timeData(40, changedAfter ? 18 : 17)), QString(), &isNew, &error);
+    const QStringList sync{"archive", "--archive", m_server->url(), "--local", dir.filePath("b.sqlite"), "sync"};
+    QVERIFY(a.open(dir.filePath("a.sqlite"), &error) && b.open(dir.filePath("b.sqlite"), &error));
+    QVERIFY(a.merge(server.list({}, &error), &error) && b.merge(server.list({}, &error), &error));
+    // PC A, which never saw B's approval, changes the run.
+    const auto aEdits = [&] {
+        return a.setFields(sha, {"甲", {}, {}, {}, {}}, &error) && zq::drainQueue(a, server, nullptr, &error);
+    };
+    QVERIFY(b.sign(sha, "张", zq::Archive::Meaning::Review, {}, &error)
+        && b.sign(sha, "李", zq::Archive::Meaning::Approve, {}, &error));
+    QVERIFY2(changedAfter || aEdits(), qPrintable(error));
+    QCOMPARE(zqcli(sync).code, 0);
+    QVERIFY2(!changedAfter || aEdits(), qPrintable(error));
+    QCOMPARE(zqcli(sync).code, 0);
+    QTEST(b.run(sha, &error)->fields.operatorName, "operatorName");
+    QTEST(b.signatures(sha, &error).state, "state");
 }
 
 int main(int argc, char *argv[])
