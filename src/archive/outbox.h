@@ -30,8 +30,9 @@ struct Drained
 bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *error);
 
 // The server laid into the local archive, the one way the window and zqcli
-// both take it: each run's chain as the server holds it (kept beside this
-// PC's own), then its runs (fields and verdict) and downloads.
+// both take it: each chain (a run's, a device's) as the server holds it,
+// kept beside this PC's own; then its runs (fields and verdict), its
+// devices and certificates this PC lacks, and downloads.
 bool pullFrom(Archive &local, Archive &server, QString *error);
 
 // What --archive names, one meaning for the window and zqcli: a file is the
