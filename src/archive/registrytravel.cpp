@@ -19,8 +19,10 @@ bool isRegistryKey(const QString &key)
 bool Registry::apply(const HistoryRow &row, QString *error)
 {
     const bool isDevice = row.what == QLatin1String("device");
-    if ((!isDevice && row.what != QLatin1String("certificate")) || !ensure(error))
-        return isDevice || row.what != QLatin1String("certificate");
+    if (!isDevice && row.what != QLatin1String("certificate"))
+        return true; // no other row of a device's chain changes its tables
+    if (!ensure(error))
+        return false;
     const QString kind = row.sha256.section(QLatin1Char(':'), 0, 0), id = row.sha256.section(QLatin1Char(':'), 1);
     const QJsonObject o = QJsonDocument::fromJson(row.newValue.toUtf8()).object();
     const QJsonValue maxUses = o.value(QStringLiteral("maxUses")), maxTemp = o.value(QStringLiteral("maxTemp"));

@@ -289,6 +289,13 @@ void TstSharedQueue::serverHistoryComesBack()
     QCOMPARE(shown(), fromA + " approve");
     QCOMPARE(chainOf(*m_server, sha).count("approve:"), 1);
     QVERIFY(b.checkHistory(&error).isEmpty() && error.isEmpty());
+    // The copy changed behind the program's back is found as the server's own chain would be.
+    QSqlQuery tamper(QSqlDatabase::database(b.connectionName()));
+    QVERIFY(tamper.exec("DROP TRIGGER server_history_no_update")
+        && tamper.exec("UPDATE server_history SET signer = '王' WHERE what = 'review' AND sha256 = '" + sha + "'"));
+    const QVector<zq::ChainBreak> broken = b.checkHistory(&error);
+    QCOMPARE(broken.size(), 1);
+    QCOMPARE(broken.at(0).position, 5);
 }
 
 void TstSharedQueue::approvalHereStandsUntilChangedElsewhere_data()
