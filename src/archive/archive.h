@@ -6,6 +6,8 @@
 #include "core/runinfo.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -115,7 +117,8 @@ public:
     // The server's runs laid into this archive: new ones added, their chain
     // here started with the values they came with; known ones given the
     // server's fields and verdict (what waits in the queues is sent first, so
-    // nothing typed here is overwritten), but an approved verdict here stands.
+    // nothing typed here is overwritten), but a run approved here keeps its
+    // fields and verdict while that approval stands in the server's chain.
     bool merge(const QVector<RunRow> &rows, QString *error);
     // Every download recorded here (when it ended, the port, the outcome),
     // and another archive's laid into this one: a run brought from the
@@ -190,8 +193,14 @@ public:
 
     static QString sha256Of(const QByteArray &bytes);
 
-    // Every change a run had, oldest first; and where any run's chain breaks.
+    // Every change a run had, oldest first; and where any run's chain breaks
+    // (here, and in the server's chains kept here). Where this PC keeps the
+    // server's chain of the run: that chain, then rows not yet sent to it.
     QVector<HistoryRow> history(const QString &sha256, QString *error) const;
+    // Rows per run: a server's own chains, or the server's kept on this PC.
+    QHash<QString, int> chainLengths(QString *error) const;
+    // The server's rows kept here as they are there; one kept already stays.
+    bool mirror(const QVector<HistoryRow> &rows, QString *error);
     QVector<ChainBreak> checkHistory(QString *error) const;
     // A signature with its meaning; approval needs a standing review by
     // another name. Fields of a signed run change only with a reason, and
@@ -214,6 +223,13 @@ private:
     bool lockChain(const QString &sha256, QString *error);
     // The mark of rows sent to a server, started on a local file.
     bool startSending(QString *error);
+    bool startMirror(QString *error);
+    // What counts and states are read from: a table of (sha256, seq, what, new_value).
+    QString historySource() const;
+    QVector<HistoryRow> chain(const QString &table, const QString &sha256, QString *error) const;
+    QVector<ChainBreak> breaksIn(const QString &table, QString *error) const;
+    // Runs whose standing approval was signed here: a pull keeps their fields and verdict.
+    QSet<QString> approvedHere(QString *error) const;
     bool applyRow(const HistoryRow &row, QString *error);
     bool withdrawnBy(const HistoryRow &row, bool signedWhereMade, QString *error);
     bool settleVerdict(const HistoryRow &row, QString *error);

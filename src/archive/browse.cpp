@@ -14,7 +14,7 @@ using sql::exec;
 
 namespace {
 // The WHERE clause of a filter and its values.
-QString whereOf(const RunFilter &filter, QVariantList *values)
+QString whereOf(const RunFilter &filter, QVariantList *values, const QString &history)
 {
     QStringList where;
     const QString day = QStringLiteral("substr(COALESCE(r.downloaded_at, r.added_at), 1, 10)");
@@ -27,7 +27,7 @@ QString whereOf(const RunFilter &filter, QVariantList *values)
     if (!filter.verdict.isEmpty())
         where << QStringLiteral("r.verdict = ?"), *values << filter.verdict.toUpper();
     if (filter.state)
-        where << sql::kRunState + QStringLiteral(" = ?"), *values << int(*filter.state);
+        where << sql::runState(history) + QStringLiteral(" = ?"), *values << int(*filter.state);
     if (!filter.search.isEmpty()) {
         // Lower case on both sides: SQLite and PostgreSQL then match alike.
         // The term is the user's letters: % and _ in it match themselves.
@@ -57,7 +57,7 @@ QVector<RunRow> Archive::list(const RunFilter &filter, QString *error) const
     // Read once, front to back: no copy of every row kept for going back.
     q.setForwardOnly(true);
     q.prepare(QStringLiteral("SELECT %1 FROM runs r%2 ORDER BY r.added_at DESC, r.sha256")
-                  .arg(sql::kRunColumns, whereOf(filter, &values)));
+                  .arg(sql::runColumns(historySource()), whereOf(filter, &values, historySource())));
     for (const QVariant &v : values)
         q.addBindValue(v);
     QVector<RunRow> rows;
@@ -103,7 +103,7 @@ QSqlQuery Archive::browse(const RunFilter &filter, int orderBy, QString *error) 
                              " r.readings, r.peak, r.equipment, r.load, r.operator, r.verdict, r.comment,"
                              " replace(%2, rtrim(%2, replace(%2, '/', '')), ''), r.added_at, %3"
                              " FROM runs r%4 ORDER BY %5 %6, r.sha256")
-                  .arg(runAt, path, sql::kRunState, whereOf(filter, &values))
+                  .arg(runAt, path, sql::runState(historySource()), whereOf(filter, &values, historySource()))
                   .arg(column)
                   .arg(orderBy < 0 ? QStringLiteral("DESC") : QStringLiteral("ASC")));
     for (const QVariant &v : values)

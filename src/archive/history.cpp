@@ -135,10 +135,10 @@ bool Archive::appendHistory(const HistoryRow &change, QString *error)
     return exec(q, error);
 }
 
-QVector<HistoryRow> Archive::history(const QString &sha256, QString *error) const
+QVector<HistoryRow> Archive::chain(const QString &table, const QString &sha256, QString *error) const
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(QStringLiteral("SELECT %1 FROM history WHERE sha256 = ? ORDER BY position").arg(kHistoryColumns));
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE sha256 = ? ORDER BY position").arg(kHistoryColumns, table));
     q.addBindValue(sha256);
     QVector<HistoryRow> out;
     if (exec(q, error))
@@ -147,11 +147,11 @@ QVector<HistoryRow> Archive::history(const QString &sha256, QString *error) cons
     return out;
 }
 
-QVector<ChainBreak> Archive::checkHistory(QString *error) const
+QVector<ChainBreak> Archive::breaksIn(const QString &table, QString *error) const
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT %1 FROM history ORDER BY sha256, position").arg(kHistoryColumns));
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY sha256, position").arg(kHistoryColumns, table));
     QVector<ChainBreak> out;
     if (!exec(q, error))
         return out;
@@ -168,6 +168,18 @@ QVector<ChainBreak> Archive::checkHistory(QString *error) const
         chain.append(std::move(row));
     }
     close();
+    return out;
+}
+
+QVector<ChainBreak> Archive::checkHistory(QString *error) const
+{
+    QVector<ChainBreak> out = breaksIn(QStringLiteral("history"), error);
+    // The server's chains as this PC took them: a copy changed here shows as the server's would.
+    if (!m_server && QSqlDatabase::database(m_connection, false).tables().contains(QStringLiteral("server_history")))
+        for (ChainBreak b : breaksIn(QStringLiteral("server_history"), error)) {
+            b.why = QStringLiteral("服务器记录的副本：") + b.why;
+            out.append(b);
+        }
     // A run whose rows are all gone has no chain to break: it is missing its first row.
     QSqlQuery bare(QSqlDatabase::database(m_connection, false));
     bare.prepare(QStringLiteral("SELECT sha256 FROM runs r WHERE NOT EXISTS (SELECT 1 FROM history h"

@@ -31,7 +31,7 @@ bool Archive::startHistories(QString *error)
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral("SELECT %1 FROM runs r WHERE NOT EXISTS (SELECT 1 FROM history h"
                              " WHERE h.sha256 = r.sha256) ORDER BY r.sha256")
-                  .arg(sql::kRunColumns));
+                  .arg(sql::runColumns(historySource())));
     if (!sql::exec(q, error))
         return false;
     QVector<RunRow> runs;

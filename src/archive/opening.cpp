@@ -202,6 +202,6 @@ bool Archive::adopt(bool readOnly, QString *error)
     // WAL with NORMAL sync: a killed writer loses no committed row.
     for (const char *pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON"})
         exec(db, QString::fromLatin1(pragma), &why);
-    return migrate(error) && startSending(error);
+    return migrate(error) && startSending(error) && startMirror(error);
 }
 } // namespace zq

@@ -1,6 +1,7 @@
 #include "archive/outbox.h"
 
 #include "archive/archive.h"
+#include "archive/registry.h"
 
 #include <QHash>
 
@@ -27,6 +28,9 @@ bool sendRuns(Archive &local, Archive &server, Pending *sent, QString *error)
 // Whether the server holds the run; a server that fails to say stops the drain.
 bool serverHolds(Archive &server, const QString &sha256, bool *holds, QString *error)
 {
+    // A device's chain needs no run: the server takes its rows as they come.
+    if ((*holds = isRegistryKey(sha256)))
+        return true;
     QString none;
     *holds = server.run(sha256, &none).has_value();
     return *holds || none.isEmpty() || server.reachable(error);
@@ -89,6 +93,30 @@ bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *erro
     if (drained)
         *drained = count;
     return done;
+}
+
+bool pullFrom(Archive &local, Archive &server, QString *error)
+{
+    const QVector<RunRow> rows = server.list({}, error);
+    const QHash<QString, int> there = server.chainLengths(error), here = local.chainLengths(error);
+    if (!error->isEmpty())
+        return false;
+    // Only what each chain gained since the last pull comes.
+    QVector<HistoryRow> gained;
+    for (auto chain = there.cbegin(); chain != there.cend(); ++chain)
+        if (chain.value() > here.value(chain.key()))
+            gained += server.history(chain.key(), error).mid(here.value(chain.key()));
+    if (!error->isEmpty() || !local.mirror(gained, error) || !local.merge(rows, error))
+        return false;
+    // The registry with them: a run linked on another PC is corrected here by the same certificates.
+    const Registry theirs(server);
+    const QVector<Device> devices = theirs.devices(error);
+    const QHash<QString, RunDevices> links = theirs.links(error);
+    if (!error->isEmpty() || !Registry(local).takeFrom(devices, links, error))
+        return false;
+    // The runs' downloads with them: where a run came from travels too.
+    const QVector<Archive::DownloadRow> downloads = server.downloads(error);
+    return error->isEmpty() && local.mergeDownloads(downloads, error);
 }
 
 ArchivePlace archivePlace(const QString &pathOrUrl, const QString &local)

@@ -29,6 +29,12 @@ struct Drained
 };
 bool drainQueue(Archive &local, Archive &server, Drained *drained, QString *error);
 
+// The server laid into the local archive, the one way the window and zqcli
+// both take it: each chain (a run's, a device's) as the server holds it,
+// kept beside this PC's own; then its runs (fields and verdict), its
+// devices and certificates this PC lacks, and downloads.
+bool pullFrom(Archive &local, Archive &server, QString *error);
+
 // What --archive names, one meaning for the window and zqcli: a file is the
 // archive itself; a server's URL is the shared archive, beside a local file
 // (the user's own unless `local` names one) that keeps what the server has

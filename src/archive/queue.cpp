@@ -3,6 +3,7 @@
 #include "archive/archive.h"
 #include "archive/sql.h"
 
+#include <QSet>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -113,22 +114,26 @@ bool Archive::send(Archive &server, const Edit &edit, QString *error)
 
 bool Archive::merge(const QVector<RunRow> &rows, QString *error)
 {
+    // A run approved here keeps what it was approved with while that approval stands: the server's
+    // fields and verdict win only once its chain withdrew it (a later change made elsewhere).
+    QString why;
+    const QSet<QString> kept = approvedHere(&why);
+    if (!why.isEmpty()) {
+        *error = why;
+        return false;
+    }
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     db.transaction();
     QSqlQuery q(db);
-    // A run approved here keeps its approved check: that verdict stands whatever the server judged since.
-    const QString approvedHere = QStringLiteral(
-        "(SELECT h.what FROM history h WHERE h.sha256 = runs.sha256 AND h.what IN ('review', 'approve', 'withdrawn')"
-        " ORDER BY h.position DESC LIMIT 1) = 'approve'");
+    QString update;
+    for (const char *column : {"verdict", "recipe", "operator", "equipment", "load", "thermocouple", "comment"})
+        update += QStringLiteral(" %1 = CASE WHEN ? THEN runs.%1 ELSE excluded.%1 END,").arg(QLatin1String(column));
     q.prepare(QStringLiteral(
         "INSERT INTO runs (sha256, data_type, readings, failed, first_stamp, last_stamp, peak, verdict, recipe,"
         " operator, equipment, load, thermocouple, comment, added_at, downloaded_at)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (sha256) DO UPDATE SET"
-        " verdict = CASE WHEN %1 THEN runs.verdict ELSE excluded.verdict END,"
-        " recipe = CASE WHEN %1 THEN runs.recipe ELSE excluded.recipe END, operator = excluded.operator,"
-        " equipment = excluded.equipment, load = excluded.load, thermocouple = excluded.thermocouple,"
-        " comment = excluded.comment, downloaded_at = COALESCE(excluded.downloaded_at, runs.downloaded_at)")
-                  .arg(approvedHere));
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (sha256) DO UPDATE SET%1"
+        " downloaded_at = COALESCE(excluded.downloaded_at, runs.downloaded_at)")
+                  .arg(update));
     for (const RunRow &r : rows) {
         const RunFields &f = r.fields;
         for (const QVariant &v : {QVariant(r.sha256), QVariant(r.dataType), QVariant(r.readings), QVariant(r.failed),
@@ -137,6 +142,8 @@ bool Archive::merge(const QVector<RunRow> &rows, QString *error)
                  QVariant(f.thermocouple), QVariant(f.comment), QVariant(r.addedAt),
                  r.downloadedAt.isEmpty() ? QVariant() : QVariant(r.downloadedAt)})
             q.addBindValue(v);
+        for (int column = 0; column < 7; ++column)
+            q.addBindValue(kept.contains(r.sha256) ? 1 : 0);
         if (!exec(q, error)) {
             db.rollback();
             return false;

@@ -3,6 +3,7 @@
 #include "archive/archive.h"
 #include "core/calibration.h"
 
+#include <QHash>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -49,12 +50,26 @@ public:
     // The certificates in force on the run's day that correct its readings.
     Correction correctionFor(const QString &sha256, const QDate &day, QString *error) const;
 
+    // A device's or certificate's row from another archive laid into this
+    // one's tables; one already here stays as it is.
+    bool apply(const HistoryRow &row, QString *error);
+    // Every run's linked devices, by run.
+    QHash<QString, RunDevices> links(QString *error) const;
+    // Another archive's devices and certificates where this one lacks them,
+    // and its runs' links but for a run approved here (Archive::merge).
+    bool takeFrom(const QVector<Device> &devices, const QHash<QString, RunDevices> &links, QString *error);
+
 private:
     bool ensure(QString *error) const;
     Archive &m_archive;
 };
 
 QString kindName(Device::Kind kind);
+// A device and a certificate as their history rows hold them (JSON).
+QString deviceText(const Device &d);
+QString certificateText(const Certificate &c);
+// Whether a history key is a device's ("instrument:SN-1"), not a run's.
+bool isRegistryKey(const QString &key);
 // Where a device's changes are kept in the history, beside the runs' chains
 // (a run's key is its SHA-256, so the two never meet): "instrument:SN-1".
 QString registryKey(Device::Kind kind, const QString &id);

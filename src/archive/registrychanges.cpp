@@ -17,6 +17,8 @@ QString compact(const QJsonObject &o)
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
+} // namespace
+
 QString deviceText(const Device &d)
 {
     QJsonObject o{{QStringLiteral("kind"), kindName(d.kind)}, {QStringLiteral("id"), d.id}};
@@ -34,8 +36,6 @@ QString certificateText(const Certificate &c)
         {{QStringLiteral("number"), c.number}, {QStringLiteral("calibrated"), c.calibrated.toString(Qt::ISODate)},
             {QStringLiteral("due"), c.due.toString(Qt::ISODate)}, {QStringLiteral("points"), calPointsText(c.points)}});
 }
-} // namespace
-
 bool Registry::addCertificate(const Device &device, const Certificate &c, QString *error)
 {
     if (!ensure(error) || !m_archive.beginWrite(error))

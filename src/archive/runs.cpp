@@ -113,7 +113,7 @@ std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT %1 FROM runs r WHERE r.sha256 LIKE ? ESCAPE '!' ORDER BY r.sha256 LIMIT 2")
-                  .arg(sql::kRunColumns));
+                  .arg(sql::runColumns(historySource())));
     q.addBindValue(sql::likeEscaped(sha256OrPrefix.toLower()) + QLatin1Char('%'));
     if (!exec(q, error) || !q.next()) {
         if (error->isEmpty())

@@ -32,7 +32,8 @@ public:
     void sync()
     {
         QString error;
-        const bool answered = open(&error) && drainQueue(*m_local, *m_server, nullptr, &error) && pull(&error);
+        const bool answered
+            = open(&error) && drainQueue(*m_local, *m_server, nullptr, &error) && pullFrom(*m_local, *m_server, &error);
         QString ignored;
         Q_EMIT status(
             m_local && m_local->isOpen() ? pendingFor(*m_local, &ignored).total() : 0, answered ? QString() : error);
@@ -85,16 +86,6 @@ private:
             return true;
         m_server.reset();
         return false;
-    }
-
-    bool pull(QString *error)
-    {
-        const QVector<RunRow> rows = m_server->list({}, error);
-        if (!error->isEmpty() || !m_local->merge(rows, error))
-            return false;
-        // The runs' downloads with them: where a run came from travels too.
-        const QVector<Archive::DownloadRow> downloads = m_server->downloads(error);
-        return error->isEmpty() && m_local->mergeDownloads(downloads, error);
     }
 
     QString m_url;

@@ -17,17 +17,25 @@ bool exec(QSqlQuery &q, QString *error)
     return false;
 }
 
-const QString kRunColumns = QStringLiteral(
-    "r.sha256, r.data_type, r.readings, r.failed, r.first_stamp, r.last_stamp, r.peak, r.verdict, r.recipe,"
-    " r.operator, r.equipment, r.load, r.thermocouple, r.comment, r.added_at,"
-    " r.downloaded_at,"
-    " (SELECT COUNT(*) FROM history h WHERE h.sha256 = r.sha256 AND h.what = 'verdict'),"
-    " (SELECT COUNT(*) FROM history h WHERE h.sha256 = r.sha256 AND h.what = 'verdict' AND h.new_value = 'FAIL')");
+QString runColumns(const QString &history)
+{
+    return QStringLiteral(
+        "r.sha256, r.data_type, r.readings, r.failed, r.first_stamp, r.last_stamp, r.peak, r.verdict, r.recipe,"
+        " r.operator, r.equipment, r.load, r.thermocouple, r.comment, r.added_at, r.downloaded_at,"
+        " (SELECT COUNT(*) FROM %1 h WHERE h.sha256 = r.sha256 AND h.what = 'verdict'),"
+        " (SELECT COUNT(*) FROM %1 h WHERE h.sha256 = r.sha256 AND h.what = 'verdict'"
+        " AND h.new_value = 'FAIL')")
+        .arg(history);
+}
 
-const QString kRunState = QStringLiteral(
-    "COALESCE((SELECT CASE h.what WHEN 'review' THEN 1 WHEN 'approve' THEN 2 ELSE 0 END FROM history h"
-    " WHERE h.sha256 = r.sha256 AND h.what IN ('review', 'approve', 'withdrawn') ORDER BY h.position DESC LIMIT 1),"
-    " 0)");
+QString runState(const QString &history)
+{
+    return QStringLiteral(
+        "COALESCE((SELECT CASE h.what WHEN 'review' THEN 1 WHEN 'approve' THEN 2 ELSE 0 END FROM %1 h"
+        " WHERE h.sha256 = r.sha256 AND h.what IN ('review', 'approve', 'withdrawn') ORDER BY h.seq DESC LIMIT 1),"
+        " 0)")
+        .arg(history);
+}
 
 RunRow rowFrom(const QSqlQuery &q)
 {

@@ -11,9 +11,10 @@ namespace zq::sql {
 QString now();
 bool exec(QSqlQuery &q, QString *error);
 bool exec(const QSqlDatabase &db, const QString &statement, QString *error);
-extern const QString kRunColumns;
+// A run's columns, its checks counted over `history` (Archive::historySource()).
+QString runColumns(const QString &history);
 // A run's RunState as a number: its last signature or withdrawal decides, as signaturesOf() reads the rows.
-extern const QString kRunState;
+QString runState(const QString &history);
 RunRow rowFrom(const QSqlQuery &q);
 // Text for LIKE … ESCAPE '!': its %, _ and ! match themselves.
 QString likeEscaped(QString text);

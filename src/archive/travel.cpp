@@ -2,6 +2,7 @@
 // rows the server has not got yet, and a row from another archive taken into
 // the server's own chain, its change applied, never twice.
 #include "archive/archive.h"
+#include "archive/registry.h"
 #include "archive/sql.h"
 
 #include <QSqlQuery>
@@ -14,8 +15,10 @@ const QString kColumns = QStringLiteral(
     "h.sha256, h.position, h.at, h.os_user, h.signer, h.what, h.old_value, h.new_value, h.reason, h.hash");
 // A run's arrival in this archive and the values an older one found are this
 // archive's events, not the run's: the server has its own.
+// A device's chain travels too: its certificates are the same everywhere.
 const QString kTravelling
-    = QStringLiteral("h.what NOT IN ('added', 'found') AND EXISTS (SELECT 1 FROM runs r WHERE r.sha256 = h.sha256)");
+    = QStringLiteral("h.what NOT IN ('added', 'found') AND (EXISTS (SELECT 1 FROM runs r WHERE r.sha256 = h.sha256)"
+                     " OR h.sha256 LIKE 'instrument:%' OR h.sha256 LIKE 'thermocouple:%')");
 const QString kUnsent = QStringLiteral(
     " AND NOT EXISTS (SELECT 1 FROM history_sent s WHERE s.sha256 = h.sha256 AND s.position = h.position)");
 const QStringList kFieldColumns{QStringLiteral("operator"), QStringLiteral("equipment"), QStringLiteral("load"),
@@ -145,6 +148,8 @@ bool Archive::receive(const HistoryRow &row, QString *error, bool signedWhereMad
 
 bool Archive::applyRow(const HistoryRow &row, QString *error)
 {
+    if (isRegistryKey(row.sha256))
+        return Registry(*this).apply(row, error);
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     const QString now = text(row.newValue);
     const int colon = int(now.indexOf(QLatin1String(": ")));

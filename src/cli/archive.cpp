@@ -185,7 +185,7 @@ int archive(const QStringList &arguments)
         return Failed;
     if (command == QLatin1String("sync"))
         return archive.isServer()
-            ? tellQueued(localPath(parser))
+            ? tellQueued(archive, localPath(parser))
             : fail(QStringLiteral("sync sends the local queue to a server: give --archive postgresql://…"));
     if (command == QLatin1String("push"))
         return push(archive,

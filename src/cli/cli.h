@@ -104,8 +104,9 @@ std::optional<zq::RunState> stateNamed(const QString &word, QString *error);
 int approveRun(zq::Archive &archive, const QCommandLineParser &parser, const QString &sha256);
 // The local queue (runs, then edits) sent to the server; how many went, or -1 (told) when it stopped.
 int sendQueued(zq::Archive &server, const QString &local);
-// zqcli archive sync, once the queue went: what is still queued (runs and edits); Done only when nothing is.
-int tellQueued(const QString &local);
+// zqcli archive sync, once the queue went: the server's runs and history taken into the local archive, and
+// what is still queued (runs and edits); Done only when nothing is.
+int tellQueued(zq::Archive &server, const QString &local);
 // "2 runs and 1 edits": what is queued or was sent, in the words sync prints.
 QString pendingText(const zq::Pending &pending);
 

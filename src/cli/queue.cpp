@@ -50,11 +50,12 @@ int sendQueued(zq::Archive &server, const QString &local)
     return drained.sent.total();
 }
 
-int tellQueued(const QString &local)
+int tellQueued(zq::Archive &server, const QString &local)
 {
     zq::Archive queue;
     QString error;
-    if (!queue.open(local, &error))
+    // What the server holds comes back here too: other PCs' runs, edits and history.
+    if (!queue.open(local, &error) || !zq::pullFrom(queue, server, &error))
         return fail(error);
     const zq::Pending left = zq::pendingFor(queue, &error);
     std::printf("%s still queued\n", qPrintable(pendingText(left)));

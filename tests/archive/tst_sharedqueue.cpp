@@ -67,6 +67,9 @@ private Q_SLOTS:
     void historyReachesTheServerOnce();
     void twoPcsEditOneRun();
     void olderVersionsQueuedEditStillGoes();
+    void serverHistoryComesBack();
+    void approvalHereStandsUntilChangedElsewhere_data();
+    void approvalHereStandsUntilChangedElsewhere();
 
 private:
     std::unique_ptr<PgServer> m_server;
@@ -242,6 +245,93 @@ void TstSharedQueue::olderVersionsQueuedEditStillGoes()
     QCOMPARE(zq::pendingFor(local, &error).total(), 2);
     QVERIFY2(zq::drainQueue(local, server, nullptr, &error), qPrintable(error));
     QCOMPARE(chainOf(*m_server, sha), QStringLiteral("added:> operator:>王"));
+}
+
+void TstSharedQueue::serverHistoryComesBack()
+{
+    QTemporaryDir dir;
+    zq::Archive server, a, b;
+    QString error;
+    bool isNew = false;
+    QVERIFY2(server.open(m_server->url(), &error), qPrintable(error));
+    const QString sha = server.addRun(zq::dataFileBytes(timeData(40, 16)), QString(), &isNew, &error);
+    const QStringList sync{"archive", "--archive", m_server->url(), "--local", dir.filePath("b.sqlite"), "sync"};
+    QVERIFY(a.open(dir.filePath("a.sqlite"), &error) && b.open(dir.filePath("b.sqlite"), &error));
+    QVERIFY(a.merge(server.list({}, &error), &error));
+    // PC A edits, judges (FAIL, then PASS) and reviews; PC B only syncs.
+    QVERIFY2(a.setFields(sha, {"甲", {}, {}, {}, {}}, &error) && a.setVerdict(sha, "FAIL", "淬火", &error)
+            && a.setVerdict(sha, "PASS", "淬火", &error) && a.sign(sha, "张", zq::Archive::Meaning::Review, {}, &error)
+            && zq::drainQueue(a, server, nullptr, &error),
+        qPrintable(error));
+    const auto shown = [&] {
+        QStringList whats;
+        for (const zq::HistoryRow &r : b.history(sha, &error))
+            whats << r.what;
+        return whats.join(' ');
+    };
+    const QString fromA = "added operator verdict recipe verdict review";
+    for (int again = 0; again < 2; ++again) {
+        QCOMPARE(zqcli(sync).code, 0);
+        QCOMPARE(shown(), fromA);
+    }
+    const std::optional<zq::RunRow> seen = b.run(sha, &error);
+    QVERIFY(seen);
+    QCOMPARE(QList<int>({seen->checks, seen->failedChecks}), QList<int>({2, 1}));
+    QCOMPARE(b.signatures(sha, &error).review.name, QStringLiteral("张"));
+    zq::RunFilter reviewed;
+    reviewed.state = zq::RunState::Reviewed;
+    QCOMPARE(b.list(reviewed, &error).size(), 1);
+    // B's own approval goes up once and is shown once, before and after it went.
+    QVERIFY2(b.sign(sha, "李", zq::Archive::Meaning::Approve, {}, &error), qPrintable(error));
+    QCOMPARE(shown(), fromA + " approve");
+    for (int again = 0; again < 2; ++again)
+        QCOMPARE(zqcli(sync).code, 0);
+    QCOMPARE(shown(), fromA + " approve");
+    QCOMPARE(chainOf(*m_server, sha).count("approve:"), 1);
+    QVERIFY(b.checkHistory(&error).isEmpty() && error.isEmpty());
+    // The copy changed behind the program's back is found as the server's own chain would be.
+    QSqlQuery tamper(QSqlDatabase::database(b.connectionName()));
+    QVERIFY(tamper.exec("DROP TRIGGER server_history_no_update")
+        && tamper.exec("UPDATE server_history SET signer = '王' WHERE what = 'review' AND sha256 = '" + sha + "'"));
+    const QVector<zq::ChainBreak> broken = b.checkHistory(&error);
+    QCOMPARE(broken.size(), 1);
+    QCOMPARE(broken.at(0).position, 5);
+}
+
+void TstSharedQueue::approvalHereStandsUntilChangedElsewhere_data()
+{
+    QTest::addColumn<bool>("changedAfter");
+    QTest::addColumn<QString>("operatorName");
+    QTest::addColumn<zq::RunState>("state");
+    QTest::newRow("changed before the approval went") << false << QString() << zq::RunState::Approved;
+    QTest::newRow("changed after it went") << true << QStringLiteral("甲") << zq::RunState::Draft;
+}
+
+void TstSharedQueue::approvalHereStandsUntilChangedElsewhere()
+{
+    QFETCH(bool, changedAfter);
+    QTemporaryDir dir;
+    zq::Archive server, a, b;
+    QString error;
+    bool isNew = false;
+    QVERIFY2(server.open(m_server->url(), &error), qPrintable(error));
+    const QString sha
+        = server.addRun(zq::dataFileBytes(timeData(40, changedAfter ? 18 : 17)), QString(), &isNew, &error);
+    const QStringList sync{"archive", "--archive", m_server->url(), "--local", dir.filePath("b.sqlite"), "sync"};
+    QVERIFY(a.open(dir.filePath("a.sqlite"), &error) && b.open(dir.filePath("b.sqlite"), &error));
+    QVERIFY(a.merge(server.list({}, &error), &error) && b.merge(server.list({}, &error), &error));
+    // PC A, which never saw B's approval, changes the run.
+    const auto aEdits = [&] {
+        return a.setFields(sha, {"甲", {}, {}, {}, {}}, &error) && zq::drainQueue(a, server, nullptr, &error);
+    };
+    QVERIFY(b.sign(sha, "张", zq::Archive::Meaning::Review, {}, &error)
+        && b.sign(sha, "李", zq::Archive::Meaning::Approve, {}, &error));
+    QVERIFY2(changedAfter || aEdits(), qPrintable(error));
+    QCOMPARE(zqcli(sync).code, 0);
+    QVERIFY2(!changedAfter || aEdits(), qPrintable(error));
+    QCOMPARE(zqcli(sync).code, 0);
+    QTEST(b.run(sha, &error)->fields.operatorName, "operatorName");
+    QTEST(b.signatures(sha, &error).state, "state");
 }
 
 int main(int argc, char *argv[])

@@ -1,5 +1,6 @@
 // The calibration registry on a real PostgreSQL 15 server, as the role the
 // schema grants, and on SQLite: the same certificates, links and corrections.
+#include "archive/outbox.h"
 #include "archive/registry.h"
 #include "archive/registryreader.h"
 #include "core/datafile.h"
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void initTestCase();
     void certificatesLinksAndCorrections_data();
     void certificatesLinksAndCorrections();
+    void registryTravelsBetweenPcs();
 
 private:
     std::unique_ptr<PgServer> m_server;
@@ -119,6 +121,46 @@ void TstSharedRegistry::certificatesLinksAndCorrections()
         (QStringList{"linked_instrument||SN-1|", "linked_thermocouple||TC-12|", "linked_thermocouple|TC-12|TC-13|",
             "verdict||PASS|已修正：仪表 CAL-I-77（300:+1,900:-1），热电偶 CAL-T-12（800:+3,900:+3）", "recipe||r|"}));
     QVERIFY(a.checkHistory(&error).isEmpty());
+}
+
+void TstSharedRegistry::registryTravelsBetweenPcs()
+{
+    QTemporaryDir dir;
+    zq::Archive server, a, b;
+    QString error;
+    bool isNew = false;
+    QVERIFY2(server.open(m_server->url(true), &error), qPrintable(error));
+    const QString sha = server.addRun(zq::dataFileBytes(timeData(31)), QString(), &isNew, &error);
+    QVERIFY(a.open(dir.filePath("a.sqlite"), &error) && b.open(dir.filePath("b.sqlite"), &error));
+    const auto sync = [&](zq::Archive &pc) {
+        return zq::drainQueue(pc, server, nullptr, &error) && zq::pullFrom(pc, server, &error);
+    };
+    zq::Device instrument;
+    instrument.id = QStringLiteral("SN-7");
+    const QDate jan(2026, 1, 10);
+    // Registered and linked on A; B, which saw neither, corrects the run by the same certificate.
+    QVERIFY2(sync(a)
+            && zq::Registry(a).addCertificate(instrument, {"CAL-A", jan, jan.addYears(1), {{300, 1}, {900, 1}}}, &error)
+            && zq::Registry(a).link(sha, {"SN-7", {}}, &error) && sync(a) && sync(b),
+        qPrintable(error));
+    QCOMPARE(zq::runCalibration(b, sha, &error).correction.instrument.value_or(zq::Certificate()).number,
+        QStringLiteral("CAL-A"));
+    // B's successor reaches A; the old one stays, and nothing comes twice however often each syncs.
+    QVERIFY2(zq::Registry(b).addCertificate(
+                 instrument, {"CAL-B", jan.addMonths(6), jan.addYears(2), {{300, 2}, {900, 2}}}, &error),
+        qPrintable(error));
+    for (int again = 0; again < 2; ++again)
+        QVERIFY2(sync(b) && sync(a), qPrintable(error));
+    QStringList numbers;
+    const std::optional<zq::Device> onA = zq::Registry(a).device(zq::Device::Instrument, "SN-7", &error);
+    for (const zq::Certificate &c : onA.value_or(zq::Device()).certificates)
+        numbers << c.number;
+    QCOMPARE(numbers, QStringList({"CAL-A", "CAL-B"}));
+    QCOMPARE(m_server->scalar("SELECT COUNT(*) FROM cal_certificates WHERE device_id = 'SN-7'"), QStringLiteral("2"));
+    QCOMPARE(m_server->scalar(
+                 "SELECT string_agg(what, ' ' ORDER BY position) FROM history WHERE sha256 = 'instrument:SN-7'"),
+        QStringLiteral("device certificate certificate"));
+    QVERIFY(a.checkHistory(&error).isEmpty() && b.checkHistory(&error).isEmpty() && error.isEmpty());
 }
 
 int main(int argc, char *argv[])
