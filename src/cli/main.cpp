@@ -30,7 +30,7 @@ const char *const kUsage
       "  archive list [--since DATE] [--until DATE] [--equipment X] [--verdict pass|fail] [--search TEXT]\n"
       "                              the runs in the archive\n"
       "  archive import PATH...      files and folders into the archive\n"
-      "  archive sync --archive URL  send the runs and edits queued here to the shared archive\n"
+      "  archive sync --archive URL  send what is queued here to the shared archive, and bring its runs and history\n"
       "  archive show FILE|HASH      a run's figures, fields, notes and named ranges\n"
       "  archive set FILE|HASH [--equipment X] [--operator X] [--load X] [--thermocouple X] [--comment X]\n"
       "          [--instrument SERIAL]\n"
