@@ -2,6 +2,7 @@
 // run read back from them.
 #include "archive/archive.h"
 #include "archive/sql.h"
+#include "archive/texts.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -73,8 +74,8 @@ bool Archive::withdrawSignatures(const QString &sha256, const QString &reason, Q
     if (now.state == RunState::Draft)
         return true;
     if (reason.trimmed().isEmpty()) {
-        *error = QStringLiteral("记录已%1：修改须写明理由（--reason），修改后记录退回草稿")
-                     .arg(now.state == RunState::Approved ? QStringLiteral("批准") : QStringLiteral("审核"));
+        *error = words::kSignedNeedsReason.arg(
+            now.state == RunState::Approved ? words::kApprovedWord : words::kReviewedWord);
         return false;
     }
     const bool approved = now.state == RunState::Approved;
@@ -101,7 +102,7 @@ bool Archive::sign(const QString &sha256, const QString &name, Meaning meaning, 
 {
     const QString signer = name.trimmed();
     if (signer.isEmpty()) {
-        *error = QStringLiteral("签名须写明签名人");
+        *error = words::kSignerNeeded;
         return false;
     }
     if (!beginWrite(error))
@@ -110,11 +111,11 @@ bool Archive::sign(const QString &sha256, const QString &name, Meaning meaning, 
     const bool approve = meaning == Meaning::Approve;
     QString why;
     if (approve && now.state == RunState::Draft)
-        why = QStringLiteral("批准前须先由另一人审核");
+        why = words::kReviewBeforeApproval;
     else if (approve && now.review.name == signer)
-        why = QStringLiteral("审核人 %1 不能再批准同一记录：批准须由另一人签名").arg(signer);
+        why = words::kReviewerCannotApprove.arg(signer);
     else if (now.state == RunState::Approved)
-        why = QStringLiteral("记录已批准");
+        why = words::kAlreadyApproved;
     if (!why.isEmpty()) {
         *error = why;
         return endWrite(false, error);

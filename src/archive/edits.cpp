@@ -2,6 +2,7 @@
 // the same transaction.
 #include "archive/archive.h"
 #include "archive/sql.h"
+#include "archive/texts.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -16,7 +17,7 @@ std::optional<RunRow> knownRun(const Archive &archive, const QString &sha256, QS
     QString none;
     std::optional<RunRow> run = archive.run(sha256, &none);
     if (!run || run->sha256 != sha256) {
-        *error = QStringLiteral("记录库中没有这个记录");
+        *error = words::kNoSuchRun;
         return std::nullopt;
     }
     return run;

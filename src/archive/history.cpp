@@ -3,6 +3,7 @@
 #include "archive/history.h"
 #include "archive/archive.h"
 #include "archive/sql.h"
+#include "archive/texts.h"
 #include "core/datafile.h"
 
 #include <QSqlError>
@@ -68,11 +69,11 @@ std::optional<ChainBreak> firstBreak(const QVector<HistoryRow> &rows)
     for (int i = 0; i < rows.size(); ++i) {
         const HistoryRow &r = rows.at(i);
         if (r.position != i)
-            return ChainBreak{r.sha256, i, QStringLiteral("第 %1 行缺失").arg(i)};
+            return ChainBreak{r.sha256, i, words::kRowMissing.arg(i)};
         if (r.previousHash != previous)
-            return ChainBreak{r.sha256, i, QStringLiteral("第 %1 行与前一行接不上").arg(i)};
+            return ChainBreak{r.sha256, i, words::kRowUnlinked.arg(i)};
         if (historyHash(r) != r.hash)
-            return ChainBreak{r.sha256, i, QStringLiteral("第 %1 行的内容已被改动").arg(i)};
+            return ChainBreak{r.sha256, i, words::kRowChanged.arg(i)};
         previous = r.hash;
     }
     return std::nullopt;
@@ -177,7 +178,7 @@ QVector<ChainBreak> Archive::checkHistory(QString *error) const
     // The server's chains as this PC took them: a copy changed here shows as the server's would.
     if (!m_server && QSqlDatabase::database(m_connection, false).tables().contains(QStringLiteral("server_history")))
         for (ChainBreak b : breaksIn(QStringLiteral("server_history"), error)) {
-            b.why = QStringLiteral("服务器记录的副本：") + b.why;
+            b.why = words::kServerCopy + b.why;
             out.append(b);
         }
     // A run whose rows are all gone has no chain to break: it is missing its first row.
@@ -186,7 +187,7 @@ QVector<ChainBreak> Archive::checkHistory(QString *error) const
                                 " WHERE h.sha256 = r.sha256) ORDER BY sha256"));
     if (exec(bare, error))
         while (bare.next())
-            out.append({bare.value(0).toString(), 0, QStringLiteral("第 0 行缺失")});
+            out.append({bare.value(0).toString(), 0, words::kFirstRowMissing});
     return out;
 }
 } // namespace zq

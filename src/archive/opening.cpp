@@ -3,6 +3,7 @@
 // database, a newer version of ours) is told and left exactly as it was.
 #include "archive/archive.h"
 #include "archive/sql.h"
+#include "archive/texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +40,7 @@ QString ownerAndMode(const QString &path)
     struct stat st = {};
     const QFileInfo info(path);
     const int mode = ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : 0;
-    return QStringLiteral("属主 %1，权限 %2").arg(info.owner(), QString::number(mode, 8).rightJustified(4, '0'));
+    return words::kOwnerAndMode.arg(info.owner(), QString::number(mode, 8).rightJustified(4, '0'));
 }
 
 // Its journal lives beside it: the folder must take new files too.
@@ -60,13 +61,11 @@ bool moveAside(const QString &path, const QString &why, QString *error, QString 
     const QString aside
         = path + QStringLiteral(".broken-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     if (!QFile::rename(path, aside)) {
-        *error = QStringLiteral("%1 已损坏（%2），且无法移到一旁").arg(QDir::toNativeSeparators(path), why);
+        *error = words::kDamagedNotMoved.arg(QDir::toNativeSeparators(path), why);
         return false;
     }
     if (notice)
-        *notice = QStringLiteral(
-            "记录库 %1 已损坏（%2），已改名为 %3 并新建了记录库。可用 zqcli archive import 从接收文件夹重建。")
-                      .arg(QDir::toNativeSeparators(path), why, QDir::toNativeSeparators(aside));
+        *notice = words::kArchiveMovedAside.arg(QDir::toNativeSeparators(path), why, QDir::toNativeSeparators(aside));
     return true;
 }
 } // namespace
@@ -82,9 +81,7 @@ bool Archive::open(const QString &path, QString *error, QString *notice, Access 
     QString why;
     switch (look(path, &why)) {
     case FileState::Unreadable:
-        *error = QStringLiteral("记录库 %1 无法读取（%2；%3）。它没有被改动。若它是用 sudo 运行时留下的，"
-                                "请把它交还给自己（sudo chown $USER %1）。")
-                     .arg(shown, why, ownerAndMode(path));
+        *error = words::kArchiveUnreadable.arg(shown, why, ownerAndMode(path));
         return false;
     case FileState::Missing:
     case FileState::Empty:
@@ -95,18 +92,16 @@ bool Archive::open(const QString &path, QString *error, QString *notice, Access 
         break;
     case FileState::NotADatabase:
         if (readOnly) {
-            *error = QStringLiteral("%1 不是 SQLite 数据库").arg(shown);
+            *error = words::kNotSqliteNamed.arg(shown);
             return false;
         }
-        if (!moveAside(path, QStringLiteral("不是 SQLite 数据库"), error, notice))
+        if (!moveAside(path, words::kNotSqlite, error, notice))
             return false;
         break;
     case FileState::Database:
         // SQLite would open it read-only without a word, and fail at the first write.
         if (!readOnly && !writable(path)) {
-            *error = QStringLiteral("记录库 %1 不能写入（%2；它所在的文件夹也须可写）。它没有被改动；"
-                                    "只读的命令（list、show、verify）仍可使用它。")
-                         .arg(shown, ownerAndMode(path));
+            *error = words::kArchiveNotWritable.arg(shown, ownerAndMode(path));
             return false;
         }
         break;
@@ -125,7 +120,7 @@ bool Archive::openFile(const QString &path, QString *error, QString *notice, Acc
         ? QSqlDatabase::database(m_connection, false)
         : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     if (!db.isValid()) {
-        *error = QStringLiteral("SQLite 驱动不可用（请安装 libqt6sql6-sqlite）");
+        *error = words::kNoSqliteDriver;
         return false;
     }
     db.setDatabaseName(path);
@@ -133,7 +128,7 @@ bool Archive::openFile(const QString &path, QString *error, QString *notice, Acc
                                   : QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     const QString shown = QDir::toNativeSeparators(path);
     if (!db.open()) {
-        *error = QStringLiteral("%1 无法打开：%2（它没有被改动）").arg(shown, db.lastError().text());
+        *error = words::kCannotOpenUntouched.arg(shown, db.lastError().text());
         return false;
     }
     QSqlQuery check(db);
@@ -144,14 +139,14 @@ bool Archive::openFile(const QString &path, QString *error, QString *notice, Acc
     if (broken) {
         db.close();
         if (readOnly) {
-            *error = QStringLiteral("记录库 %1 已损坏（%2）").arg(shown, why);
+            *error = words::kArchiveDamaged.arg(shown, why);
             return false;
         }
         return moveAside(path, why, error, notice) && openFile(path, error, notice, access);
     }
     if (!ran) {
         // Not damaged, but out of reach (a read-only folder, a lock): told, never moved.
-        *error = QStringLiteral("%1 无法读取：%2（它没有被改动）").arg(shown, why);
+        *error = words::kCannotReadUntouched.arg(shown, why);
         db.close();
         return false;
     }
@@ -175,27 +170,20 @@ bool Archive::adopt(bool readOnly, QString *error)
     const bool ours = id == kApplicationId
         || (id == 0 && tables.contains(QStringLiteral("schema_version")) && tables.contains(QStringLiteral("runs")));
     if (!tables.isEmpty() && !ours) {
-        *error = QStringLiteral("这不是本程序的记录库（另一个程序的数据库：application_id %1，表 %2），没有改动它")
-                     .arg(id)
-                     .arg(tables.join(QStringLiteral("、")));
+        *error = words::kNotOurArchive.arg(id).arg(tables.join(QStringLiteral("、")));
         return false;
     }
     const int version
         = q.exec(QStringLiteral("SELECT MAX(version) FROM schema_version")) && q.next() ? q.value(0).toInt() : 0;
     q.finish();
     if (version > kSchemaVersion) {
-        *error = QStringLiteral("记录库为第 %1 版，本程序只认识到第 %2 版：请用较新的程序打开它；它没有被改动")
-                     .arg(version)
-                     .arg(kSchemaVersion);
+        *error = words::kArchiveTooNew.arg(version).arg(kSchemaVersion);
         return false;
     }
     if (readOnly) {
         if (version == kSchemaVersion)
             return true;
-        *error = QStringLiteral("记录库为第 %1 版，需要先升级到第 %2 版：请运行一次会写入记录库的命令"
-                                "（如 zqcli archive import），或打开程序的记录库窗口")
-                     .arg(version)
-                     .arg(kSchemaVersion);
+        *error = words::kArchiveNeedsUpgrade.arg(version).arg(kSchemaVersion);
         return false;
     }
     QString why;

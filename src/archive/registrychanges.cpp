@@ -2,6 +2,7 @@
 // one transaction: a device's under its registry key, a link under the run.
 #include "archive/registry.h"
 #include "archive/sql.h"
+#include "archive/texts.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -59,7 +60,7 @@ bool Registry::addCertificate(const Device &device, const Certificate &c, QStrin
     ok = ok && exec(known, error);
     // A certificate is a document: registered once, never rewritten.
     if (ok && known.next()) {
-        *error = QStringLiteral("证书 %1 已登记在 %2 下").arg(c.number, device.id);
+        *error = words::kCertificateTaken.arg(c.number, device.id);
         ok = false;
     }
     known.finish();

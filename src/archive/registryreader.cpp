@@ -1,6 +1,7 @@
 // The registry's reads on their own thread: the worker opens its twin of the
 // archive there, and answers through queued signals.
 #include "archive/registryreader.h"
+#include "archive/texts.h"
 
 #include <QSqlError>
 #include <memory>
@@ -14,7 +15,7 @@ bool Archive::openTwin(const Twin &twin, QString *error)
     m_server = twin.server;
     if (db.open())
         return true;
-    *error = QStringLiteral("%1 无法打开：%2").arg(m_path, db.lastError().text());
+    *error = words::kCannotOpen.arg(m_path, db.lastError().text());
     return false;
 }
 

@@ -2,6 +2,7 @@
 #include "archive/archive.h"
 #include "archive/sql.h"
 
+#include "archive/texts.h"
 #include "core/datafile.h"
 #include "core/listlines.h"
 #include "core/summary.h"
@@ -117,12 +118,12 @@ std::optional<RunRow> Archive::run(const QString &sha256OrPrefix, QString *error
     q.addBindValue(sql::likeEscaped(sha256OrPrefix.toLower()) + QLatin1Char('%'));
     if (!exec(q, error) || !q.next()) {
         if (error->isEmpty())
-            *error = QStringLiteral("记录库中没有这个记录");
+            *error = words::kNoSuchRun;
         return std::nullopt;
     }
     RunRow r = sql::rowFrom(q);
     if (q.next()) {
-        *error = QStringLiteral("不止一个记录以此开头");
+        *error = words::kAmbiguousPrefix;
         return std::nullopt;
     }
     QSqlQuery p(db);
@@ -183,16 +184,16 @@ QString Archive::provenanceWords(const QByteArray &fileBytes, const QString &pat
     const QString when = p.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     switch (p.kind) {
     case Provenance::Downloaded:
-        return QStringLiteral("下载于 %1 自 %2，未改动").arg(when, p.device);
+        return words::kDownloadedUnchanged.arg(when, p.device);
     case Provenance::IncompleteDownload:
-        return QStringLiteral("下载不完整：%1（下载于 %2 自 %3）").arg(outcomeWords(p.outcome), when, p.device);
+        return words::kDownloadIncomplete.arg(outcomeWords(p.outcome), when, p.device);
     case Provenance::ChangedSinceDownload:
-        return QStringLiteral("下载后已改动");
+        return words::kChangedSinceDownload;
     case Provenance::NotDownloaded:
-        return QStringLiteral("档案中有此文件，非下载所得");
+        return words::kInArchiveNotDownloaded;
     case Provenance::Unknown:
         break;
     }
-    return QStringLiteral("档案中无此文件");
+    return words::kNotInArchive;
 }
 } // namespace zq

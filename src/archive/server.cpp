@@ -2,6 +2,7 @@
 // the schema loaded there, and the bytes it keeps of each run.
 #include "archive/archive.h"
 #include "archive/sql.h"
+#include "archive/texts.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -28,7 +29,7 @@ bool Archive::openServer(const QString &text, QString *error)
     m_server = true;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
     if (!db.isValid()) {
-        *error = QStringLiteral("PostgreSQL 驱动不可用（请安装 libqt6sql6-psql）");
+        *error = words::kNoPostgresDriver;
         return false;
     }
     db.setHostName(
@@ -51,12 +52,8 @@ bool Archive::openServer(const QString &text, QString *error)
     const int version
         = q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next() ? q.value(0).toInt() : 0;
     if (version != kSchemaVersion) {
-        *error = version == 0 ? QStringLiteral("%1: 服务器上没有记录库的表（请先载入 archive-postgresql.sql）：%2")
-                                    .arg(m_path, q.lastError().text().trimmed())
-                              : QStringLiteral("%1: 服务器上的记录库为第 %2 版，本程序使用第 %3 版")
-                                    .arg(m_path)
-                                    .arg(version)
-                                    .arg(kSchemaVersion);
+        *error = version == 0 ? words::kServerHasNoTables.arg(m_path, q.lastError().text().trimmed())
+                              : words::kServerVersion.arg(m_path).arg(version).arg(kSchemaVersion);
         db.close();
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "archive/archive.h"
 #include "archive/outbox.h"
+#include "archive/texts.h"
 
 #include <QTimer>
 #include <memory>
@@ -48,7 +49,7 @@ public:
         if (open(&error))
             bytes = m_server->fileBytes(sha256, &error);
         if (bytes.isEmpty() && error.isEmpty())
-            error = QStringLiteral("服务器上没有这个记录的文件");
+            error = zq::words::kServerHasNoFile;
         Q_EMIT fetched(sha256, bytes, bytes.isEmpty() ? error : QString());
     }
 

@@ -4,6 +4,7 @@
 #include "archive/archive.h"
 #include "archive/registry.h"
 #include "archive/sql.h"
+#include "archive/texts.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -191,8 +192,7 @@ bool Archive::withdrawnBy(const HistoryRow &row, bool signedWhereMade, QString *
     if (!isChange(row) || signedWhereMade)
         return true;
     // Made where the run was not signed: a signature here no longer covers it.
-    return withdrawSignatures(
-        row.sha256, row.reason.isEmpty() ? QStringLiteral("在另一台电脑上修改，那里当时未签名") : row.reason, error);
+    return withdrawSignatures(row.sha256, row.reason.isEmpty() ? words::kChangedUnsignedElsewhere : row.reason, error);
 }
 
 bool Archive::settleVerdict(const HistoryRow &row, QString *error)
