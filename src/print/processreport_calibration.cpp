@@ -2,6 +2,7 @@
 // readings, how they stand, and the figures raw beside corrected, so an
 // auditor sees what the correction changed.
 #include "core/analysisformat.h"
+#include "core/texts.h"
 #include "print/sheetflow.h"
 #include "print/texts.h"
 
@@ -75,7 +76,7 @@ void layoutCalibration(Flow &f, const ProcessReport &r)
     if (c.correction.isEmpty())
         return;
     f.heading(sheet::kCalibration);
-    f.text(0, f.width(), c.judgedRaw ? sheet::kJudgedRaw : c.correction.text(), 8, true);
+    f.text(0, f.width(), c.judgedRaw ? words::kJudgedRaw : c.correction.text(), 8, true);
     const QVector<double> columns{0, 0.1, 0.26, 0.42, 0.56, 0.7, 0.8};
     row(f, utf8(sheet::kDeviceColumns), columns);
     const std::pair<const char *, std::pair<QString, std::optional<Certificate>>> devices[]

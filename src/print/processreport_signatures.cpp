@@ -1,4 +1,5 @@
 // Who reviewed and approved the run, or the mark of a report no one approved.
+#include "core/texts.h"
 #include "print/sheetflow.h"
 #include "print/texts.h"
 
@@ -42,7 +43,7 @@ void addDraftMarks(Sheet &sheet, const ProcessReport &r)
     if (!isDraft(r))
         return;
     for (int page = 0; page < sheet.pages; ++page)
-        sheet.items.append({SheetItem::Text, page, QRectF(0, 0, sheet.size.width(), kDraftMark), sheet::kDraft, 14,
+        sheet.items.append({SheetItem::Text, page, QRectF(0, 0, sheet.size.width(), kDraftMark), words::kDraft, 14,
             true, Qt::AlignRight | Qt::AlignVCenter, QColor(190, 0, 0)});
 }
 } // namespace zq

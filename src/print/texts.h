@@ -54,7 +54,6 @@ inline QString documentTitle(const QString &file, const QString &sha256)
 
 // The calibration block.
 inline const QString kCalibration = QStringLiteral("校准");
-inline const QString kJudgedRaw = QStringLiteral("按原始读数判定（未修正）");
 inline const QString kOutsidePoints = QStringLiteral("范围外");
 inline const char *const kDeviceColumns[] = {"器具", "编号", "证书", "校准日期", "到期日", "状态", "设定温度处修正"};
 inline const char *const kDeviceKinds[] = {"仪表", "热电偶"};
@@ -88,5 +87,4 @@ inline const char *const kReviewed = "审核";
 inline const char *const kApproved = "批准";
 inline const QString kComment = QStringLiteral("    意见：");
 inline const QString kVerdictApproved = QStringLiteral("批准时的结论：");
-inline const QString kDraft = QStringLiteral("草稿");
 } // namespace zq::sheet

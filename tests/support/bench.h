@@ -7,6 +7,12 @@
 
 #include <QTemporaryDir>
 
+// Packets stored by the transfer under way.
+inline int packetsOf(const ReadComMachine &m)
+{
+    return m.dataType() == zq::SequenceData ? m.received() / 2 : m.received();
+}
+
 // The instrument's own layer on a device, as both front ends drive it, with
 // what it told: every status and style text, and how each download ended.
 struct Bench
@@ -43,11 +49,6 @@ struct Bench
         const Instrument::StartResult r = instrument.startPoll(&message);
         return r == Instrument::Started ? QString() : r == Instrument::Busy ? QStringLiteral("busy") : message;
     }
-    // Packets stored by the transfer under way.
-    int packets()
-    {
-        const ReadComMachine &m = instrument.download();
-        return m.dataType() == zq::SequenceData ? m.received() / 2 : m.received();
-    }
+    int packets() { return packetsOf(instrument.download()); }
     bool idle() const { return !instrument.downloading() && !instrument.watching() && !instrument.portOpen(); }
 };

@@ -3,7 +3,7 @@
 // menu, and the archive a download goes to.
 #include "archive/archive.h"
 #include "core/datafile.h"
-#include "support/line.h"
+#include "support/bench.h"
 #include "support/window.h"
 
 #include <QAbstractButton>
@@ -30,11 +30,9 @@ private Q_SLOTS:
 };
 
 namespace {
-// Packets stored by the transfer under way.
 int packetsIn(TestWindow &w)
 {
-    const ReadComMachine &m = w->instrument().download();
-    return m.dataType() == zq::SequenceData ? m.received() / 2 : m.received();
+    return packetsOf(w->instrument().download());
 }
 
 // Every command a transfer holds back, as a person finds them.
