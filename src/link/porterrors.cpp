@@ -63,6 +63,38 @@ QStringList holdersOf(const QString &device)
     return holders;
 }
 
+QString ownerOf(const struct stat &st)
+{
+    const passwd *p = ::getpwuid(st.st_uid);
+    return p ? QString::fromLocal8Bit(p->pw_name) : QString::number(st.st_uid);
+}
+
+// A lock left behind blocks the port as surely as a program holding it, and
+// nothing in /proc shows it.
+void readLock(const QString &device, PortFacts *f)
+{
+    f->lockFile = portLockFile(device);
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(f->lockFile).constData(), &st) != 0) {
+        f->lockFile.clear();
+        return;
+    }
+    f->lockOwner = ownerOf(st);
+    QFile file(f->lockFile);
+    QString program;
+    if (file.open(QIODevice::ReadOnly)) {
+        f->lockPid = file.readLine().trimmed().toLongLong();
+        program = QString::fromLocal8Bit(file.readLine().trimmed());
+    }
+    // A number since taken by another program is no holder.
+    const QString pid = QString::number(f->lockPid);
+    const QString comm = readText(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (f->lockPid > 0 && !comm.isEmpty() && (program.isEmpty() || program.left(comm.size()) == comm))
+        f->lockHolder = QStringLiteral("%1 (%2)").arg(pid, comm);
+}
+
 bool brlttyRuns()
 {
     const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -106,6 +138,21 @@ QList<PortChoice> availablePortChoices()
     return choices;
 }
 
+QString portLockFile(const QString &device)
+{
+    QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QStringList folders{QStringLiteral("/var/lock"), QStringLiteral("/etc/locks"),
+        QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"), QDir::tempPath()};
+    for (const QString &folder : folders) {
+        QString path = folder + QStringLiteral("/LCK..") + name;
+        const QFileInfo info(folder);
+        if (info.isReadable() && (QFileInfo::exists(path) || info.isWritable()))
+            return path;
+    }
+    return QString();
+}
+
 PortFacts gatherPortFacts(const QString &device)
 {
     PortFacts f;
@@ -117,11 +164,11 @@ PortFacts gatherPortFacts(const QString &device)
         f.accessible = ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
         if (const group *g = ::getgrgid(st.st_gid))
             f.group = QString::fromLocal8Bit(g->gr_name);
-        if (const passwd *p = ::getpwuid(st.st_uid))
-            f.owner = QString::fromLocal8Bit(p->pw_name);
+        f.owner = ownerOf(st);
         f.mode = st.st_mode & 07777;
         f.groupReadWrite = (st.st_mode & S_IRGRP) && (st.st_mode & S_IWGRP);
         f.holders = holdersOf(device);
+        readLock(device, &f);
     }
     for (const PortChoice &c : availablePortChoices())
         f.present.append(c.systemLocation);

@@ -35,9 +35,18 @@ QString portErrorText(int commPort, const QString &device, QSerialPort::SerialPo
                 facts.group, QString::number(facts.mode, 8).rightJustified(4, QLatin1Char('0')));
     }
     if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError) {
+        // Nobody may be using the port at all: a program that ended without
+        // closing it left its lock, which this user may not remove.
+        if (!facts.lockFile.isEmpty() && facts.lockHolder.isEmpty() && facts.holders.isEmpty())
+            return QStringLiteral("%1被锁文件 %2 挡住了：留下它的程序（进程 %3）已经结束，"
+                                  "但这个文件属于用户 %4，当前用户无权删除它。\n请删除这个文件后再试：sudo rm %2")
+                .arg(port, facts.lockFile, QString::number(facts.lockPid), facts.lockOwner);
+        QStringList holders = facts.holders;
+        if (!facts.lockHolder.isEmpty() && !holders.contains(facts.lockHolder))
+            holders.append(facts.lockHolder);
         QString text = QStringLiteral("%1正被其他程序占用").arg(port);
-        if (!facts.holders.isEmpty())
-            text += QStringLiteral("（进程 %1）").arg(facts.holders.join(QStringLiteral("，")));
+        if (!holders.isEmpty())
+            text += QStringLiteral("（进程 %1）").arg(holders.join(QStringLiteral("，")));
         return text + QStringLiteral("。请先关闭那个程序再试。");
     }
     return QStringLiteral("无法打开%1。系统的原因：%2").arg(port, systemReason);

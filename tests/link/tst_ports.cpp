@@ -4,10 +4,13 @@
 #include "link/porterrors.h"
 #include "support/bench.h"
 
+#include <QScopeGuard>
 #include <QSerialPort>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 QString g_devices; // a folder of devices made before privileges are dropped
@@ -34,6 +37,8 @@ private Q_SLOTS:
     void errorTexts();
     void permissionIsTold_data();
     void permissionIsTold();
+    void lockIsTold_data();
+    void lockIsTold();
 };
 
 void TstPorts::errorTexts_data()
@@ -42,25 +47,35 @@ void TstPorts::errorTexts_data()
     QTest::addColumn<bool>("exists");
     QTest::addColumn<bool>("accessible");
     QTest::addColumn<bool>("brltty");
+    QTest::addColumn<QString>("lock"); // none, left by an ended program, held by a running one
     QTest::addColumn<QString>("text");
     const QString head = QStringLiteral("串口 COM 2（/dev/ttyUSB0）");
-    QTest::newRow("no such device") << int(QSerialPort::DeviceNotFoundError) << false << true << false
+    QTest::newRow("no such device") << int(QSerialPort::DeviceNotFoundError) << false << true << false << ""
                                     << "找不到" + head
             + "。请检查连接线和 USB 转串口适配器是否插好。\n现有的串口：/dev/ttyS0";
-    QTest::newRow("brltty took the adapter") << int(QSerialPort::DeviceNotFoundError) << false << true << true
+    QTest::newRow("brltty took the adapter") << int(QSerialPort::DeviceNotFoundError) << false << true << true << ""
                                              << "找不到" + head
             + "。请检查连接线和 USB 转串口适配器是否插好。\n现有的串口：/dev/ttyS0\n已插入 USB "
               "转串口适配器，但没有出现设备文件：盲文服务 brltty 常会占用这类适配器。可运行 sudo apt remove brltty "
               "删除它，然后重新插上适配器。";
-    QTest::newRow("permission") << int(QSerialPort::PermissionError) << true << false << false
+    QTest::newRow("permission") << int(QSerialPort::PermissionError) << true << false << false << ""
                                 << "没有权限打开" + head
             + "：当前用户不在设备所属的 dialout 组中。\n请运行 sudo usermod -aG dialout $USER，然后注销并重新登录。";
-    QTest::newRow("busy") << int(QSerialPort::PermissionError) << true << true << false
+    QTest::newRow("busy") << int(QSerialPort::PermissionError) << true << true << false << ""
                           << head + "正被其他程序占用（进程 4242 (minicom)）。请先关闭那个程序再试。";
-    QTest::newRow("vanished") << int(QSerialPort::ResourceError) << false << true << false
+    QTest::newRow("vanished") << int(QSerialPort::ResourceError) << false << true << false << ""
                               << head + "已断开：适配器被拔出或连接中断。已收到的读数已保留。";
-    QTest::newRow("anything else") << int(QSerialPort::UnknownError) << true << true << false
+    QTest::newRow("anything else") << int(QSerialPort::UnknownError) << true << true << false << ""
                                    << "无法打开" + head + "。系统的原因：Unknown error";
+    QTest::newRow("busy, and the holder's lock")
+        << int(QSerialPort::PermissionError) << true << true << false << "held"
+        << head + "正被其他程序占用（进程 4242 (minicom)，77 (cu)）。请先关闭那个程序再试。";
+    QTest::newRow("nobody but a lock left behind")
+        << int(QSerialPort::PermissionError) << true << true << false << "left"
+        << head
+            + "被锁文件 /var/lock/LCK..ttyUSB0 挡住了：留下它的程序（进程 77）已经结束，"
+              "但这个文件属于用户 root，当前用户无权删除它。\n"
+              "请删除这个文件后再试：sudo rm /var/lock/LCK..ttyUSB0";
 }
 
 void TstPorts::errorTexts()
@@ -69,6 +84,7 @@ void TstPorts::errorTexts()
     QFETCH(bool, exists);
     QFETCH(bool, accessible);
     QFETCH(bool, brltty);
+    QFETCH(QString, lock);
     QFETCH(QString, text);
     zq::PortFacts facts;
     facts.exists = exists;
@@ -76,6 +92,14 @@ void TstPorts::errorTexts()
     facts.group = "dialout";
     facts.groupReadWrite = true;
     facts.holders = {"4242 (minicom)"};
+    if (!lock.isEmpty()) {
+        facts.lockFile = "/var/lock/LCK..ttyUSB0";
+        facts.lockOwner = "root";
+        facts.lockPid = 77;
+        facts.lockHolder = lock == "held" ? "77 (cu)" : "";
+        if (lock == "left")
+            facts.holders.clear();
+    }
     facts.present = {"/dev/ttyS0"};
     // brltty runs in every row: only an adapter without its node makes it the likely cause.
     facts.brltty = true;
@@ -118,6 +142,84 @@ void TstPorts::permissionIsTold()
     QVERIFY2(QString::fromUtf8(cli.readAllStandardError()).contains(advice), qPrintable(told));
 }
 
+void TstPorts::lockIsTold_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::newRow("left by an ended program, not ours to remove") << "ttyLEFT";
+    QTest::newRow("held by a running program") << "ttyHELD";
+}
+
+void TstPorts::lockIsTold()
+{
+    // A lock file alone keeps the port shut; nothing has the device open.
+    ZQ_SKIP_WITHOUT(Need::Zqcli);
+    QFETCH(QString, device);
+    const QString path = QDir(g_devices).filePath(device);
+    if (!QFileInfo::exists(path))
+        QSKIP("the devices are made as root");
+    const QString lock = zq::portLockFile(path);
+    QProcess sleeper;
+    const auto cleanup = qScopeGuard([&] {
+        if (sleeper.state() != QProcess::NotRunning) {
+            QFile::remove(lock);
+            sleeper.kill();
+            sleeper.waitForFinished();
+        }
+    });
+    if (device == "ttyHELD") {
+        sleeper.start("sleep", {"60"});
+        QVERIFY(sleeper.waitForStarted());
+        QFile f(lock);
+        QVERIFY(f.open(QIODevice::NewOnly));
+        f.write(
+            QByteArray::number(sleeper.processId()) + "\nsleep\n" + QSysInfo::machineHostName().toLocal8Bit() + "\n");
+    }
+    QVERIFY(QFileInfo::exists(lock));
+    const QString expected = device == "ttyHELD"
+        ? QStringLiteral("正被其他程序占用（进程 %1 (sleep)）").arg(sleeper.processId())
+        : QStringLiteral("留下它的程序（进程 %1）已经结束，但这个文件属于用户 root，当前用户无权删除它。\n"
+                         "请删除这个文件后再试：sudo rm %2")
+              .arg(QString::fromLatin1(qgetenv("ZQ_LEFT_PID")), lock);
+    Bench line(path);
+    const QString told = line.start();
+    QVERIFY2(told.contains(expected), qPrintable(told));
+    const Run cli = zqcli({"download", "--port", path});
+    QCOMPARE(cli.code, 1);
+    // zqcli tells it on one line.
+    QVERIFY2(cli.err.contains(QString(expected).replace('\n', ' ')), qPrintable(cli.err));
+}
+
+namespace {
+// A lock file of root's, left by a process that has ended, for as long as the
+// test runs; a process of root's removes it once the test has gone.
+bool leaveLock(const QString &device)
+{
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    qputenv("ZQ_LEFT_PID", QByteArray::number(ended));
+    const QString lock = zq::portLockFile(device);
+    QFile f(lock);
+    if (!f.open(QIODevice::NewOnly))
+        return false;
+    f.write(QByteArray::number(ended) + "\nzqcli\n" + QSysInfo::machineHostName().toLocal8Bit() + "\n");
+    f.close();
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return false;
+    if (::fork() == 0) {
+        ::close(ends[1]);
+        char c;
+        while (::read(ends[0], &c, 1) > 0) { }
+        ::unlink(QFile::encodeName(lock).constData());
+        ::_exit(0);
+    }
+    ::close(ends[0]);
+    return true;
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
     // Devices this user may not open, once the test runs as nobody.
@@ -127,7 +229,8 @@ int main(int argc, char *argv[])
     g_devices = dir.path();
     if (::geteuid() == 0
         && !(makeDevice("ttyTTY", "tty", 0620) && makeDevice("ttyROOT", "root", 0600)
-            && makeDevice("ttyDIALOUT", "dialout", 0660)))
+            && makeDevice("ttyDIALOUT", "dialout", 0660) && makeDevice("ttyLEFT", "root", 0666)
+            && makeDevice("ttyHELD", "root", 0666) && leaveLock(QDir(g_devices).filePath("ttyLEFT"))))
         qFatal("cannot make the devices");
     // The folder goes to the user the test becomes, so it can clean up after itself.
     if (::geteuid() == 0 && ::chown(QFile::encodeName(dir.path()).constData(), 65534, 65534) != 0)
