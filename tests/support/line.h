@@ -3,6 +3,7 @@
 #include "support/needs.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QObject>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -10,8 +11,19 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <pty.h>
 #include <unistd.h>
+#include <vector>
+
+// A lock file some other run left on this machine for a pseudo-terminal's
+// name: a user who may not remove it cannot open the line. Not what a test
+// is about, so a test takes another name.
+inline bool leftLocked(const QString &device)
+{
+    return QFileInfo::exists(
+        QStringLiteral("/var/lock/LCK..") + device.mid(5).replace(QLatin1Char('/'), QLatin1Char('_')));
+}
 
 // An instrument on the far side of a real pseudo-terminal, scripted by the test.
 class PtyInstrument : public QObject
@@ -23,8 +35,16 @@ public:
     PtyInstrument()
     {
         char name[256] = {0};
-        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
-            qFatal("openpty failed");
+        std::vector<int> locked; // held until another name is ours
+        for (;;) {
+            if (openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+                qFatal("openpty failed");
+            if (locked.size() >= 16 || !leftLocked(QString::fromLocal8Bit(name)))
+                break;
+            locked.insert(locked.end(), {m_master, m_slave});
+        }
+        for (const int fd : locked)
+            ::close(fd);
         fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
         m_path = QString::fromLocal8Bit(name);
         auto *notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
@@ -59,21 +79,37 @@ private:
 // The simulator tool; its first line is the device path.
 struct Simulator
 {
-    QProcess process;
     QString device;
     explicit Simulator(const QStringList &args)
     {
-        process.start(qEnvironmentVariable("ZQ_INSTRUMENT"), QStringList{"--fast"} + args);
-        // A simulator that cannot start is told at once, not after the wait.
-        if (QTest::qWaitFor([this] { return process.canReadLine() || process.state() == QProcess::NotRunning; }, 5000)
-            && process.canReadLine())
-            device = QString::fromLocal8Bit(process.readLine()).trimmed();
+        // Locked names stay taken, their simulators running, until one is free.
+        std::vector<std::unique_ptr<QProcess>> locked;
+        for (int tries = 0; tries < 16; ++tries) {
+            if (m_process)
+                locked.push_back(std::move(m_process));
+            m_process = std::make_unique<QProcess>();
+            m_process->start(qEnvironmentVariable("ZQ_INSTRUMENT"), QStringList{"--fast"} + args);
+            // A simulator that cannot start is told at once, not after the wait.
+            QProcess *p = m_process.get();
+            device.clear();
+            if (QTest::qWaitFor([p] { return p->canReadLine() || p->state() == QProcess::NotRunning; }, 5000)
+                && p->canReadLine())
+                device = QString::fromLocal8Bit(p->readLine()).trimmed();
+            if (device.isEmpty() || !leftLocked(device))
+                break;
+        }
+        for (const auto &p : locked)
+            stop(p.get());
     }
-    ~Simulator()
+    ~Simulator() { stop(m_process.get()); }
+
+private:
+    static void stop(QProcess *p)
     {
-        process.terminate();
-        process.waitForFinished(3000);
+        p->terminate();
+        p->waitForFinished(3000);
     }
+    std::unique_ptr<QProcess> m_process;
 };
 
 // zqcli as a script runs it, with no display.
