@@ -88,10 +88,11 @@ void readLock(const QString &device, PortFacts *f)
         f->lockPid = file.readLine().trimmed().toLongLong();
         program = QString::fromLocal8Bit(file.readLine().trimmed());
     }
-    // A number since taken by another program is no holder.
+    // A number since taken by another program is no holder. The kernel keeps
+    // 15 bytes of a process's name.
     const QString pid = QString::number(f->lockPid);
     const QString comm = readText(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (f->lockPid > 0 && !comm.isEmpty() && (program.isEmpty() || program.left(comm.size()) == comm))
+    if (f->lockPid > 0 && !comm.isEmpty() && (program.isEmpty() || program.left(15) == comm))
         f->lockHolder = QStringLiteral("%1 (%2)").arg(pid, comm);
 }
 

@@ -14,6 +14,7 @@
 
 namespace {
 QString g_devices; // a folder of devices made before privileges are dropped
+qint64 g_leftPid = 0; // the ended process whose lock root left
 
 // A file standing in for a device, with its owner, group and mode.
 bool makeDevice(const QString &name, const char *group, mode_t mode)
@@ -179,7 +180,7 @@ void TstPorts::lockIsTold()
         ? QStringLiteral("正被其他程序占用（进程 %1 (sleep)）").arg(sleeper.processId())
         : QStringLiteral("留下它的程序（进程 %1）已经结束，但这个文件属于用户 root，当前用户无权删除它。\n"
                          "请删除这个文件后再试：sudo rm %2")
-              .arg(QString::fromLatin1(qgetenv("ZQ_LEFT_PID")), lock);
+              .arg(QString::number(g_leftPid), lock);
     Bench line(path);
     const QString told = line.start();
     QVERIFY2(told.contains(expected), qPrintable(told));
@@ -198,7 +199,7 @@ bool leaveLock(const QString &device)
     if (ended == 0)
         ::_exit(0);
     ::waitpid(ended, nullptr, 0);
-    qputenv("ZQ_LEFT_PID", QByteArray::number(ended));
+    g_leftPid = ended;
     const QString lock = zq::portLockFile(device);
     QFile f(lock);
     if (!f.open(QIODevice::NewOnly))
