@@ -21,6 +21,7 @@ QString osUser()
     const passwd *pw = ::getpwuid(::geteuid());
     return pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(::geteuid());
 }
+} // namespace
 
 const QString kHistoryColumns
     = QStringLiteral("sha256, position, at, os_user, signer, what, old_value, new_value, reason, previous_hash, hash");
@@ -36,7 +37,6 @@ HistoryRow historyFrom(const QSqlQuery &q)
         *texts[i] = q.value(i + 2).toString();
     return h;
 }
-} // namespace
 
 HistoryRow changeOf(const QString &sha256, const QString &what, const QString &oldValue, const QString &newValue,
     const QString &reason, const QString &signer)

@@ -6,6 +6,8 @@
 #include <QVector>
 #include <optional>
 
+class QSqlQuery;
+
 namespace zq {
 
 // One change to a run, as the archive keeps it: only ever added, chained to
@@ -49,6 +51,10 @@ bool isChange(const HistoryRow &row);
 // Whether the change at rows[i] (one run's rows in chain order) was made on a
 // signed run: the withdrawal it caused follows it, after the rest of that edit.
 bool madeSigned(const QVector<HistoryRow> &rows, int i);
+
+// A history table's columns in the order historyFrom reads them.
+extern const QString kHistoryColumns;
+HistoryRow historyFrom(const QSqlQuery &q);
 
 // The SHA-256 a row must carry: of its content and its predecessor's hash.
 QString historyHash(const HistoryRow &row);

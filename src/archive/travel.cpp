@@ -12,8 +12,6 @@
 namespace zq {
 using sql::exec;
 namespace {
-const QString kColumns = QStringLiteral(
-    "h.sha256, h.position, h.at, h.os_user, h.signer, h.what, h.old_value, h.new_value, h.reason, h.hash");
 // A run's arrival in this archive and the values an older one found are this
 // archive's events, not the run's: the server has its own.
 // A device's chain travels too: its certificates are the same everywhere.
@@ -34,17 +32,9 @@ QString text(const QString &s)
 QVector<HistoryRow> rowsOf(QSqlQuery &q, QString *error)
 {
     QVector<HistoryRow> out;
-    if (!exec(q, error))
-        return out;
-    while (q.next()) {
-        HistoryRow h;
-        h.sha256 = q.value(0).toString();
-        h.position = q.value(1).toInt();
-        QString *const texts[] = {&h.at, &h.osUser, &h.signer, &h.what, &h.oldValue, &h.newValue, &h.reason, &h.hash};
-        for (int i = 0; i < 8; ++i)
-            *texts[i] = q.value(i + 2).toString();
-        out.append(h);
-    }
+    if (exec(q, error))
+        while (q.next())
+            out.append(historyFrom(q));
     return out;
 }
 } // namespace
@@ -80,7 +70,7 @@ QVector<HistoryRow> Archive::unsentHistory(QString *error) const
         return {}; // opened read-only before it was ever written by a program that sends rows
     QSqlQuery q(db);
     q.prepare(QStringLiteral("SELECT %1 FROM history h WHERE %2%3 ORDER BY h.sha256, h.position")
-                  .arg(kColumns, kTravelling, kUnsent));
+                  .arg(kHistoryColumns, kTravelling, kUnsent));
     return rowsOf(q, error);
 }
 
@@ -88,7 +78,7 @@ QVector<HistoryRow> Archive::travellingHistory(const QString &sha256, QString *e
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.prepare(QStringLiteral("SELECT %1 FROM history h WHERE h.sha256 = ? AND %2 ORDER BY h.position")
-                  .arg(kColumns, kTravelling));
+                  .arg(kHistoryColumns, kTravelling));
     q.addBindValue(sha256);
     return rowsOf(q, error);
 }
